@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QHash>
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+// The INI reader, answering as the Windows profile functions do, but reading the file once:
+// sections in square brackets, key=value lines, names compared without regard to case (the
+// first section and the first key of a name win), values trimmed, a value in one pair of
+// matching quotes loses them, values cut at 2047 characters, name lists cut at 16384 bytes.
+// A missing or unreadable file reads as a file without sections. The file is Windows-1251
+// text, or UTF-8 (see decodeDataText).
+class TIniFile final
+{
+public:
+    static constexpr qsizetype MaxValueLength = 2047;
+    static constexpr qsizetype NameListBytes = 16384;
+
+    // Throws EReadError when the file is larger than the program reads.
+    explicit TIniFile(const QString &fileName);
+
+    const QString &FileName() const { return m_fileName; }
+
+    QString ReadString(const QString &section, const QString &ident, const QString &defaultValue) const;
+    // The runtime's integer conversion (kelvo::parseInteger); an unreadable value gives the default.
+    qint32 ReadInteger(const QString &section, const QString &ident, qint32 defaultValue) const;
+    // An integer; non-zero is true.
+    bool ReadBool(const QString &section, const QString &ident, bool defaultValue) const;
+    // A decimal number in the locale's format; an unreadable value gives the default.
+    double ReadFloat(const QString &section, const QString &ident, double defaultValue,
+                     const QLocale &locale = QLocale()) const;
+
+    // Section names in file order, as far as they fit the name list.
+    QStringList ReadSections() const;
+    // Key names of a section in file order, as far as they fit the name list.
+    QStringList ReadSection(const QString &section) const;
+
+    bool SectionExists(const QString &section) const;
+    bool ValueExists(const QString &section, const QString &ident) const;
+
+private:
+    struct Entry
+    {
+        QString key;
+        QString value;
+    };
+    struct Section
+    {
+        QString name;
+        std::vector<Entry> entries;
+        QHash<QString, qsizetype> firstEntry; // case-folded key -> index
+    };
+
+    void parse(const QString &text);
+    const Section *findSection(const QString &name) const;
+    const Entry *findEntry(const QString &section, const QString &ident) const;
+
+    QString m_fileName;
+    std::vector<Section> m_sections;
+    QHash<QString, qsizetype> m_firstSection; // case-folded name -> index
+};

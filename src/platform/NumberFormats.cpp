@@ -1,0 +1,328 @@
+#include "NumberFormats.h"
+
+#include <QByteArray>
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace kelvo {
+
+namespace {
+
+// value = 0.d1 d2 d3 ... x 10^exponent; no trailing zeros; no digits means zero.
+struct DecimalDigits
+{
+    bool negative = false;
+    QByteArray digits;
+    int exponent = 0;
+};
+
+DecimalDigits exactDigits(double value)
+{
+    DecimalDigits result;
+    result.negative = std::signbit(value);
+    if (value == 0)
+        return result;
+    // glibc prints the exact binary value; a double needs at most 767 significant digits.
+    char buffer[900];
+    const int length = std::snprintf(buffer, sizeof buffer, "%.780e", std::fabs(value));
+    if (length <= 0 || length >= int(sizeof buffer))
+        return result;
+    const char *e = std::strchr(buffer, 'e');
+    if (!e)
+        return result;
+    QByteArray digits;
+    digits.reserve(800);
+    for (const char *p = buffer; p < e; ++p) {
+        if (*p >= '0' && *p <= '9')
+            digits.append(*p);
+    }
+    while (digits.endsWith('0'))
+        digits.chop(1);
+    result.digits = digits;
+    result.exponent = std::atoi(e + 1) + 1;
+    return result;
+}
+
+// Keep at most `keep` leading digits, rounding half up on the digit that follows.
+DecimalDigits roundDigits(DecimalDigits number, int keep)
+{
+    if (number.digits.size() <= keep)
+        return number;
+    if (keep < 0) {
+        number.digits.clear();
+        return number;
+    }
+    const bool up = number.digits.at(keep) >= '5';
+    number.digits.truncate(keep);
+    if (up) {
+        int i = keep - 1;
+        while (i >= 0 && number.digits.at(i) == '9') {
+            number.digits[i] = '0';
+            --i;
+        }
+        if (i >= 0) {
+            number.digits[i] = char(number.digits.at(i) + 1);
+        } else {
+            number.digits.prepend('1');
+            number.digits.truncate(qMax(keep, 1));
+            ++number.exponent;
+        }
+    }
+    while (number.digits.endsWith('0'))
+        number.digits.chop(1);
+    return number;
+}
+
+constexpr int GeneralPrecision = 15;
+
+QString specialValue(double value)
+{
+    if (std::isnan(value))
+        return QStringLiteral("NAN");
+    return value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
+}
+
+int digitValue(QChar c, int base)
+{
+    const char16_t u = c.unicode();
+    int digit = -1;
+    if (u >= u'0' && u <= u'9')
+        digit = u - u'0';
+    else if (u >= u'a' && u <= u'f')
+        digit = u - u'a' + 10;
+    else if (u >= u'A' && u <= u'F')
+        digit = u - u'A' + 10;
+    return digit < base ? digit : -1;
+}
+
+QString latin(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes);
+}
+
+} // namespace
+
+QString decimalSeparator(const QLocale &locale)
+{
+    return locale.decimalPoint();
+}
+
+std::optional<qint32> parseInteger(QStringView text)
+{
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t')))
+        ++i;
+    bool negative = false;
+    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
+        negative = text[i] == QLatin1Char('-');
+        ++i;
+    }
+    bool hex = false;
+    if (i < n && text[i] == QLatin1Char('$')) {
+        hex = true;
+        ++i;
+    } else if (i + 1 < n && text[i] == QLatin1Char('0')
+               && (text[i + 1] == QLatin1Char('x') || text[i + 1] == QLatin1Char('X'))) {
+        hex = true;
+        i += 2;
+    }
+    if (i == n)
+        return std::nullopt;
+    const quint64 limit = hex ? 0xFFFFFFFFull : (negative ? 2147483648ull : 2147483647ull);
+    quint64 value = 0;
+    for (; i < n; ++i) {
+        const int digit = digitValue(text[i], hex ? 16 : 10);
+        if (digit < 0)
+            return std::nullopt;
+        value = value * (hex ? 16 : 10) + quint64(digit);
+        if (value > limit)
+            return std::nullopt;
+    }
+    if (hex) {
+        const qint32 wrapped = qint32(quint32(value));
+        return negative ? qint32(0u - quint32(wrapped)) : wrapped;
+    }
+    return negative ? qint32(-qint64(value)) : qint32(value);
+}
+
+std::optional<double> parseDecimal(QStringView text, const QLocale &locale)
+{
+    const QString separator = decimalSeparator(locale);
+    qsizetype i = 0;
+    qsizetype n = text.size();
+    while (i < n && text[i] == QLatin1Char(' '))
+        ++i;
+    while (n > i && text[n - 1] == QLatin1Char(' '))
+        --n;
+
+    QByteArray ascii;
+    ascii.reserve(n - i + 8);
+    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
+        if (text[i] == QLatin1Char('-'))
+            ascii.append('-');
+        ++i;
+    }
+    auto isDigit = [&](qsizetype k) { return k < n && text[k] >= QLatin1Char('0') && text[k] <= QLatin1Char('9'); };
+
+    int mantissaDigits = 0;
+    int magnitude = 0; // decimal position of the first non-zero digit, to tell underflow from overflow
+    bool seenNonZero = false;
+    int integerDigits = 0;
+    while (isDigit(i)) {
+        ascii.append(char(text[i].unicode()));
+        if (text[i] != QLatin1Char('0'))
+            seenNonZero = true;
+        if (seenNonZero)
+            ++integerDigits;
+        ++mantissaDigits;
+        ++i;
+    }
+    magnitude = integerDigits;
+    if (i < n && text.mid(i).startsWith(separator)) {
+        i += separator.size();
+        ascii.append('.');
+        int leadingZeros = 0;
+        while (isDigit(i)) {
+            if (!seenNonZero) {
+                if (text[i] == QLatin1Char('0'))
+                    ++leadingZeros;
+                else {
+                    seenNonZero = true;
+                    magnitude = -leadingZeros;
+                }
+            }
+            ascii.append(char(text[i].unicode()));
+            ++mantissaDigits;
+            ++i;
+        }
+    }
+    if (mantissaDigits == 0)
+        return std::nullopt;
+    if (i < n && (text[i] == QLatin1Char('e') || text[i] == QLatin1Char('E'))) {
+        ++i;
+        QByteArray exponent;
+        if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
+            exponent.append(char(text[i].unicode()));
+            ++i;
+        }
+        if (!isDigit(i))
+            return std::nullopt;
+        long long exponentValue = 0;
+        while (isDigit(i)) {
+            exponent.append(char(text[i].unicode()));
+            exponentValue = qMin(exponentValue * 10 + (text[i].unicode() - '0'), 100000000LL);
+            ++i;
+        }
+        if (exponent.startsWith('-'))
+            exponentValue = -exponentValue;
+        magnitude = int(qBound(-200000000LL, magnitude + exponentValue, 200000000LL));
+        ascii.append('e');
+        ascii.append(exponent);
+    }
+    if (i != n)
+        return std::nullopt;
+
+    double value = 0;
+    const auto [end, error] = std::from_chars(ascii.constData(), ascii.constData() + ascii.size(), value);
+    if (error == std::errc::result_out_of_range) {
+        if (!seenNonZero || magnitude <= 0)
+            return ascii.startsWith('-') ? -0.0 : 0.0;
+        return std::nullopt;
+    }
+    if (error != std::errc() || end != ascii.constData() + ascii.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+QString formatGeneral(double value, const QLocale &locale)
+{
+    if (!std::isfinite(value))
+        return specialValue(value);
+    const DecimalDigits number = roundDigits(exactDigits(value), GeneralPrecision);
+    if (number.digits.isEmpty())
+        return QStringLiteral("0");
+    const QString separator = decimalSeparator(locale);
+    QString text;
+    if (number.negative)
+        text += QLatin1Char('-');
+    const int exponent = number.exponent;
+    if (exponent > GeneralPrecision || exponent < -3) {
+        text += QLatin1Char(number.digits.at(0));
+        if (number.digits.size() > 1)
+            text += separator + latin(number.digits.mid(1));
+        text += QLatin1Char('E');
+        const int shown = exponent - 1;
+        if (shown < 0)
+            text += QLatin1Char('-');
+        text += QString::number(std::abs(shown));
+        return text;
+    }
+    if (exponent <= 0) {
+        text += QLatin1Char('0') + separator + QString(-exponent, QLatin1Char('0')) + latin(number.digits);
+        return text;
+    }
+    const QByteArray integer = number.digits.left(exponent);
+    text += latin(integer) + QString(exponent - integer.size(), QLatin1Char('0'));
+    if (number.digits.size() > exponent)
+        text += separator + latin(number.digits.mid(exponent));
+    return text;
+}
+
+QString formatFixed(double value, int decimals, const QLocale &locale)
+{
+    if (!std::isfinite(value))
+        return specialValue(value);
+    const DecimalDigits exact = exactDigits(value);
+    if (exact.exponent > GeneralPrecision)
+        return formatGeneral(value, locale);
+    const DecimalDigits number = roundDigits(exact, qMin(GeneralPrecision, exact.exponent + decimals));
+    QString text;
+    if (number.negative && !number.digits.isEmpty())
+        text += QLatin1Char('-');
+    // Digit k of the expansion stands at position k - exponent from the decimal point.
+    auto digitAt = [&](int k) {
+        return k >= 0 && k < number.digits.size() ? QLatin1Char(number.digits.at(k)) : QLatin1Char('0');
+    };
+    if (number.digits.isEmpty() || number.exponent <= 0)
+        text += QLatin1Char('0');
+    else
+        for (int k = 0; k < number.exponent; ++k)
+            text += digitAt(k);
+    if (decimals > 0) {
+        text += decimalSeparator(locale);
+        for (int k = 0; k < decimals; ++k)
+            text += number.digits.isEmpty() ? QLatin1Char('0') : digitAt(number.exponent + k);
+    }
+    return text;
+}
+
+double roundHalfEven(double value)
+{
+    return std::nearbyint(value);
+}
+
+qint64 tenths(double value)
+{
+    if (!std::isfinite(value))
+        return 0;
+    constexpr double limit = 9.0e17;
+    if (std::fabs(value) > limit / 10)
+        return value < 0 ? qint64(-limit) : qint64(limit);
+    const double product = value * 10;
+    // The rounding error of the product, exactly: decides the ties that rounding created.
+    const double error = std::fma(value, 10.0, -product);
+    double rounded = std::nearbyint(product);
+    if (std::fabs(product - rounded) == 0.5) {
+        if (error > 0)
+            rounded = std::floor(product) + 1;
+        else if (error < 0)
+            rounded = std::floor(product);
+    }
+    return qint64(rounded);
+}
+
+} // namespace kelvo
