@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDir>
+#include <QLocale>
+#include <QString>
+
+namespace kelvo::test {
+
+// Writes bytes to dir/name (creating sub-folders) and returns the full path.
+QString writeFile(const QDir &dir, const QString &name, const QByteArray &bytes);
+
+// Windows-1251 bytes of a text, with "\n" turned into CR LF as Windows editors save it.
+QByteArray windowsText(const QString &text);
+
+// The locale that number formats use by default, set for the lifetime of the object.
+class DefaultLocale final
+{
+public:
+    explicit DefaultLocale(const QLocale &locale);
+    ~DefaultLocale();
+    Q_DISABLE_COPY_MOVE(DefaultLocale)
+
+private:
+    QLocale m_previous;
+};
+
+// The current directory, changed for the lifetime of the object.
+class CurrentDirectory final
+{
+public:
+    explicit CurrentDirectory(const QString &path);
+    ~CurrentDirectory();
+    Q_DISABLE_COPY_MOVE(CurrentDirectory)
+
+private:
+    QString m_previous;
+};
+
+inline QLocale russian()
+{
+    return QLocale(QLocale::Russian, QLocale::Russia);
+}
+
+inline QLocale english()
+{
+    return QLocale(QLocale::English, QLocale::UnitedStates);
+}
+
+} // namespace kelvo::test
