@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Configures and builds Kelvo. Usage: scripts/build.sh [BUILD_DIR] [extra cmake arguments...]
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-"$here/build"}
+shift || true
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVO_WERROR=ON "$@" >/dev/null
+cmake --build "$build"
