@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QtGlobal>
+
+#include <optional>
+#include <utility>
+
+namespace kelvo {
+
+// An open file descriptor, closed when its owner goes.
+class FileDescriptor final
+{
+public:
+    FileDescriptor() = default;
+    explicit FileDescriptor(int descriptor) : m_descriptor(descriptor) { }
+    ~FileDescriptor();
+    FileDescriptor(FileDescriptor &&other) noexcept;
+    FileDescriptor &operator=(FileDescriptor &&other) noexcept;
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+
+    bool isValid() const { return m_descriptor >= 0; }
+    int get() const { return m_descriptor; }
+    // Gives up ownership without closing.
+    int release();
+    // Closes now; false when the system reports an error (written data may be lost).
+    bool close();
+
+private:
+    int m_descriptor = -1;
+};
+
+enum class EntryKind { Missing, RegularFile, Folder, Other };
+
+// What lstat tells of an entry: a symbolic link is Other, never what it points to.
+struct EntryStatus
+{
+    EntryKind kind = EntryKind::Missing;
+    bool ownedByCurrentUser = false;
+    quint64 device = 0;
+    quint64 inode = 0;
+    unsigned permissions = 0; // the nine rwx bits
+};
+
+// A folder opened by descriptor. Every entry is named relative to it and no operation follows a
+// symbolic link inside it, so neither a planted link nor a renamed parent can redirect a write
+// or a removal. Names are the file system's bytes (QFile::encodeName).
+class FolderHandle final
+{
+public:
+    FolderHandle() = default;
+
+    // Opens the folder at `path` (links in the path are followed: the caller chose the path).
+    static FolderHandle open(const QString &path);
+    // Opens a folder inside this one; a symbolic link is refused.
+    FolderHandle openSubfolder(const QByteArray &name) const;
+
+    bool isOpen() const { return m_descriptor.isValid(); }
+    // The text of the last system error of a failed call on this thread.
+    static QString lastError();
+
+    EntryStatus status() const;
+    EntryStatus entryStatus(const QByteArray &name) const;
+    // The names inside the folder, without "." and "..", in no particular order.
+    QList<QByteArray> entryNames() const;
+
+    // Creates (or truncates) a regular file for writing with mode 0600; a symbolic link or a
+    // folder of that name is an error.
+    FileDescriptor createFile(const QByteArray &name) const;
+    bool removeFile(const QByteArray &name) const;
+    bool removeEmptySubfolder(const QByteArray &name) const;
+
+    bool setOwnerOnlyPermissions() const;
+    // An exclusive advisory lock on the folder itself, held until the handle is closed; false
+    // when another open handle (of this or another process) holds it.
+    bool tryLock() const;
+    // Bytes that an unprivileged user may still write on the folder's file system.
+    std::optional<quint64> freeBytes() const;
+
+private:
+    explicit FolderHandle(FileDescriptor descriptor) : m_descriptor(std::move(descriptor)) { }
+
+    FileDescriptor m_descriptor;
+};
+
+// Writes all of `size` bytes, going on after short writes and interruptions.
+bool writeAll(int descriptor, const char *data, qint64 size);
+
+// Opens a regular file for reading; a FIFO, device or folder is refused without blocking.
+FileDescriptor openRegularFileForReading(const QString &path);
+
+// Reads up to `size` bytes from the start of an open file without moving its offset.
+QByteArray readFileStart(int descriptor, qint64 size);
+
+} // namespace kelvo

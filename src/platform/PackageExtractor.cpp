@@ -1,0 +1,324 @@
+#include "PackageExtractor.h"
+
+#include "CodePages.h"
+#include "FolderHandle.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QDir>
+#include <QFile>
+#include <QLoggingCategory>
+#include <QSet>
+
+#include <zip.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace kelvo {
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcExtraction, "kelvo.extraction", QtWarningMsg)
+
+struct ZipDiscard
+{
+    void operator()(zip_t *archive) const { zip_discard(archive); }
+};
+using ZipArchive = std::unique_ptr<zip_t, ZipDiscard>;
+
+struct ZipFileClose
+{
+    void operator()(zip_file_t *file) const { zip_fclose(file); }
+};
+using ZipEntryReader = std::unique_ptr<zip_file_t, ZipFileClose>;
+
+// A plain archive starts with its first entry, or with the end record when it has none. A
+// self-extracting program starts with "MZ", a split archive with the spanning marker "PK\7\8".
+constexpr QByteArrayView FirstEntrySignature("PK\x03\x04", 4);
+constexpr QByteArrayView EmptyArchiveSignature("PK\x05\x06", 4);
+
+// Unix file types in the high half of an entry's external attributes, as st_mode has them;
+// the low byte holds the MS-DOS attributes.
+constexpr zip_uint32_t UnixTypeMask = 0170000;
+constexpr zip_uint32_t UnixRegularFile = 0100000;
+constexpr zip_uint32_t DosFolderAttribute = 0x10;
+
+constexpr zip_uint64_t RatioCheckedAbove = zip_uint64_t(1) << 20;
+constexpr size_t CopyBufferBytes = 64 * 1024;
+
+QString zipErrorText(int code)
+{
+    zip_error_t error;
+    zip_error_init_with_code(&error, code);
+    const QString text = QString::fromUtf8(zip_error_strerror(&error));
+    zip_error_fini(&error);
+    return text;
+}
+
+struct OpenedArchive
+{
+    ZipArchive archive;
+    QString problem;
+};
+
+OpenedArchive openPlainZip(const QString &path)
+{
+    FileDescriptor file = openRegularFileForReading(path);
+    if (!file.isValid())
+        return {nullptr, QStringLiteral("cannot open the package as a regular file: ") + FolderHandle::lastError()};
+    const QByteArray start = readFileStart(file.get(), FirstEntrySignature.size());
+    if (start != FirstEntrySignature && start != EmptyArchiveSignature)
+        return {nullptr, QStringLiteral("not a plain ZIP archive")};
+    int code = ZIP_ER_OK;
+    zip_t *archive = zip_fdopen(file.get(), ZIP_RDONLY, &code);
+    if (!archive)
+        return {nullptr, QStringLiteral("not a readable ZIP archive: ") + zipErrorText(code)};
+    file.release(); // the archive has taken the descriptor over
+    return {ZipArchive(archive), {}};
+}
+
+bool hasNonAscii(QByteArrayView bytes)
+{
+    return std::any_of(bytes.begin(), bytes.end(), [](char b) { return static_cast<unsigned char>(b) >= 0x80; });
+}
+
+// libzip does not expose the entry's flag bits. Asked for a name "strictly", it returns the stored
+// bytes only when the entry is marked UTF-8 (flag bit 11, or a Unicode path field that replaced the
+// name), and its own CP437 reading otherwise.
+bool isMarkedUtf8(zip_t *archive, zip_uint64_t index, const QByteArray &raw)
+{
+    const char *strict = zip_get_name(archive, index, ZIP_FL_ENC_STRICT);
+    return strict && raw == strict;
+}
+
+QString decodeEntryName(const QByteArray &raw, bool markedUtf8)
+{
+    if (markedUtf8 || (hasNonAscii(raw) && isValidUtf8(raw)))
+        return QString::fromUtf8(raw);
+    return decodeCp866(raw);
+}
+
+bool isAsciiLetter(QChar c)
+{
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
+
+// The file name an entry is written under, or nothing when it must be skipped.
+std::optional<QString> flatFileName(const QString &entryName)
+{
+    if (std::any_of(entryName.begin(), entryName.end(),
+                    [](QChar c) { return c.category() == QChar::Other_Control; }))
+        return std::nullopt;
+    const qsizetype lastSeparator =
+        std::max(entryName.lastIndexOf(QLatin1Char('/')), entryName.lastIndexOf(QLatin1Char('\\')));
+    QString name = entryName.sliced(lastSeparator + 1);
+    if (name.size() >= 2 && name[1] == u':' && isAsciiLetter(name[0]))
+        name.remove(0, 2);
+    if (name.isEmpty() || name == u"." || name == u"..")
+        return std::nullopt;
+    return name;
+}
+
+bool isRegularFileEntry(zip_t *archive, zip_uint64_t index)
+{
+    zip_uint8_t system = 0;
+    zip_uint32_t attributes = 0;
+    if (zip_file_get_external_attributes(archive, index, 0, &system, &attributes) != 0)
+        return false;
+    if (attributes & DosFolderAttribute)
+        return false;
+    if (system == ZIP_OPSYS_UNIX) {
+        // A type of 0 is an archiver that stored permissions only.
+        const zip_uint32_t type = (attributes >> 16) & UnixTypeMask;
+        return type == 0 || type == UnixRegularFile;
+    }
+    return true;
+}
+
+struct PlannedEntry
+{
+    zip_uint64_t index = 0;
+    QString name;
+    QByteArray fileName; // as the file system takes it
+    zip_uint64_t size = 0;
+};
+
+struct Plan
+{
+    std::vector<PlannedEntry> entries;
+    quint64 totalBytes = 0;
+    QString problem;
+};
+
+// Everything that can be checked before a byte is written is checked here.
+Plan planExtraction(zip_t *archive, const ExtractionLimits &limits)
+{
+    Plan plan;
+    const zip_int64_t count = zip_get_num_entries(archive, 0);
+    if (count < 0 || count > limits.maxEntries) {
+        plan.problem = QStringLiteral("the package holds %1 entries, more than %2").arg(count).arg(limits.maxEntries);
+        return plan;
+    }
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const auto index = zip_uint64_t(i);
+        const char *rawName = zip_get_name(archive, index, ZIP_FL_ENC_RAW);
+        if (!rawName) {
+            plan.problem = QStringLiteral("entry %1 has no readable name").arg(i);
+            return plan;
+        }
+        const QByteArray raw(rawName);
+        const QString name = decodeEntryName(raw, isMarkedUtf8(archive, index, raw));
+        const std::optional<QString> fileName = flatFileName(name);
+        if (!fileName || !isRegularFileEntry(archive, index)) {
+            qCDebug(lcExtraction) << "skipped entry" << name;
+            continue;
+        }
+
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        constexpr zip_uint64_t needed =
+            ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD;
+        if (zip_stat_index(archive, index, 0, &stat) != 0 || (stat.valid & needed) != needed) {
+            plan.problem = QStringLiteral("entry \"%1\" has unknown sizes").arg(name);
+            return plan;
+        }
+        if (stat.encryption_method != ZIP_EM_NONE) {
+            plan.problem = QStringLiteral("entry \"%1\" is encrypted").arg(name);
+            return plan;
+        }
+        if (!zip_compression_method_supported(stat.comp_method, 0)) {
+            plan.problem =
+                QStringLiteral("entry \"%1\" uses compression method %2, which cannot be read").arg(name).arg(stat.comp_method);
+            return plan;
+        }
+        if (stat.comp_method == ZIP_CM_DEFLATE && stat.size > RatioCheckedAbove
+            && stat.size / std::max<zip_uint64_t>(stat.comp_size, 1) > limits.maxCompressionRatio) {
+            plan.problem = QStringLiteral("entry \"%1\" claims %2 bytes from %3").arg(name).arg(stat.size).arg(stat.comp_size);
+            return plan;
+        }
+        if (stat.size > limits.maxTotalBytes - plan.totalBytes) {
+            plan.problem = QStringLiteral("the package unpacks to more than %1 bytes").arg(limits.maxTotalBytes);
+            return plan;
+        }
+        plan.totalBytes += stat.size;
+        plan.entries.push_back({index, *fileName, QFile::encodeName(*fileName), stat.size});
+    }
+    return plan;
+}
+
+// The files this extraction has created or overwritten, each once, in the order first written.
+class WrittenFiles final
+{
+public:
+    void remember(const QByteArray &fileName)
+    {
+        if (!m_known.contains(fileName)) {
+            m_known.insert(fileName);
+            m_names.append(fileName);
+        }
+    }
+    const QList<QByteArray> &names() const { return m_names; }
+    void removeAll(const FolderHandle &folder) const
+    {
+        for (const QByteArray &name : m_names)
+            folder.removeFile(name);
+    }
+
+private:
+    QList<QByteArray> m_names;
+    QSet<QByteArray> m_known;
+};
+
+// Copies one entry into a new file; the reason when that fails.
+QString writeEntry(zip_t *archive, const PlannedEntry &entry, const FolderHandle &folder, WrittenFiles &written,
+                   std::vector<char> &buffer)
+{
+    const ZipEntryReader reader(zip_fopen_index(archive, entry.index, 0));
+    if (!reader)
+        return QStringLiteral("entry \"%1\" cannot be read: %2").arg(entry.name, QString::fromUtf8(zip_strerror(archive)));
+    FileDescriptor output = folder.createFile(entry.fileName);
+    if (!output.isValid())
+        return QStringLiteral("cannot create \"%1\": %2").arg(entry.name, FolderHandle::lastError());
+    written.remember(entry.fileName);
+
+    // libzip checks the CRC only when a read reports the end, and never that the data ends at the
+    // declared size: count, and read to the end.
+    zip_uint64_t copied = 0;
+    for (;;) {
+        const zip_int64_t got = zip_fread(reader.get(), buffer.data(), buffer.size());
+        if (got < 0)
+            return QStringLiteral("entry \"%1\" is damaged: %2").arg(entry.name, QString::fromUtf8(zip_file_strerror(reader.get())));
+        if (got == 0)
+            break;
+        copied += zip_uint64_t(got);
+        if (copied > entry.size)
+            return QStringLiteral("entry \"%1\" holds more data than its declared %2 bytes").arg(entry.name).arg(entry.size);
+        if (!writeAll(output.get(), buffer.data(), got))
+            return QStringLiteral("cannot write \"%1\": %2").arg(entry.name, FolderHandle::lastError());
+    }
+    if (copied != entry.size)
+        return QStringLiteral("entry \"%1\" holds less data than its declared %2 bytes").arg(entry.name).arg(entry.size);
+    if (!output.close())
+        return QStringLiteral("cannot write \"%1\": %2").arg(entry.name, FolderHandle::lastError());
+    return {};
+}
+
+ExtractionResult failure(const QString &problem)
+{
+    qCDebug(lcExtraction) << "package refused:" << problem;
+    ExtractionResult result;
+    result.problem = problem;
+    return result;
+}
+
+} // namespace
+
+bool isPlainZipArchive(const QString &path)
+{
+    return openPlainZip(path).archive != nullptr;
+}
+
+ExtractionResult extractPackage(const QString &archivePath, const QString &destinationFolder,
+                                const FileWrittenHandler &onFileWritten, const ExtractionLimits &limits)
+{
+    const OpenedArchive opened = openPlainZip(archivePath);
+    if (!opened.archive)
+        return failure(opened.problem);
+    const Plan plan = planExtraction(opened.archive.get(), limits);
+    if (!plan.problem.isEmpty())
+        return failure(plan.problem);
+
+    const FolderHandle folder = FolderHandle::open(destinationFolder);
+    if (!folder.isOpen())
+        return failure(QStringLiteral("cannot open the destination folder: ") + FolderHandle::lastError());
+    const std::optional<quint64> freeBytes = folder.freeBytes();
+    if (freeBytes && plan.totalBytes > *freeBytes)
+        return failure(QStringLiteral("the package needs %1 bytes, the disk has %2 free").arg(plan.totalBytes).arg(*freeBytes));
+
+    WrittenFiles written;
+    std::vector<char> buffer(CopyBufferBytes);
+    for (const PlannedEntry &entry : plan.entries) {
+        const QString problem = writeEntry(opened.archive.get(), entry, folder, written, buffer);
+        if (!problem.isEmpty()) {
+            written.removeAll(folder);
+            return failure(problem);
+        }
+    }
+
+    ExtractionResult result;
+    result.ok = true;
+    const QDir destination(destinationFolder);
+    for (const QByteArray &name : written.names())
+        result.writtenFiles.append(destination.absoluteFilePath(QFile::decodeName(name)));
+    if (onFileWritten) {
+        for (const QString &path : std::as_const(result.writtenFiles))
+            onFileWritten(path);
+    }
+    return result;
+}
+
+} // namespace kelvo

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+#include <functional>
+
+namespace kelvo {
+
+// A plain ZIP archive: a regular file that starts with a ZIP record (not a self-extracting
+// program, not a split archive) and that opens as a ZIP archive. A missing file, a folder or
+// any other file is not one.
+bool isPlainZipArchive(const QString &path);
+
+// Bounds that keep a hostile package from filling the disk. Free disk space bounds the total too.
+struct ExtractionLimits
+{
+    qint64 maxEntries = 20'000;
+    quint64 maxTotalBytes = quint64(1) << 30;
+    // For deflated entries of more than 1 MiB: deflate cannot pack better than about 1032 : 1, so
+    // an entry that claims more is a lie. Other methods are bounded by the byte caps only.
+    quint64 maxCompressionRatio = 1'100;
+};
+
+struct ExtractionResult
+{
+    bool ok = false;
+    // On success: the full path of every file written, each once, in the order first written.
+    QStringList writtenFiles;
+    // On failure: a short English reason for logs and tests; users see the damaged-package message.
+    QString problem;
+};
+
+using FileWrittenHandler = std::function<void(const QString &path)>;
+
+// Unpacks every entry of a package flat into `destinationFolder`, which must exist: an entry is
+// written under the part of its name after the last "/" or "\" (without a drive prefix "C:"),
+// overwriting a file of that name. Entries that are folders, symbolic links or other non-regular
+// files, and names that are empty, "." or "..", or hold control characters, are skipped. Names are
+// UTF-8 when the entry is marked so or is valid UTF-8, CP866 (DOS Cyrillic) otherwise.
+//
+// The whole package fails when it is not a plain ZIP archive, holds an encrypted entry or one
+// in a method that cannot be read, has damaged data (CRC, sizes), or breaks `limits`.
+//
+// Contract: on success `onFileWritten` is called for each path of `writtenFiles`, in that order,
+// before the call returns; the caller deletes exactly those at shutdown. On failure every file
+// that this call wrote is deleted again, `onFileWritten` is never called and `writtenFiles` is
+// empty, so the caller has nothing to clean up.
+ExtractionResult extractPackage(const QString &archivePath, const QString &destinationFolder,
+                                const FileWrittenHandler &onFileWritten = {}, const ExtractionLimits &limits = {});
+
+} // namespace kelvo
