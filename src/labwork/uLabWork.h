@@ -12,8 +12,9 @@ class TIniFile;
 class TLabWork final
 {
 public:
-    // Loads the descriptor at `fileName`. Throws EFOpenError when no file is there; errors
-    // raised while a chapter is read pass through.
+    // Loads the descriptor at `fileName`. Throws EFOpenError when no file is there, EReadError
+    // when it is no descriptor (binary, or without any section); errors raised while a chapter
+    // is read pass through.
     explicit TLabWork(const QString &fileName);
     ~TLabWork();
     Q_DISABLE_COPY_MOVE(TLabWork)

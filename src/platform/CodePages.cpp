@@ -1,5 +1,7 @@
 #include "CodePages.h"
 
+#include <QStringDecoder>
+
 #include <array>
 
 namespace kelvo {
@@ -163,6 +165,11 @@ QString decodeDataText(QByteArrayView bytes)
 {
     if (hasUtf8ByteOrderMark(bytes))
         return QString::fromUtf8(bytes.sliced(3));
+    // Notepad's "Unicode" saves; the Windows profile functions read them too.
+    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE')
+        return QStringDecoder(QStringDecoder::Utf16LE).decode(bytes.sliced(2));
+    if (bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF')
+        return QStringDecoder(QStringDecoder::Utf16BE).decode(bytes.sliced(2));
     bool ascii = true;
     for (const char b : bytes) {
         if (static_cast<unsigned char>(b) >= 0x80) {

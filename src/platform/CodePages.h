@@ -21,8 +21,9 @@ QByteArray encodeWindows1251(QStringView text, bool *lossless = nullptr);
 bool isValidUtf8(QByteArrayView bytes);
 bool hasUtf8ByteOrderMark(QByteArrayView bytes);
 
-// A text data file: UTF-8 after a byte order mark (which is dropped), UTF-8 when the bytes are
-// valid UTF-8 and not plain ASCII (an editor that saved without the mark), Windows-1251 otherwise.
+// A text data file: UTF-8 or UTF-16 after a byte order mark (which is dropped), UTF-8 when the
+// bytes are valid UTF-8 and not plain ASCII (an editor that saved without the mark), Windows-1251
+// otherwise.
 QString decodeDataText(QByteArrayView bytes);
 
 } // namespace kelvo

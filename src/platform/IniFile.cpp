@@ -60,7 +60,9 @@ TIniFile::TIniFile(const QString &fileName)
     } catch (const EFOpenError &) {
         return; // unreadable reads as empty, as the profile functions answer
     }
-    parse(kelvo::decodeDataText(bytes));
+    const QString text = kelvo::decodeDataText(bytes);
+    m_binary = text.contains(QChar(0));
+    parse(text);
 }
 
 void TIniFile::parse(const QString &text)

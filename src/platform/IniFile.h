@@ -39,6 +39,8 @@ public:
     QStringList ReadSection(const QString &section) const;
 
     bool SectionExists(const QString &section) const;
+    // The file holds NUL characters: it is no text file, whatever sections it seemed to have.
+    bool IsBinary() const { return m_binary; }
     bool ValueExists(const QString &section, const QString &ident) const;
 
 private:
@@ -59,6 +61,7 @@ private:
     const Entry *findEntry(const QString &section, const QString &ident) const;
 
     QString m_fileName;
+    bool m_binary = false;
     std::vector<Section> m_sections;
     QHash<QString, qsizetype> m_firstSection; // case-folded name -> index
 };

@@ -17,7 +17,7 @@ inline const QString CannotOpenFile = QStringLiteral("Cannot open file %s");
 inline const QString ListIndexOutOfBounds = QStringLiteral("List index out of bounds (%d)");
 inline const QString LabWorkFileNotFound = QStringLiteral("TLabWork.Create: File not found (\"%s\").");
 inline const QString FileTooLarge = QStringLiteral("File is too large: %s");
-inline const QString NotARegularFile = QStringLiteral("Not a regular file: %s");
+inline const QString NotADescriptor = QStringLiteral("Not a lab work descriptor: %s");
 
 // Start-up
 inline const QString ErrorCaption = QStringLiteral("Ошибка");
@@ -100,5 +100,21 @@ inline const QString DeviceInstructions = QStringLiteral("%s:");
 inline const QString NoButton = QStringLiteral("Нет");
 inline const QString NumberInputError =
     QStringLiteral("Внимание! Ошибка ввода числа. Укажите действительное число.");
+
+// Value texts of measurement devices: reports for the lab work's author
+inline const QString ValueTextError = QStringLiteral("%s, device %s: cannot evaluate \"%s\": %s");
+inline const QString ExpressionSyntaxError = QStringLiteral("syntax error at character %d");
+inline const QString ExpressionAmbiguousNumber =
+    QStringLiteral("ambiguous number at character %d (digit grouping or decimal separator?)");
+inline const QString ExpressionBadNumber = QStringLiteral("number out of range at character %d");
+inline const QString ExpressionUnknownName = QStringLiteral("unknown name \"%s\"");
+inline const QString ExpressionUnknownFunction = QStringLiteral("unknown function \"%s\"");
+inline const QString ExpressionArgumentCount = QStringLiteral("wrong number of arguments for %s");
+inline const QString ExpressionDivisionByZero = QStringLiteral("division by zero");
+inline const QString ExpressionNotFinite = QStringLiteral("the result is not a finite number");
+inline const QString ExpressionTooDeep = QStringLiteral("the expression is nested too deeply");
+
+// Quiz pages
+inline const QString QuizPageTooLarge = QStringLiteral("Quiz page is too large (question %d)");
 
 } // namespace Texts

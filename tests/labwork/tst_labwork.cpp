@@ -44,6 +44,8 @@ private Q_SLOTS:
     void sectionsWithoutAKnownTypeGiveNoChapter();
     void withoutHeaderEverySectionIsACandidate();
     void missingDescriptorRaisesTheFileOpenError();
+    void fileThatIsNoDescriptorIsRefused_data();
+    void fileThatIsNoDescriptorIsRefused();
     void identifiers_data();
     void identifiers();
     void requiredChapters_data();
@@ -110,6 +112,21 @@ void TestLabWork::missingDescriptorRaisesTheFileOpenError()
         QCOMPARE(error.message(), QStringLiteral("TLabWork.Create: File not found (\".\\") + path + QStringLiteral("\")."));
     }
     QVERIFY_THROWS_EXCEPTION(EFOpenError, TLabWork(m_dir.path())); // a folder is no file
+}
+
+void TestLabWork::fileThatIsNoDescriptorIsRefused_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("text without sections") << QByteArray("Title=x\nsome words\n");
+    QTest::newRow("binary with a section-like line") << QByteArray("\x89PNG\0\0\n[Header]\nTitle=x\n", 22);
+    QTest::newRow("one huge line") << QByteArray(4 * 1024 * 1024, 'x');
+}
+
+void TestLabWork::fileThatIsNoDescriptorIsRefused()
+{
+    QFETCH(QByteArray, content);
+    QVERIFY_THROWS_EXCEPTION(EReadError, load(content));
 }
 
 void TestLabWork::identifiers_data()

@@ -73,6 +73,9 @@ void TestCodePages::dataTextDecoding_data()
     QTest::newRow("Windows-1251") << QByteArray("\xC7\xE0\xEA\xEE\xED \xB9") << QStringLiteral("Закон №");
     QTest::newRow("UTF-8 with byte order mark") << QByteArray("\xEF\xBB\xBF\xD0\x97") << QStringLiteral("З");
     QTest::newRow("UTF-8 without byte order mark") << QStringLiteral("Закон №").toUtf8() << QStringLiteral("Закон №");
+    QTest::newRow("UTF-16LE with byte order mark (Notepad's Unicode)")
+        << QByteArray("\xFF\xFE\x17\x04\x0A\x00", 6) << QStringLiteral("З\n");
+    QTest::newRow("UTF-16BE with byte order mark") << QByteArray("\xFE\xFF\x04\x17", 4) << QStringLiteral("З");
     QTest::newRow("ASCII") << QByteArray("plain") << QStringLiteral("plain");
     QTest::newRow("Windows-1251 that looks almost like UTF-8")
         << QByteArray("\xD0\xB0\xD0") << QStringLiteral("Р°Р");
