@@ -2,13 +2,20 @@
 
 #include "uChapter.h"
 
+class QuestionFiles;
+
 // An examination: a quiz generated from question files, checked against their answer lines.
 class TTaskChapter final : public TChapter
 {
 public:
     TTaskChapter(const QString &sectionName, const TIniFile *iniFile);
 
+    // A new quiz page: one question file per question (the range file, else one of the variant
+    // files drawn at random), the page in Windows-1251 bytes. Refills Answers with the answer
+    // lines of the files used. Throws EListError when a question has no file or a file lacks
+    // its separator line, EFOpenError when the chosen file cannot be read.
     QByteArray GetHTML() override;
+    // Counts the submitted lines that equal an answer line without regard to case.
     int CheckAnswers(const QStringList &results) override;
     QString ClassName() const override { return QStringLiteral("TTaskChapter"); }
 
@@ -19,4 +26,11 @@ public:
     qint32 AttemptCount = 0;
     qint32 Attempts = -1;
     qint32 MessageStyle = 0;
+
+private:
+    // Returns the number of characters of the answer lines it added.
+    qsizetype appendQuestion(QString &page, const QuestionFiles &files, int question);
 };
+
+// The most characters a quiz page and its answer lines may take together.
+inline constexpr qsizetype MaxQuizPageCharacters = 64ll * 1024 * 1024;
