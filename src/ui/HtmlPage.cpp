@@ -1,0 +1,94 @@
+#include "HtmlPage.h"
+
+#include "HtmlViewer.h"
+#include "uLocalization.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int InfoTopHeight = 49;
+constexpr int HintHeight = 51;
+
+QFont pixelFont(const QString &family, int pixelSize, bool bold, bool italic = false)
+{
+    QFont font(family);
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
+}
+
+void fillWith(QWidget *widget, const QColor &background, const QColor &text)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, background);
+    palette.setColor(QPalette::WindowText, text);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+} // namespace
+
+THtmlPage::THtmlPage(QWidget *parent)
+    : QWidget(parent)
+{
+    panInfoTop = new QFrame(this);
+    panInfoTop->setObjectName(QStringLiteral("panInfoTop"));
+    panInfoTop->setFixedHeight(InfoTopHeight);
+    panInfoTop->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panInfoTop->setLineWidth(1);
+    fillWith(panInfoTop, QColor(0, 128, 192), Qt::white);
+
+    lbInfoTitle = new QLabel(panInfoTop);
+    lbInfoTitle->setObjectName(QStringLiteral("lbInfoTitle"));
+    lbInfoTitle->setFont(pixelFont(QStringLiteral("Arial"), 27, true, true));
+    lbInfoTitle->setTextFormat(Qt::PlainText);
+    lbInfoTitle->move(8, 8);
+
+    Viewer = new THtmlViewer(this);
+    Viewer->setObjectName(QStringLiteral("Viewer"));
+
+    panHint = new QFrame(this);
+    panHint->setObjectName(QStringLiteral("panHint"));
+    panHint->setFixedHeight(HintHeight);
+    panHint->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panHint->setLineWidth(1);
+    fillWith(panHint, QColor(128, 128, 128), Qt::white);
+
+    lblHint = new QLabel(Texts::HtmlPageHint, panHint);
+    lblHint->setObjectName(QStringLiteral("lblHint"));
+    lblHint->setFont(pixelFont(QStringLiteral("Arial"), 13, true));
+    lblHint->setTextFormat(Qt::PlainText);
+    lblHint->setAlignment(Qt::AlignCenter);
+    lblHint->setWordWrap(true);
+    auto *hintLayout = new QVBoxLayout(panHint);
+    hintLayout->setContentsMargins(8, 2, 8, 2);
+    hintLayout->addWidget(lblHint);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(panInfoTop);
+    layout->addWidget(Viewer, 1);
+    layout->addWidget(panHint);
+}
+
+void THtmlPage::setTitle(const QString &title)
+{
+    lbInfoTitle->setText(title);
+    lbInfoTitle->adjustSize();
+}
+
+void THtmlPage::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    tsHTMLShow();
+}
+
+void THtmlPage::tsHTMLShow()
+{
+    Viewer->setFocus(Qt::OtherFocusReason);
+}

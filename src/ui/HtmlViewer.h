@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFrame>
+#include <QString>
+#include <QStringList>
+
+class QWebChannel;
+class QWebEnginePage;
+class QWebEngineProfile;
+class QWebEngineView;
+class TFormBridge;
+class TLabRequestInterceptor;
+class TLabSchemeHandler;
+
+// The HTML viewer of the lab work: shows documents held in memory, finds their style sheets,
+// pictures and linked documents in the lab folder, and reports form submissions instead of
+// sending them anywhere. The page's own scripts never run, nothing is loaded from the network
+// and no file outside the lab folder is read. The web engine starts with the first document,
+// or earlier through warmUp().
+class THtmlViewer final : public QFrame
+{
+    Q_OBJECT
+
+public:
+    explicit THtmlViewer(QWidget *parent = nullptr);
+    ~THtmlViewer() override;
+    Q_DISABLE_COPY_MOVE(THtmlViewer)
+
+    // Everything the web engine needs before QApplication is created: the lab scheme, and the
+    // command-line flags of the engine (no sandbox when running as root, which it refuses).
+    static void prepareEngine();
+    static void registerScheme();
+    static void prepareEngineFlags();
+
+    // Replaces the document shown by `document` (bytes in the charset that the document declares,
+    // Windows-1251 when it declares none), shown from its top.
+    void LoadFromString(const QByteArray &document);
+
+    // The folder that relative references resolve in; empty (the default) means the current
+    // directory at the time of each request.
+    void setLabFolder(const QString &folder);
+    QString labFolder() const;
+
+    // Starts the web engine once the window has painted, so that the first document shows
+    // without the engine's start-up delay and the window's first paint does not wait for it.
+    void warmUp();
+
+    // The engine's view and page, created on first use.
+    QWebEngineView *view();
+    QWebEnginePage *page();
+
+Q_SIGNALS:
+    // A form of the document was submitted: the form's action, target, enctype and method
+    // attributes as written (empty when absent) and its name=value lines. Delivered after the
+    // click has been handled, so a receiver may load another document.
+    void formSubmitted(const QString &action, const QString &target, const QString &encType,
+                       const QString &method, const QStringList &results);
+    // A document (the one loaded from memory, or one a link led to) finished loading.
+    void loadFinished(bool ok);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createEngine();
+    void finishWarmUp();
+    void deliverSubmission(const QString &action, const QString &target, const QString &encType,
+                           const QString &method, const QStringList &results);
+
+    QWebEngineProfile *m_profile = nullptr;
+    TLabSchemeHandler *m_schemeHandler = nullptr;
+    TLabRequestInterceptor *m_interceptor = nullptr;
+    QWebEnginePage *m_page = nullptr;
+    QWebEngineView *m_view = nullptr;
+    QWebChannel *m_channel = nullptr;
+    TFormBridge *m_bridge = nullptr;
+    QString m_labFolder;
+    quint64 m_loadSerial = 0;
+    bool m_delivering = false;
+    bool m_warmUpPending = false;
+};

@@ -1,0 +1,105 @@
+#include "LabSchemeHandler.h"
+
+#include "HtmlCharset.h"
+#include "LabFolder.h"
+#include "LabScheme.h"
+#include "RuntimeErrors.h"
+#include "ViewerLog.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QMimeDatabase>
+#include <QWebEngineUrlRequestJob>
+
+#include <algorithm>
+
+namespace {
+
+bool isHtmlName(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == u"htm" || suffix == u"html" || suffix == u"shtml" || suffix == u"xhtml";
+}
+
+QByteArray htmlContentType(const QByteArray &document)
+{
+    return QByteArrayLiteral("text/html;charset=") + kelvo::htmlCharset(document);
+}
+
+QByteArray contentTypeOf(const QString &path, const QByteArray &bytes)
+{
+    if (isHtmlName(path))
+        return htmlContentType(bytes);
+    // Style sheets must say so: the engine refuses a style sheet of another type.
+    if (QFileInfo(path).suffix().compare(u"css", Qt::CaseInsensitive) == 0)
+        return QByteArrayLiteral("text/css");
+    const QMimeType type = QMimeDatabase().mimeTypeForFileNameAndData(QFileInfo(path).fileName(), bytes);
+    return type.isValid() ? type.name().toLatin1() : QByteArrayLiteral("application/octet-stream");
+}
+
+bool hasControlCharacter(const QString &name)
+{
+    return std::any_of(name.cbegin(), name.cend(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+}
+
+void replyWith(QWebEngineUrlRequestJob *job, const QByteArray &contentType, const QByteArray &bytes)
+{
+    auto *buffer = new QBuffer(job);
+    buffer->setData(bytes);
+    buffer->open(QIODevice::ReadOnly);
+    job->reply(contentType, buffer);
+}
+
+} // namespace
+
+TLabSchemeHandler::TLabSchemeHandler(QObject *parent)
+    : QWebEngineUrlSchemeHandler(parent)
+{
+}
+
+QUrl TLabSchemeHandler::setDocument(const QByteArray &document)
+{
+    m_document = document;
+    return kelvo::labscheme::pageUrl(++m_generation);
+}
+
+void TLabSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
+{
+    const QUrl url = job->requestUrl();
+    if (job->requestMethod() != "GET" || !kelvo::labscheme::isLabUrl(url)) {
+        qCDebug(lcViewer) << "refused" << job->requestMethod() << url;
+        job->fail(QWebEngineUrlRequestJob::RequestDenied);
+        return;
+    }
+
+    if (const std::optional<quint64> generation = kelvo::labscheme::pageGeneration(url)) {
+        // Only the current document is served; an older page URL (history) finds nothing.
+        if (*generation != m_generation) {
+            job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+            return;
+        }
+        replyWith(job, htmlContentType(m_document), m_document);
+        return;
+    }
+
+    const QString name = url.path(QUrl::FullyDecoded);
+    if (hasControlCharacter(name)) {
+        job->fail(QWebEngineUrlRequestJob::UrlInvalid);
+        return;
+    }
+    const kelvo::LabFolder folder(m_labFolder.isEmpty() ? QDir::currentPath() : m_labFolder);
+    const std::optional<QString> path = folder.resolve(name);
+    if (!path || !QFileInfo(*path).isFile()) {
+        qCDebug(lcViewer) << "not in the lab folder:" << url;
+        job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+        return;
+    }
+    try {
+        const QByteArray bytes = kelvo::readWholeFile(*path, kelvo::LabFolder::shownName(name), kelvo::MaxDataFileBytes);
+        replyWith(job, contentTypeOf(*path, bytes), bytes);
+    } catch (const ERuntimeError &error) {
+        qCDebug(lcViewer) << error.message();
+        job->fail(QWebEngineUrlRequestJob::RequestFailed);
+    }
+}

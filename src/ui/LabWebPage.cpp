@@ -1,0 +1,66 @@
+#include "LabWebPage.h"
+
+#include "LabScheme.h"
+#include "ViewerLog.h"
+
+#include <QDesktopServices>
+#include <QWebEngineNewWindowRequest>
+
+namespace {
+
+bool isWebUrl(const QUrl &url)
+{
+    return url.scheme() == u"http" || url.scheme() == u"https";
+}
+
+} // namespace
+
+TLabWebPage::TLabWebPage(QWebEngineProfile *profile, QObject *parent)
+    : QWebEnginePage(profile, parent)
+{
+    connect(this, &QWebEnginePage::newWindowRequested, this, &TLabWebPage::onNewWindowRequested);
+}
+
+bool TLabWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
+{
+    // Forms are reported by the bridge script, which stops their own submission; one that slips
+    // through must not load anything.
+    if (type == NavigationTypeFormSubmitted) {
+        qCDebug(lcViewer) << "refused form navigation" << url;
+        return false;
+    }
+    if (kelvo::labscheme::isLabUrl(url))
+        return true;
+    if (isWebUrl(url) && type == NavigationTypeLinkClicked && isMainFrame)
+        QDesktopServices::openUrl(url);
+    else
+        qCDebug(lcViewer) << "refused navigation" << url;
+    return false;
+}
+
+QWebEnginePage *TLabWebPage::createWindow(WebWindowType type)
+{
+    Q_UNUSED(type)
+    return nullptr;
+}
+
+void TLabWebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
+                                           int lineNumber, const QString &sourceID)
+{
+    qCDebug(lcViewer).nospace() << "console(" << int(level) << ") " << sourceID << ':' << lineNumber << ": "
+                                << message;
+}
+
+void TLabWebPage::onNewWindowRequested(QWebEngineNewWindowRequest &request)
+{
+    // A link with a target such as "_blank": lab documents open here, web pages in the browser.
+    const QUrl url = request.requestedUrl();
+    if (!request.isUserInitiated()) {
+        qCDebug(lcViewer) << "refused window" << url;
+        return;
+    }
+    if (kelvo::labscheme::isLabUrl(url))
+        load(url);
+    else if (isWebUrl(url))
+        QDesktopServices::openUrl(url);
+}

@@ -1,0 +1,3 @@
+#include "ViewerLog.h"
+
+Q_LOGGING_CATEGORY(lcViewer, "kelvo.ui.viewer", QtWarningMsg)
