@@ -136,6 +136,16 @@ FileDescriptor FolderHandle::createFile(const QByteArray &name) const
     }));
 }
 
+bool FolderHandle::createSubfolder(const QByteArray &name) const
+{
+    return ::mkdirat(m_descriptor.get(), name.constData(), 0700) == 0;
+}
+
+bool FolderHandle::lastErrorWasExisting()
+{
+    return errno == EEXIST;
+}
+
 bool FolderHandle::removeFile(const QByteArray &name) const
 {
     return ::unlinkat(m_descriptor.get(), name.constData(), 0) == 0;

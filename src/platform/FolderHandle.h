@@ -70,6 +70,11 @@ public:
     // Creates (or truncates) a regular file for writing with mode 0600; a symbolic link or a
     // folder of that name is an error.
     FileDescriptor createFile(const QByteArray &name) const;
+    // Creates a folder with mode 0700 (less when the umask takes bits away); fails when the
+    // name exists, whatever it is.
+    bool createSubfolder(const QByteArray &name) const;
+    // True when the creation failed because the name exists.
+    static bool lastErrorWasExisting();
     bool removeFile(const QByteArray &name) const;
     bool removeEmptySubfolder(const QByteArray &name) const;
 

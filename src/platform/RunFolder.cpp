@@ -1,0 +1,108 @@
+#include "RunFolder.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+
+namespace kelvo {
+
+namespace {
+
+constexpr int MaxNameAttempts = 100;
+
+// Six letters or digits drawn from the system's random source, as QTemporaryDir does: 62^6 names.
+QByteArray randomSuffix()
+{
+    static constexpr char Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QByteArray suffix(6, Qt::Uninitialized);
+    for (char &c : suffix)
+        c = Alphabet[QRandomGenerator::system()->bounded(int(sizeof(Alphabet) - 1))];
+    return suffix;
+}
+
+bool isSameFolder(const EntryStatus &a, const EntryStatus &b)
+{
+    return a.kind == EntryKind::Folder && b.kind == EntryKind::Folder && a.device == b.device && a.inode == b.inode;
+}
+
+} // namespace
+
+RunFolder::RunFolder(const QString &parentFolder)
+{
+    const QString parentPath = QDir(parentFolder).absolutePath();
+    m_parent = FolderHandle::open(parentPath);
+    if (!m_parent.isOpen()) {
+        m_error = QStringLiteral("cannot open the temporary folder %1: %2").arg(parentPath, FolderHandle::lastError());
+        return;
+    }
+    const QByteArray prefix = QFile::encodeName(NamePrefix);
+    for (int attempt = 0; attempt < MaxNameAttempts; ++attempt) {
+        const QByteArray name = prefix + randomSuffix();
+        if (!m_parent.createSubfolder(name)) {
+            if (FolderHandle::lastErrorWasExisting())
+                continue;
+            m_error = QStringLiteral("cannot create a folder in %1: %2").arg(parentPath, FolderHandle::lastError());
+            return;
+        }
+        FolderHandle folder = m_parent.openSubfolder(name);
+        // Another run's sweep may see the new folder unlocked and remove it before the lock is
+        // taken: then the folder this handle holds is no longer the one of that name.
+        if (!folder.isOpen() || !folder.tryLock() || !isSameFolder(folder.status(), m_parent.entryStatus(name)))
+            continue;
+        // The umask may have taken bits of 0700 away; the owner needs them all.
+        if (!folder.setOwnerOnlyPermissions()) {
+            m_error = QStringLiteral("cannot set the permissions of %1: %2")
+                          .arg(QFile::decodeName(name), FolderHandle::lastError());
+            m_parent.removeEmptySubfolder(name);
+            return;
+        }
+        m_folder = std::move(folder);
+        m_name = name;
+        m_path = QDir(parentPath).filePath(QFile::decodeName(name));
+        return;
+    }
+    m_error = QStringLiteral("cannot find a free folder name in %1").arg(parentPath);
+}
+
+RunFolder::~RunFolder()
+{
+    removeIfEmpty();
+}
+
+bool RunFolder::removeIfEmpty()
+{
+    if (!m_folder.isOpen())
+        return false;
+    const bool removed = m_parent.removeEmptySubfolder(m_name);
+    m_folder = FolderHandle();
+    m_parent = FolderHandle();
+    return removed;
+}
+
+int RunFolder::sweepStaleRunFolders(const QString &parentFolder)
+{
+    const FolderHandle parent = FolderHandle::open(parentFolder);
+    if (!parent.isOpen())
+        return 0;
+    const QByteArray prefix = QFile::encodeName(NamePrefix);
+    int removed = 0;
+    for (const QByteArray &name : parent.entryNames()) {
+        if (!name.startsWith(prefix))
+            continue;
+        const EntryStatus seen = parent.entryStatus(name);
+        if (seen.kind != EntryKind::Folder || !seen.ownedByCurrentUser)
+            continue;
+        // Opened without following a link, and checked to be the folder that lstat saw.
+        const FolderHandle folder = parent.openSubfolder(name);
+        if (!folder.isOpen() || !isSameFolder(folder.status(), seen) || !folder.tryLock())
+            continue;
+        for (const QByteArray &inner : folder.entryNames()) {
+            if (folder.entryStatus(inner).kind == EntryKind::RegularFile)
+                folder.removeFile(inner);
+        }
+        if (parent.removeEmptySubfolder(name))
+            ++removed;
+    }
+    return removed;
+}
+
+} // namespace kelvo

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "FolderHandle.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QString>
+
+namespace kelvo {
+
+// The private folder one run of the program unpacks its package into: "vemratmp-XXXXXX" under the
+// temporary folder (QDir::tempPath(), which honours TMPDIR), with an unpredictable name, created
+// atomically with mode 0700, and locked for as long as this object lives. A run that was killed
+// leaves its folder unlocked behind, and the next run's sweep removes it.
+//
+// Shutdown: delete the files the extraction reported, then call removeIfEmpty().
+class RunFolder final
+{
+public:
+    explicit RunFolder(const QString &parentFolder = QDir::tempPath());
+    ~RunFolder();
+    Q_DISABLE_COPY_MOVE(RunFolder)
+
+    bool isValid() const { return m_folder.isOpen(); }
+    // The absolute path of the folder; empty when it could not be made.
+    const QString &path() const { return m_path; }
+    // Why the folder could not be made.
+    const QString &errorString() const { return m_error; }
+
+    // Removes the folder when nothing is left in it, and releases the lock in any case, so that
+    // a later run's sweep clears what is left. The destructor does this too.
+    bool removeIfEmpty();
+
+    // Removes the "vemratmp-*" folders under `parentFolder` whose run has ended: only real folders
+    // (never a symbolic link) owned by this user and locked by no one. Only the regular files
+    // directly inside them are deleted, then the folder if that emptied it; links are never
+    // followed. Returns the number of folders removed.
+    static int sweepStaleRunFolders(const QString &parentFolder = QDir::tempPath());
+
+    static inline const QString NamePrefix = QStringLiteral("vemratmp-");
+
+private:
+    FolderHandle m_parent;
+    FolderHandle m_folder;
+    QByteArray m_name;
+    QString m_path;
+    QString m_error;
+};
+
+} // namespace kelvo
