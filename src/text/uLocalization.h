@@ -94,6 +94,15 @@ inline const QString MenuButton = QStringLiteral("Меню");
 inline const QString PassiveDeviceText = QStringLiteral("%f %s");
 inline const QString MeasurementDeviceText = QStringLiteral("%f %s");
 
+// Schema pictures
+inline const QString UnknownPictureExtension = QStringLiteral("Unknown picture file extension (.%s)");
+inline const QString InvalidBitmap = QStringLiteral("Bitmap image is not valid: %s");
+inline const QString InvalidIcon = QStringLiteral("Icon image is not valid: %s");
+inline const QString InvalidJpeg = QStringLiteral("JPEG image is not valid: %s");
+inline const QString InvalidPng = QStringLiteral("PNG image is not valid: %s");
+inline const QString InvalidMetafile = QStringLiteral("Metafile is not valid: %s");
+inline const QString PictureTooLarge = QStringLiteral("Picture is too large: %s");
+
 // Device value dialog
 inline const QString DeviceDialogCaption = QStringLiteral("Значение");
 inline const QString DeviceInstructions = QStringLiteral("%s:");
