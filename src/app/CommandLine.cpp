@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "Application.h"
 #include "LabWorkJson.h"
 #include "Random.h"
 #include "StartupLoader.h"
@@ -48,10 +49,11 @@ int dump(const QString &path)
         status = 1;
     } else {
         QJsonObject json = labWorkToJson(*loaded.labWork);
-        if (loaded.unpacked)
-            json.insert(QStringLiteral("ExtractedFiles"), QJsonArray::fromStringList(loaded.extractedFiles));
+        if (loaded.extractedFiles)
+            json.insert(QStringLiteral("ExtractedFiles"), QJsonArray::fromStringList(*loaded.extractedFiles));
         printLine(stdout, QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Indented)).trimmed());
     }
+    releaseLabWork(loaded);
     return status;
 }
 
@@ -79,8 +81,7 @@ int runKelvo(int argc, char *argv[])
         QCoreApplication application(argc, argv);
         return dump(arguments.at(1));
     }
-    std::fputs("The window of the program is not built yet; use --dump.\n", stderr);
-    return 2;
+    return runWindow(argc, argv, arguments);
 }
 
 } // namespace kelvo

@@ -1,13 +1,31 @@
 #include "StartupLoader.h"
 
-#include "RuntimeErrors.h"
+#include "LabFolder.h"
+#include "PackageExtractor.h"
 #include "TextFormat.h"
 #include "uLocalization.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace kelvo {
+
+namespace {
+
+const QString DescriptorName = QStringLiteral("labwork.lbw");
+
+void createLabWork(LoadedLabWork &loaded)
+{
+    try {
+        loaded.labWork = std::make_unique<TLabWork>(loaded.descriptorPath);
+    } catch (const std::exception &) {
+        // The error's own text is not shown: the descriptor message replaces it.
+        loaded.errorMessage = format(Texts::DescriptorError, {loaded.descriptorPath});
+    }
+}
+
+} // namespace
 
 QString chooseStartPath(const QStringList &arguments)
 {
@@ -23,20 +41,53 @@ LoadedLabWork loadLabWork(const QString &path)
         // Made absolute before the current directory changes, so a relative path still names the file.
         const QFileInfo info(path);
         loaded.descriptorPath = info.absoluteFilePath();
-        const QString folder = info.absolutePath();
-        if (QFileInfo(folder).isDir())
-            QDir::setCurrent(folder);
-    } else {
-        loaded.errorMessage = format(Texts::DamagedPackage, {path});
+        if (QFileInfo(info.absolutePath()).isDir())
+            QDir::setCurrent(info.absolutePath());
+        createLabWork(loaded);
         return loaded;
     }
 
-    try {
-        loaded.labWork = std::make_unique<TLabWork>(loaded.descriptorPath);
-    } catch (const std::exception &) {
-        loaded.errorMessage = format(Texts::DescriptorError, {loaded.descriptorPath});
+    if (!isPlainZipArchive(path)) {
+        loaded.errorMessage = format(Texts::DamagedPackage, {path});
+        return loaded;
     }
+    RunFolder::sweepStaleRunFolders();
+    loaded.runFolder = std::make_unique<RunFolder>();
+    loaded.extractedFiles = QStringList();
+    const QString folder = loaded.runFolder->path();
+    loaded.descriptorPath = QDir(folder).absoluteFilePath(DescriptorName);
+    if (!loaded.runFolder->isValid()) {
+        // No folder to unpack into: the descriptor cannot be found there either.
+        loaded.errorMessage = format(Texts::DescriptorError, {loaded.descriptorPath});
+        return loaded;
+    }
+    const ExtractionResult extraction = extractPackage(path, folder, [&](const QString &file) {
+        loaded.extractedFiles->append(file);
+    });
+    if (!extraction.ok) {
+        loaded.errorMessage = format(Texts::DamagedPackage, {path});
+        return loaded;
+    }
+    QDir::setCurrent(folder);
+    // Packages made on Windows may hold "LabWork.lbw".
+    if (const std::optional<QString> found = LabFolder(folder).resolve(DescriptorName))
+        loaded.descriptorPath = *found;
+    createLabWork(loaded);
     return loaded;
+}
+
+void releaseLabWork(LoadedLabWork &loaded)
+{
+    loaded.labWork.reset();
+    if (loaded.extractedFiles) {
+        for (const QString &file : std::as_const(*loaded.extractedFiles))
+            QFile::remove(file);
+        loaded.extractedFiles.reset();
+    }
+    if (loaded.runFolder) {
+        loaded.runFolder->removeIfEmpty();
+        loaded.runFolder.reset();
+    }
 }
 
 } // namespace kelvo

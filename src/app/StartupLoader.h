@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RunFolder.h"
 #include "uLabWork.h"
 
 #include <QString>
@@ -14,18 +15,25 @@ namespace kelvo {
 struct LoadedLabWork
 {
     std::unique_ptr<TLabWork> labWork;
-    bool unpacked = false;          // a package was unpacked (otherwise a descriptor read in place)
-    QString descriptorPath;         // the path given to TLabWork
-    QStringList extractedFiles;     // every file the extraction wrote, for the shutdown
-    QString errorMessage;           // the start-up message when loading failed; empty on success
+    std::unique_ptr<RunFolder> runFolder;      // the run's own folder, when a package was unpacked
+    std::optional<QStringList> extractedFiles; // every file the extraction wrote; only for a package
+    QString descriptorPath;                    // the path given to TLabWork
+    QString errorMessage;                      // the start-up message when loading failed
 };
 
 // The path start-up opens: the first argument, or data.lwz in the current directory.
 QString chooseStartPath(const QStringList &arguments);
 
-// Loads as start-up does: a path ending exactly in ".lbw" is a descriptor read in place (its
-// folder becomes the current directory); anything else is a package, unpacked into the run's
-// own folder, which becomes the current directory. On failure, errorMessage holds the message.
+// Loads as start-up does. A path ending exactly in ".lbw" is a descriptor read in place (its
+// folder becomes the current directory). Anything else is a package: unpacked flat into the
+// run's own folder (stale folders of killed runs are swept first), which becomes the current
+// directory, and whose descriptor is found there without regard to letter case. On failure
+// `labWork` is empty and `errorMessage` holds the start-up message; files already unpacked
+// stay listed for releaseLabWork.
 LoadedLabWork loadLabWork(const QString &path);
+
+// The shutdown: frees the lab work, deletes exactly the files the extraction reported (a file
+// that cannot be deleted is passed over), then the run's folder if nothing else is in it.
+void releaseLabWork(LoadedLabWork &loaded);
 
 } // namespace kelvo

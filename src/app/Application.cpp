@@ -1,0 +1,54 @@
+#include "Application.h"
+
+#include "Globals.h"
+#include "HtmlViewer.h"
+#include "TerminationSignals.h"
+#include "uAboutBox.h"
+#include "uLocalization.h"
+#include "uMenuForm.h"
+#include "uResultDlg.h"
+
+#include <QApplication>
+#include <QStringList>
+
+TAboutDlg *AboutDlg = nullptr;
+TResultsDlg *ResultsDlg = nullptr;
+
+namespace kelvo {
+
+int runWindow(int &argc, char **argv, const QStringList &arguments)
+{
+    // The web engine takes its scheme and flags only before the application object exists.
+    THtmlViewer::prepareEngine();
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(Texts::ProductName);
+    QApplication::setApplicationDisplayName(Texts::ApplicationTitle);
+
+    // A closed terminal or a kill ends the loop, so that the shutdown still deletes the files.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &application,
+                     [] { QCoreApplication::exit(1); });
+
+    auto mainForm = std::make_unique<TMainForm>(arguments);
+    MainForm = mainForm.get();
+    if (MainForm->StartupFailed()) {
+        mainForm.reset();
+        MainForm = nullptr;
+        return 1;
+    }
+    TAboutDlg aboutDlg(MainForm);
+    AboutDlg = &aboutDlg;
+    TResultsDlg resultsDlg(MainForm);
+    ResultsDlg = &resultsDlg;
+
+    MainForm->show();
+    MainForm->Viewer->warmUp();
+    const int status = QApplication::exec();
+
+    ResultsDlg = nullptr;
+    AboutDlg = nullptr;
+    MainForm = nullptr;
+    return status;
+}
+
+} // namespace kelvo

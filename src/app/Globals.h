@@ -1,0 +1,10 @@
+#pragma once
+
+class TMainForm;
+class TAboutDlg;
+class TResultsDlg;
+
+// The program's windows, created at start in this order and living until it ends.
+extern TMainForm *MainForm;
+extern TAboutDlg *AboutDlg;
+extern TResultsDlg *ResultsDlg;

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "StartupLoader.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+class QFrame;
+class QLabel;
+class QScrollArea;
+class QStackedWidget;
+class TClickPanel;
+class THtmlPage;
+class THtmlViewer;
+class TMyBitBtn;
+
+// The main window: three pages switched only by the program (the chapter menu, the HTML page and
+// the laboratory page), start-up while it is created and the shutdown when it is destroyed.
+class TMainForm final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Runs the start-up. When it fails, the message has been shown and StartupFailed() is true:
+    // the program ends without showing the window.
+    explicit TMainForm(const QStringList &arguments);
+    ~TMainForm() override;
+    Q_DISABLE_COPY_MOVE(TMainForm)
+
+    bool StartupFailed() const { return m_startupFailed; }
+    TLabWork *LabWork() const { return m_loaded.labWork.get(); }
+    const std::optional<QStringList> &ExtractedFiles() const { return m_loaded.extractedFiles; }
+
+    // Navigation
+    void OpenCurrentChapter();
+    void ShowMenu();
+    void ButtonClick(TMyBitBtn *button);
+    void btStopClick();
+    void panCopyrightsClick();
+    void ViewFormSubmit(const QString &action, const QString &target, const QString &encType,
+                        const QString &method, const QStringList &results);
+
+    // Shows an error that reached the window: the default error report.
+    void ShowErrorReport(const QString &message);
+
+    QStackedWidget *Pages = nullptr;
+    QWidget *tsMenu = nullptr;
+    THtmlPage *tsHTML = nullptr;
+    QWidget *tsLab = nullptr;
+    THtmlViewer *Viewer = nullptr;
+
+    // Menu page
+    QFrame *panBackground = nullptr;
+    QLabel *lblBackgroundTitle = nullptr;
+    QFrame *panBox = nullptr;
+    QLabel *panTitle = nullptr;
+    TClickPanel *panCopyrights = nullptr;
+    QScrollArea *MenuScroll = nullptr; // holds the buttons when they would be too low to read
+    std::vector<TMyBitBtn *> MenuButtons;
+
+    // Laboratory page (built by the laboratory page)
+    QLabel *lbLabTitle = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void FormCreate(const QStringList &arguments);
+    void FormShow();
+    void FormDestroy();
+    void createMenuPage();
+    void createHtmlPage();
+    void createLabPage();
+    void placeMenuBox();
+    void BuildMenuButtons();
+    void RefreshGlyphs();
+    void tsMenuShow();
+    void showStartupError(const QString &message);
+    // Runs an event handler; what it raises goes to the default error report.
+    void guarded(const std::function<void()> &handler);
+
+    kelvo::LoadedLabWork m_loaded;
+    bool m_startupFailed = false;
+};
+
+extern TMainForm *MainForm;

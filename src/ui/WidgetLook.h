@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QFrame>
+#include <QString>
+
+// How the program's windows are drawn: fonts by name and character height in pixels, coloured
+// panels with the raised or lowered bevels of the original layouts.
+namespace kelvo {
+
+QFont pixelFont(const QString &family, int pixelSize, bool bold = false, bool italic = false,
+                bool underline = false);
+
+// Gives a widget its own background and text colour.
+void setColours(QWidget *widget, const QColor &background, const QColor &text = QColor());
+
+enum class Bevel { None, Raised, Lowered };
+
+// A panel at a place and size of its parent, with a bevel and a background colour (an invalid
+// colour keeps the parent's).
+QFrame *makePanel(QWidget *parent, const QRect &geometry, Bevel bevel, const QColor &background = QColor());
+
+} // namespace kelvo
