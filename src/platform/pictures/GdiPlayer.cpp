@@ -343,12 +343,23 @@ void GdiPlayer::draw(const QPainterPath &picturePath, bool fill, bool stroke, co
         return;
     }
     applyClip();
-    m_painter->setTransform(QTransform::fromScale(m_scale, m_scale));
+    const QTransform base = QTransform::fromScale(m_scale, m_scale);
     m_painter->setBackgroundMode(m_dc.backgroundMode == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
     m_painter->setBackground(m_dc.backgroundColor);
-    m_painter->setPen(pen);
-    m_painter->setBrush(brush);
-    m_painter->drawPath(path);
+    if (brush.style() != Qt::NoBrush) {
+        m_painter->setTransform(base);
+        m_painter->setPen(Qt::NoPen);
+        m_painter->setBrush(brush);
+        m_painter->drawPath(path);
+    }
+    if (pen.style() != Qt::NoPen) {
+        // Windows addresses pixels by their centres when it draws lines: a one-pixel line at y
+        // covers the row y, whose centre Qt puts at y + 0.5. Fills keep the pixel edges.
+        m_painter->setTransform(QTransform::fromTranslate(0.5, 0.5) * base);
+        m_painter->setPen(pen);
+        m_painter->setBrush(Qt::NoBrush);
+        m_painter->drawPath(path);
+    }
 }
 
 void GdiPlayer::drawLogical(const QPainterPath &logicalPath, bool fill, bool stroke)
