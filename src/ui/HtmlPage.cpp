@@ -27,6 +27,7 @@ void fillWith(QWidget *widget, const QColor &background, const QColor &text)
     palette.setColor(QPalette::Window, background);
     palette.setColor(QPalette::WindowText, text);
     widget->setPalette(palette);
+    widget->setBackgroundRole(QPalette::Window);
     widget->setAutoFillBackground(true);
 }
 

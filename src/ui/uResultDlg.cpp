@@ -93,8 +93,10 @@ TResultsDlg::TResultsDlg(QWidget *parent)
     setModal(true);
     setFixedSize(ClientSize);
     setFont(pixelFont(QStringLiteral("Tahoma"), 12));
-    setBackgroundRole(QPalette::Button);
-    setAutoFillBackground(true);
+    // The face colour of buttons as the background.
+    QPalette facePalette = palette();
+    facePalette.setColor(QPalette::Window, facePalette.color(QPalette::Button));
+    setPalette(facePalette);
 
     Panel1 = new QLabel(Texts::ResultsCaption, this);
     Panel1->setTextFormat(Qt::PlainText);
@@ -103,6 +105,7 @@ TResultsDlg::TResultsDlg(QWidget *parent)
     Panel1->setLineWidth(1);
     Panel1->setAlignment(Qt::AlignCenter);
     Panel1->setFont(pixelFont(QStringLiteral("Arial"), 15, true, true));
+    Panel1->setBackgroundRole(QPalette::Window);
     Panel1->setAutoFillBackground(true);
     QPalette panelPalette = Panel1->palette();
     panelPalette.setColor(QPalette::Window, QColor(0, 128, 192));
