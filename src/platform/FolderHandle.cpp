@@ -198,8 +198,13 @@ FileDescriptor openRegularFileForReading(const QString &path)
     if (!file.isValid())
         return file;
     struct stat info {};
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (::fstat(file.get(), &info) != 0)
         return {};
+    if (!S_ISREG(info.st_mode)) {
+        file.close();
+        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        return {};
+    }
     const int flags = ::fcntl(file.get(), F_GETFL);
     if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
         return {};

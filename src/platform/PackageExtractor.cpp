@@ -197,7 +197,7 @@ Plan planExtraction(zip_t *archive, const ExtractionLimits &limits)
         }
         if (stat.comp_method == ZIP_CM_DEFLATE && stat.size > RatioCheckedAbove
             && stat.size / std::max<zip_uint64_t>(stat.comp_size, 1) > limits.maxCompressionRatio) {
-            plan.problem = QStringLiteral("entry \"%1\" claims %2 bytes from %3").arg(name).arg(stat.size).arg(stat.comp_size);
+            plan.problem = QStringLiteral("entry \"%1\" claims %2 bytes packed into %3").arg(name).arg(stat.size).arg(stat.comp_size);
             return plan;
         }
         if (stat.size > limits.maxTotalBytes - plan.totalBytes) {
