@@ -22,9 +22,10 @@ namespace {
 constexpr int BoxWidth = 633;
 constexpr int BoxHeight = 473;
 constexpr int MaxButtonHeight = 57;
-// Below this the caption of a button no longer fits: the buttons then keep this height and
-// scroll between the title and the bottom panel.
-constexpr int MinButtonHeight = 30;
+// Below this height the caption of a button no longer fits (from ten chapters on): the buttons
+// then take a comfortable height and scroll between the title and the bottom panel.
+constexpr int MinButtonHeight = 24;
+constexpr int ScrolledButtonHeight = 30;
 constexpr int ButtonsTop = 106;
 constexpr int ButtonGap = 8;
 
@@ -41,7 +42,7 @@ void TMainForm::BuildMenuButtons()
     int top = ButtonsTop;
     int width = BoxWidth - 64;
     if (height < MinButtonHeight) {
-        height = MinButtonHeight;
+        height = ScrolledButtonHeight;
         MenuScroll = new QScrollArea(panBox);
         MenuScroll->setObjectName(QStringLiteral("MenuScroll"));
         MenuScroll->setGeometry(8, ButtonsTop - ButtonGap, BoxWidth - 16, 432 - ButtonsTop);
@@ -77,8 +78,6 @@ void TMainForm::BuildMenuButtons()
         button->repaint();
         MenuButtons[size_t(i)] = button;
     }
-    if (MenuScroll && !MenuButtons.empty())
-        MenuScroll->ensureWidgetVisible(MenuButtons.front());
 }
 
 void TMainForm::RefreshGlyphs()

@@ -3,6 +3,8 @@
 #include "CodePages.h"
 
 #include <QFile>
+
+#include <zip.h>
 #include <QFileInfo>
 
 namespace kelvo::test {
@@ -15,6 +17,23 @@ QString writeFile(const QDir &dir, const QString &name, const QByteArray &bytes)
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         qFatal("cannot write test fixture %s", qPrintable(path));
     return path;
+}
+
+void writeZip(const QString &path, const QList<QPair<QByteArray, QByteArray>> &entries)
+{
+    QFile::remove(path);
+    int error = 0;
+    zip_t *archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    if (!archive)
+        qFatal("cannot create test archive %s", qPrintable(path));
+    for (const auto &[name, data] : entries) {
+        zip_source_t *source = zip_source_buffer(archive, data.constData(), zip_uint64_t(data.size()), 0);
+        if (!source || zip_file_add(archive, name.constData(), source, ZIP_FL_ENC_RAW | ZIP_FL_OVERWRITE) < 0)
+            qFatal("cannot add %s to the test archive", name.constData());
+    }
+    // The buffers must live until the archive is written, which zip_close does.
+    if (zip_close(archive) != 0)
+        qFatal("cannot write test archive %s", qPrintable(path));
 }
 
 QByteArray windowsText(const QString &text)

@@ -3,12 +3,17 @@
 #include <QByteArray>
 #include <QDir>
 #include <QLocale>
+#include <QList>
+#include <QPair>
 #include <QString>
 
 namespace kelvo::test {
 
 // Writes bytes to dir/name (creating sub-folders) and returns the full path.
 QString writeFile(const QDir &dir, const QString &name, const QByteArray &bytes);
+
+// Writes a ZIP archive with the given entries (name, data), stored with deflate.
+void writeZip(const QString &path, const QList<QPair<QByteArray, QByteArray>> &entries);
 
 // Windows-1251 bytes of a text, with "\n" turned into CR LF as Windows editors save it.
 QByteArray windowsText(const QString &text);

@@ -1,0 +1,288 @@
+#include "Globals.h"
+#include "TClickPanel.h"
+#include "TestSupport.h"
+#include "uAboutBox.h"
+#include "uMenuForm.h"
+#include "uMyButtons.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+using namespace kelvo::test;
+
+namespace {
+
+struct ModalSeen
+{
+    QString caption;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    bool seen = false;
+};
+
+// Answers the next modal message box with OK and remembers what it said.
+std::shared_ptr<ModalSeen> answerNextMessageBox()
+{
+    auto seen = std::make_shared<ModalSeen>();
+    auto *timer = new QTimer(qApp);
+    QObject::connect(timer, &QTimer::timeout, [seen, timer] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            seen->caption = box->windowTitle();
+            seen->text = box->text();
+            seen->icon = box->icon();
+            seen->seen = true;
+            box->accept();
+            timer->deleteLater();
+        }
+    });
+    timer->start(20);
+    return seen;
+}
+
+QByteArray chapters(int count, const QByteArray &extra = {})
+{
+    QByteArray text = "[Header]\nTitle=Lab\nAuthor=A. Author\n";
+    for (int i = 0; i < count; ++i)
+        text += "[c" + QByteArray::number(i) + "]\nType=Information\nTitle=Chapter " + QByteArray::number(i)
+                + "\nIdentifier=" + QByteArray::number(i + 1) + "\nDocument=doc.htm\n";
+    return text + extra;
+}
+
+} // namespace
+
+class TestMainForm : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_startDirectory = QDir::currentPath();
+
+    std::unique_ptr<TMainForm> openDescriptor(const QByteArray &content, const QString &folder = QStringLiteral("lab"))
+    {
+        const QString path = writeFile(QDir(m_dir.filePath(folder)), QStringLiteral("labwork.lbw"), content);
+        auto form = std::make_unique<TMainForm>(QStringList{path});
+        MainForm = form.get();
+        return form;
+    }
+
+private Q_SLOTS:
+    void cleanup();
+    void menuButtonsGeometry_data();
+    void menuButtonsGeometry();
+    void manyChaptersScrollWithReadableButtons();
+    void glyphsFollowTheAccessRule();
+    void lockedChapterAnswersWithTheMessage();
+    void bottomPanelAndAboutDialog();
+    void startupMessages_data();
+    void startupMessages();
+    void packageIsUnpackedAndCleanedUp();
+};
+
+void TestMainForm::cleanup()
+{
+    MainForm = nullptr;
+    QDir::setCurrent(m_startDirectory);
+}
+
+void TestMainForm::menuButtonsGeometry_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("height");
+
+    QTest::newRow("no chapters: the exit button alone") << 0 << 57;
+    QTest::newRow("three chapters keep the largest height") << 3 << 57;
+    QTest::newRow("five chapters") << 5 << 45;
+    QTest::newRow("nine chapters, still readable") << 9 << 24;
+}
+
+void TestMainForm::menuButtonsGeometry()
+{
+    QFETCH(int, count);
+    QFETCH(int, height);
+    const auto form = openDescriptor(chapters(count));
+    QVERIFY(!form->StartupFailed());
+    QCOMPARE(form->MenuButtons.size(), size_t(count + 1));
+    QCOMPARE(form->MenuScroll, nullptr);
+    for (int i = 0; i <= count; ++i) {
+        const TMyBitBtn *button = form->MenuButtons[size_t(i)];
+        QCOMPARE(button->parentWidget(), form->panBox);
+        QCOMPARE(button->geometry(), QRect(32, 106 + (height + 8) * i, 569, height));
+        QCOMPARE(button->Tag, i < count ? i : -1);
+        QCOMPARE(button->text(), i < count ? QStringLiteral("Chapter %1").arg(i) : QStringLiteral("Выход из программы"));
+    }
+    QCOMPARE(form->MenuButtons.back()->glyph(), QStringLiteral("EXIT"));
+}
+
+void TestMainForm::manyChaptersScrollWithReadableButtons()
+{
+    const auto form = openDescriptor(chapters(40));
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QVERIFY(form->MenuScroll);
+    QCOMPARE(form->MenuButtons.size(), size_t(41));
+    for (const TMyBitBtn *button : form->MenuButtons) {
+        QCOMPARE(button->height(), 30);
+        QCOMPARE(button->parentWidget(), form->MenuScroll->widget());
+        QVERIFY(form->MenuScroll->widget()->rect().contains(button->geometry()));
+    }
+    QCOMPARE(form->MenuButtons.back()->Tag, -1);
+    // The scrolled buttons stand where the unscrolled ones would start: below the title panel.
+    QCOMPARE(form->MenuButtons.front()->mapTo(form->panBox, QPoint(0, 0)), QPoint(32, 106));
+}
+
+void TestMainForm::glyphsFollowTheAccessRule()
+{
+    // 0 needs nothing; 1 requires 0; 2 requires 1.
+    const auto form = openDescriptor("[Header]\nTitle=Lab\n[a]\nType=Information\nIdentifier=1\n"
+                                     "[b]\nType=Information\nIdentifier=2\nRequiredChapters=1\n"
+                                     "[c]\nType=Information\nIdentifier=3\nRequiredChapters=2\n");
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    auto glyphs = [&] {
+        QStringList names;
+        for (size_t i = 0; i + 1 < form->MenuButtons.size(); ++i)
+            names.append(form->MenuButtons[i]->glyph());
+        return names;
+    };
+    QCOMPARE(form->panTitle->text(), QStringLiteral("Lab"));
+    QCOMPARE(glyphs(), (QStringList{"BUBBLE_RED", "BUBBLE_GRY", "BUBBLE_GRY"}));
+
+    form->LabWork()->Chapters().Items(0)->Passed = true;
+    form->Pages->setCurrentWidget(form->tsLab);
+    QCOMPARE(glyphs(), (QStringList{"BUBBLE_RED", "BUBBLE_GRY", "BUBBLE_GRY"})); // only showing the menu refreshes
+    form->ShowMenu();
+    QCOMPARE(glyphs(), (QStringList{"BUBBLE_RED", "BUBBLE_RED", "BUBBLE_GRY"}));
+
+    // A passed chapter stays open whatever the rule says.
+    form->LabWork()->Chapters().Items(2)->Passed = true;
+    form->Pages->setCurrentWidget(form->tsLab);
+    form->ShowMenu();
+    QCOMPARE(glyphs(), (QStringList{"BUBBLE_RED", "BUBBLE_RED", "BUBBLE_RED"}));
+}
+
+void TestMainForm::lockedChapterAnswersWithTheMessage()
+{
+    const auto form = openDescriptor("[Header]\nTitle=Lab\n[a]\nType=Information\nIdentifier=1\n"
+                                     "[b]\nType=Information\nIdentifier=2\nRequiredChapters=1\n");
+    form->show();
+    const auto seen = answerNextMessageBox();
+    QTest::mouseClick(form->MenuButtons[1], Qt::LeftButton);
+    QTRY_VERIFY(seen->seen);
+    QCOMPARE(seen->caption, QStringLiteral("Внимание"));
+    QCOMPARE(seen->text, QStringLiteral("К разделам, помеченным серым цветом, нельзя перейти без прохождения "
+                                        "предыдущих разделов."));
+    QCOMPARE(seen->icon, QMessageBox::Information);
+    QCOMPARE(form->LabWork()->CurrentIndex, -1);
+    QCOMPARE(form->Pages->currentWidget(), form->tsMenu);
+}
+
+void TestMainForm::bottomPanelAndAboutDialog()
+{
+    const auto form = openDescriptor("[Header]\nTitle=Очень длинное название лабораторной работы по физике\n"
+                                     "Author=И. Иванов\nDescription=Первая строка описания.\n");
+    QCOMPARE(form->panCopyrights->text(), QStringLiteral("Copyright И. Иванов"));
+    TAboutDlg about(form.get());
+    AboutDlg = &about;
+    QTimer::singleShot(0, &about, [&] {
+        QCOMPARE(about.PageControl1->currentIndex(), 0);
+        QCOMPARE(about.Label1->text(), QStringLiteral("Очень длинное название лабораторной работы по физике"));
+        QCOMPARE(about.Label2->text(), QStringLiteral("Авторство: И. Иванов"));
+        QCOMPARE(about.Memo1->toPlainText(), QStringLiteral("Первая строка описания."));
+        QTest::keyClick(about.Memo1, Qt::Key_Escape);
+    });
+    Q_EMIT form->panCopyrights->clicked();
+    QVERIFY(!about.isVisible());
+    AboutDlg = nullptr;
+
+    const auto anonymous = openDescriptor("[Header]\nTitle=T\n");
+    QCOMPARE(anonymous->panCopyrights->text(), QStringLiteral("Copyright "));
+    about.PageControl1->setCurrentIndex(2);
+    about.Fill(QStringLiteral("T"), QString(), QString());
+    QCOMPARE(about.Label2->text(), QString());
+}
+
+void TestMainForm::startupMessages_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content"); // "-": no file
+    QTest::addColumn<bool>("descriptorMessage");
+
+    QTest::newRow("missing package") << "absent.lwz" << QByteArray("-") << false;
+    QTest::newRow("no ZIP archive") << "text.lwz" << QByteArray("not an archive") << false;
+    QTest::newRow("upper-case descriptor extension") << "LABWORK.LBW" << QByteArray("[Header]\n") << false;
+    QTest::newRow("missing descriptor") << "absent.lbw" << QByteArray("-") << true;
+}
+
+void TestMainForm::startupMessages()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(bool, descriptorMessage);
+    const QString path = content == "-" ? m_dir.filePath(name) : writeFile(QDir(m_dir.path()), name, content);
+    const auto seen = answerNextMessageBox();
+    TMainForm form({path});
+    QVERIFY(form.StartupFailed());
+    QVERIFY(seen->seen);
+    QCOMPARE(seen->caption, QStringLiteral("Ошибка"));
+    QCOMPARE(seen->icon, QMessageBox::Critical);
+    const QString expected = descriptorMessage
+        ? QStringLiteral("Ошибка чтения файла данных.\nФайл: \"%1\".\nЗавершение работы программы.").arg(path)
+        : QStringLiteral("Ошибка загрузки: поврежден файл данных \"%1\".\nЗавершение работы программы.").arg(path);
+    QCOMPARE(seen->text, expected);
+}
+
+void TestMainForm::packageIsUnpackedAndCleanedUp()
+{
+    const QString temp = m_dir.filePath(QStringLiteral("temp"));
+    QDir().mkpath(temp);
+    qputenv("TMPDIR", QFile::encodeName(temp));
+
+    // A package made on Windows: the descriptor in other letter case, files in sub-folders.
+    const QString package = m_dir.filePath(QStringLiteral("lab.lwz"));
+    writeZip(package, {{"LabWork.LBW", chapters(2)}, {"docs/doc.htm", "<p>x</p>"}, {"pics\\fig.gif", "GIF89a"}});
+    QStringList extracted;
+    {
+        TMainForm form({package});
+        QVERIFY(!form.StartupFailed());
+        QCOMPARE(form.MenuButtons.size(), size_t(3));
+        QVERIFY(form.ExtractedFiles());
+        extracted = *form.ExtractedFiles();
+        QCOMPARE(extracted.size(), 3);
+        const QString folder = QDir::currentPath();
+        QVERIFY(folder.startsWith(QDir(temp).canonicalPath()) || folder.startsWith(temp));
+        QVERIFY(QFileInfo(folder).fileName().startsWith(QLatin1String("vemratmp-")));
+        for (const QString &file : std::as_const(extracted)) {
+            QVERIFY2(QFileInfo::exists(file), qPrintable(file));
+            QCOMPARE(QFileInfo(file).absolutePath(), folder);
+        }
+    }
+    for (const QString &file : std::as_const(extracted))
+        QVERIFY2(!QFileInfo::exists(file), qPrintable(file));
+    QCOMPARE(QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+
+    // Without a descriptor: the descriptor message names the run's folder, and the files go.
+    writeZip(package, {{"doc.htm", "<p>x</p>"}});
+    const auto seen = answerNextMessageBox();
+    {
+        TMainForm form({package});
+        QVERIFY(form.StartupFailed());
+        QVERIFY(seen->text.contains(QLatin1String("/labwork.lbw\".")));
+        QVERIFY(seen->text.contains(QLatin1String("vemratmp-")));
+    }
+    QCOMPARE(QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
+    qunsetenv("TMPDIR");
+}
+
+QTEST_MAIN(TestMainForm)
+#include "tst_mainform.moc"
