@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <QWebChannel>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineProfile>
@@ -133,18 +134,24 @@ void THtmlViewer::warmUp()
         return;
     m_warmUpPending = true;
     QWidget *top = window();
-    if (top->isVisible()) {
+    if (top->windowHandle() && top->windowHandle()->isExposed()) {
         QTimer::singleShot(0, this, &THtmlViewer::finishWarmUp);
         return;
     }
     top->installEventFilter(this);
+    if (top->windowHandle())
+        top->windowHandle()->installEventFilter(this);
 }
 
 bool THtmlViewer::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == window() && event->type() == QEvent::Paint) {
+    QWidget *top = window();
+    if (watched == top && event->type() == QEvent::Show && top->windowHandle())
+        top->windowHandle()->installEventFilter(this);
+    // The window paints as it handles its first expose; the engine starts after that.
+    if (watched == top->windowHandle() && event->type() == QEvent::Expose && top->windowHandle()->isExposed()) {
+        top->removeEventFilter(this);
         watched->removeEventFilter(this);
-        // After this paint has reached the screen.
         QTimer::singleShot(0, this, &THtmlViewer::finishWarmUp);
     }
     return QFrame::eventFilter(watched, event);

@@ -45,6 +45,7 @@ public:
     // Starts the web engine once the window has painted, so that the first document shows
     // without the engine's start-up delay and the window's first paint does not wait for it.
     void warmUp();
+    bool engineStarted() const { return m_page != nullptr; }
 
     // The engine's view and page, created on first use.
     QWebEngineView *view();

@@ -69,6 +69,7 @@ private Q_SLOTS:
     void links();
     void noNetworkRequest();
     void pageLooksRight();
+    void warmUpWaitsForTheWindow();
 
 private:
     bool load(const QByteArray &document);
@@ -556,6 +557,23 @@ void TestHtmlViewer::pageLooksRight()
     QCOMPARE(shot.pixelColor(m_htmlPage->width() - 5, m_htmlPage->height() - 20), QColor(128, 128, 128));
     if (const QString folder = qEnvironmentVariable("KELVO_SCREENSHOT_DIR"); !folder.isEmpty())
         shot.save(QDir(folder).absoluteFilePath(QStringLiteral("html-page.png")));
+}
+
+void TestHtmlViewer::warmUpWaitsForTheWindow()
+{
+    QWidget window;
+    auto *viewer = new THtmlViewer(&window);
+    viewer->resize(200, 100);
+    QSignalSpy finished(viewer, &THtmlViewer::loadFinished);
+    viewer->warmUp();
+    QCoreApplication::processEvents();
+    QVERIFY(!viewer->engineStarted());
+
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_VERIFY(viewer->engineStarted());
+    QVERIFY(finished.wait(20000));
+    QVERIFY(finished.constFirst().constFirst().toBool());
 }
 
 KELVO_WEBENGINE_TEST_MAIN(TestHtmlViewer)
