@@ -343,22 +343,32 @@ void GdiPlayer::draw(const QPainterPath &picturePath, bool fill, bool stroke, co
         return;
     }
     applyClip();
-    const QTransform base = QTransform::fromScale(m_scale, m_scale);
+    // Windows draws on whole device pixels: every point is rounded to one, and a line's width is
+    // a whole number of pixels. Doing the same keeps lines and edges sharp.
+    QPainterPath device = QTransform::fromScale(m_scale, m_scale).map(path);
+    for (int i = 0; i < device.elementCount(); ++i) {
+        const QPainterPath::Element e = device.elementAt(i);
+        device.setElementPositionAt(i, std::round(e.x), std::round(e.y));
+    }
+    m_painter->resetTransform();
     m_painter->setBackgroundMode(m_dc.backgroundMode == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
     m_painter->setBackground(m_dc.backgroundColor);
     if (brush.style() != Qt::NoBrush) {
-        m_painter->setTransform(base);
         m_painter->setPen(Qt::NoPen);
         m_painter->setBrush(brush);
-        m_painter->drawPath(path);
+        m_painter->drawPath(device);
     }
     if (pen.style() != Qt::NoPen) {
-        // Windows addresses pixels by their centres when it draws lines: a one-pixel line at y
-        // covers the row y, whose centre Qt puts at y + 0.5. Fills keep the pixel edges.
-        m_painter->setTransform(QTransform::fromTranslate(0.5, 0.5) * base);
-        m_painter->setPen(pen);
+        // A line of odd width is centred on a pixel's middle, which Qt puts at +0.5. Widths and
+        // that half pixel count in picture pixels, so the picture looks the same at any ratio.
+        QPen devicePen = pen;
+        const qreal width = std::max(1.0, std::round(pen.widthF()));
+        devicePen.setWidthF(width * m_scale);
+        if (std::fmod(width, 2.0) == 1.0)
+            m_painter->setTransform(QTransform::fromTranslate(0.5 * m_scale, 0.5 * m_scale));
+        m_painter->setPen(devicePen);
         m_painter->setBrush(Qt::NoBrush);
-        m_painter->drawPath(path);
+        m_painter->drawPath(device);
     }
 }
 
