@@ -50,7 +50,10 @@ FileDescriptor::~FileDescriptor()
     close();
 }
 
-FileDescriptor::FileDescriptor(FileDescriptor &&other) noexcept : m_descriptor(other.release()) { }
+FileDescriptor::FileDescriptor(FileDescriptor &&other) noexcept
+    : m_descriptor(other.release())
+{
+}
 
 FileDescriptor &FileDescriptor::operator=(FileDescriptor &&other) noexcept
 {
@@ -93,7 +96,9 @@ QString FolderHandle::lastError()
 
 EntryStatus FolderHandle::status() const
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::fstat(m_descriptor.get(), &info) != 0)
         return {};
     return statusFrom(info);
@@ -101,7 +106,9 @@ EntryStatus FolderHandle::status() const
 
 EntryStatus FolderHandle::entryStatus(const QByteArray &name) const
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::fstatat(m_descriptor.get(), name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0)
         return {};
     return statusFrom(info);
@@ -131,8 +138,8 @@ QList<QByteArray> FolderHandle::entryNames() const
 FileDescriptor FolderHandle::createFile(const QByteArray &name) const
 {
     return FileDescriptor(retryOnInterrupt([&] {
-        return ::openat(m_descriptor.get(), name.constData(), O_CREAT | O_TRUNC | O_WRONLY | O_NOFOLLOW | O_CLOEXEC,
-                        0600);
+        return ::openat(
+            m_descriptor.get(), name.constData(), O_CREAT | O_TRUNC | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600);
     }));
 }
 
@@ -156,9 +163,9 @@ bool FolderHandle::removeEmptySubfolder(const QByteArray &name) const
     return ::unlinkat(m_descriptor.get(), name.constData(), AT_REMOVEDIR) == 0;
 }
 
-bool FolderHandle::setOwnerOnlyPermissions() const
+bool FolderHandle::setOwnerOnlyPermissions(const QByteArray &name) const
 {
-    return ::fchmod(m_descriptor.get(), 0700) == 0;
+    return ::fchmodat(m_descriptor.get(), name.constData(), 0700, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 bool FolderHandle::tryLock() const
@@ -168,7 +175,9 @@ bool FolderHandle::tryLock() const
 
 std::optional<quint64> FolderHandle::freeBytes() const
 {
-    struct statvfs info {};
+    struct statvfs info
+    {
+    };
     if (::fstatvfs(m_descriptor.get(), &info) != 0)
         return std::nullopt;
     return quint64(info.f_bavail) * quint64(info.f_frsize);
@@ -197,7 +206,9 @@ FileDescriptor openRegularFileForReading(const QString &path)
         retryOnInterrupt([&] { return ::open(encoded.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK); }));
     if (!file.isValid())
         return file;
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::fstat(file.get(), &info) != 0)
         return {};
     if (!S_ISREG(info.st_mode)) {

@@ -15,7 +15,10 @@ class FileDescriptor final
 {
 public:
     FileDescriptor() = default;
-    explicit FileDescriptor(int descriptor) : m_descriptor(descriptor) { }
+    explicit FileDescriptor(int descriptor)
+        : m_descriptor(descriptor)
+    {
+    }
     ~FileDescriptor();
     FileDescriptor(FileDescriptor &&other) noexcept;
     FileDescriptor &operator=(FileDescriptor &&other) noexcept;
@@ -78,7 +81,8 @@ public:
     bool removeFile(const QByteArray &name) const;
     bool removeEmptySubfolder(const QByteArray &name) const;
 
-    bool setOwnerOnlyPermissions() const;
+    // Gives an entry mode 0700 (a symbolic link is refused).
+    bool setOwnerOnlyPermissions(const QByteArray &name) const;
     // An exclusive advisory lock on the folder itself, held until the handle is closed; false
     // when another open handle (of this or another process) holds it.
     bool tryLock() const;
@@ -86,7 +90,10 @@ public:
     std::optional<quint64> freeBytes() const;
 
 private:
-    explicit FolderHandle(FileDescriptor descriptor) : m_descriptor(std::move(descriptor)) { }
+    explicit FolderHandle(FileDescriptor descriptor)
+        : m_descriptor(std::move(descriptor))
+    {
+    }
 
     FileDescriptor m_descriptor;
 };

@@ -69,16 +69,16 @@ OpenedArchive openPlainZip(const QString &path)
 {
     FileDescriptor file = openRegularFileForReading(path);
     if (!file.isValid())
-        return {nullptr, QStringLiteral("cannot open the package as a regular file: ") + FolderHandle::lastError()};
+        return { nullptr, QStringLiteral("cannot open the package as a regular file: ") + FolderHandle::lastError() };
     const QByteArray start = readFileStart(file.get(), FirstEntrySignature.size());
     if (start != FirstEntrySignature && start != EmptyArchiveSignature)
-        return {nullptr, QStringLiteral("not a plain ZIP archive")};
+        return { nullptr, QStringLiteral("not a plain ZIP archive") };
     int code = ZIP_ER_OK;
     zip_t *archive = zip_fdopen(file.get(), ZIP_RDONLY, &code);
     if (!archive)
-        return {nullptr, QStringLiteral("not a readable ZIP archive: ") + zipErrorText(code)};
+        return { nullptr, QStringLiteral("not a readable ZIP archive: ") + zipErrorText(code) };
     file.release(); // the archive has taken the descriptor over
-    return {ZipArchive(archive), {}};
+    return { ZipArchive(archive), {} };
 }
 
 bool hasNonAscii(QByteArrayView bytes)
@@ -110,11 +110,10 @@ bool isAsciiLetter(QChar c)
 // The file name an entry is written under, or nothing when it must be skipped.
 std::optional<QString> flatFileName(const QString &entryName)
 {
-    if (std::any_of(entryName.begin(), entryName.end(),
-                    [](QChar c) { return c.category() == QChar::Other_Control; }))
+    if (std::any_of(entryName.begin(), entryName.end(), [](QChar c) { return c.category() == QChar::Other_Control; }))
         return std::nullopt;
-    const qsizetype lastSeparator =
-        std::max(entryName.lastIndexOf(QLatin1Char('/')), entryName.lastIndexOf(QLatin1Char('\\')));
+    const qsizetype lastSeparator
+        = std::max(entryName.lastIndexOf(QLatin1Char('/')), entryName.lastIndexOf(QLatin1Char('\\')));
     QString name = entryName.sliced(lastSeparator + 1);
     if (name.size() >= 2 && name[1] == u':' && isAsciiLetter(name[0]))
         name.remove(0, 2);
@@ -180,8 +179,8 @@ Plan planExtraction(zip_t *archive, const ExtractionLimits &limits)
 
         zip_stat_t stat;
         zip_stat_init(&stat);
-        constexpr zip_uint64_t needed =
-            ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD;
+        constexpr zip_uint64_t needed
+            = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD;
         if (zip_stat_index(archive, index, 0, &stat) != 0 || (stat.valid & needed) != needed) {
             plan.problem = QStringLiteral("entry \"%1\" has unknown sizes").arg(name);
             return plan;
@@ -191,13 +190,17 @@ Plan planExtraction(zip_t *archive, const ExtractionLimits &limits)
             return plan;
         }
         if (!zip_compression_method_supported(stat.comp_method, 0)) {
-            plan.problem =
-                QStringLiteral("entry \"%1\" uses compression method %2, which cannot be read").arg(name).arg(stat.comp_method);
+            plan.problem = QStringLiteral("entry \"%1\" uses compression method %2, which cannot be read")
+                               .arg(name)
+                               .arg(stat.comp_method);
             return plan;
         }
         if (stat.comp_method == ZIP_CM_DEFLATE && stat.size > RatioCheckedAbove
             && stat.size / std::max<zip_uint64_t>(stat.comp_size, 1) > limits.maxCompressionRatio) {
-            plan.problem = QStringLiteral("entry \"%1\" claims %2 bytes packed into %3").arg(name).arg(stat.size).arg(stat.comp_size);
+            plan.problem = QStringLiteral("entry \"%1\" claims %2 bytes packed into %3")
+                               .arg(name)
+                               .arg(stat.size)
+                               .arg(stat.comp_size);
             return plan;
         }
         if (stat.size > limits.maxTotalBytes - plan.totalBytes) {
@@ -205,7 +208,7 @@ Plan planExtraction(zip_t *archive, const ExtractionLimits &limits)
             return plan;
         }
         plan.totalBytes += stat.size;
-        plan.entries.push_back({index, *fileName, QFile::encodeName(*fileName), stat.size});
+        plan.entries.push_back({ index, *fileName, QFile::encodeName(*fileName), stat.size });
     }
     return plan;
 }
@@ -235,11 +238,12 @@ private:
 
 // Copies one entry into a new file; the reason when that fails.
 QString writeEntry(zip_t *archive, const PlannedEntry &entry, const FolderHandle &folder, WrittenFiles &written,
-                   std::vector<char> &buffer)
+    std::vector<char> &buffer)
 {
     const ZipEntryReader reader(zip_fopen_index(archive, entry.index, 0));
     if (!reader)
-        return QStringLiteral("entry \"%1\" cannot be read: %2").arg(entry.name, QString::fromUtf8(zip_strerror(archive)));
+        return QStringLiteral("entry \"%1\" cannot be read: %2")
+            .arg(entry.name, QString::fromUtf8(zip_strerror(archive)));
     FileDescriptor output = folder.createFile(entry.fileName);
     if (!output.isValid())
         return QStringLiteral("cannot create \"%1\": %2").arg(entry.name, FolderHandle::lastError());
@@ -251,17 +255,22 @@ QString writeEntry(zip_t *archive, const PlannedEntry &entry, const FolderHandle
     for (;;) {
         const zip_int64_t got = zip_fread(reader.get(), buffer.data(), buffer.size());
         if (got < 0)
-            return QStringLiteral("entry \"%1\" is damaged: %2").arg(entry.name, QString::fromUtf8(zip_file_strerror(reader.get())));
+            return QStringLiteral("entry \"%1\" is damaged: %2")
+                .arg(entry.name, QString::fromUtf8(zip_file_strerror(reader.get())));
         if (got == 0)
             break;
         copied += zip_uint64_t(got);
         if (copied > entry.size)
-            return QStringLiteral("entry \"%1\" holds more data than its declared %2 bytes").arg(entry.name).arg(entry.size);
+            return QStringLiteral("entry \"%1\" holds more data than its declared %2 bytes")
+                .arg(entry.name)
+                .arg(entry.size);
         if (!writeAll(output.get(), buffer.data(), got))
             return QStringLiteral("cannot write \"%1\": %2").arg(entry.name, FolderHandle::lastError());
     }
     if (copied != entry.size)
-        return QStringLiteral("entry \"%1\" holds less data than its declared %2 bytes").arg(entry.name).arg(entry.size);
+        return QStringLiteral("entry \"%1\" holds less data than its declared %2 bytes")
+            .arg(entry.name)
+            .arg(entry.size);
     if (!output.close())
         return QStringLiteral("cannot write \"%1\": %2").arg(entry.name, FolderHandle::lastError());
     return {};
@@ -283,7 +292,7 @@ bool isPlainZipArchive(const QString &path)
 }
 
 ExtractionResult extractPackage(const QString &archivePath, const QString &destinationFolder,
-                                const FileWrittenHandler &onFileWritten, const ExtractionLimits &limits)
+    const FileWrittenHandler &onFileWritten, const ExtractionLimits &limits)
 {
     const OpenedArchive opened = openPlainZip(archivePath);
     if (!opened.archive)
@@ -297,7 +306,8 @@ ExtractionResult extractPackage(const QString &archivePath, const QString &desti
         return failure(QStringLiteral("cannot open the destination folder: ") + FolderHandle::lastError());
     const std::optional<quint64> freeBytes = folder.freeBytes();
     if (freeBytes && plan.totalBytes > *freeBytes)
-        return failure(QStringLiteral("the package needs %1 bytes, the disk has %2 free").arg(plan.totalBytes).arg(*freeBytes));
+        return failure(
+            QStringLiteral("the package needs %1 bytes, the disk has %2 free").arg(plan.totalBytes).arg(*freeBytes));
 
     WrittenFiles written;
     std::vector<char> buffer(CopyBufferBytes);

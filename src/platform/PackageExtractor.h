@@ -48,6 +48,6 @@ using FileWrittenHandler = std::function<void(const QString &path)>;
 // that this call wrote is deleted again, `onFileWritten` is never called and `writtenFiles` is
 // empty, so the caller has nothing to clean up.
 ExtractionResult extractPackage(const QString &archivePath, const QString &destinationFolder,
-                                const FileWrittenHandler &onFileWritten = {}, const ExtractionLimits &limits = {});
+    const FileWrittenHandler &onFileWritten = {}, const ExtractionLimits &limits = {});
 
 } // namespace kelvo

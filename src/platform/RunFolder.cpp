@@ -43,15 +43,26 @@ RunFolder::RunFolder(const QString &parentFolder)
             m_error = QStringLiteral("cannot create a folder in %1: %2").arg(parentPath, FolderHandle::lastError());
             return;
         }
+        // The umask may have taken bits of 0700 away; the owner needs them all, even to open it.
+        if (!m_parent.setOwnerOnlyPermissions(name)) {
+            m_error = QStringLiteral("cannot set the permissions of a folder in %1: %2")
+                          .arg(parentPath, FolderHandle::lastError());
+            m_parent.removeEmptySubfolder(name);
+            return;
+        }
         FolderHandle folder = m_parent.openSubfolder(name);
+        if (!folder.isOpen()) {
+            m_error = QStringLiteral("cannot open a folder in %1: %2").arg(parentPath, FolderHandle::lastError());
+            m_parent.removeEmptySubfolder(name);
+            return;
+        }
         // Another run's sweep may see the new folder unlocked and remove it before the lock is
         // taken: then the folder this handle holds is no longer the one of that name.
-        if (!folder.isOpen() || !folder.tryLock() || !isSameFolder(folder.status(), m_parent.entryStatus(name)))
+        if (!folder.tryLock() || !isSameFolder(folder.status(), m_parent.entryStatus(name)))
             continue;
-        // The umask may have taken bits of 0700 away; the owner needs them all.
-        if (!folder.setOwnerOnlyPermissions()) {
-            m_error = QStringLiteral("cannot set the permissions of %1: %2")
-                          .arg(QFile::decodeName(name), FolderHandle::lastError());
+        const EntryStatus status = folder.status();
+        if (!status.ownedByCurrentUser || status.permissions != 0700) {
+            m_error = QStringLiteral("the new folder in %1 is not private").arg(parentPath);
             m_parent.removeEmptySubfolder(name);
             return;
         }

@@ -15,12 +15,12 @@ namespace kelvo {
 
 namespace {
 
-constexpr std::array<int, 3> WatchedSignals = {SIGINT, SIGTERM, SIGHUP};
+constexpr std::array<int, 3> WatchedSignals = { SIGINT, SIGTERM, SIGHUP };
 
 // The pipe is made once and kept for the life of the process: a handler that is running while
 // the watcher goes must never write into a descriptor that was closed and reused.
-int signalPipe[2] = {-1, -1};
-std::atomic<bool> watcherExists {false};
+int signalPipe[2] = { -1, -1 };
+std::atomic<bool> watcherExists { false };
 
 extern "C" void onTerminationSignal(int signalNumber)
 {
@@ -45,7 +45,8 @@ QByteArray readAvailable(int descriptor)
 
 } // namespace
 
-TerminationSignals::TerminationSignals(QObject *parent) : QObject(parent)
+TerminationSignals::TerminationSignals(QObject *parent)
+    : QObject(parent)
 {
     if (watcherExists.exchange(true))
         return;

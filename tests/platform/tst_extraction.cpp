@@ -7,8 +7,8 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QtEndian>
+#include <QTest>
 
 #include <zip.h>
 
@@ -28,7 +28,10 @@ namespace {
 struct TestEntry
 {
     TestEntry(QByteArray name, QByteArray data, bool deflate = false, std::optional<zip_uint32_t> unixMode = {})
-        : name(std::move(name)), data(std::move(data)), deflate(deflate), unixMode(unixMode)
+        : name(std::move(name))
+        , data(std::move(data))
+        , deflate(deflate)
+        , unixMode(unixMode)
     {
     }
 
@@ -71,7 +74,10 @@ QByteArray zipOf(const QList<TestEntry> &entries)
 class ZipPatch final
 {
 public:
-    explicit ZipPatch(QByteArray bytes) : m_bytes(std::move(bytes)) { }
+    explicit ZipPatch(QByteArray bytes)
+        : m_bytes(std::move(bytes))
+    {
+    }
 
     const QByteArray &bytes() const { return m_bytes; }
 
@@ -167,8 +173,8 @@ QByteArray someText()
 QStringList treeOf(const QString &root)
 {
     QStringList found;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(
+        root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QFileInfo info = it.nextFileInfo();
         if (!info.isDir() || info.isSymLink())
@@ -265,7 +271,7 @@ void TestExtraction::recognisesPlainZipArchives_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("plain");
 
-    const QByteArray valid = zipOf({{"labwork.lbw", "[Header]\r\n"}});
+    const QByteArray valid = zipOf({ { "labwork.lbw", "[Header]\r\n" } });
     const auto bytes = int(Source::Bytes);
     QTest::newRow("nominal: archive") << bytes << valid << true;
     QTest::newRow("nominal: archive without entries") << bytes << emptyArchive() << true;
@@ -274,8 +280,8 @@ void TestExtraction::recognisesPlainZipArchives_data()
     QTest::newRow("robustness: FIFO (must not wait for a writer)") << int(Source::Fifo) << QByteArray() << false;
     QTest::newRow("robustness: empty file") << bytes << QByteArray() << false;
     QTest::newRow("robustness: text file") << bytes << QByteArray("[Header]\r\nTitle=x\r\n") << false;
-    QTest::newRow("robustness: self-extracting program") << bytes << ZipPatch(valid).prependProgram(programStub()).bytes()
-                                                         << false;
+    QTest::newRow("robustness: self-extracting program")
+        << bytes << ZipPatch(valid).prependProgram(programStub()).bytes() << false;
     QTest::newRow("robustness: archive behind other data") << bytes << programStub() + valid << false;
     QTest::newRow("robustness: truncated by one byte") << bytes << valid.first(valid.size() - 1) << false;
     QTest::newRow("robustness: truncated to half") << bytes << valid.first(valid.size() / 2) << false;
@@ -298,50 +304,55 @@ void TestExtraction::unpacksFlat_data()
     QTest::addColumn<FileMap>("expected");
 
     QTest::newRow("nominal: nested folders flattened")
-        << zipOf({{"labwork.lbw", "[Header]"}, {"docs/intro.htm", "<p>"}, {"pics/a/b/schema.bmp", "BM"}})
-        << FileMap {{"labwork.lbw", "[Header]"}, {"intro.htm", "<p>"}, {"schema.bmp", "BM"}};
-    QTest::newRow("nominal: Windows separators") << zipOf({{"docs\\sub\\intro.htm", "<p>"}})
-                                                 << FileMap {{"intro.htm", "<p>"}};
-    QTest::newRow("nominal: deflated entries") << zipOf({{"text.htm", someText(), true}, {"zeros.bin", zeros(100'000), true}})
-                                               << FileMap {{"text.htm", someText()}, {"zeros.bin", zeros(100'000)}};
-    QTest::newRow("nominal: folder entries skipped") << zipOf({{"docs/", ""}, {"docs/a.htm", "a"}})
-                                                     << FileMap {{"a.htm", "a"}};
+        << zipOf({ { "labwork.lbw", "[Header]" }, { "docs/intro.htm", "<p>" }, { "pics/a/b/schema.bmp", "BM" } })
+        << FileMap { { "labwork.lbw", "[Header]" }, { "intro.htm", "<p>" }, { "schema.bmp", "BM" } };
+    QTest::newRow("nominal: Windows separators")
+        << zipOf({ { "docs\\sub\\intro.htm", "<p>" } }) << FileMap { { "intro.htm", "<p>" } };
+    QTest::newRow("nominal: deflated entries")
+        << zipOf({ { "text.htm", someText(), true }, { "zeros.bin", zeros(100'000), true } })
+        << FileMap { { "text.htm", someText() }, { "zeros.bin", zeros(100'000) } };
+    QTest::newRow("nominal: folder entries skipped")
+        << zipOf({ { "docs/", "" }, { "docs/a.htm", "a" } }) << FileMap { { "a.htm", "a" } };
     QTest::newRow("nominal: later of two same names wins")
-        << zipOf({{"a/doc.htm", "first"}, {"b/doc.htm", "second"}}) << FileMap {{"doc.htm", "second"}};
-    QTest::newRow("nominal: empty entry") << zipOf({{"empty.txt", ""}}) << FileMap {{"empty.txt", ""}};
+        << zipOf({ { "a/doc.htm", "first" }, { "b/doc.htm", "second" } }) << FileMap { { "doc.htm", "second" } };
+    QTest::newRow("nominal: empty entry") << zipOf({ { "empty.txt", "" } }) << FileMap { { "empty.txt", "" } };
     QTest::newRow("nominal: archive without entries") << emptyArchive() << FileMap {};
 
     // "Пример.htm" in CP866, as DOS-era Cyrillic archivers store it.
-    QTest::newRow("names: CP866") << zipOf({{"\x8F\xE0\xA8\xAC\xA5\xE0.htm", "x"}}) << FileMap {{"Пример.htm", "x"}};
+    QTest::newRow("names: CP866") << zipOf({ { "\x8F\xE0\xA8\xAC\xA5\xE0.htm", "x" } })
+                                  << FileMap { { "Пример.htm", "x" } };
     const QByteArray utf8Name = QStringLiteral("Пример.htm").toUtf8();
-    QTest::newRow("names: UTF-8 with the UTF-8 flag") << zipOf({{utf8Name, "x"}}) << FileMap {{"Пример.htm", "x"}};
+    QTest::newRow("names: UTF-8 with the UTF-8 flag")
+        << zipOf({ { utf8Name, "x" } }) << FileMap { { "Пример.htm", "x" } };
     QTest::newRow("names: UTF-8 without the UTF-8 flag")
-        << ZipPatch(zipOf({{utf8Name, "x"}})).setFlag(0, Utf8Flag, false).bytes() << FileMap {{"Пример.htm", "x"}};
+        << ZipPatch(zipOf({ { utf8Name, "x" } })).setFlag(0, Utf8Flag, false).bytes()
+        << FileMap { { "Пример.htm", "x" } };
 
     QTest::newRow("robustness: climbing with ../")
-        << zipOf({{"../escaped.txt", "1"}, {"../../../../escaped2.txt", "2"}})
-        << FileMap {{"escaped.txt", "1"}, {"escaped2.txt", "2"}};
-    QTest::newRow("robustness: climbing with ..\\") << zipOf({{"..\\escaped.txt", "1"}, {"a\\..\\..\\b.txt", "2"}})
-                                                    << FileMap {{"escaped.txt", "1"}, {"b.txt", "2"}};
+        << zipOf({ { "../escaped.txt", "1" }, { "../../../../escaped2.txt", "2" } })
+        << FileMap { { "escaped.txt", "1" }, { "escaped2.txt", "2" } };
+    QTest::newRow("robustness: climbing with ..\\")
+        << zipOf({ { "..\\escaped.txt", "1" }, { "a\\..\\..\\b.txt", "2" } })
+        << FileMap { { "escaped.txt", "1" }, { "b.txt", "2" } };
     QTest::newRow("robustness: absolute name")
-        << zipOf({{QFile::encodeName(m_absoluteName), "1"}}) << FileMap {{"absolute.txt", "1"}};
+        << zipOf({ { QFile::encodeName(m_absoluteName), "1" } }) << FileMap { { "absolute.txt", "1" } };
     QTest::newRow("robustness: drive prefix")
-        << zipOf({{"C:\\evil.txt", "1"}, {"D:evil2.txt", "2"}, {"C:", "3"}})
-        << FileMap {{"evil.txt", "1"}, {"evil2.txt", "2"}};
-    QTest::newRow("robustness: dot names skipped") << zipOf({{".", "1"}, {"a/..", "2"}, {"..\\..", "3"}, {"ok", "4"}})
-                                                  << FileMap {{"ok", "4"}};
-    QTest::newRow("robustness: control characters skipped")
-        << zipOf({{"bell\x07.txt", "1"}, {"tab\t.txt", "2"}, {"del\x7F.txt", "3"}, {"dir\x01/x.txt", "4"}, {"ok.txt", "5"}})
-        << FileMap {{"ok.txt", "5"}};
+        << zipOf({ { "C:\\evil.txt", "1" }, { "D:evil2.txt", "2" }, { "C:", "3" } })
+        << FileMap { { "evil.txt", "1" }, { "evil2.txt", "2" } };
+    QTest::newRow("robustness: dot names skipped")
+        << zipOf({ { ".", "1" }, { "a/..", "2" }, { "..\\..", "3" }, { "ok", "4" } }) << FileMap { { "ok", "4" } };
+    QTest::newRow("robustness: control characters skipped") << zipOf({ { "bell\x07.txt", "1" }, { "tab\t.txt", "2" },
+        { "del\x7F.txt", "3" }, { "dir\x01/x.txt", "4" }, { "ok.txt", "5" } })
+                                                            << FileMap { { "ok.txt", "5" } };
     QTest::newRow("robustness: symbolic link entry never written")
-        << zipOf({{"link.htm", QFile::encodeName(m_absoluteName), false, SymbolicLinkMode}, {"ok.txt", "5"}})
-        << FileMap {{"ok.txt", "5"}};
-    QTest::newRow("robustness: symbolic link entry, then a file of its name")
-        << zipOf({{"link/doc.htm", QFile::encodeName(m_absoluteName), false, SymbolicLinkMode}, {"doc.htm", "content"}})
-        << FileMap {{"doc.htm", "content"}};
-    QTest::newRow("robustness: folder and device entries skipped")
-        << zipOf({{"folder", "", false, 0040755}, {"device", "", false, 0020644}, {"file", "f", false, 0100644}})
-        << FileMap {{"file", "f"}};
+        << zipOf({ { "link.htm", QFile::encodeName(m_absoluteName), false, SymbolicLinkMode }, { "ok.txt", "5" } })
+        << FileMap { { "ok.txt", "5" } };
+    QTest::newRow("robustness: symbolic link entry, then a file of its name") << zipOf(
+        { { "link/doc.htm", QFile::encodeName(m_absoluteName), false, SymbolicLinkMode }, { "doc.htm", "content" } })
+                                                                              << FileMap { { "doc.htm", "content" } };
+    QTest::newRow("robustness: folder and device entries skipped") << zipOf(
+        { { "folder", "", false, 0040755 }, { "device", "", false, 0020644 }, { "file", "f", false, 0100644 } })
+                                                                   << FileMap { { "file", "f" } };
 }
 
 void TestExtraction::unpacksFlat()
@@ -352,8 +363,8 @@ void TestExtraction::unpacksFlat()
     const Fixture fixture;
     fixture.place(Source::Bytes, archive);
     QStringList reported;
-    const ExtractionResult result =
-        extractPackage(fixture.archive, fixture.destination, [&](const QString &path) { reported.append(path); });
+    const ExtractionResult result
+        = extractPackage(fixture.archive, fixture.destination, [&](const QString &path) { reported.append(path); });
 
     QVERIFY2(result.ok, qPrintable(result.problem));
     QCOMPARE(reported, result.writtenFiles);
@@ -364,7 +375,8 @@ void TestExtraction::unpacksFlat()
         expectedTree.append(QStringLiteral("unpacked/here/") + it.key());
         expectedPaths.append(path);
         QCOMPARE(contentOf(path), it.value());
-        QCOMPARE(QFileInfo(path).permissions(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+        QCOMPARE(
+            QFileInfo(path).permissions(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
     }
     expectedTree.sort();
     QCOMPARE(fixture.written(), expectedTree);
@@ -380,9 +392,9 @@ void TestExtraction::refusesDamagedPackages_data()
     QTest::addColumn<QByteArray>("archive");
 
     // The damaged entry comes second, so that the first one has been written when it fails.
-    const TestEntry first {"first.txt", "written before the damage"};
-    const QByteArray stored = zipOf({first, {"second.txt", someText()}});
-    const QByteArray deflated = zipOf({first, {"second.txt", someText(), true}});
+    const TestEntry first { "first.txt", "written before the damage" };
+    const QByteArray stored = zipOf({ first, { "second.txt", someText() } });
+    const QByteArray deflated = zipOf({ first, { "second.txt", someText(), true } });
     const auto bytes = int(Source::Bytes);
 
     QTest::newRow("not a ZIP: missing file") << int(Source::Missing) << QByteArray();
@@ -398,16 +410,16 @@ void TestExtraction::refusesDamagedPackages_data()
     QTest::newRow("corrupt: stored data") << bytes << ZipPatch(stored).flipDataByte(1, 100).bytes();
     QTest::newRow("corrupt: deflated data") << bytes << ZipPatch(deflated).flipDataByte(1, 40).bytes();
     QTest::newRow("corrupt: UTF-8 flag on a name that is not UTF-8")
-        << bytes << ZipPatch(zipOf({first, {"\x8F\xE0.htm", "x"}})).setFlag(1, Utf8Flag, true).bytes();
+        << bytes << ZipPatch(zipOf({ first, { "\x8F\xE0.htm", "x" } })).setFlag(1, Utf8Flag, true).bytes();
     QTest::newRow("sizes: data shorter than declared")
         << bytes << ZipPatch(stored).setSize(1, quint32(someText().size() + 1)).bytes();
     // 4 MiB of zeros deflate to about 4 KiB; the entry says it holds 1,000 bytes.
     QTest::newRow("bomb: inflates far beyond its declared size")
-        << bytes << ZipPatch(zipOf({first, {"bomb.bin", zeros(4 << 20), true}})).setSize(1, 1000).bytes();
+        << bytes << ZipPatch(zipOf({ first, { "bomb.bin", zeros(4 << 20), true } })).setSize(1, 1000).bytes();
 
     QList<TestEntry> many;
     for (int i = 0; i <= ExtractionLimits().maxEntries; ++i)
-        many.append({"f" + QByteArray::number(i), ""});
+        many.append({ "f" + QByteArray::number(i), "" });
     QTest::newRow("bomb: more entries than the cap") << bytes << zipOf(many);
 }
 
@@ -419,8 +431,8 @@ void TestExtraction::refusesDamagedPackages()
     const Fixture fixture;
     fixture.place(Source(source), archive);
     bool reported = false;
-    const ExtractionResult result =
-        extractPackage(fixture.archive, fixture.destination, [&](const QString &) { reported = true; });
+    const ExtractionResult result
+        = extractPackage(fixture.archive, fixture.destination, [&](const QString &) { reported = true; });
 
     QVERIFY(!result.ok);
     QVERIFY(!result.problem.isEmpty());
@@ -435,23 +447,24 @@ void TestExtraction::limits_data()
     QTest::addColumn<ExtractionLimits>("limits");
     QTest::addColumn<bool>("ok");
 
-    const QByteArray three = zipOf({{"a", "1"}, {"b", "2"}, {"c/", ""}});
-    QTest::newRow("entries: as many as the cap (folders count)") << three << ExtractionLimits {.maxEntries = 3} << true;
-    QTest::newRow("entries: one more than the cap") << three << ExtractionLimits {.maxEntries = 2} << false;
+    const QByteArray three = zipOf({ { "a", "1" }, { "b", "2" }, { "c/", "" } });
+    QTest::newRow("entries: as many as the cap (folders count)")
+        << three << ExtractionLimits { .maxEntries = 3 } << true;
+    QTest::newRow("entries: one more than the cap") << three << ExtractionLimits { .maxEntries = 2 } << false;
 
-    const QByteArray twice600 = zipOf({{"a", zeros(600)}, {"b", zeros(600), true}});
-    QTest::newRow("bytes: as many as the cap") << twice600 << ExtractionLimits {.maxTotalBytes = 1200} << true;
-    QTest::newRow("bytes: one more than the cap") << twice600 << ExtractionLimits {.maxTotalBytes = 1199} << false;
+    const QByteArray twice600 = zipOf({ { "a", zeros(600) }, { "b", zeros(600), true } });
+    QTest::newRow("bytes: as many as the cap") << twice600 << ExtractionLimits { .maxTotalBytes = 1200 } << true;
+    QTest::newRow("bytes: one more than the cap") << twice600 << ExtractionLimits { .maxTotalBytes = 1199 } << false;
     // The cap counts what is written; a duplicate name is written twice.
     QTest::newRow("bytes: duplicates count twice")
-        << zipOf({{"a", zeros(600)}, {"x/a", zeros(600)}}) << ExtractionLimits {.maxTotalBytes = 1000} << false;
+        << zipOf({ { "a", zeros(600) }, { "x/a", zeros(600) } }) << ExtractionLimits { .maxTotalBytes = 1000 } << false;
 
     // 2 MiB of zeros deflate at about 1000 : 1, near the best deflate can do.
-    const QByteArray packed = zipOf({{"blank.bmp", zeros(2 << 20), true}});
+    const QByteArray packed = zipOf({ { "blank.bmp", zeros(2 << 20), true } });
     QTest::newRow("ratio: the best deflate can do passes") << packed << ExtractionLimits {} << true;
-    QTest::newRow("ratio: beyond the limit") << packed << ExtractionLimits {.maxCompressionRatio = 100} << false;
+    QTest::newRow("ratio: beyond the limit") << packed << ExtractionLimits { .maxCompressionRatio = 100 } << false;
     QTest::newRow("ratio: a lie beyond what deflate can do")
-        << ZipPatch(packed).setSize(0, 1u << 30).bytes() << ExtractionLimits {.maxTotalBytes = quint64(2) << 30}
+        << ZipPatch(packed).setSize(0, 1u << 30).bytes() << ExtractionLimits { .maxTotalBytes = quint64(2) << 30 }
         << false;
 }
 
@@ -472,16 +485,15 @@ void TestExtraction::limits()
 void TestExtraction::reportsEachFileOnceInOrderWritten()
 {
     const Fixture fixture;
-    fixture.place(Source::Bytes, zipOf({{"a/x.htm", "1"}, {"y.htm", "2"}, {"b/x.htm", "3"}, {"w.htm", "4"}}));
+    fixture.place(Source::Bytes, zipOf({ { "a/x.htm", "1" }, { "y.htm", "2" }, { "b/x.htm", "3" }, { "w.htm", "4" } }));
     QStringList reported;
-    const ExtractionResult result =
-        extractPackage(fixture.archive, fixture.destination, [&](const QString &path) { reported.append(path); });
+    const ExtractionResult result
+        = extractPackage(fixture.archive, fixture.destination, [&](const QString &path) { reported.append(path); });
 
     QVERIFY2(result.ok, qPrintable(result.problem));
     const QDir destination(fixture.destination);
-    const QStringList expected = {destination.absoluteFilePath(QStringLiteral("x.htm")),
-                                  destination.absoluteFilePath(QStringLiteral("y.htm")),
-                                  destination.absoluteFilePath(QStringLiteral("w.htm"))};
+    const QStringList expected = { destination.absoluteFilePath(QStringLiteral("x.htm")),
+        destination.absoluteFilePath(QStringLiteral("y.htm")), destination.absoluteFilePath(QStringLiteral("w.htm")) };
     QCOMPARE(reported, expected);
     QCOMPARE(result.writtenFiles, expected);
     QCOMPARE(contentOf(expected[0]), QByteArray("3"));
@@ -494,14 +506,14 @@ void TestExtraction::failureRemovesWhatItWroteAndNothingElse()
     writeFile(destination, QStringLiteral("unrelated.txt"), "stays");
     writeFile(destination, QStringLiteral("overwritten.txt"), "old");
     fixture.place(Source::Bytes,
-                  ZipPatch(zipOf({{"overwritten.txt", "new"}, {"new.txt", "x"}, {"bad.txt", someText()}}))
-                      .setCrc(2, 0)
-                      .bytes());
+        ZipPatch(zipOf({ { "overwritten.txt", "new" }, { "new.txt", "x" }, { "bad.txt", someText() } }))
+            .setCrc(2, 0)
+            .bytes());
 
     const ExtractionResult result = extractPackage(fixture.archive, fixture.destination);
     QVERIFY(!result.ok);
     // A file the extraction truncated is as damaged as one it made: it goes too.
-    QCOMPARE(fixture.written(), QStringList {QStringLiteral("unpacked/here/unrelated.txt")});
+    QCOMPARE(fixture.written(), QStringList { QStringLiteral("unpacked/here/unrelated.txt") });
     QCOMPARE(contentOf(destination.filePath(QStringLiteral("unrelated.txt"))), QByteArray("stays"));
 }
 
@@ -511,7 +523,7 @@ void TestExtraction::linkPlantedInDestinationIsNotFollowed()
     const QString target = writeFile(QDir(fixture.root.path()), QStringLiteral("target.txt"), "original");
     const QString link = QDir(fixture.destination).filePath(QStringLiteral("doc.htm"));
     QVERIFY(QFile::link(target, link));
-    fixture.place(Source::Bytes, zipOf({{"first.txt", "1"}, {"doc.htm", "overwrite through the link"}}));
+    fixture.place(Source::Bytes, zipOf({ { "first.txt", "1" }, { "doc.htm", "overwrite through the link" } }));
 
     const ExtractionResult result = extractPackage(fixture.archive, fixture.destination);
     QVERIFY(!result.ok);
@@ -526,7 +538,7 @@ void TestExtraction::runFolderIsGoneAfterShutdown()
 {
     const QTemporaryDir temp;
     const QString archive = writeFile(QDir(temp.path()), QStringLiteral("data.lwz"),
-                                      zipOf({{"labwork.lbw", "[Header]"}, {"docs/intro.htm", "<p>"}}));
+        zipOf({ { "labwork.lbw", "[Header]" }, { "docs/intro.htm", "<p>" } }));
     RunFolder folder(temp.path());
     QVERIFY2(folder.isValid(), qPrintable(folder.errorString()));
     QStringList extractedFiles;
@@ -536,7 +548,7 @@ void TestExtraction::runFolderIsGoneAfterShutdown()
     for (const QString &path : std::as_const(extractedFiles))
         QVERIFY(QFile::remove(path));
     QVERIFY(folder.removeIfEmpty());
-    QCOMPARE(treeOf(temp.path()), QStringList {QStringLiteral("data.lwz")});
+    QCOMPARE(treeOf(temp.path()), QStringList { QStringLiteral("data.lwz") });
     QVERIFY(!QFileInfo::exists(folder.path()));
 }
 

@@ -1,0 +1,243 @@
+#include "RunFolder.h"
+#include "TestSupport.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace kelvo;
+using namespace kelvo::test;
+
+namespace {
+
+unsigned modeOf(const QString &path)
+{
+    struct stat info
+    {
+    };
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return ~0u;
+    return unsigned(info.st_mode) & 07777u;
+}
+
+// Every entry below `root` (folders too, links not followed), relative to it, sorted.
+QStringList treeOf(const QString &root)
+{
+    QStringList found;
+    QDirIterator it(
+        root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found.append(QDir(root).relativeFilePath(it.next()));
+    found.sort();
+    return found;
+}
+
+class Umask final
+{
+public:
+    explicit Umask(mode_t mask)
+        : m_previous(::umask(mask))
+    {
+    }
+    ~Umask() { ::umask(m_previous); }
+    Q_DISABLE_COPY_MOVE(Umask)
+
+private:
+    mode_t m_previous;
+};
+
+// A stale run folder: what a killed run leaves behind (nobody holds its lock).
+QString makeStaleFolder(const QDir &parent, const QString &name, const QStringList &files)
+{
+    const QString path = parent.absoluteFilePath(name);
+    QDir().mkpath(path);
+    for (const QString &file : files)
+        writeFile(QDir(path), file, "left behind");
+    return path;
+}
+
+} // namespace
+
+class TestRunFolder : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void createsPrivateUniqueFolders();
+    void modeIsOwnerOnlyWhateverTheUmask_data();
+    void modeIsOwnerOnlyWhateverTheUmask();
+    void defaultParentHonoursTmpdir();
+    void unusableParentIsReported();
+    void removeIfEmpty();
+    void sweepRemovesOnlyStaleFoldersAndTheirFiles();
+    void sweepKeepsFolderLockedByAnotherProcess();
+    void sweepKeepsFoldersOfOtherUsers();
+};
+
+void TestRunFolder::createsPrivateUniqueFolders()
+{
+    const QTemporaryDir parent;
+    const RunFolder first(parent.path());
+    const RunFolder second(parent.path());
+    QVERIFY2(first.isValid(), qPrintable(first.errorString()));
+    QVERIFY2(second.isValid(), qPrintable(second.errorString()));
+    QVERIFY(first.path() != second.path());
+
+    static const QRegularExpression name(QStringLiteral("^vemratmp-[A-Za-z0-9]{6}$"));
+    for (const RunFolder *folder : { &first, &second }) {
+        const QFileInfo info(folder->path());
+        QVERIFY2(name.match(info.fileName()).hasMatch(), qPrintable(info.fileName()));
+        QCOMPARE(info.absolutePath(), QDir(parent.path()).absolutePath());
+        QVERIFY(info.isDir() && !info.isSymLink());
+        QCOMPARE(modeOf(folder->path()), 0700u);
+    }
+}
+
+void TestRunFolder::modeIsOwnerOnlyWhateverTheUmask_data()
+{
+    QTest::addColumn<uint>("umask");
+    QTest::newRow("nominal: 022") << 0022u;
+    QTest::newRow("nominal: 077") << 0077u;
+    QTest::newRow("robustness: 0 (would leave the folder open to all without care)") << 0u;
+    QTest::newRow("robustness: 0700 (would lock the owner out)") << 0700u;
+}
+
+void TestRunFolder::modeIsOwnerOnlyWhateverTheUmask()
+{
+    QFETCH(uint, umask);
+    const QTemporaryDir parent;
+    const Umask mask(umask);
+    const RunFolder folder(parent.path());
+    QVERIFY2(folder.isValid(), qPrintable(folder.errorString()));
+    QCOMPARE(modeOf(folder.path()), 0700u);
+}
+
+void TestRunFolder::defaultParentHonoursTmpdir()
+{
+    const QTemporaryDir parent;
+    const QByteArray previous = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(parent.path()));
+    const RunFolder folder;
+    qputenv("TMPDIR", previous);
+    QVERIFY2(folder.isValid(), qPrintable(folder.errorString()));
+    QCOMPARE(QFileInfo(folder.path()).absolutePath(), QDir(parent.path()).absolutePath());
+}
+
+void TestRunFolder::unusableParentIsReported()
+{
+    const QTemporaryDir parent;
+    const QString file = writeFile(QDir(parent.path()), QStringLiteral("not-a-folder"), "x");
+    for (const QString &path : { parent.filePath(QStringLiteral("missing")), file }) {
+        const RunFolder folder(path);
+        QVERIFY(!folder.isValid());
+        QVERIFY(folder.path().isEmpty());
+        QVERIFY(!folder.errorString().isEmpty());
+    }
+    QCOMPARE(treeOf(parent.path()), QStringList { QStringLiteral("not-a-folder") });
+}
+
+void TestRunFolder::removeIfEmpty()
+{
+    const QTemporaryDir parent;
+    {
+        RunFolder folder(parent.path());
+        QVERIFY(folder.removeIfEmpty());
+        QVERIFY(!QFileInfo::exists(folder.path()));
+    }
+    {
+        const RunFolder folder(parent.path()); // the destructor removes it too
+    }
+    QCOMPARE(treeOf(parent.path()), QStringList());
+
+    // A file the shutdown could not delete keeps the folder, but the lock goes with the run,
+    // so the next run's sweep clears it.
+    RunFolder folder(parent.path());
+    writeFile(QDir(folder.path()), QStringLiteral("leftover.htm"), "x");
+    QVERIFY(!folder.removeIfEmpty());
+    QVERIFY(QFileInfo::exists(folder.path()));
+    QCOMPARE(RunFolder::sweepStaleRunFolders(parent.path()), 1);
+    QCOMPARE(treeOf(parent.path()), QStringList());
+}
+
+void TestRunFolder::sweepRemovesOnlyStaleFoldersAndTheirFiles()
+{
+    const QTemporaryDir parentDir;
+    const QDir parent(parentDir.path());
+    makeStaleFolder(
+        parent, QStringLiteral("vemratmp-stale1"), { QStringLiteral("labwork.lbw"), QStringLiteral(".hidden") });
+    makeStaleFolder(parent, QStringLiteral("vemratmp-empty"), {});
+
+    const RunFolder live(parent.path());
+    writeFile(QDir(live.path()), QStringLiteral("intro.htm"), "in use");
+
+    // Links are never followed: neither the folder a link points to nor a link's target is touched.
+    const QString victim = makeStaleFolder(parent, QStringLiteral("victim"), { QStringLiteral("precious.txt") });
+    QVERIFY(QFile::link(victim, parent.filePath(QStringLiteral("vemratmp-link"))));
+    const QString mixed = makeStaleFolder(
+        parent, QStringLiteral("vemratmp-mixed"), { QStringLiteral("plain.htm"), QStringLiteral("sub/inner.txt") });
+    QVERIFY(QFile::link(victim + QStringLiteral("/precious.txt"), mixed + QStringLiteral("/link.txt")));
+
+    writeFile(parent, QStringLiteral("vemratmp-file"), "not a folder");
+    makeStaleFolder(parent, QStringLiteral("other"), { QStringLiteral("a.txt") });
+    makeStaleFolder(parent, QStringLiteral("vemratmp"), { QStringLiteral("shared.txt") });
+
+    QCOMPARE(RunFolder::sweepStaleRunFolders(parent.path()), 2);
+
+    const QString liveName = QFileInfo(live.path()).fileName();
+    QStringList expected = { QStringLiteral("other"), QStringLiteral("other/a.txt"), QStringLiteral("vemratmp"),
+        QStringLiteral("vemratmp/shared.txt"), QStringLiteral("vemratmp-file"), QStringLiteral("vemratmp-link"),
+        QStringLiteral("vemratmp-mixed"), QStringLiteral("vemratmp-mixed/link.txt"),
+        QStringLiteral("vemratmp-mixed/sub"), QStringLiteral("vemratmp-mixed/sub/inner.txt"), QStringLiteral("victim"),
+        QStringLiteral("victim/precious.txt"), liveName, liveName + QStringLiteral("/intro.htm") };
+    expected.sort();
+    QCOMPARE(treeOf(parent.path()), expected);
+    QVERIFY(QFileInfo(parent.filePath(QStringLiteral("vemratmp-link"))).isSymLink());
+}
+
+void TestRunFolder::sweepKeepsFolderLockedByAnotherProcess()
+{
+    const QString flock = QStandardPaths::findExecutable(QStringLiteral("flock"));
+    if (flock.isEmpty())
+        QSKIP("flock(1) is not available");
+    const QTemporaryDir parent;
+    const QString folder
+        = makeStaleFolder(QDir(parent.path()), QStringLiteral("vemratmp-other"), { QStringLiteral("labwork.lbw") });
+
+    // Another run holds the folder's lock for as long as it lives.
+    QProcess otherRun;
+    otherRun.start(flock,
+        { QStringLiteral("--exclusive"), QStringLiteral("--no-fork"), folder, QStringLiteral("sh"),
+            QStringLiteral("-c"), QStringLiteral("echo locked; exec sleep 30") });
+    QVERIFY(otherRun.waitForReadyRead(5000));
+    QCOMPARE(RunFolder::sweepStaleRunFolders(parent.path()), 0);
+    QVERIFY(QFileInfo::exists(folder + QStringLiteral("/labwork.lbw")));
+
+    // Killed, it leaves the folder behind unlocked.
+    otherRun.kill();
+    QVERIFY(otherRun.waitForFinished(5000));
+    QCOMPARE(RunFolder::sweepStaleRunFolders(parent.path()), 1);
+    QVERIFY(!QFileInfo::exists(folder));
+}
+
+void TestRunFolder::sweepKeepsFoldersOfOtherUsers()
+{
+    if (::geteuid() != 0)
+        QSKIP("only root can give a folder to another user");
+    const QTemporaryDir parent;
+    const QString folder
+        = makeStaleFolder(QDir(parent.path()), QStringLiteral("vemratmp-foreign"), { QStringLiteral("theirs.txt") });
+    QVERIFY(::chown(QFile::encodeName(folder).constData(), 65534, 65534) == 0);
+    QCOMPARE(RunFolder::sweepStaleRunFolders(parent.path()), 0);
+    QVERIFY(QFileInfo::exists(folder + QStringLiteral("/theirs.txt")));
+}
+
+QTEST_GUILESS_MAIN(TestRunFolder)
+#include "tst_runfolder.moc"

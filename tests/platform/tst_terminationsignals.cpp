@@ -1,0 +1,114 @@
+#include "TerminationSignals.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <atomic>
+#include <csignal>
+
+using namespace kelvo;
+
+namespace {
+
+std::atomic<int> testHandlerCalls { 0 };
+
+extern "C" void countingHandler(int)
+{
+    ++testHandlerCalls;
+}
+
+// A handler of the test's own for the lifetime of the object, the previous one restored after.
+class OwnHandler final
+{
+public:
+    explicit OwnHandler(int signalNumber)
+        : m_signal(signalNumber)
+    {
+        struct sigaction action = {};
+        action.sa_handler = countingHandler;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(m_signal, &action, &m_previous);
+    }
+    ~OwnHandler() { ::sigaction(m_signal, &m_previous, nullptr); }
+    Q_DISABLE_COPY_MOVE(OwnHandler)
+
+private:
+    int m_signal;
+    struct sigaction m_previous = {};
+};
+
+} // namespace
+
+class TestTerminationSignals : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void signalArrivesOnTheEventLoop_data();
+    void signalArrivesOnTheEventLoop();
+    void previousHandlerComesBack();
+    void oneWatcherAtATime();
+};
+
+void TestTerminationSignals::signalArrivesOnTheEventLoop_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGINT (Ctrl+C)") << SIGINT;
+    QTest::newRow("SIGTERM (kill)") << SIGTERM;
+    QTest::newRow("SIGHUP (terminal closed)") << SIGHUP;
+}
+
+void TestTerminationSignals::signalArrivesOnTheEventLoop()
+{
+    QFETCH(int, signalNumber);
+    // Should the watcher fail, the test's own handler keeps the default action from ending the run.
+    const OwnHandler fallback(signalNumber);
+    testHandlerCalls = 0;
+    const TerminationSignals watcher;
+    QVERIFY(watcher.isWatching());
+    QSignalSpy spy(&watcher, &TerminationSignals::terminationRequested);
+
+    QCOMPARE(::raise(signalNumber), 0);
+    QCOMPARE(spy.count(), 0); // not from inside the handler
+    QVERIFY(spy.wait(5000));
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).toInt(), signalNumber);
+    QCOMPARE(testHandlerCalls.load(), 0);
+
+    // A second one of the kind takes the default action, so that a hung shutdown can still be ended.
+    struct sigaction now = {};
+    ::sigaction(signalNumber, nullptr, &now);
+    QVERIFY(now.sa_handler == SIG_DFL);
+}
+
+void TestTerminationSignals::previousHandlerComesBack()
+{
+    const OwnHandler own(SIGTERM);
+    testHandlerCalls = 0;
+    {
+        const TerminationSignals watcher;
+        QVERIFY(watcher.isWatching());
+    }
+    QCOMPARE(::raise(SIGTERM), 0);
+    QCOMPARE(testHandlerCalls.load(), 1);
+}
+
+void TestTerminationSignals::oneWatcherAtATime()
+{
+    const OwnHandler fallback(SIGINT);
+    {
+        const TerminationSignals first;
+        const TerminationSignals second;
+        QVERIFY(first.isWatching());
+        QVERIFY(!second.isWatching());
+    }
+    // When both are gone, a new watcher works again.
+    const TerminationSignals watcher;
+    QVERIFY(watcher.isWatching());
+    QSignalSpy spy(&watcher, &TerminationSignals::terminationRequested);
+    QCOMPARE(::raise(SIGINT), 0);
+    QVERIFY(spy.wait(5000));
+}
+
+QTEST_GUILESS_MAIN(TestTerminationSignals)
+#include "tst_terminationsignals.moc"
