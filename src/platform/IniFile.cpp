@@ -69,13 +69,16 @@ void TIniFile::parse(const QString &text)
 {
     Section *current = nullptr;
     qsizetype lineStart = 0;
+    int lineNumber = 0;
     const qsizetype n = text.size();
     while (lineStart < n) {
         qsizetype lineEnd = lineStart;
         while (lineEnd < n && text[lineEnd] != u'\n' && text[lineEnd] != u'\r')
             ++lineEnd;
         const QStringView line = trimmed(QStringView(text).mid(lineStart, lineEnd - lineStart));
-        lineStart = lineEnd + 1;
+        // CR LF ends one line; the empty piece between CR and LF would be passed over anyway.
+        lineStart = lineEnd + (lineEnd + 1 < n && text[lineEnd] == u'\r' && text[lineEnd + 1] == u'\n' ? 2 : 1);
+        ++lineNumber;
 
         if (line.isEmpty() || line.front() == u';')
             continue;
@@ -85,26 +88,31 @@ void TIniFile::parse(const QString &text)
                 const QString name = line.mid(1, close - 1).toString();
                 if (name.isEmpty()) {
                     current = nullptr; // a nameless section is not a section of the file
+                    m_ignoredLines.append(lineNumber);
                     continue;
                 }
                 const QString key = folded(name);
                 if (!m_firstSection.contains(key))
                     m_firstSection.insert(key, qsizetype(m_sections.size()));
-                m_sections.push_back(Section{name, {}, {}});
+                m_sections.push_back(Section{name, lineNumber, {}, {}});
                 current = &m_sections.back();
                 continue;
             }
         }
-        if (!current)
-            continue; // keys before the first section belong to no section
         const qsizetype equals = line.indexOf(u'=');
-        if (equals < 0)
-            continue; // a line without "=" is no key
+        if (!current || equals < 0) {
+            // Keys before the first section belong to no section; a line without "=" is no key.
+            m_ignoredLines.append(lineNumber);
+            continue;
+        }
         Entry entry;
         entry.key = trimmed(line.left(equals)).toString();
-        if (entry.key.isEmpty())
+        if (entry.key.isEmpty()) {
+            m_ignoredLines.append(lineNumber);
             continue;
+        }
         entry.value = trimmed(line.mid(equals + 1)).toString();
+        entry.line = lineNumber;
         const QString key = folded(entry.key);
         if (!current->firstEntry.contains(key))
             current->firstEntry.insert(key, qsizetype(current->entries.size()));
@@ -185,6 +193,18 @@ QStringList TIniFile::ReadSection(const QString &section) const
 bool TIniFile::SectionExists(const QString &section) const
 {
     return findSection(section) != nullptr;
+}
+
+int TIniFile::SectionLine(const QString &section) const
+{
+    const Section *found = findSection(section);
+    return found ? found->line : 0;
+}
+
+int TIniFile::KeyLine(const QString &section, const QString &ident) const
+{
+    const Entry *entry = findEntry(section, ident);
+    return entry ? entry->line : 0;
 }
 
 bool TIniFile::ValueExists(const QString &section, const QString &ident) const

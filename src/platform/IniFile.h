@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
 #include <QLocale>
 #include <QString>
 #include <QStringList>
@@ -43,19 +44,33 @@ public:
     bool IsBinary() const { return m_binary; }
     bool ValueExists(const QString &section, const QString &ident) const;
 
-private:
+    // Where the file says what, for reports to the lab work's author. Lines count from 1; a line
+    // ends at CR, LF or CR LF.
     struct Entry
     {
         QString key;
-        QString value;
+        QString value; // trimmed, as written: quotes kept, not cut to MaxValueLength
+        int line = 0;
     };
     struct Section
     {
         QString name;
-        std::vector<Entry> entries;
+        int line = 0;
+        std::vector<Entry> entries; // every key line, repeated names included
         QHash<QString, qsizetype> firstEntry; // case-folded key -> index
     };
 
+    // The line of the section, or of the key, that the readers above answer from; 0 when none.
+    int SectionLine(const QString &section) const;
+    int KeyLine(const QString &section, const QString &ident) const;
+    // Every section as written, in file order: sections that repeat a name and sections beyond
+    // the name list included.
+    const std::vector<Section> &AllSections() const { return m_sections; }
+    // Lines the reader passes over although they are neither blank nor comments: lines without
+    // "=" or a section name, keys before the first section or under a nameless one.
+    const QList<int> &IgnoredLines() const { return m_ignoredLines; }
+
+private:
     void parse(const QString &text);
     const Section *findSection(const QString &name) const;
     const Entry *findEntry(const QString &section, const QString &ident) const;
@@ -64,4 +79,5 @@ private:
     bool m_binary = false;
     std::vector<Section> m_sections;
     QHash<QString, qsizetype> m_firstSection; // case-folded name -> index
+    QList<int> m_ignoredLines;
 };
