@@ -168,9 +168,11 @@ bool FolderHandle::setOwnerOnlyPermissions(const QByteArray &name) const
     return ::fchmodat(m_descriptor.get(), name.constData(), 0700, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-bool FolderHandle::tryLock() const
+FolderHandle::LockResult FolderHandle::tryLock() const
 {
-    return retryOnInterrupt([&] { return ::flock(m_descriptor.get(), LOCK_EX | LOCK_NB); }) == 0;
+    if (retryOnInterrupt([&] { return ::flock(m_descriptor.get(), LOCK_EX | LOCK_NB); }) == 0)
+        return LockResult::Locked;
+    return errno == EWOULDBLOCK ? LockResult::HeldElsewhere : LockResult::Unsupported;
 }
 
 std::optional<quint64> FolderHandle::freeBytes() const

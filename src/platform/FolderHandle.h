@@ -83,9 +83,10 @@ public:
 
     // Gives an entry mode 0700 (a symbolic link is refused).
     bool setOwnerOnlyPermissions(const QByteArray &name) const;
-    // An exclusive advisory lock on the folder itself, held until the handle is closed; false
-    // when another open handle (of this or another process) holds it.
-    bool tryLock() const;
+    enum class LockResult { Locked, HeldElsewhere, Unsupported };
+    // An exclusive advisory lock on the folder itself, held until the handle is closed. Another
+    // open handle (of this or another process) may hold it; some network file systems have none.
+    LockResult tryLock() const;
     // Bytes that an unprivileged user may still write on the folder's file system.
     std::optional<quint64> freeBytes() const;
 

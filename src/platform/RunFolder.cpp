@@ -57,8 +57,10 @@ RunFolder::RunFolder(const QString &parentFolder)
             return;
         }
         // Another run's sweep may see the new folder unlocked and remove it before the lock is
-        // taken: then the folder this handle holds is no longer the one of that name.
-        if (!folder.tryLock() || !isSameFolder(folder.status(), m_parent.entryStatus(name)))
+        // taken: then the folder this handle holds is no longer the one of that name. Where the
+        // file system has no locks, no sweep can take the folder either, so it is safe unlocked.
+        if (folder.tryLock() == FolderHandle::LockResult::HeldElsewhere
+            || !isSameFolder(folder.status(), m_parent.entryStatus(name)))
             continue;
         const EntryStatus status = folder.status();
         if (!status.ownedByCurrentUser || status.permissions != 0700) {
@@ -104,7 +106,8 @@ int RunFolder::sweepStaleRunFolders(const QString &parentFolder)
             continue;
         // Opened without following a link, and checked to be the folder that lstat saw.
         const FolderHandle folder = parent.openSubfolder(name);
-        if (!folder.isOpen() || !isSameFolder(folder.status(), seen) || !folder.tryLock())
+        if (!folder.isOpen() || !isSameFolder(folder.status(), seen)
+            || folder.tryLock() != FolderHandle::LockResult::Locked)
             continue;
         for (const QByteArray &inner : folder.entryNames()) {
             if (folder.entryStatus(inner).kind == EntryKind::RegularFile)
