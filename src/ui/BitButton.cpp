@@ -1,0 +1,93 @@
+#include "BitButton.h"
+
+#include "Glyphs.h"
+
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+namespace {
+
+// The gap between glyph and caption.
+constexpr int Spacing = 4;
+
+} // namespace
+
+TBitButton::TBitButton(const QString &caption, Layout layout, QWidget *parent)
+    : QPushButton(caption, parent)
+    , m_layout(layout)
+{
+    setAutoDefault(false);
+    setDefault(false);
+}
+
+void TBitButton::setGlyph(const QString &name)
+{
+    if (name == m_glyph)
+        return;
+    m_glyph = name;
+    m_pixmap = QPixmap();
+    m_pixmapRatio = 0;
+    update();
+}
+
+const QPixmap &TBitButton::glyphPixmap()
+{
+    const qreal ratio = devicePixelRatioF();
+    if (!m_glyph.isEmpty() && ratio != m_pixmapRatio) {
+        m_pixmap = kelvo::glyphPixmap(m_glyph, ratio);
+        m_pixmapRatio = ratio;
+    }
+    return m_pixmap;
+}
+
+QSize TBitButton::sizeHint() const
+{
+    const QSize caption = fontMetrics().size(Qt::TextShowMnemonic, text());
+    const QSize glyph = m_glyph.isEmpty() ? QSize() : kelvo::glyphSize(m_glyph);
+    if (m_layout == Layout::GlyphTop)
+        return QSize(qMax(glyph.width(), caption.width()) + 16, glyph.height() + Spacing + caption.height() + 12);
+    return QSize(glyph.width() + Spacing + caption.width() + 16, qMax(glyph.height(), caption.height()) + 12);
+}
+
+void TBitButton::paintEvent(QPaintEvent *)
+{
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.text.clear();
+    option.icon = QIcon();
+    painter.drawControl(QStyle::CE_PushButton, option);
+
+    const QPixmap &pixmap = glyphPixmap();
+    const QSize glyph = pixmap.isNull() ? QSize(0, 0) : (pixmap.deviceIndependentSize().toSize());
+    const int gap = glyph.isEmpty() || text().isEmpty() ? 0 : Spacing;
+    const QSize caption(fontMetrics().horizontalAdvance(text()), fontMetrics().height());
+
+    QPoint shift;
+    if (isDown() || isChecked())
+        shift = QPoint(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
+                       style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
+
+    QRect glyphRect;
+    QRect textRect;
+    if (m_layout == Layout::GlyphTop) {
+        const int top = (height() - (glyph.height() + gap + caption.height())) / 2;
+        glyphRect = QRect(QPoint((width() - glyph.width()) / 2, top), glyph);
+        textRect = QRect(0, top + glyph.height() + gap, width(), caption.height());
+    } else {
+        const int left = (width() - (glyph.width() + gap + caption.width())) / 2;
+        glyphRect = QRect(QPoint(left, (height() - glyph.height()) / 2), glyph);
+        textRect = QRect(left + glyph.width() + gap, 0, caption.width(), height());
+    }
+
+    if (!pixmap.isNull()) {
+        if (!isEnabled())
+            painter.setOpacity(0.4);
+        painter.drawPixmap(glyphRect.topLeft() + shift, pixmap);
+        painter.setOpacity(1.0);
+    }
+    const Qt::Alignment alignment = m_layout == Layout::GlyphTop ? (Qt::AlignHCenter | Qt::AlignTop)
+                                                                 : (Qt::AlignLeft | Qt::AlignVCenter);
+    painter.drawItemText(textRect.translated(shift), alignment | Qt::TextShowMnemonic, palette(), isEnabled(),
+                         text(), QPalette::ButtonText);
+}

@@ -1,0 +1,55 @@
+#include "SchemaImage.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+TSchemaImage::TSchemaImage(QWidget *parent)
+    : QWidget(parent)
+{
+    setAutoFillBackground(false);
+}
+
+void TSchemaImage::LoadFromFile(const QString &fileName)
+{
+    setPicture(kelvo::SchemaPicture::load(fileName));
+}
+
+void TSchemaImage::setPicture(const kelvo::SchemaPicture &picture)
+{
+    m_picture = picture;
+    m_image = QImage();
+    m_ratio = 0;
+    resize(m_picture.isNull() ? QSize(0, 0) : m_picture.size());
+    render();
+    update();
+}
+
+void TSchemaImage::render()
+{
+    const qreal ratio = devicePixelRatioF();
+    if (m_ratio == ratio)
+        return;
+    m_ratio = ratio;
+    QImage image = m_picture.image(ratio);
+    // Converted once here rather than on every paint of a large picture.
+    const QImage::Format fast = image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    if (!image.isNull() && image.format() != fast)
+        image.convertTo(fast);
+    m_image = std::move(image);
+}
+
+void TSchemaImage::paintEvent(QPaintEvent *event)
+{
+    render();
+    if (m_image.isNull())
+        return;
+    QPainter painter(this);
+    painter.setClipRegion(event->region());
+    painter.drawImage(QPoint(0, 0), m_image);
+}
+
+void TSchemaImage::mouseMoveEvent(QMouseEvent *event)
+{
+    event->accept();
+}

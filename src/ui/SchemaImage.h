@@ -1,0 +1,35 @@
+#pragma once
+
+#include "SchemaPicture.h"
+
+#include <QImage>
+#include <QWidget>
+
+// The picture control of the laboratory page: shows a schema picture at its own size, with
+// whatever the picture leaves transparent showing the work field through.
+class TSchemaImage final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TSchemaImage(QWidget *parent = nullptr);
+    Q_DISABLE_COPY_MOVE(TSchemaImage)
+
+    // Loads a picture that the lab work names and sizes the control to it. Throws the picture
+    // loader's runtime errors; the control then keeps its picture and size.
+    void LoadFromFile(const QString &fileName);
+    void setPicture(const kelvo::SchemaPicture &picture);
+    const kelvo::SchemaPicture &picture() const { return m_picture; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    // Taken here, so that the work field under the picture does not see the movement again.
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    void render();
+
+    kelvo::SchemaPicture m_picture;
+    QImage m_image; // the picture at m_ratio, in a format the painter draws without converting
+    qreal m_ratio = 0;
+};

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QString>
+#include <QWidget>
+
+// The controls that stand for an experiment's devices on the schema picture. The laboratory page
+// creates them, stores the device's index in Tag, and sets place, size, texts and handlers.
+
+// A passive device's value: transparent over the picture, clickable, red under the pointer.
+class TDevLabel final : public QLabel
+{
+    Q_OBJECT
+
+public:
+    explicit TDevLabel(QWidget *parent = nullptr);
+    Q_DISABLE_COPY_MOVE(TDevLabel)
+
+    // Tahoma 10 points bold, black, transparent, hand-point cursor.
+    void ApplyProperties();
+    // Sets the caption; the label's size follows it.
+    void setCaption(const QString &caption);
+
+    int Tag = 0;
+
+Q_SIGNALS:
+    void clicked();
+
+protected:
+    void enterEvent(QEnterEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    void setTextColour(const QColor &colour);
+
+    bool m_pressed = false;
+};
+
+// A measurement device's value: a flat, read-only edit that the Tab key passes by.
+class TDevEdit final : public QLineEdit
+{
+    Q_OBJECT
+
+public:
+    explicit TDevEdit(QWidget *parent = nullptr);
+    Q_DISABLE_COPY_MOVE(TDevEdit)
+
+    // "Fixedsys" 10 points, read-only, not a tab stop, a single-line border, its natural height.
+    void ApplyProperties();
+
+    int Tag = 0;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
+
+// An area device: an invisible rectangle that receives the pointer's movement over all of it and
+// draws a 3-pixel black outline just inside its bounds while shown.
+class TDevShape final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TDevShape(QWidget *parent = nullptr);
+    Q_DISABLE_COPY_MOVE(TDevShape)
+
+    // The outline starts hidden; the control is made visible.
+    void ApplyProperties();
+    void HideIt();
+    void ShowIt();
+    bool outlineShown() const { return m_outlineShown; }
+
+    int Tag = 0;
+    QString Hint; // the area's description ("upper|lower")
+
+Q_SIGNALS:
+    void mouseMoved(TDevShape *shape, Qt::KeyboardModifiers modifiers, QPoint position);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    bool m_outlineShown = false;
+};
