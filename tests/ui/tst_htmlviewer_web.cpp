@@ -578,4 +578,4 @@ void TestHtmlViewer::warmUpWaitsForTheWindow()
 
 KELVO_WEBENGINE_TEST_MAIN(TestHtmlViewer)
 
-#include "tst_htmlviewer.moc"
+#include "tst_htmlviewer_web.moc"
