@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+// A forgiving scan of HTML for the package checker: tags with their attributes and the lines they
+// stand on, text between them. It builds no tree and never fails; what it does not understand
+// is text.
+namespace kelvo::check {
+
+struct HtmlAttribute
+{
+    QString name;  // lower case
+    QString value; // character references decoded
+    int line = 0;
+};
+
+struct HtmlToken
+{
+    enum class Kind { StartTag, EndTag, Text, Comment };
+
+    Kind kind = Kind::Text;
+    QString name; // lower-case tag name; for text, the element whose raw content it is (script, style...)
+    QList<HtmlAttribute> attributes;
+    QString text;
+    int line = 0;
+
+    const HtmlAttribute *attribute(QStringView attributeName) const;
+};
+
+// Lines count from `firstLine`; a line ends at CR, LF or CR LF.
+QList<HtmlToken> scanHtml(QStringView html, int firstLine = 1);
+
+// Decodes the character references that lab documents use: &amp; &lt; &gt; &quot; &apos; &nbsp;
+// and numeric ones. Others stay as written.
+QString decodeCharacterReferences(QStringView text);
+
+// The line of each position of a text, counted from `firstLine`.
+class LineIndex final
+{
+public:
+    explicit LineIndex(QStringView text, int firstLine = 1);
+    int lineAt(qsizetype position) const;
+
+private:
+    QList<qsizetype> m_lineStarts;
+    int m_firstLine;
+};
+
+} // namespace kelvo::check
