@@ -113,7 +113,9 @@ void THtmlViewer::LoadFromString(const QByteArray &document)
 {
     createEngine();
     ++m_loadSerial;
-    m_page->load(m_schemeHandler->setDocument(document));
+    const QUrl url = m_schemeHandler->setDocument(document);
+    m_page->setCurrentDocumentUrl(url);
+    m_page->load(url);
 }
 
 void THtmlViewer::setLabFolder(const QString &folder)

@@ -12,6 +12,7 @@ class QWebEngineView;
 class TFormBridge;
 class TLabRequestInterceptor;
 class TLabSchemeHandler;
+class TLabWebPage;
 
 // The HTML viewer of the lab work: shows documents held in memory, finds their style sheets,
 // pictures and linked documents in the lab folder, and reports form submissions instead of
@@ -72,7 +73,7 @@ private:
     QWebEngineProfile *m_profile = nullptr;
     TLabSchemeHandler *m_schemeHandler = nullptr;
     TLabRequestInterceptor *m_interceptor = nullptr;
-    QWebEnginePage *m_page = nullptr;
+    TLabWebPage *m_page = nullptr;
     QWebEngineView *m_view = nullptr;
     QWebChannel *m_channel = nullptr;
     TFormBridge *m_bridge = nullptr;

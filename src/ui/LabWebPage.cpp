@@ -29,6 +29,12 @@ bool TLabWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, 
         qCDebug(lcViewer) << "refused form navigation" << url;
         return false;
     }
+    // The mouse's back button walks the history: a page there that is gone would leave the
+    // student on an empty page without the buttons that lead on.
+    if (type == NavigationTypeBackForward && kelvo::labscheme::pageGeneration(url) && url != m_currentDocumentUrl) {
+        qCDebug(lcViewer) << "refused a step back to a former document" << url;
+        return false;
+    }
     if (kelvo::labscheme::isLabUrl(url))
         return true;
     if (isWebUrl(url) && type == NavigationTypeLinkClicked && isMainFrame)

@@ -14,6 +14,10 @@ public:
     explicit TLabWebPage(QWebEngineProfile *profile, QObject *parent = nullptr);
     Q_DISABLE_COPY_MOVE(TLabWebPage)
 
+    // The URL of the document held in memory; the history may lead back to it, not to older ones,
+    // which are no longer served.
+    void setCurrentDocumentUrl(const QUrl &url) { m_currentDocumentUrl = url; }
+
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
     QWebEnginePage *createWindow(WebWindowType type) override;
@@ -22,4 +26,6 @@ protected:
 
 private:
     void onNewWindowRequested(QWebEngineNewWindowRequest &request);
+
+    QUrl m_currentDocumentUrl;
 };

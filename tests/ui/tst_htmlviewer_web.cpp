@@ -15,7 +15,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineHistory>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineView>
 
@@ -67,6 +70,8 @@ private Q_SLOTS:
     void secondClickWhileHandledIsDropped();
     void arrowAndPageKeysScroll();
     void links();
+    void backToFormerDocumentsIsRefused();
+    void downloadsAreCancelled();
     void noNetworkRequest();
     void pageLooksRight();
     void warmUpWaitsForTheWindow();
@@ -97,6 +102,7 @@ void TestHtmlViewer::initTestCase()
     const QDir lab(m_lab);
     writeFile(lab, QStringLiteral("pictures/fig1.gif"), TinyGif);
     writeFile(lab, QStringLiteral("style.css"), "body { background-color: rgb(250, 240, 200); }");
+    writeFile(lab, QStringLiteral("data.zip"), QByteArray("PK\x05\x06", 4) + QByteArray(18, '\0'));
     writeFile(lab, QStringLiteral("second.htm"),
               "<html><body><p id=\"second\">second</p><form action=\"own\"><input name=\"n\" value=\"v\">"
               "<input type=\"submit\" id=\"go\"></form></body></html>");
@@ -504,6 +510,43 @@ void TestHtmlViewer::links()
     QVERIFY(submitted.wait(10000));
     QCOMPARE(submitted.constFirst().at(0).toString(), QStringLiteral("own"));
     QCOMPARE(submitted.constFirst().at(4).toStringList(), QStringList{QStringLiteral("n=v")});
+}
+
+void TestHtmlViewer::backToFormerDocumentsIsRefused()
+{
+    QWebEnginePage *page = m_viewer->page();
+    QVERIFY(load(utf8Page(QStringLiteral("<p id=\"first\">first</p><a id=\"lab\" href=\"second.htm\">lab</a>"))));
+    QSignalSpy finished(m_viewer, &THtmlViewer::loadFinished);
+    click(QStringLiteral("lab"));
+    QVERIFY(finished.wait(10000));
+    // Back from a linked lab document to the document shown: allowed.
+    page->triggerAction(QWebEnginePage::Back);
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(evaluate(QStringLiteral("document.getElementById('first') !== null")), QVariant(true));
+
+    // Back to a document that another has replaced: refused, the current one stays.
+    QVERIFY(load(utf8Page(QStringLiteral("<p id=\"current\">current</p>"))));
+    const QUrl current = page->url();
+    QVERIFY(page->history()->canGoBack());
+    page->triggerAction(QWebEnginePage::Back);
+    QTest::qWait(300);
+    QCOMPARE(page->url(), current);
+    QCOMPARE(evaluate(QStringLiteral("document.getElementById('current') !== null")), QVariant(true));
+}
+
+void TestHtmlViewer::downloadsAreCancelled()
+{
+    QVERIFY(load(utf8Page(QStringLiteral("<a id=\"zip\" href=\"DATA.ZIP\">archive</a>"))));
+    const QUrl shown = m_viewer->page()->url();
+    QList<QWebEngineDownloadRequest::DownloadState> states;
+    const QMetaObject::Connection connection = connect(
+        m_viewer->page()->profile(), &QWebEngineProfile::downloadRequested, this,
+        [&](QWebEngineDownloadRequest *download) { states.append(download->state()); });
+    click(QStringLiteral("zip"));
+    QTRY_COMPARE(states.size(), 1);
+    disconnect(connection);
+    QCOMPARE(states.constFirst(), QWebEngineDownloadRequest::DownloadCancelled);
+    QCOMPARE(m_viewer->page()->url(), shown);
 }
 
 void TestHtmlViewer::noNetworkRequest()
