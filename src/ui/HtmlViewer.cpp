@@ -159,6 +159,14 @@ bool THtmlViewer::eventFilter(QObject *watched, QEvent *event)
     return QFrame::eventFilter(watched, event);
 }
 
+void THtmlViewer::changeEvent(QEvent *event)
+{
+    QFrame::changeEvent(event);
+    // A document without colours of its own shows on the system's window colour.
+    if (event->type() == QEvent::PaletteChange && m_page)
+        m_page->setBackgroundColor(palette().color(QPalette::Base));
+}
+
 void THtmlViewer::finishWarmUp()
 {
     m_warmUpPending = false;

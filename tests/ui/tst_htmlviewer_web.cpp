@@ -576,6 +576,18 @@ void TestHtmlViewer::noNetworkRequest()
 
 void TestHtmlViewer::pageLooksRight()
 {
+    // A document without colours of its own shows on the system's window colour, in a frame.
+    QPalette palette = m_viewer->palette();
+    const QColor window(255, 255, 230);
+    palette.setColor(QPalette::Base, window);
+    m_viewer->setPalette(palette);
+    QVERIFY(load(utf8Page(QStringLiteral("<p>plain</p>"))));
+    const QPoint inside = m_viewer->geometry().center() + QPoint(m_viewer->width() / 3, 0);
+    QImage plain;
+    QTRY_VERIFY_WITH_TIMEOUT((plain = m_htmlPage->grab().toImage(), plain.pixelColor(inside) == window), 10000);
+    QCOMPARE(plain.pixelColor(m_viewer->geometry().left(), inside.y()),
+             m_viewer->palette().color(QPalette::WindowText));
+
     m_htmlPage->setTitle(QStringLiteral("Лабораторная работа"));
     QVERIFY(load(kelvo::test::windowsText(
         QStringLiteral("<html><head><link rel=\"stylesheet\" href=\"Style.css\"></head><body>"
