@@ -5,6 +5,7 @@
 
 #include <QFrame>
 #include <QLabel>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 namespace {
@@ -47,7 +48,12 @@ THtmlPage::THtmlPage(QWidget *parent)
     lbInfoTitle->setObjectName(QStringLiteral("lbInfoTitle"));
     lbInfoTitle->setFont(pixelFont(QStringLiteral("Arial"), 27, true, true));
     lbInfoTitle->setTextFormat(Qt::PlainText);
-    lbInfoTitle->move(8, 8);
+    // At (8, 8), sized to its text whenever the text changes.
+    auto *titleLayout = new QHBoxLayout(panInfoTop);
+    const int frame = panInfoTop->frameWidth();
+    titleLayout->setContentsMargins(8 - frame, 8 - frame, 0, 0);
+    titleLayout->addWidget(lbInfoTitle, 0, Qt::AlignLeft | Qt::AlignTop);
+    titleLayout->addStretch(1);
 
     Viewer = new THtmlViewer(this);
     Viewer->setObjectName(QStringLiteral("Viewer"));
@@ -80,7 +86,6 @@ THtmlPage::THtmlPage(QWidget *parent)
 void THtmlPage::setTitle(const QString &title)
 {
     lbInfoTitle->setText(title);
-    lbInfoTitle->adjustSize();
 }
 
 void THtmlPage::showEvent(QShowEvent *event)

@@ -17,7 +17,7 @@ public:
     explicit THtmlPage(QWidget *parent = nullptr);
     Q_DISABLE_COPY_MOVE(THtmlPage)
 
-    // Sets the caption of `lbInfoTitle`, which sizes itself to the text.
+    // Sets the caption of `lbInfoTitle` (at (8, 8), sized to its text).
     void setTitle(const QString &title);
 
     QFrame *panInfoTop = nullptr;

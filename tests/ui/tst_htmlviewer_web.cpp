@@ -609,6 +609,8 @@ void TestHtmlViewer::pageLooksRight()
                               shot.pixelColor(m_htmlPage->width() - 40, 200) == QColor(250, 240, 200)),
                              10000);
     QCOMPARE(shot.pixelColor(m_htmlPage->width() - 5, 20), QColor(0, 128, 192));
+    QCOMPARE(m_htmlPage->lbInfoTitle->pos(), QPoint(8, 8));
+    QCOMPARE(m_htmlPage->lbInfoTitle->size(), m_htmlPage->lbInfoTitle->sizeHint());
     QCOMPARE(shot.pixelColor(m_htmlPage->width() - 5, m_htmlPage->height() - 20), QColor(128, 128, 128));
     if (const QString folder = qEnvironmentVariable("KELVO_SCREENSHOT_DIR"); !folder.isEmpty())
         shot.save(QDir(folder).absoluteFilePath(QStringLiteral("html-page.png")));
