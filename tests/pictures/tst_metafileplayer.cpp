@@ -6,6 +6,7 @@
 #include "PictureErrors.h"
 #include "SchemaPicture.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 
 using kelvo::SchemaPicture;
@@ -529,6 +530,23 @@ void tst_MetafilePlayer::playsOddButHarmlessFiles_data()
         w.pen(99999, 0, 0, Red).record(40, {qint64(0x80000005)});
         QTest::newRow("emf: stock, unknown and out-of-table handles") << emf(w);
     }
+    {
+        // Found by fuzzing: a geometric pen two billion units wide with mitred joins and dashes
+        // took the stroker most of a minute.
+        EmfWriter w;
+        w.record(95, {1, 0, 0, 0, 0, 0x12207, 1946157076, 0, 0xFF0000, 0, 2, 30, 10}).select(1);
+        w.record(44, {10, 10, 90, 90, 20, 20});
+        QTest::newRow("emf: pen two billion units wide") << emf(w);
+    }
+    {
+        // Found by fuzzing: Qt's scan conversion lost memory on a region this far outside the picture.
+        EmfWriter w;
+        Bytes p;
+        const QByteArray region = regionData({QRect(0, 0, 60, 60), QRect(40, 40, 50331648, 33554432)});
+        p.u32(quint32(region.size())).u32(5).bytes(region);
+        w.record(EmrExtSelectClipRgn, p.data()).brush(1, 0, Red).select(1).record(EmrRectangle, {0, 0, 90, 90});
+        QTest::newRow("emf: clipping region far beyond the picture") << emf(w);
+    }
     QTest::newRow("emf: only the header") << EmfWriter().finish(QRect(0, 0, 2540, 2540));
     QTest::newRow("wmf: no records, no end record") << wmf(WmfWriter()).chopped(6);
     QTest::newRow("emf: unknown record types")
@@ -538,8 +556,11 @@ void tst_MetafilePlayer::playsOddButHarmlessFiles_data()
 void tst_MetafilePlayer::playsOddButHarmlessFiles()
 {
     QFETCH(QByteArray, file);
+    QElapsedTimer timer;
+    timer.start();
     const QImage image = render(file);
     QCOMPARE(image.size(), QSize(96, 96));
+    QVERIFY2(timer.elapsed() < 10000, "a small picture took seconds to draw");
 }
 
 QTEST_MAIN(tst_MetafilePlayer)

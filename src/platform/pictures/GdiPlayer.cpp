@@ -20,9 +20,6 @@ bool finite(const QTransform &t)
         && std::isfinite(t.dx()) && std::isfinite(t.dy());
 }
 
-// Clipping regions are integer rectangles in device pixels; this bound keeps them far from overflow.
-constexpr qreal DeviceLimit = 1.0e8;
-
 qreal clampCoordinate(qreal value)
 {
     return std::clamp(value, -CoordinateLimit, CoordinateLimit);
@@ -38,10 +35,11 @@ LogFont defaultFont()
 
 } // namespace
 
-GdiPlayer::GdiPlayer(QPainter *painter, qreal scale, const QTransform &deviceToPicture, QPointF deviceUnitsPerMm,
-                     int objectCapacity)
+GdiPlayer::GdiPlayer(QPainter *painter, qreal scale, QSize pictureSize, const QTransform &deviceToPicture,
+                     QPointF deviceUnitsPerMm, int objectCapacity)
     : m_painter(painter)
     , m_scale(scale)
+    , m_surface(QRectF(QPointF(), QSizeF(pictureSize) * scale).adjusted(-2, -2, 2, 2))
     , m_deviceToPicture(deviceToPicture)
     , m_deviceUnitsPerMm(deviceUnitsPerMm)
     , m_objects(objectCapacity)
@@ -224,7 +222,10 @@ QPen GdiPlayer::currentPen(const QTransform &toPicture) const
     const bool geometric = logPen.width > 0 && (!logPen.extended || (logPen.style & PS_GEOMETRIC));
     // A geometric pen is as wide as its width maps to, but never thinner than one pixel.
     const qreal linearScale = std::sqrt(std::abs(toPicture.determinant()));
-    const qreal width = geometric ? std::clamp(logPen.width * linearScale, 1.0, CoordinateLimit) : 1.0;
+    // Wider than twice the picture's diagonal, a pen covers it all anyway; capping the width keeps
+    // the stroker from building outlines of a million pixels.
+    const qreal widest = m_painter ? 2 * std::hypot(m_surface.width(), m_surface.height()) / m_scale : CoordinateLimit;
+    const qreal width = geometric ? std::clamp(logPen.width * linearScale, 1.0, std::max(1.0, widest)) : 1.0;
     QPen pen(m_dc.pen.color, width);
     if (logPen.extended) {
         const quint32 cap = logPen.style & PS_ENDCAP_MASK;
@@ -386,33 +387,49 @@ void GdiPlayer::drawLogical(const QPainterPath &logicalPath, bool fill, bool str
 
 // --- Clipping -----------------------------------------------------------------------------------
 
+// Clipping lives in pixels of the painter's device, bounded by its surface: a region reaching
+// far outside it would only cost time (and Qt's scan conversion of huge polygons misbehaves).
 QRegion GdiPlayer::toClipRegion(const QPainterPath &picturePath) const
 {
-    const qreal s = m_painter ? m_scale : 1.0;
-    QPolygonF polygon = QTransform::fromScale(s, s).map(picturePath).toFillPolygon();
-    for (QPointF &point : polygon) {
-        if (!std::isfinite(point.x()) || !std::isfinite(point.y()))
-            return {};
-        point = QPointF(std::clamp(point.x(), -DeviceLimit, DeviceLimit), std::clamp(point.y(), -DeviceLimit, DeviceLimit));
-    }
-    const QRectF box = polygon.boundingRect();
+    QPainterPath device = QTransform::fromScale(m_scale, m_scale).map(picturePath);
+    const QRectF box = device.controlPointRect();
+    if (!std::isfinite(box.width()) || !std::isfinite(box.height()))
+        return {};
+    const QPolygonF polygon = device.toFillPolygon();
     const bool axisAligned = polygon.size() == 5 && std::all_of(polygon.cbegin(), polygon.cend(), [&](QPointF p) {
         return (p.x() == box.left() || p.x() == box.right()) && (p.y() == box.top() || p.y() == box.bottom());
     });
     if (axisAligned) // the usual clipping rectangle: no scan conversion needed
-        return QRegion(box.toAlignedRect());
-    return QRegion(polygon.toPolygon(), picturePath.fillRule());
+        return QRegion(box.intersected(m_surface).toAlignedRect());
+    QPainterPath surface;
+    surface.addRect(m_surface);
+    device = device.intersected(surface);
+    return QRegion(device.toFillPolygon().toPolygon(), picturePath.fillRule());
+}
+
+QRegion GdiPlayer::toClipRegion(const QList<QRectF> &pictureRects) const
+{
+    QRegion region;
+    for (const QRectF &rect : pictureRects) {
+        const QRectF device(rect.x() * m_scale, rect.y() * m_scale, rect.width() * m_scale, rect.height() * m_scale);
+        if (!std::isfinite(device.width()) || !std::isfinite(device.height()))
+            continue;
+        region += device.normalized().intersected(m_surface).toAlignedRect();
+        if (region.rectCount() > MaxClipRectangles)
+            break; // only a hostile file gives a region this complex
+    }
+    return region;
 }
 
 void GdiPlayer::combineClip(const QRegion &region, int mode)
 {
+    if (!m_painter)
+        return; // measuring: clipping changes no bounds
     if (mode == RGN_COPY) {
         m_dc.clip = region;
     } else if (!m_dc.clip) {
         // No clipping yet: the whole surface is the current region.
-        const qreal far = DeviceLimit / 10;
-        const QRegion everything(QRectF(QPointF(-far, -far), QPointF(far, far)).toRect());
-        m_dc.clip = everything;
+        m_dc.clip = QRegion(m_surface.toAlignedRect());
         combineClip(region, mode);
         return;
     } else if (m_dc.clip->rectCount() > MaxClipRectangles) {
@@ -460,15 +477,11 @@ void GdiPlayer::offsetClip(QPointF offset)
         return;
     const QTransform transform = logicalToPicture();
     const QPointF delta = transform.map(offset) - transform.map(QPointF(0, 0));
-    const qreal s = m_painter ? m_scale : 1.0;
     if (!std::isfinite(delta.x()) || !std::isfinite(delta.y()))
         return;
-    const QPoint by(int(std::lround(clampCoordinate(delta.x() * s))), int(std::lround(clampCoordinate(delta.y() * s))));
-    const QRect moved = m_dc.clip->boundingRect().translated(by);
-    if (std::abs(moved.left()) > DeviceLimit || std::abs(moved.right()) > DeviceLimit
-        || std::abs(moved.top()) > DeviceLimit || std::abs(moved.bottom()) > DeviceLimit)
-        return; // only a hostile file moves a region this far
-    m_dc.clip->translate(by);
+    const QPoint by(int(std::lround(clampCoordinate(delta.x() * m_scale))),
+                    int(std::lround(clampCoordinate(delta.y() * m_scale))));
+    m_dc.clip = m_dc.clip->translated(by).intersected(m_surface.toAlignedRect());
     m_clipDirty = true;
 }
 
@@ -479,12 +492,11 @@ void GdiPlayer::selectClipRegion(const QList<QRectF> &deviceRects, int mode)
         m_clipDirty = true;
         return;
     }
-    QPainterPath path;
+    QList<QRectF> pictureRects;
+    pictureRects.reserve(deviceRects.size());
     for (const QRectF &rect : deviceRects)
-        path.addRect(rect.normalized());
-    QPainterPath mapped = m_deviceToPicture.map(path);
-    mapped.setFillRule(Qt::WindingFill);
-    combineClip(toClipRegion(mapped), mode);
+        pictureRects.append(m_deviceToPicture.mapRect(rect.normalized()));
+    combineClip(toClipRegion(pictureRects), mode);
 }
 
 QList<QRectF> GdiPlayer::deviceRectangles(const LogRegion &region) const

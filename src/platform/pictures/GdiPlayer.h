@@ -28,8 +28,8 @@ namespace kelvo::pictures {
 class GdiPlayer final
 {
 public:
-    GdiPlayer(QPainter *painter, qreal scale, const QTransform &deviceToPicture, QPointF deviceUnitsPerMm,
-              int objectCapacity);
+    GdiPlayer(QPainter *painter, qreal scale, QSize pictureSize, const QTransform &deviceToPicture,
+              QPointF deviceUnitsPerMm, int objectCapacity);
     ~GdiPlayer();
     Q_DISABLE_COPY_MOVE(GdiPlayer)
 
@@ -117,6 +117,7 @@ private:
     std::optional<QPainterPath> toPicture(const QPainterPath &logical) const;
     QPointF toPicture(QPointF logical) const { return logicalToPicture().map(logical); }
     QRegion toClipRegion(const QPainterPath &picturePath) const;
+    QRegion toClipRegion(const QList<QRectF> &pictureRects) const;
     void combineClip(const QRegion &region, int mode);
     void applyClip();
 
@@ -131,6 +132,7 @@ private:
 
     QPainter *m_painter;
     qreal m_scale;
+    QRectF m_surface; // the painter's device, in its pixels, with a small margin
     QTransform m_deviceToPicture;
     QPointF m_deviceUnitsPerMm;
     DeviceContext m_dc;

@@ -92,7 +92,7 @@ void Metafile::readWmf()
     if (const std::optional<QRectF> window = findWmfWindow(records)) {
         m_window = *window;
     } else {
-        GdiPlayer measure(nullptr, 1, QTransform(), m_deviceUnitsPerMm, m_objectCapacity);
+        GdiPlayer measure(nullptr, 1, QSize(), QTransform(), m_deviceUnitsPerMm, m_objectCapacity);
         playWmfRecords(records, measure);
         m_window = measure.drawnBounds().toAlignedRect();
     }
@@ -166,12 +166,12 @@ void Metafile::playInto(QPainter *painter, qreal scale) const
         return;
     const ByteReader file(m_data);
     if (m_kind == Kind::Emf) {
-        GdiPlayer player(painter, scale, m_deviceToPicture, m_deviceUnitsPerMm, m_objectCapacity);
+        GdiPlayer player(painter, scale, m_size, m_deviceToPicture, m_deviceUnitsPerMm, m_objectCapacity);
         playEmfRecords(file, player);
         return;
     }
     // The window the header names fills the picture; the file's own mapping records may change it.
-    GdiPlayer player(painter, scale, QTransform(), m_deviceUnitsPerMm, m_objectCapacity);
+    GdiPlayer player(painter, scale, m_size, QTransform(), m_deviceUnitsPerMm, m_objectCapacity);
     DeviceContext &dc = player.dc();
     dc.mapMode = gdi::MM_ANISOTROPIC;
     dc.windowOrg = m_window.topLeft();
