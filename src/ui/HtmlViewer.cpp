@@ -104,7 +104,7 @@ void THtmlViewer::registerScheme()
 void THtmlViewer::prepareEngineFlags()
 {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    // Chromium's sandbox refuses to run as root (CI, containers); it adds nothing there.
+    // Chromium's sandbox refuses to start as root (CI, containers), and the engine with it.
     if (kelvo::runningAsRoot() && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 }
