@@ -1,12 +1,14 @@
 #include "CommandLine.h"
 
 #include "Application.h"
+#include "CheckCommand.h"
 #include "LabWorkJson.h"
 #include "Random.h"
 #include "StartupLoader.h"
 #include "uLocalization.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTextStream>
@@ -20,6 +22,7 @@ namespace {
 const char *const Usage =
     "Usage: kelvo [PATH]\n"
     "       kelvo --dump PATH\n"
+    "       kelvo --check PATH [--json]\n"
     "       kelvo --help | --version\n"
     "\n"
     "Plays an educational lab work. PATH is a lab work package (a ZIP archive, usually *.lwz)\n"
@@ -28,6 +31,10 @@ const char *const Usage =
     "\n"
     "  --dump PATH   load PATH as the program does at start-up, print the lab work as JSON\n"
     "                on standard output and exit (1 and the start-up message on failure)\n"
+    "  --check PATH  load PATH as the program does at start-up and report, one line each\n"
+    "                (file:line: level: message), what the program would silently do with\n"
+    "                it, then a summary; exit 1 when there are errors, 0 otherwise\n"
+    "  --json        with --check: print the findings as one JSON object\n"
     "  --help        show this text\n"
     "  --version     show the program's version\n";
 
@@ -80,6 +87,18 @@ int runKelvo(int argc, char *argv[])
         }
         QCoreApplication application(argc, argv);
         return dump(arguments.at(1));
+    }
+    if (!arguments.isEmpty() && arguments.first() == u"--check") {
+        QStringList rest = arguments.mid(1);
+        const bool json = rest.removeAll(QStringLiteral("--json")) > 0;
+        if (rest.size() != 1) {
+            std::fputs(Usage, stderr);
+            return 2;
+        }
+        // Pictures are decoded as the experiment page does, which needs the GUI module, not a screen.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication application(argc, argv);
+        return runCheck(rest.first(), json);
     }
     return runWindow(argc, argv, arguments);
 }

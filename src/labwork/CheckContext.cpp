@@ -79,7 +79,7 @@ const QStringList &CheckContext::topLevelNames() const
 }
 
 std::optional<QString> CheckContext::findFile(const QString &name, const QString &referrer, int line,
-                                              const QString &what, Level missingLevel)
+                                              const QString &what, Level missingLevel, bool nameIsWritten)
 {
     const std::optional<QStringList> parts = nameParts(name);
     const std::optional<QString> path =
@@ -109,7 +109,14 @@ std::optional<QString> CheckContext::findFile(const QString &name, const QString
             const auto same = std::find_if(names.cbegin(), names.cend(), [&](const QString &candidate) {
                 return candidate.compare(last, Qt::CaseInsensitive) == 0;
             });
-            const std::optional<QString> near = same != names.cend() ? *same : nearestName(last, names);
+            // A name of another kind of file is no likely meaning.
+            QStringList sameSuffix;
+            const QString suffix = QFileInfo(last).suffix();
+            for (const QString &candidate : names) {
+                if (QFileInfo(candidate).suffix().compare(suffix, Qt::CaseInsensitive) == 0)
+                    sameSuffix.append(candidate);
+            }
+            const std::optional<QString> near = same != names.cend() ? *same : nearestName(last, sameSuffix);
             if (near)
                 suggestion = format(CheckTexts::Suggestion, {*near});
         }
@@ -126,7 +133,7 @@ std::optional<QString> CheckContext::findFile(const QString &name, const QString
                          format(CheckTexts::SubfolderInPlace, {name, what, parts->last()}));
     }
     const QString relative = QDir(m_setup.labFolder).relativeFilePath(*path);
-    if (relative != parts->join(QLatin1Char('/'))) {
+    if (nameIsWritten && relative != parts->join(QLatin1Char('/'))) {
         m_report.warning(referrer, line, QStringLiteral("file-case"),
                          format(CheckTexts::FileCase, {name, what, relative}));
     }

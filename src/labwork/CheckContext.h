@@ -66,8 +66,10 @@ public:
     // `referrer` and `line` as the place and `what` telling what the file is for. Returns the
     // file's path when the player finds it. An empty name is the caller's to report. A file that is
     // not there at all is an error, or of `missingLevel` when the player does without it.
+    // A name that differs from the file's only in letter case is reported when `nameIsWritten`:
+    // the author wrote it, rather than the program making it up.
     std::optional<QString> findFile(const QString &name, const QString &referrer, int line, const QString &what,
-                                    Level missingLevel = Level::Error);
+                                    Level missingLevel = Level::Error, bool nameIsWritten = true);
 
     // Whether `key` (a file, a picture...) was looked at already; marks it looked at.
     bool firstVisit(const QString &key);

@@ -6,6 +6,7 @@
 #include "RequirementChecks.h"
 #include "TextFormat.h"
 
+#include <QDir>
 #include <QHash>
 
 namespace kelvo::check {
@@ -33,6 +34,23 @@ void checkPackageEntries(CheckContext &context)
     }
 }
 
+// Names that Windows takes for one file.
+void checkCaseCollisions(CheckContext &context)
+{
+    QHash<QString, QString> first;
+    for (const QString &name : context.topLevelNames()) {
+        const QString folded = name.toCaseFolded();
+        const auto earlier = first.constFind(folded);
+        if (earlier == first.cend()) {
+            first.insert(folded, name);
+            continue;
+        }
+        const QDir folder(context.setup().labFolder);
+        context.report().warning(context.shownName(folder.filePath(name)), 0, QStringLiteral("case-collision"),
+                                 format(CheckTexts::CaseCollision, {*earlier, name}));
+    }
+}
+
 } // namespace
 
 CheckReport checkLabWork(const TLabWork &labWork, const CheckSetup &setup)
@@ -41,6 +59,7 @@ CheckReport checkLabWork(const TLabWork &labWork, const CheckSetup &setup)
     const QString descriptor = context.shownName(setup.descriptorPath);
     if (setup.packageEntries)
         checkPackageEntries(context);
+    checkCaseCollisions(context);
     checkDescriptor(context, labWork, descriptor);
     checkRequirements(context, labWork, descriptor);
     checkQuizFiles(context, labWork, descriptor);

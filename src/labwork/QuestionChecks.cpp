@@ -151,11 +151,6 @@ private:
         const QString rangeName = m_files.rangeName(question);
         const QStringList variants = m_files.variantCandidates(question);
         if (const std::optional<QString> range = m_files.rangeFile(question)) {
-            const QString shown = m_context.shownName(m_files.path(*range));
-            if (*range != rangeName) {
-                m_report.warning(shown, 0, QStringLiteral("file-case"),
-                                 format(CheckTexts::FileCase, {rangeName, CheckTexts::WhatQuestion, *range}));
-            }
             for (const QString &variant : variants) {
                 m_report.warning(m_context.shownName(m_files.path(variant)), 0, QStringLiteral("shadowed-variants"),
                                  format(CheckTexts::ShadowedVariants, {qint64(question), *range}));
@@ -168,18 +163,12 @@ private:
                            format(CheckTexts::MissingQuestion, {qint64(question), rangeName, m_files.variantPattern(question)}));
             return;
         }
-        const QString fixedStart = m_files.variantPattern(question).chopped(3); // "c003.q001.v"
         for (const QString &variant : variants) {
             const QString path = m_files.path(variant);
             if (!QFileInfo(path).isFile()) {
                 m_report.error(m_context.shownName(path), 0, QStringLiteral("not-a-file"),
                                format(CheckTexts::NotAFile, {variant, CheckTexts::WhatQuestion}));
                 continue;
-            }
-            if (!variant.startsWith(fixedStart) || !variant.endsWith(QLatin1String(".q"))) {
-                m_report.warning(m_context.shownName(path), 0, QStringLiteral("file-case"),
-                                 format(CheckTexts::FileCase,
-                                        {m_files.variantPattern(question), CheckTexts::WhatQuestion, variant}));
             }
             checkQuestionFile(variant, false, question);
         }
@@ -336,7 +325,8 @@ void checkQuizFiles(CheckContext &context, const TLabWork &labWork, const QStrin
     if (first) {
         const int line = labWork.IniFile().SectionLine(first->SectionName);
         if (const std::optional<QString> sheet = context.findFile(QuizStyleSheet, descriptorShown, line,
-                                                                  CheckTexts::WhatQuizStyleSheet, Level::Warning))
+                                                                  CheckTexts::WhatQuizStyleSheet, Level::Warning,
+                                                                  false))
             checkStyleSheet(context, *sheet);
     }
     for (const QString &name : context.topLevelNames()) {

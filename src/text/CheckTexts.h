@@ -105,6 +105,9 @@ inline const QString SubfolderInPlace = QStringLiteral(
 inline const QString UnreadableFile = QStringLiteral("Файл «%s» (%s) не читается: %s");
 inline const QString DuplicateEntry = QStringLiteral(
     "Записи пакета «%s» и «%s» распаковываются в один файл «%s»: останется только последняя");
+inline const QString CaseCollision = QStringLiteral(
+    "Файлы «%s» и «%s» различаются только регистром букв: на Windows это один файл, а Kelvo берёт тот, чьё "
+    "имя написано в точности");
 inline const QString WhatDocument = QStringLiteral("документ главы");
 inline const QString WhatSchema = QStringLiteral("файл схемы");
 inline const QString WhatPicture = QStringLiteral("картинка схемы");

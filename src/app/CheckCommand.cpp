@@ -1,0 +1,82 @@
+#include "CheckCommand.h"
+
+#include "LabWorkChecker.h"
+#include "ModelMessages.h"
+#include "PackageEntries.h"
+#include "Random.h"
+#include "SchemaPictureProbe.h"
+#include "StartupLoader.h"
+
+#include <QFileInfo>
+#include <QJsonDocument>
+
+#include <cstdio>
+
+namespace kelvo {
+
+namespace {
+
+void printLine(FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);
+}
+
+// The model tells a window about a missing start variant and value texts that do not evaluate;
+// the checker reports those itself, with their places.
+class QuietModelMessages final
+{
+public:
+    QuietModelMessages()
+        : m_activation(setActivationErrorHandler([](const QString &) {}))
+        , m_valueText(setValueTextErrorHandler([](const ValueTextError &) {}))
+    {
+    }
+    ~QuietModelMessages()
+    {
+        setActivationErrorHandler(std::move(m_activation));
+        setValueTextErrorHandler(std::move(m_valueText));
+    }
+    Q_DISABLE_COPY_MOVE(QuietModelMessages)
+
+private:
+    ActivationErrorHandler m_activation;
+    ValueTextErrorHandler m_valueText;
+};
+
+} // namespace
+
+int runCheck(const QString &path, bool json)
+{
+    SeedRandomFromClock();
+    const QuietModelMessages quiet;
+    LoadedLabWork loaded = loadLabWork(path);
+    if (!loaded.labWork) {
+        printLine(stderr, loaded.errorMessage);
+        releaseLabWork(loaded);
+        return 1;
+    }
+
+    check::CheckSetup setup;
+    setup.descriptorPath = loaded.descriptorPath;
+    setup.labFolder = loaded.runFolder ? loaded.runFolder->path() : QFileInfo(loaded.descriptorPath).absolutePath();
+    if (loaded.extractedFiles)
+        setup.packageEntries = listPackageEntries(path).value_or(QList<check::PackageEntry>());
+    setup.pictureProbe = probeSchemaPicture;
+    setup.locale = QLocale();
+    const check::CheckReport report = check::checkLabWork(*loaded.labWork, setup);
+    releaseLabWork(loaded);
+
+    if (json) {
+        printLine(stdout, QString::fromUtf8(QJsonDocument(check::reportToJson(report)).toJson(QJsonDocument::Indented)).trimmed());
+    } else {
+        for (const check::Finding &finding : report.findings())
+            printLine(stdout, check::formatFinding(finding));
+        printLine(stdout, check::formatSummary(report));
+    }
+    return report.errorCount() > 0 ? 1 : 0;
+}
+
+} // namespace kelvo
