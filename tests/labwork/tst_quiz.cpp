@@ -1,5 +1,7 @@
 #include "CodePages.h"
 #include "IniFile.h"
+#include "LabFolder.h"
+#include "QuestionFiles.h"
 #include "Random.h"
 #include "RuntimeErrors.h"
 #include "TestSupport.h"
@@ -100,6 +102,7 @@ class QuizTest : public QObject
 
 private slots:
     void pageFrame();
+    void questionFiles();
     void questions_data();
     void questions();
     void encodings();
@@ -126,6 +129,32 @@ void QuizTest::pageFrame()
     QCOMPARE(bare.Attempts, -1);
     QCOMPARE(bare.MessageStyle, 0);
     QCOMPARE(bodyOf(bare.GetHTML()), QString());
+}
+
+void QuizTest::questionFiles()
+{
+    QuizFolder folder;
+    for (const QString &name :
+         {u"c003.q001.vA.q"_s, u"C003.Q001.VB.Q"_s, u"c003.q001.v.q"_s, u"c003.q001.v.a.q"_s, u"c003.q001.vA.qq"_s,
+          u"c003.q001.vA.q.txt"_s, u"c003.q001.range.q"_s, u"c003.q001.range.q.bak"_s, u"c003.q0011.vA.q"_s,
+          u"c003.q011.vA.q"_s, u"c004.q001.vA.q"_s, u"xc003.q001.vA.q"_s, u"c003.q002.range.q"_s,
+          u"C003.Q002.RANGE.Q"_s, u"C003.Q003.Range.q"_s, u"c003.q1000.vA.q"_s})
+        folder.write({name, QString()});
+    const kelvo::LabFolder lab;
+    const QuestionFiles files(lab, 3);
+
+    QCOMPARE(files.variantPattern(1), u"c003.q001.v*.q"_s);
+    QCOMPARE(files.rangeName(1000), u"c003.q1000.range.q"_s);
+    // Sorted by name; the wildcard matches without regard to case and may stand for nothing or for dots.
+    QCOMPARE(files.variantCandidates(1),
+             (QStringList{u"C003.Q001.VB.Q"_s, u"c003.q001.v.a.q"_s, u"c003.q001.v.q"_s, u"c003.q001.vA.q"_s}));
+    QCOMPARE(files.variantCandidates(11), QStringList{u"c003.q011.vA.q"_s});
+    QCOMPARE(files.variantCandidates(1000), QStringList{u"c003.q1000.vA.q"_s});
+    QCOMPARE(files.variantCandidates(2), QStringList());
+    QCOMPARE(files.rangeFile(1), u"c003.q001.range.q"_s);
+    QCOMPARE(files.rangeFile(2), u"c003.q002.range.q"_s); // the exact name before another case
+    QCOMPARE(files.rangeFile(3), u"C003.Q003.Range.q"_s);
+    QCOMPARE(files.rangeFile(4), std::nullopt);
 }
 
 void QuizTest::questions_data()
