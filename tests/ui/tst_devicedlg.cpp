@@ -95,6 +95,7 @@ private Q_SLOTS:
     void placement();
     void executeReturnsTheResult_data();
     void executeReturnsTheResult();
+    void looksRight();
 
 private:
     // Runs the steps of a behaviour row on the shown dialog.
@@ -476,6 +477,32 @@ void TestDeviceDlg::executeReturnsTheResult()
     QVERIFY(modal);
     QCOMPARE(dialog.Value, value);
     QCOMPARE(device.device->Value, 1.0);
+}
+
+void TestDeviceDlg::looksRight()
+{
+    const DefaultLocale settings(kelvo::test::russian());
+    const Device device(0, 10, 2.5);
+    TDeviceDlg &dialog = *m_dialog;
+    dialog.setWindowTitle(Texts::DeviceDialogCaption);
+    dialog.SetInstructions(u"Supply voltage:"_s);
+    dialog.Prepare(100, 100, *device.device);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    const QImage shot = dialog.grab().toImage();
+    if (const QString folder = qEnvironmentVariable("KELVO_SCREENSHOT_DIR"); !folder.isEmpty())
+        shot.save(QDir(folder).absoluteFilePath(QStringLiteral("device-dialog.png")));
+
+    // The tick is green and the cross red, left of their captions.
+    const auto count = [&](const QRect &area, auto test) {
+        int found = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.left() + area.width() / 2; ++x)
+                found += test(shot.pixelColor(x, y)) ? 1 : 0;
+        return found;
+    };
+    QVERIFY(count(dialog.BitBtn1->geometry(), [](const QColor &c) { return c.green() > 120 && c.red() < 100; }) > 10);
+    QVERIFY(count(dialog.BitBtn2->geometry(), [](const QColor &c) { return c.red() > 150 && c.green() < 100; }) > 10);
 }
 
 QTEST_MAIN(TestDeviceDlg)
