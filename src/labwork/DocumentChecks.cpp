@@ -161,8 +161,11 @@ void checkHtml(CheckContext &context, const QList<HtmlToken> &tokens, const QStr
         }
         if (token.kind != HtmlToken::Kind::StartTag)
             continue;
-        if (token.name == u"script")
+        if (token.name == u"script") {
+            // What it loads does not matter: it does not run.
             report.warning(shownFile, token.line, QStringLiteral("script"), CheckTexts::ScriptTag);
+            continue;
+        }
         for (const HtmlAttribute &attribute : token.attributes) {
             if (attribute.name.size() > 2 && attribute.name.startsWith(QLatin1String("on"))) {
                 report.warning(shownFile, attribute.line, QStringLiteral("script"),
