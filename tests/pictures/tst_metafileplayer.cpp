@@ -257,6 +257,15 @@ void tst_MetafilePlayer::drawsRecords_data()
                                                     << QList<QColor>{Qt::yellow, none};
     }
     {
+        // The small text record: its opaque rectangle, then (here, no) characters.
+        EmfWriter w;
+        Bytes p;
+        p.i32(20).i32(10).u32(0).u32(2).u32(1).f32(1).f32(1).longs({10, 10, 90, 30});
+        w.record(25, {0x00FFFF}).record(108, p.data());
+        QTest::newRow("emf: small text record with an opaque rectangle")
+            << emf(w) << QList<QPoint>{{80, 25}, {80, 35}} << QList<QColor>{Qt::yellow, none};
+    }
+    {
         EmfWriter w;
         w.brush(1, 0, Green).select(1).select(NullPenStock);
         Bytes p;

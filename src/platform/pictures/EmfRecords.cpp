@@ -92,6 +92,7 @@ enum EmfType : quint32 {
     EMR_CREATEDIBPATTERNBRUSHPT = 94,
     EMR_EXTCREATEPEN = 95,
     EMR_CREATECOLORSPACE = 99,
+    EMR_SMALLTEXTOUT = 108,
     EMR_ALPHABLEND = 114,
     EMR_TRANSPARENTBLT = 116,
     EMR_CREATECOLORSPACEW = 122,
@@ -235,6 +236,31 @@ void textOut(GdiPlayer &player, const ByteReader &r, bool wide)
     if (offDx != 0 && r.contains(offDx, step * count)) {
         for (qint64 i = 0; i < count; ++i)
             out.advances.append(r.i32(offDx + step * i));
+    }
+    player.textOut(out);
+}
+
+// EMR_SMALLTEXTOUT: a reference point, the text, and a clipping rectangle unless ETO_NO_RECT;
+// its characters are bytes with ETO_SMALL_CHARS, else UTF-16.
+void smallTextOut(GdiPlayer &player, const ByteReader &r)
+{
+    constexpr quint32 NoRect = 0x100;
+    constexpr quint32 SmallChars = 0x200;
+    GdiPlayer::TextOut out;
+    out.reference = pointAt(r, 8);
+    const qint64 count = r.u32(16);
+    out.options = r.u32(20);
+    qint64 at = 36;
+    if (!(out.options & NoRect)) {
+        if (out.options & (ETO_OPAQUE | ETO_CLIPPED))
+            out.rect = rectAt(r, at);
+        at += 16;
+    }
+    if (out.options & SmallChars) {
+        const LogFont &font = player.dc().font;
+        out.text = decodeMetafileText(r.bytes(at, count), font.charSet, font.faceName);
+    } else {
+        out.text = utf16At(r, at, count);
     }
     player.textOut(out);
 }
@@ -505,6 +531,9 @@ void playRecord(GdiPlayer &player, quint32 type, const ByteReader &r)
     case EMR_EXTTEXTOUTA:
     case EMR_EXTTEXTOUTW:
         textOut(player, r, type == EMR_EXTTEXTOUTW);
+        break;
+    case EMR_SMALLTEXTOUT:
+        smallTextOut(player, r);
         break;
 
     case EMR_BITBLT:

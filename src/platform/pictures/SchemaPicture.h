@@ -43,7 +43,8 @@ public:
 
     // The picture drawn at size() × devicePixelRatio device pixels (the ratio is set on the image),
     // transparent where nothing is drawn. A BMP leaves out the colour of its bottom-left pixel.
-    // A metafile is drawn anew at the ratio, so it stays sharp on high-DPI screens.
+    // A metafile is drawn anew at the ratio, so it stays sharp on high-DPI screens; its text needs
+    // the fonts of a QGuiApplication.
     QImage image(qreal devicePixelRatio = 1) const;
 
 private:
