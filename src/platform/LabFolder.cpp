@@ -156,9 +156,21 @@ QByteArray readWholeFile(const QString &path, const QString &shownName, qint64 m
         throw EFOpenError::cannotOpen(shownName);
     if (file.size() > maxBytes)
         throw EReadError(format(Texts::FileTooLarge, {shownName}));
-    QByteArray bytes = file.read(maxBytes + 1);
-    if (bytes.size() > maxBytes)
-        throw EReadError(format(Texts::FileTooLarge, {shownName}));
+    // Read what is there, not what the limit allows: the size may be 0 for files that still
+    // have content, and a file may grow while it is read.
+    QByteArray bytes;
+    bytes.reserve(qMin(file.size(), maxBytes) + 1);
+    char chunk[64 * 1024];
+    for (;;) {
+        const qint64 got = file.read(chunk, sizeof chunk);
+        if (got < 0)
+            throw EFOpenError::cannotOpen(shownName);
+        if (got == 0)
+            break;
+        if (bytes.size() + got > maxBytes)
+            throw EReadError(format(Texts::FileTooLarge, {shownName}));
+        bytes.append(chunk, got);
+    }
     return bytes;
 }
 

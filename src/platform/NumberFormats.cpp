@@ -2,7 +2,9 @@
 
 #include <QByteArray>
 
+#include <bit>
 #include <charconv>
+#include <cstring>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -19,22 +21,36 @@ struct DecimalDigits
     int exponent = 0;
 };
 
+// The number of significant decimal digits that the exact expansion of |value| can need: its
+// integer digits plus one decimal digit per binary digit after the point.
+int exactDigitCount(double value)
+{
+    int exponent = 0;
+    const double mantissa = std::frexp(value, &exponent); // value = mantissa * 2^exponent
+    const auto bits = quint64(std::ldexp(mantissa, 53));
+    const int trailingZeros = bits == 0 ? 0 : std::countr_zero(bits);
+    const int fractionBits = qMax(0, 53 - exponent - trailingZeros);
+    const int integerDigits = exponent > 0 ? int(exponent * 0.30103) + 2 : 1;
+    return integerDigits + fractionBits + 1;
+}
+
 DecimalDigits exactDigits(double value)
 {
     DecimalDigits result;
     result.negative = std::signbit(value);
     if (value == 0)
         return result;
-    // glibc prints the exact binary value; a double needs at most 767 significant digits.
+    // glibc prints the exact binary value when asked for enough digits; a double needs at most 767.
+    const int precision = qMin(exactDigitCount(std::fabs(value)), 780);
     char buffer[900];
-    const int length = std::snprintf(buffer, sizeof buffer, "%.780e", std::fabs(value));
+    const int length = std::snprintf(buffer, sizeof buffer, "%.*e", precision, std::fabs(value));
     if (length <= 0 || length >= int(sizeof buffer))
         return result;
     const char *e = std::strchr(buffer, 'e');
     if (!e)
         return result;
     QByteArray digits;
-    digits.reserve(800);
+    digits.reserve(precision + 2);
     for (const char *p = buffer; p < e; ++p) {
         if (*p >= '0' && *p <= '9')
             digits.append(*p);

@@ -127,6 +127,9 @@ void TestNumberFormats::generalFormat_data()
     QTest::newRow("15 integer digits positional") << 999999999999999.0 << "999999999999999";
     QTest::newRow("1E15 is scientific") << 1e15 << "1E15";
     QTest::newRow("huge") << 1.5e300 << "1,5E300";
+    QTest::newRow("large power of two") << 1152921504606846976.0 << "1,15292150460685E18";
+    QTest::newRow("smallest subnormal") << 4.9406564584124654e-324 << "4,94065645841247E-324";
+    QTest::newRow("long exact expansion") << 0.1 + 0.2 << "0,3";
     QTest::newRow("not a number") << std::nan("") << "NAN";
     QTest::newRow("infinity") << -std::numeric_limits<double>::infinity() << "-INF";
 }
