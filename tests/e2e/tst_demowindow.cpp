@@ -1,0 +1,413 @@
+// The demo lab work played by the real program in a window of its own X server, the way a
+// student goes through it: the menu with its locks, the theory read to its end, the admission
+// quiz answered right, the bench, and the exit, after which no unpacked file is left.
+// The mouse and keyboard go through xdotool; what the program shows is read from the screen,
+// from the primary selection and, for the HTML viewer, from the web engine's debugging port.
+
+#include "DevTools.h"
+#include "Desktop.h"
+#include "QuizKey.h"
+#include "WindowLayout.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace kelvo::e2e;
+
+namespace {
+
+// The demo's chapters in menu order, and its admission quiz.
+enum Chapter { Theory, Admission, Instructions, Bench, Report, ChapterCount };
+constexpr int AdmissionIdentifier = 2;
+constexpr int AdmissionQuestions = 5;
+
+const QString MainWindowTitle = QStringLiteral("^Kelvo 1\\.0$");
+const QString AttentionTitle = QStringLiteral("^Внимание$");
+constexpr int StartTimeoutMs = 30000;
+constexpr int StepTimeoutMs = 10000;
+
+const QColor Navy(0, 0, 128);
+const QColor FullMarks(0, 128, 0);
+
+QString jsString(const QString &text)
+{
+    const QByteArray json = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(json.mid(1, json.size() - 2));
+}
+
+quint16 freePort()
+{
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    return server.serverPort();
+}
+
+bool isRed(QRgb pixel)
+{
+    return qRed(pixel) > 150 && qGreen(pixel) < 100 && qBlue(pixel) < 100;
+}
+
+// What differs between two masks of the same text: a few pixels at the edges of the letters.
+bool sameText(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size())
+        return false;
+    int ink = 0;
+    int different = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const bool inkA = qGray(a.pixel(x, y)) > 0;
+            ink += inkA ? 1 : 0;
+            different += inkA != (qGray(b.pixel(x, y)) > 0) ? 1 : 0;
+        }
+    }
+    return ink > 20 && different * 20 < ink;
+}
+
+} // namespace
+
+class tst_DemoWindow final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void cleanupTestCase();
+
+    void menuShowsWhatIsLocked();
+    void lockedChapterIsRefused();
+    void readingTheTheoryCompletesIt();
+    void admissionPassesWithTheRightAnswers();
+    void exitLeavesNoFiles();
+
+private:
+    QRect menuButton(int index) const;
+    bool glyphIsOpen(const QImage &screen, int index) const;
+    std::optional<QJsonValue> page(const QString &expression, QString *error = nullptr);
+    bool waitForPage(const QString &condition, int timeoutMs = StepTimeoutMs);
+    QPoint onScreen(const QJsonValue &viewportPoint);
+    QString answer(const QString &name, const QString &value);
+    QString setControl(const QString &name, const QString &value);
+    QString report(const QString &what);
+
+    QTemporaryDir m_tmp;
+    QTemporaryDir m_runtime;
+    QProcess m_kelvo;
+    std::unique_ptr<DevTools> m_devTools;
+    QRect m_window;
+    QString m_source;
+};
+
+void tst_DemoWindow::initTestCase()
+{
+    const QString program = qEnvironmentVariable("KELVO_BINARY");
+    const QString package = qEnvironmentVariable("KELVO_DEMO_PACKAGE");
+    m_source = qEnvironmentVariable("KELVO_DEMO_SOURCE");
+    QVERIFY2(QFileInfo(program).isExecutable(), qPrintable(QStringLiteral("no program at ") + program));
+    QVERIFY2(QFileInfo::exists(package), qPrintable(QStringLiteral("no package at ") + package));
+    QVERIFY(QDir(m_source).exists());
+    QVERIFY(m_tmp.isValid() && m_runtime.isValid());
+    QFile::setPermissions(m_runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY2(windowsTitled(MainWindowTitle).isEmpty(), "another Kelvo runs on this display");
+
+    const quint16 port = freePort();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // The run's own temporary folder: whatever is left in it after the exit was left by the run.
+    environment.insert(QStringLiteral("TMPDIR"), m_tmp.path());
+    // A desktop session has its runtime folder; without one, Qt would make it in TMPDIR.
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+    environment.insert(QStringLiteral("QTWEBENGINE_REMOTE_DEBUGGING"), QStringLiteral("127.0.0.1:%1").arg(port));
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("ru_RU.UTF-8"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    m_kelvo.setProcessEnvironment(environment);
+    m_kelvo.setProcessChannelMode(QProcess::MergedChannels);
+    m_kelvo.start(program, {package});
+    QVERIFY2(m_kelvo.waitForStarted(), qPrintable(m_kelvo.errorString()));
+
+    QVERIFY2(waitFor(
+                 [this] {
+                     const QList<Window> windows = windowsTitled(MainWindowTitle);
+                     if (windows.isEmpty() || windows.first().geometry.width() < 793)
+                         return false;
+                     m_window = windows.first().geometry;
+                     return countColour(grabScreen(), m_window, Navy) > 10000;
+                 },
+                 StartTimeoutMs),
+             qPrintable(report(QStringLiteral("the menu did not show"))));
+
+    m_devTools = std::make_unique<DevTools>(port);
+    QString error;
+    QVERIFY2(waitFor([&] { return m_devTools->connectToPage(&error); }, StartTimeoutMs),
+             qPrintable(report(QStringLiteral("no web page to read: ") + error)));
+}
+
+void tst_DemoWindow::cleanup()
+{
+    if (!QTest::currentTestFailed())
+        return;
+    const QString shot = QDir::current().absoluteFilePath(QStringLiteral("e2e-%1.png").arg(QString::fromLatin1(QTest::currentTestFunction())));
+    grabScreen().save(shot);
+    qInfo("screen at the failure: %s", qPrintable(shot));
+}
+
+void tst_DemoWindow::cleanupTestCase()
+{
+    if (m_kelvo.state() != QProcess::NotRunning) {
+        m_kelvo.kill();
+        m_kelvo.waitForFinished(5000);
+    }
+}
+
+QString tst_DemoWindow::report(const QString &what)
+{
+    return what + QStringLiteral("\nprogram output:\n") + QString::fromLocal8Bit(m_kelvo.readAll());
+}
+
+QRect tst_DemoWindow::menuButton(int index) const
+{
+    return layout::menuButton(m_window.size(), index, ChapterCount).translated(m_window.topLeft());
+}
+
+bool tst_DemoWindow::glyphIsOpen(const QImage &screen, int index) const
+{
+    // The open glyph is a red bubble, the locked one grey.
+    return countPixels(screen, layout::menuGlyph(menuButton(index)), isRed) > 40;
+}
+
+std::optional<QJsonValue> tst_DemoWindow::page(const QString &expression, QString *error)
+{
+    return m_devTools->evaluate(expression, error);
+}
+
+bool tst_DemoWindow::waitForPage(const QString &condition, int timeoutMs)
+{
+    return waitFor(
+        [&] {
+            const std::optional<QJsonValue> value = page(QStringLiteral("!!(") + condition + u')');
+            return value && value->toBool();
+        },
+        timeoutMs);
+}
+
+QPoint tst_DemoWindow::onScreen(const QJsonValue &viewportPoint)
+{
+    const int viewportWidth = page(QStringLiteral("window.innerWidth")).value_or(QJsonValue(0)).toInt();
+    const QPoint origin = m_window.topLeft() + layout::viewportOrigin(m_window.size(), viewportWidth);
+    return origin + QPoint(qRound(viewportPoint[QStringLiteral("x")].toDouble()),
+                           qRound(viewportPoint[QStringLiteral("y")].toDouble()));
+}
+
+// Sets the control of the quiz form that an answer line names to the answer, as a student
+// does: a click on the choice, typing into the field, the arrow keys in a list. A click that
+// comes while the page is still settling may go unseen: the student then tries again.
+QString tst_DemoWindow::answer(const QString &name, const QString &value)
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const QString error = setControl(name, value);
+        if (!error.isEmpty())
+            return error;
+        if (waitForPage(QStringLiteral(R"((function (name, value) {
+                const form = document.querySelector('form[action=":quest"]');
+                return Array.from(form.elements).some(e => e.name === name &&
+                    ((e.type === 'radio' || e.type === 'checkbox')
+                        ? e.checked && (e.hasAttribute('value') ? e.value : 'on') === value
+                        : e.value === value));
+            })(%1, %2))").arg(jsString(name), jsString(value)), 2000))
+            return {};
+    }
+    return QStringLiteral("%1 does not take the answer %2").arg(name, value);
+}
+
+QString tst_DemoWindow::setControl(const QString &name, const QString &value)
+{
+    QString error;
+    const std::optional<QJsonValue> control = page(QStringLiteral(R"((function (name, value) {
+        const form = document.querySelector('form[action=":quest"]');
+        const named = Array.from(form.elements).filter(e => e.name === name);
+        if (!named.length)
+            return {error: 'no control named ' + name};
+        let element = named[0];
+        let kind = element.type;
+        if (kind === 'radio' || kind === 'checkbox') {
+            element = named.find(e => (e.hasAttribute('value') ? e.value : 'on') === value);
+            if (!element)
+                return {error: 'no choice ' + value + ' for ' + name};
+            if (element.checked)
+                return {kind: 'done'};
+        }
+        element.scrollIntoView({block: 'center'});
+        const box = element.getBoundingClientRect();
+        const result = {kind: kind, x: box.left + box.width / 2, y: box.top + box.height / 2};
+        if (element.tagName === 'SELECT') {
+            result.kind = element.size > 1 ? 'listbox' : 'dropdown';
+            result.y = element.size > 1 ? box.top + 6 : result.y;
+            result.steps = Array.from(element.options).findIndex(o => o.value === value);
+        }
+        return result;
+    })(%1, %2))").arg(jsString(name), jsString(value)), &error);
+    if (!control)
+        return error;
+    if (control->toObject().contains(QStringLiteral("error")))
+        return (*control)[QStringLiteral("error")].toString();
+
+    const QString kind = (*control)[QStringLiteral("kind")].toString();
+    if (kind == u"done")
+        return {};
+    click(onScreen(*control));
+    if (kind == u"text") {
+        pressKeys(QStringLiteral("ctrl+a"));
+        typeText(value);
+    } else if (kind == u"dropdown" || kind == u"listbox") {
+        // A click opens the drop-down's list (Escape closes it again) or picks the list box's
+        // first entry; the arrow keys then walk to the answer.
+        QTest::qWait(300);
+        if (kind == u"dropdown")
+            pressKeys(QStringLiteral("Escape"));
+        pressKeys(QStringLiteral("Home"));
+        for (int i = 0; i < (*control)[QStringLiteral("steps")].toInt(); ++i)
+            pressKeys(QStringLiteral("Down"));
+    }
+    return {};
+}
+
+void tst_DemoWindow::menuShowsWhatIsLocked()
+{
+    const QImage screen = grabScreen();
+    QVERIFY2(glyphIsOpen(screen, Theory), "the theory requires nothing");
+    QVERIFY2(!glyphIsOpen(screen, Admission), "the admission requires the theory");
+    QVERIFY2(glyphIsOpen(screen, Instructions), "the instructions require nothing");
+    QVERIFY2(!glyphIsOpen(screen, Bench), "the bench requires the admission");
+    QVERIFY2(!glyphIsOpen(screen, Report), "the report requires the admission");
+}
+
+void tst_DemoWindow::lockedChapterIsRefused()
+{
+    click(menuButton(Bench).center());
+    QVERIFY2(waitFor([] { return !windowsTitled(AttentionTitle).isEmpty(); }, StepTimeoutMs),
+             "a locked chapter explains why it does not open");
+    pressKeys(QStringLiteral("Return"));
+    QVERIFY2(waitFor([] { return windowsTitled(AttentionTitle).isEmpty(); }, StepTimeoutMs), "OK closes the message");
+    const QImage screen = grabScreen();
+    QVERIFY2(countColour(screen, m_window, Navy) > 10000, "the menu stays");
+    QVERIFY(!glyphIsOpen(screen, Bench));
+}
+
+void tst_DemoWindow::readingTheTheoryCompletesIt()
+{
+    click(menuButton(Theory).center());
+    QVERIFY2(waitForPage(QStringLiteral("document.querySelector('h1') && "
+                                        "document.querySelector('h1').textContent === 'Закон Ома для участка цепи'")),
+             "the theory opens");
+    QVERIFY2(waitForPage(QStringLiteral("document.images.length === 2 && "
+                                        "Array.from(document.images).every(i => i.complete && i.naturalWidth > 0)")),
+             "its pictures load, whatever the letter case of their names");
+    QVERIFY2(waitForPage(QStringLiteral("getComputedStyle(document.querySelector('h1')).color === 'rgb(0, 128, 192)'")),
+             "its style sheet applies");
+    QVERIFY2(waitForPage(QStringLiteral("document.querySelectorAll('table.data td').length >= 15")), "its table is there");
+
+    // The viewer has the keyboard from the start: the student reads on with the keys.
+    QVERIFY(waitForPage(QStringLiteral("window.scrollY === 0")));
+    pressKeys(QStringLiteral("End"));
+    QVERIFY2(waitForPage(QStringLiteral("window.scrollY + window.innerHeight >= document.documentElement.scrollHeight - 2")),
+             "End scrolls to the end of the document");
+
+    const std::optional<QJsonValue> button = page(QStringLiteral(R"((function () {
+        const button = document.querySelector('form[action="?system"] input[type=submit]');
+        button.scrollIntoView({block: 'center'});
+        const box = button.getBoundingClientRect();
+        return {x: box.left + box.width / 2, y: box.top + box.height / 2, caption: button.value};
+    })())"));
+    QVERIFY(button);
+    QCOMPARE((*button)[QStringLiteral("caption")].toString(), QStringLiteral("   Все прочитано, назад.   "));
+    click(onScreen(*button));
+    QVERIFY2(waitFor([this] { return glyphIsOpen(grabScreen(), Admission); }, StepTimeoutMs),
+             "back on the menu, the admission is open");
+    QVERIFY(!glyphIsOpen(grabScreen(), Bench));
+}
+
+void tst_DemoWindow::admissionPassesWithTheRightAnswers()
+{
+    const QMap<int, QList<QuestionFile>> files = readQuestionFiles(m_source, AdmissionIdentifier, AdmissionQuestions);
+    click(menuButton(Admission).center());
+    QVERIFY2(waitForPage(QStringLiteral("document.querySelector('form[action=\":quest\"]') !== null && "
+                                        "document.body.textContent.includes('Попытка номер: 1')")),
+             "the quiz opens at attempt 1");
+
+    const std::optional<QJsonValue> shown = page(QStringLiteral(R"((function () {
+        const form = document.querySelector('form[action=":quest"]').cloneNode(true);
+        form.querySelectorAll('select').forEach(s => s.remove());
+        return form.textContent.replace(/\s+/g, '');
+    })())"));
+    QVERIFY(shown);
+
+    QList<QPair<QString, QString>> answers;
+    for (int q = 1; q <= AdmissionQuestions; ++q) {
+        const QuestionFile *file = shownFile(files.value(q), shown->toString());
+        QVERIFY2(file, qPrintable(QStringLiteral("which file question %1 comes from").arg(q)));
+        QVERIFY2(!file->answers.isEmpty(), qPrintable(file->name));
+        answers.append(file->answers.first());
+    }
+    for (const auto &[name, value] : std::as_const(answers)) {
+        const QString error = answer(name, value);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+    }
+    const std::optional<QJsonValue> check = page(QStringLiteral(R"((function () {
+        const button = document.getElementById('submit_button');
+        button.scrollIntoView({block: 'center'});
+        const box = button.getBoundingClientRect();
+        return {x: box.left + box.width / 2, y: box.top + box.height / 2};
+    })())"));
+    QVERIFY(check);
+    click(onScreen(*check));
+
+    std::optional<QRect> dialog;
+    QVERIFY2(waitFor(
+                 [&] {
+                     for (const Window &window : windowsTitled(MainWindowTitle)) {
+                         if (window.geometry.size() == layout::ResultsDialog)
+                             dialog = window.geometry;
+                     }
+                     return dialog.has_value();
+                 },
+                 StepTimeoutMs),
+             "the results dialog shows");
+    QTest::qWait(300);
+    const QImage screen = grabScreen();
+    QVERIFY2(countColour(screen, layout::ResultsPercent.translated(dialog->topLeft()), FullMarks) > 30,
+             "the percentage is written in the green of full marks");
+    QVERIFY2(sameText(inkMask(screen, layout::ResultsTotal.translated(dialog->topLeft())),
+                      inkMask(screen, layout::ResultsRight.translated(dialog->topLeft()))),
+             "as many right as there are questions");
+
+    pressKeys(QStringLiteral("Return"));
+    QVERIFY2(waitFor([&] { return windowsTitled(MainWindowTitle).size() == 1; }, StepTimeoutMs), "Enter closes it");
+    QVERIFY2(waitFor(
+                 [this] {
+                     const QImage menu = grabScreen();
+                     return glyphIsOpen(menu, Admission) && glyphIsOpen(menu, Bench) && glyphIsOpen(menu, Report);
+                 },
+                 StepTimeoutMs),
+             "the passed admission unlocks the bench and the report");
+}
+
+void tst_DemoWindow::exitLeavesNoFiles()
+{
+    click(menuButton(ChapterCount).center());
+    QVERIFY2(m_kelvo.waitForFinished(20000), "the exit button ends the program");
+    QCOMPARE(m_kelvo.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_kelvo.exitCode(), 0);
+    const QStringList left = QDir(m_tmp.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    QVERIFY2(left.isEmpty(), qPrintable(QStringLiteral("left in the temporary folder: ") + left.join(u' ')));
+}
+
+QTEST_MAIN(tst_DemoWindow)
+#include "tst_demowindow.moc"
