@@ -10,11 +10,6 @@ TSchemaImage::TSchemaImage(QWidget *parent)
     setAutoFillBackground(false);
 }
 
-void TSchemaImage::LoadFromFile(const QString &fileName)
-{
-    setPicture(kelvo::SchemaPicture::load(fileName));
-}
-
 void TSchemaImage::setPicture(const kelvo::SchemaPicture &picture)
 {
     m_picture = picture;

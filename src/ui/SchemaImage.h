@@ -15,9 +15,7 @@ public:
     explicit TSchemaImage(QWidget *parent = nullptr);
     Q_DISABLE_COPY_MOVE(TSchemaImage)
 
-    // Loads a picture that the lab work names and sizes the control to it. Throws the picture
-    // loader's runtime errors; the control then keeps its picture and size.
-    void LoadFromFile(const QString &fileName);
+    // Shows the picture and takes its size.
     void setPicture(const kelvo::SchemaPicture &picture);
     const kelvo::SchemaPicture &picture() const { return m_picture; }
 

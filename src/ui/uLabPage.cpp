@@ -3,6 +3,7 @@
 #include "Anchors.h"
 #include "BitButton.h"
 #include "DescriptionStrip.h"
+#include "PictureLimits.h"
 #include "RuntimeErrors.h"
 #include "SchemaImage.h"
 #include "TextFormat.h"
@@ -42,6 +43,9 @@ int sizeOnField(qint32 length)
 
 TLabPage::TLabPage(QWidget *parent)
     : QWidget(parent)
+    // Room for the picture shown and one more of the largest size: switching back and forth
+    // between two variants decodes nothing again.
+    , m_pictures(2 * kelvo::pictures::MaxPicturePixels)
 {
     createControls();
 }
@@ -54,6 +58,7 @@ void TLabPage::setLabWork(TLabWork *labWork)
     clearBuild();
     m_chapter = nullptr;
     m_labWork = labWork;
+    m_pictures.clear();
 }
 
 void TLabPage::setDeviceDialog(TDeviceDlg *dialog)
@@ -123,7 +128,7 @@ void TLabPage::BuildLabPage()
     m_chapter = chapter;
 
     // A picture that cannot be loaded stops the build here, with the last picture still shown.
-    imgSchema->LoadFromFile(chapter->ImageFile);
+    imgSchema->setPicture(m_pictures.load(chapter->ImageFile));
 
     // Centred on the work field's outer size, as the picture control is placed in its client area.
     const QSize outer = panWorkfieldFrame->size();
@@ -261,7 +266,7 @@ void TLabPage::VariantClick(TVariantButton *Sender)
     // Taken before the picture loads, so that a picture that fails leaves the lit button known.
     CurrentVariantButton = Sender;
     // The picture keeps its top-left corner; the controls stay where they are.
-    imgSchema->LoadFromFile(m_chapter->ImageFile);
+    imgSchema->setPicture(m_pictures.load(m_chapter->ImageFile));
     m_chapter->Recalculate();
     UpdateDeviceTexts();
 }

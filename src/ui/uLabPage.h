@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PictureCache.h"
+
 #include <QPoint>
 #include <QString>
 #include <QWidget>
@@ -111,5 +113,6 @@ private:
     // The chapter the controls were built for; their tags are indexes into its devices.
     TExperimentChapter *m_chapter = nullptr;
     TDeviceDlg *m_dialog = nullptr;
+    PictureCache m_pictures;
     TDeviceDlg *m_ownDialog = nullptr; // made when the program has no dialog; a child of the page
 };

@@ -1,5 +1,6 @@
 #include "BitButton.h"
 #include "DescriptionStrip.h"
+#include "PictureCache.h"
 #include "PictureErrors.h"
 #include "RuntimeErrors.h"
 #include "SchemaImage.h"
@@ -203,6 +204,8 @@ private Q_SLOTS:
     void notAnExperiment();
     void resizing();
     void looksRight();
+    void pictureCache_data();
+    void pictureCache();
 };
 
 void TestLabPage::fixedLayout()
@@ -884,6 +887,53 @@ void TestLabPage::looksRight()
             green += c.green() > 150 && c.red() < 120 && c.blue() < 120 ? 1 : 0;
         }
     QVERIFY2(green > 20, "the lit lamp");
+}
+
+void TestLabPage::pictureCache_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("decodedAgain");
+    QTest::addColumn<int>("kept");
+
+    QTest::newRow("nominal: the same file is not decoded again") << QString() << false << 3;
+    QTest::newRow("nominal: a file written anew is") << u"rewrite"_s << true << 3;
+    QTest::newRow("nominal: its name in other letter case finds the same file") << u"case"_s << false << 3;
+    QTest::newRow("robustness: a file gone raises the loader's error") << u"delete"_s << true << 3;
+    QTest::newRow("edge: beyond the budget the least recently used go") << u"fourth"_s << true << 1;
+}
+
+void TestLabPage::pictureCache()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, decodedAgain);
+    QFETCH(int, kept);
+
+    Lab lab(TwoVariants);
+    // Room for three pictures of 200 × 100.
+    PictureCache cache(3 * 200 * 100);
+    const kelvo::SchemaPicture first = cache.load(u"open.png"_s);
+    cache.load(u"header.png"_s);
+    cache.load(u"third.png"_s); // 120 × 80
+    QCOMPARE(cache.count(), 3);
+
+    QString name = u"open.png"_s;
+    if (change == u"rewrite") {
+        lab.picture(name, QSize(201, 100));
+    } else if (change == u"case") {
+        name = u"OPEN.PNG"_s;
+    } else if (change == u"delete") {
+        QVERIFY(QFile::remove(name));
+        QVERIFY_THROWS_EXCEPTION(EFOpenError, cache.load(name));
+        QCOMPARE(cache.count(), kept);
+        return;
+    } else if (change == u"fourth") {
+        cache.load(u"closed.bmp"_s); // 300 × 150 leaves room for only the smallest beside it
+        QCOMPARE(cache.count(), 2);
+    }
+    const kelvo::SchemaPicture again = cache.load(name);
+    QCOMPARE(again.image().constBits() != first.image().constBits(), decodedAgain);
+    QCOMPARE(cache.count(), kept);
+    QCOMPARE(again.size(), change == u"rewrite" ? QSize(201, 100) : QSize(200, 100));
 }
 
 QTEST_MAIN(TestLabPage)
