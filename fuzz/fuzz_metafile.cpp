@@ -23,8 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     try {
         // The content decides between WMF and EMF.
-        const kelvo::SchemaPicture picture =
-            kelvo::SchemaPicture::fromData(bytes, kelvo::SchemaPicture::Format::Emf, QStringLiteral("./fuzz.emf"));
+        const kelvo::SchemaPicture picture
+            = kelvo::SchemaPicture::fromData(bytes, kelvo::SchemaPicture::Format::Emf, QStringLiteral("./fuzz.emf"));
         // Small enough to keep the runs fast, whatever size the file states.
         const int longest = std::max(picture.size().width(), picture.size().height());
         const qreal ratio = longest > 256 ? 256.0 / longest : 1.0;

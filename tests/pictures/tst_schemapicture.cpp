@@ -79,21 +79,22 @@ void tst_SchemaPicture::loadsEachFormatAtItsSize_data()
     QTest::addColumn<QString>("nameGiven");
     QTest::addColumn<QSize>("size");
 
-    QTest::newRow("nominal: png") << "schema.png" << pngOf({40, 30}) << "schema.png" << QSize(40, 30);
-    QTest::newRow("nominal: upper-case extension") << "SCHEMA.PNG" << pngOf({41, 31}) << "SCHEMA.PNG" << QSize(41, 31);
-    QTest::newRow("nominal: jpg") << "photo.jpg" << encoded(filled({33, 22}, Qt::gray), "JPEG") << "photo.jpg"
+    QTest::newRow("nominal: png") << "schema.png" << pngOf({ 40, 30 }) << "schema.png" << QSize(40, 30);
+    QTest::newRow("nominal: upper-case extension")
+        << "SCHEMA.PNG" << pngOf({ 41, 31 }) << "SCHEMA.PNG" << QSize(41, 31);
+    QTest::newRow("nominal: jpg") << "photo.jpg" << encoded(filled({ 33, 22 }, Qt::gray), "JPEG") << "photo.jpg"
                                   << QSize(33, 22);
-    QTest::newRow("nominal: jpeg") << "photo.JPEG" << encoded(filled({12, 34}, Qt::gray), "JPEG") << "photo.JPEG"
+    QTest::newRow("nominal: jpeg") << "photo.JPEG" << encoded(filled({ 12, 34 }, Qt::gray), "JPEG") << "photo.JPEG"
                                    << QSize(12, 34);
-    QTest::newRow("nominal: bmp") << "plan.Bmp" << encoded(filled({17, 9}, Qt::yellow), "BMP") << "plan.Bmp"
+    QTest::newRow("nominal: bmp") << "plan.Bmp" << encoded(filled({ 17, 9 }, Qt::yellow), "BMP") << "plan.Bmp"
                                   << QSize(17, 9);
-    QTest::newRow("nominal: ico") << "lamp.ico" << icoOf({32, 32}) << "lamp.ico" << QSize(32, 32);
-    QTest::newRow("nominal: wmf") << "drawing.wmf" << wmfOf({120, 80}) << "drawing.wmf" << QSize(120, 80);
-    QTest::newRow("nominal: emf") << "drawing.EMF" << emfOf({96, 192}) << "drawing.EMF" << QSize(96, 192);
+    QTest::newRow("nominal: ico") << "lamp.ico" << icoOf({ 32, 32 }) << "lamp.ico" << QSize(32, 32);
+    QTest::newRow("nominal: wmf") << "drawing.wmf" << wmfOf({ 120, 80 }) << "drawing.wmf" << QSize(120, 80);
+    QTest::newRow("nominal: emf") << "drawing.EMF" << emfOf({ 96, 192 }) << "drawing.EMF" << QSize(96, 192);
     QTest::newRow("windows name: other case, backslash")
-        << "pictures/schema.png" << pngOf({25, 26}) << "Pictures\\Schema.PNG" << QSize(25, 26);
+        << "pictures/schema.png" << pngOf({ 25, 26 }) << "Pictures\\Schema.PNG" << QSize(25, 26);
     QTest::newRow("content decides between wmf and emf")
-        << "really-emf.wmf" << emfOf({48, 48}) << "really-emf.wmf" << QSize(48, 48);
+        << "really-emf.wmf" << emfOf({ 48, 48 }) << "really-emf.wmf" << QSize(48, 48);
 }
 
 void tst_SchemaPicture::loadsEachFormatAtItsSize()
@@ -121,10 +122,11 @@ void tst_SchemaPicture::rejectsWhatItCannotShow_data()
     QTest::addColumn<QString>("nameGiven");
     QTest::addColumn<QString>("message");
 
-    const QByteArray png = pngOf({10, 10});
-    QTest::newRow("error: extension not in the list")
-        << "schema.gif" << png << "schema.gif" << "Unknown picture file extension (.gif)";
-    QTest::newRow("error: no extension") << "schema" << png << "schema" << "Unknown picture file extension (.)";
+    const QByteArray png = pngOf({ 10, 10 });
+    QTest::newRow("error: extension not in the list") << "schema.gif" << png << "schema.gif"
+                                                      << "Unknown picture file extension (.gif)";
+    QTest::newRow("error: no extension") << "schema" << png << "schema"
+                                         << "Unknown picture file extension (.)";
     QTest::newRow("error: missing file") << "other.png" << png << "pics\\missing.png"
                                          << "Cannot open file ./pics/missing.png";
     QTest::newRow("error: a folder, not a file") << "folder.png/inner.png" << png << "folder.png"
@@ -139,14 +141,15 @@ void tst_SchemaPicture::rejectsWhatItCannotShow_data()
                                       << "Icon image is not valid: ./empty.ico";
     QTest::newRow("error: garbage wmf") << "junk.wmf" << QByteArray(300, 'x') << "junk.wmf"
                                         << "Metafile is not valid: ./junk.wmf";
-    QTest::newRow("error: bitmap named emf") << "bitmap.emf" << encoded(filled({8, 8}, Qt::red), "BMP")
-                                             << "bitmap.emf" << "Metafile is not valid: ./bitmap.emf";
+    QTest::newRow("error: bitmap named emf")
+        << "bitmap.emf" << encoded(filled({ 8, 8 }, Qt::red), "BMP") << "bitmap.emf"
+        << "Metafile is not valid: ./bitmap.emf";
 
     // A header may claim any size: the picture is capped instead of allocated.
     QImage wide(20000, 1, QImage::Format_Mono);
     wide.fill(0);
-    QTest::newRow("robustness: bitmap beyond the size cap")
-        << "wide.png" << encoded(wide, "PNG") << "wide.png" << "Picture is too large: ./wide.png";
+    QTest::newRow("robustness: bitmap beyond the size cap") << "wide.png" << encoded(wide, "PNG") << "wide.png"
+                                                            << "Picture is too large: ./wide.png";
     QTest::newRow("robustness: metafile beyond the size cap")
         << "huge.emf" << EmfWriter().finish(QRect(0, 0, 2000000, 2000000)) << "huge.emf"
         << "Picture is too large: ./huge.emf";
@@ -195,15 +198,22 @@ void tst_SchemaPicture::iconShowsTheImageNearestTheStandardSize()
 {
     // An icon file with a 16, a 32 and a 48 pixel image, the 32 one not first.
     QByteArray icon;
-    const QList<int> sizes{16, 48, 32};
+    const QList<int> sizes { 16, 48, 32 };
     QList<QByteArray> images;
     for (int size : sizes)
-        images.append(encoded(filled({size, size}, size == 32 ? Qt::blue : Qt::red), "PNG"));
+        images.append(encoded(filled({ size, size }, size == 32 ? Qt::blue : Qt::red), "PNG"));
     Bytes b;
     b.u16(0).u16(1).u16(quint16(sizes.size()));
     quint32 offset = 6 + 16 * quint32(sizes.size());
     for (int i = 0; i < sizes.size(); ++i) {
-        b.u8(quint8(sizes[i])).u8(quint8(sizes[i])).u8(0).u8(0).u16(1).u16(32).u32(quint32(images[i].size())).u32(offset);
+        b.u8(quint8(sizes[i]))
+            .u8(quint8(sizes[i]))
+            .u8(0)
+            .u8(0)
+            .u16(1)
+            .u16(32)
+            .u32(quint32(images[i].size()))
+            .u32(offset);
         offset += quint32(images[i].size());
     }
     for (const QByteArray &image : images)
@@ -218,9 +228,9 @@ void tst_SchemaPicture::imageFollowsTheDevicePixelRatio()
 {
     // A one-pixel line across a 50 × 50 metafile, drawn for a screen with two device pixels a pixel.
     WmfWriter wmf;
-    wmf.pen(0, 1, rgb(255, 0, 0)).select(0).record(0x0214, {25, 0}).record(0x0213, {25, 50});
-    const SchemaPicture picture =
-        SchemaPicture::fromData(wmf.finishPlaceable(QRect(0, 0, 50, 50), 96), SchemaPicture::Format::Wmf, {});
+    wmf.pen(0, 1, rgb(255, 0, 0)).select(0).record(0x0214, { 25, 0 }).record(0x0213, { 25, 50 });
+    const SchemaPicture picture
+        = SchemaPicture::fromData(wmf.finishPlaceable(QRect(0, 0, 50, 50), 96), SchemaPicture::Format::Wmf, {});
     QCOMPARE(picture.size(), QSize(50, 50));
 
     const QImage sharp = picture.image(2);

@@ -32,8 +32,8 @@ double differingShare(const QImage &a, const QImage &b)
         for (int column = 0; column < x.width(); ++column) {
             const QRgb p = x.pixel(column, row);
             const QRgb q = y.pixel(column, row);
-            const int d = std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                                    std::abs(qBlue(p) - qBlue(q))});
+            const int d = std::max(
+                { std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q)) });
             if (d > 85)
                 ++differing;
         }
@@ -61,14 +61,16 @@ void tst_ToolFixtures::opensAtItsSizeAndLooksLikeTheExport_data()
 
     // LibreOffice draws its own PNG from the document, not from the metafile: outlines fall a pixel
     // apart here and there, and a few lines come out a pixel thinner.
-    QTest::newRow("libreoffice: emf") << "libreoffice-schema.emf" << QSize(401, 251) << "libreoffice-schema.png" << 0.04;
-    QTest::newRow("libreoffice: wmf") << "libreoffice-schema.wmf" << QSize(401, 251) << "libreoffice-schema.png" << 0.04;
+    QTest::newRow("libreoffice: emf") << "libreoffice-schema.emf" << QSize(401, 251) << "libreoffice-schema.png"
+                                      << 0.04;
+    QTest::newRow("libreoffice: wmf") << "libreoffice-schema.wmf" << QSize(401, 251) << "libreoffice-schema.png"
+                                      << 0.04;
     QTest::newRow("inkscape: emf") << "inkscape-schema.emf" << QSize(401, 253) << "inkscape-schema.png" << 0.02;
     // Solid where the PNG is dashed (see the fixtures' README), else alike.
     QTest::newRow("inkscape: wmf") << "inkscape-schema.wmf" << QSize(400, 250) << "inkscape-schema.png" << 0.03;
     QTest::newRow("imagemagick: bmp") << "imagemagick-schema.bmp" << QSize(100, 63) << QString() << 0.0;
-    QTest::newRow("imagemagick: ico, the 32-pixel image") << "imagemagick-schema.ico" << QSize(32, 32) << QString()
-                                                          << 0.0;
+    QTest::newRow("imagemagick: ico, the 32-pixel image")
+        << "imagemagick-schema.ico" << QSize(32, 32) << QString() << 0.0;
 }
 
 void tst_ToolFixtures::opensAtItsSizeAndLooksLikeTheExport()

@@ -17,9 +17,9 @@ struct DeviceContext
 {
     int mapMode = gdi::MM_TEXT;
     QPointF windowOrg;
-    QSizeF windowExt{1, 1};
+    QSizeF windowExt { 1, 1 };
     QPointF viewportOrg;
-    QSizeF viewportExt{1, 1};
+    QSizeF viewportExt { 1, 1 };
     QTransform world; // EMF world transform (logical to page units)
 
     gdi::LogPen pen;

@@ -28,10 +28,10 @@ struct DibHeader
     bool topDown = false;
     int bitCount = 0;
     quint32 compression = BiRgb;
-    qint64 colorCount = 0;  // entries of the colour table
+    qint64 colorCount = 0; // entries of the colour table
     int colorEntrySize = 4; // RGBQUAD, or RGBTRIPLE for the old core header
     qint64 tableOffset = 0; // where the colour table starts (after the header and any masks)
-    std::array<quint32, 4> masks{}; // red, green, blue, alpha
+    std::array<quint32, 4> masks {}; // red, green, blue, alpha
 };
 
 DibHeader readHeader(const ByteReader &info, DibColors colors)
@@ -123,8 +123,7 @@ int channel(quint32 pixel, quint32 mask)
     return int(((pixel & mask) >> shift) * 255 / max);
 }
 
-void decodeRows(QImage &image, const DibHeader &h, const QList<QRgb> &table, const ByteReader &bits,
-                DibAlpha alpha)
+void decodeRows(QImage &image, const DibHeader &h, const QList<QRgb> &table, const ByteReader &bits, DibAlpha alpha)
 {
     const qint64 stride = ((h.width * h.bitCount + 31) / 32) * 4;
     if (!bits.contains(0, stride * h.height))
@@ -132,9 +131,9 @@ void decodeRows(QImage &image, const DibHeader &h, const QList<QRgb> &table, con
     std::array<quint32, 4> masks = h.masks;
     const bool fields = h.compression == BiBitfields || h.compression == BiAlphaBitfields;
     if (!fields && h.bitCount == 16)
-        masks = {0x7C00, 0x03E0, 0x001F, 0};
+        masks = { 0x7C00, 0x03E0, 0x001F, 0 };
     if (!fields && h.bitCount == 32)
-        masks = {0x00FF0000, 0x0000FF00, 0x000000FF, alpha == DibAlpha::Premultiplied ? 0xFF000000 : 0};
+        masks = { 0x00FF0000, 0x0000FF00, 0x000000FF, alpha == DibAlpha::Premultiplied ? 0xFF000000 : 0 };
     const QByteArrayView data = bits.bytes(0, stride * h.height);
     for (qint64 row = 0; row < h.height; ++row) {
         const auto *line = reinterpret_cast<const uchar *>(data.data()) + row * stride;
@@ -156,8 +155,7 @@ void decodeRows(QImage &image, const DibHeader &h, const QList<QRgb> &table, con
             default: {
                 const quint32 pixel = h.bitCount == 16 ? quint32(line[2 * x] | line[2 * x + 1] << 8)
                                                        : quint32(line[4 * x]) | quint32(line[4 * x + 1]) << 8
-                                                             | quint32(line[4 * x + 2]) << 16
-                                                             | quint32(line[4 * x + 3]) << 24;
+                        | quint32(line[4 * x + 2]) << 16 | quint32(line[4 * x + 3]) << 24;
                 const int a = masks[3] ? channel(pixel, masks[3]) : 255;
                 // Premultiplied data may not have a channel above its alpha.
                 auto c = [&](quint32 mask) { return std::min(channel(pixel, mask), a); };
@@ -229,12 +227,11 @@ QImage decodeDib(const ByteReader &info, const ByteReader &bits, DibColors color
     }
     if ((h.compression == BiRle8 && h.bitCount != 8) || (h.compression == BiRle4 && h.bitCount != 4))
         fail();
-    if ((h.compression == BiBitfields || h.compression == BiAlphaBitfields) && h.bitCount != 16
-        && h.bitCount != 32)
+    if ((h.compression == BiBitfields || h.compression == BiAlphaBitfields) && h.bitCount != 16 && h.bitCount != 32)
         fail();
 
     QImage image(int(h.width), int(h.height),
-                 alpha == DibAlpha::Premultiplied ? QImage::Format_ARGB32_Premultiplied : QImage::Format_ARGB32);
+        alpha == DibAlpha::Premultiplied ? QImage::Format_ARGB32_Premultiplied : QImage::Format_ARGB32);
     if (image.isNull())
         fail();
     if (h.compression == BiRle8 || h.compression == BiRle4)

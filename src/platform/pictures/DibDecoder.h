@@ -8,7 +8,7 @@ namespace kelvo::pictures {
 
 // How the colour table of a device-independent bitmap is given.
 enum class DibColors {
-    Rgb,            // RGB quads (DIB_RGB_COLORS)
+    Rgb, // RGB quads (DIB_RGB_COLORS)
     PaletteIndices, // 16-bit indices into the logical palette (DIB_PAL_COLORS), which we do not keep
 };
 
@@ -21,7 +21,7 @@ enum class DibAlpha { Ignore, Premultiplied };
 // The result is ARGB32, top row first. Raises MetafileFault on data that contradicts itself or
 // exceeds the bitmap caps; returns a null image for compressions it does not read (JPEG, PNG).
 QImage decodeDib(const ByteReader &info, const ByteReader &bits, DibColors colors = DibColors::Rgb,
-                 DibAlpha alpha = DibAlpha::Ignore);
+    DibAlpha alpha = DibAlpha::Ignore);
 
 // A packed DIB, as WMF records hold it: the BITMAPINFO with the pixel rows right after it.
 QImage decodePackedDib(const ByteReader &dib, DibColors colors = DibColors::Rgb);

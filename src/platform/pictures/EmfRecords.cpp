@@ -390,18 +390,19 @@ void playRecord(GdiPlayer &player, quint32 type, const ByteReader &r)
         break;
 
     case EMR_CREATEPEN:
-        player.createObjectAt(r.u32(8), LogPen{r.u32(12), qreal(r.i32(16)), colorRef(r.u32(24)), false, {}});
+        player.createObjectAt(r.u32(8), LogPen { r.u32(12), qreal(r.i32(16)), colorRef(r.u32(24)), false, {} });
         break;
     case EMR_EXTCREATEPEN:
         player.createObjectAt(r.u32(8), readExtPen(r));
         break;
     case EMR_CREATEBRUSHINDIRECT:
-        player.createObjectAt(r.u32(8), LogBrush{r.u32(12), colorRef(r.u32(16)), r.u32(20), {}});
+        player.createObjectAt(r.u32(8), LogBrush { r.u32(12), colorRef(r.u32(16)), r.u32(20), {} });
         break;
     case EMR_CREATEDIBPATTERNBRUSHPT:
     case EMR_CREATEMONOBRUSH: {
         const DibColors colors = r.u32(12) == 1 ? DibColors::PaletteIndices : DibColors::Rgb;
-        player.createObjectAt(r.u32(8), LogBrush{BS_DIBPATTERNPT, QColor(0x80, 0x80, 0x80), 0, bitmapOf(r, 16, colors)});
+        player.createObjectAt(
+            r.u32(8), LogBrush { BS_DIBPATTERNPT, QColor(0x80, 0x80, 0x80), 0, bitmapOf(r, 16, colors) });
         break;
     }
     case EMR_EXTCREATEFONTINDIRECTW:
@@ -410,7 +411,7 @@ void playRecord(GdiPlayer &player, quint32 type, const ByteReader &r)
     case EMR_CREATEPALETTE:
     case EMR_CREATECOLORSPACE:
     case EMR_CREATECOLORSPACEW:
-        player.createObjectAt(r.u32(8), OtherObject{});
+        player.createObjectAt(r.u32(8), OtherObject {});
         break;
     case EMR_SELECTOBJECT:
         player.selectObject(r.u32(8));
@@ -514,18 +515,18 @@ void playRecord(GdiPlayer &player, quint32 type, const ByteReader &r)
     case EMR_EXTSELECTCLIPRGN: {
         const qint64 size = r.u32(8);
         const int mode = int(r.u32(12));
-        player.selectClipRegion(size == 0 ? QList<QRectF>{} : regionRects(r.sub(16, size)), mode);
+        player.selectClipRegion(size == 0 ? QList<QRectF> {} : regionRects(r.sub(16, size)), mode);
         break;
     }
     case EMR_FILLRGN: {
         const Object *object = player.object(r.u32(28));
         const auto *brush = object ? std::get_if<LogBrush>(object) : nullptr;
         if (brush)
-            player.fillRegion(LogRegion{regionRects(r.sub(32, r.u32(24))), false}, *brush);
+            player.fillRegion(LogRegion { regionRects(r.sub(32, r.u32(24))), false }, *brush);
         break;
     }
     case EMR_PAINTRGN:
-        player.fillRegion(LogRegion{regionRects(r.sub(28, r.u32(24))), false}, dc.brush);
+        player.fillRegion(LogRegion { regionRects(r.sub(28, r.u32(24))), false }, dc.brush);
         break;
 
     case EMR_EXTTEXTOUTA:

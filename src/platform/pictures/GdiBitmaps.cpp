@@ -10,9 +10,8 @@ namespace kelvo::pictures {
 
 using namespace gdi;
 
-
-void GdiPlayer::drawBitmap(const QImage &image, const QRectF &destination, QRectF source, quint32 rasterOperation,
-                           qreal opacity)
+void GdiPlayer::drawBitmap(
+    const QImage &image, const QRectF &destination, QRectF source, quint32 rasterOperation, qreal opacity)
 {
     if (image.isNull() || m_pathOpen)
         return;
@@ -57,8 +56,8 @@ void GdiPlayer::drawBitmap(const QImage &image, const QRectF &destination, QRect
     m_painter->setTransform(sourceToPicture * QTransform::fromScale(m_scale, m_scale));
     m_painter->setOpacity(opacity);
     // Enlarged bitmaps keep hard pixel edges, as StretchBlt draws them; reduced ones are smoothed.
-    m_painter->setRenderHint(QPainter::SmoothPixmapTransform,
-                             pictureRect.width() * m_scale < source.width() || m_dc.stretchMode == 4);
+    m_painter->setRenderHint(
+        QPainter::SmoothPixmapTransform, pictureRect.width() * m_scale < source.width() || m_dc.stretchMode == 4);
     m_painter->drawImage(source, drawn, source);
     m_painter->restore();
 }
@@ -73,10 +72,10 @@ void GdiPlayer::patBlt(const QRectF &destination, quint32 rasterOperation)
     const LogPen pen = m_dc.pen;
     switch (rasterOperation) {
     case BLACKNESS:
-        m_dc.brush = LogBrush{BS_SOLID, Qt::black, 0, {}};
+        m_dc.brush = LogBrush { BS_SOLID, Qt::black, 0, {} };
         break;
     case WHITENESS:
-        m_dc.brush = LogBrush{BS_SOLID, Qt::white, 0, {}};
+        m_dc.brush = LogBrush { BS_SOLID, Qt::white, 0, {} };
         break;
     case PATCOPY:
         break;

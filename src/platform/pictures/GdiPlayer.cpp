@@ -36,7 +36,7 @@ LogFont defaultFont()
 } // namespace
 
 GdiPlayer::GdiPlayer(QPainter *painter, qreal scale, QSize pictureSize, const QTransform &deviceToPicture,
-                     QPointF deviceUnitsPerMm, int objectCapacity)
+    QPointF deviceUnitsPerMm, int objectCapacity)
     : m_painter(painter)
     , m_scale(scale)
     , m_surface(QRectF(QPointF(), QSizeF(pictureSize) * scale).adjusted(-2, -2, 2, 2))
@@ -99,8 +99,7 @@ void GdiPlayer::scaleWindowExt(qreal xNum, qreal xDenom, qreal yNum, qreal yDeno
 void GdiPlayer::scaleViewportExt(qreal xNum, qreal xDenom, qreal yNum, qreal yDenom)
 {
     if (xDenom != 0 && yDenom != 0)
-        setViewportExt(
-            QSizeF(m_dc.viewportExt.width() * xNum / xDenom, m_dc.viewportExt.height() * yNum / yDenom));
+        setViewportExt(QSizeF(m_dc.viewportExt.width() * xNum / xDenom, m_dc.viewportExt.height() * yNum / yDenom));
 }
 
 void GdiPlayer::setWorldTransform(const QTransform &transform)
@@ -164,11 +163,9 @@ void GdiPlayer::selectObject(quint32 index)
 void GdiPlayer::selectStockObject(quint32 stock)
 {
     auto brush = [&](QColor color, quint32 style = BS_SOLID) {
-        m_dc.brush = LogBrush{style, color, HS_HORIZONTAL, {}};
+        m_dc.brush = LogBrush { style, color, HS_HORIZONTAL, {} };
     };
-    auto pen = [&](QColor color, quint32 style = PS_SOLID) {
-        m_dc.pen = LogPen{style, 0, color, false, {}};
-    };
+    auto pen = [&](QColor color, quint32 style = PS_SOLID) { m_dc.pen = LogPen { style, 0, color, false, {} }; };
     switch (stock) {
     case WHITE_BRUSH:
     case DC_BRUSH:
@@ -246,17 +243,17 @@ QPen GdiPlayer::currentPen(const QTransform &toPicture) const
     QList<qreal> dashes;
     switch (style) {
     case PS_DASH:
-        dashes = thin ? QList<qreal>{18, 6} : QList<qreal>{3, 1};
+        dashes = thin ? QList<qreal> { 18, 6 } : QList<qreal> { 3, 1 };
         break;
     case PS_DOT:
     case PS_ALTERNATE:
-        dashes = thin ? QList<qreal>{3, 3} : QList<qreal>{1, 1};
+        dashes = thin ? QList<qreal> { 3, 3 } : QList<qreal> { 1, 1 };
         break;
     case PS_DASHDOT:
-        dashes = thin ? QList<qreal>{9, 6, 3, 6} : QList<qreal>{3, 1, 1, 1};
+        dashes = thin ? QList<qreal> { 9, 6, 3, 6 } : QList<qreal> { 3, 1, 1, 1 };
         break;
     case PS_DASHDOTDOT:
-        dashes = thin ? QList<qreal>{9, 3, 3, 3, 3, 3} : QList<qreal>{3, 1, 1, 1, 1, 1};
+        dashes = thin ? QList<qreal> { 9, 3, 3, 3, 3, 3 } : QList<qreal> { 3, 1, 1, 1, 1, 1 };
         break;
     case PS_USERSTYLE:
         for (const qreal entry : logPen.userDashes)
@@ -281,8 +278,8 @@ QBrush GdiPlayer::brushOf(const LogBrush &brush) const
     case BS_SOLID:
         return QBrush(brush.color);
     case BS_HATCHED: {
-        static constexpr Qt::BrushStyle hatches[] = {Qt::HorPattern,   Qt::VerPattern,   Qt::FDiagPattern,
-                                                     Qt::BDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern};
+        static constexpr Qt::BrushStyle hatches[] = { Qt::HorPattern, Qt::VerPattern, Qt::FDiagPattern,
+            Qt::BDiagPattern, Qt::CrossPattern, Qt::DiagCrossPattern };
         return QBrush(brush.color, brush.hatch < 6 ? hatches[brush.hatch] : Qt::SolidPattern);
     }
     case BS_PATTERN:
@@ -479,8 +476,8 @@ void GdiPlayer::offsetClip(QPointF offset)
     const QPointF delta = transform.map(offset) - transform.map(QPointF(0, 0));
     if (!std::isfinite(delta.x()) || !std::isfinite(delta.y()))
         return;
-    const QPoint by(int(std::lround(clampCoordinate(delta.x() * m_scale))),
-                    int(std::lround(clampCoordinate(delta.y() * m_scale))));
+    const QPoint by(
+        int(std::lround(clampCoordinate(delta.x() * m_scale))), int(std::lround(clampCoordinate(delta.y() * m_scale))));
     m_dc.clip = m_dc.clip->translated(by).intersected(m_surface.toAlignedRect());
     m_clipDirty = true;
 }

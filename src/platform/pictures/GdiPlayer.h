@@ -29,7 +29,7 @@ class GdiPlayer final
 {
 public:
     GdiPlayer(QPainter *painter, qreal scale, QSize pictureSize, const QTransform &deviceToPicture,
-              QPointF deviceUnitsPerMm, int objectCapacity);
+        QPointF deviceUnitsPerMm, int objectCapacity);
     ~GdiPlayer();
     Q_DISABLE_COPY_MOVE(GdiPlayer)
 
@@ -52,7 +52,7 @@ public:
     void restoreDC(int which);
 
     // Objects
-    void createObject(gdi::Object object);            // WMF: lowest free slot
+    void createObject(gdi::Object object); // WMF: lowest free slot
     void createObjectAt(quint32 index, gdi::Object object); // EMF: named slot
     void selectObject(quint32 index);
     void selectStockObject(quint32 stock);
@@ -107,8 +107,8 @@ public:
     void textOut(const TextOut &text);
 
     // Bitmaps: the source rectangle in bitmap pixels from its top-left corner.
-    void drawBitmap(const QImage &image, const QRectF &destination, QRectF source, quint32 rasterOperation,
-                    qreal opacity = 1);
+    void drawBitmap(
+        const QImage &image, const QRectF &destination, QRectF source, quint32 rasterOperation, qreal opacity = 1);
     void patBlt(const QRectF &destination, quint32 rasterOperation);
 
 private:

@@ -61,7 +61,7 @@ void GdiPlayer::lineTo(QPointF point)
         extendCurrentFigure(m_dc.currentPosition);
         m_path.lineTo(toPicture(point));
     } else {
-        drawLogical(openPath(QPolygonF{m_dc.currentPosition, point}), false, true);
+        drawLogical(openPath(QPolygonF { m_dc.currentPosition, point }), false, true);
     }
     m_dc.currentPosition = point;
 }
@@ -81,7 +81,7 @@ void GdiPlayer::polylineTo(const QPolygonF &points)
         for (const QPointF &point : points)
             m_path.lineTo(toPicture(point));
     } else {
-        drawLogical(openPath(QPolygonF{m_dc.currentPosition} + points), false, true);
+        drawLogical(openPath(QPolygonF { m_dc.currentPosition } + points), false, true);
     }
     m_dc.currentPosition = points.last();
 }
@@ -151,7 +151,7 @@ void GdiPlayer::roundRect(const QRectF &rect, QSizeF corner)
     const QRectF r = rect.normalized();
     QPainterPath path;
     path.addRoundedRect(r, std::min(std::abs(corner.width()) / 2, r.width() / 2),
-                        std::min(std::abs(corner.height()) / 2, r.height() / 2));
+        std::min(std::abs(corner.height()) / 2, r.height() / 2));
     drawLogical(path, true, true);
 }
 

@@ -68,8 +68,8 @@ void GdiPlayer::textOut(const TextOut &out)
     const qreal xScale = length(xAxis);
     const qreal yScale = length(transform.map(QPointF(0, 1)) - origin);
     const QPointF reference = transform.map(logicalReference);
-    if (!std::isfinite(reference.x()) || !std::isfinite(reference.y())
-        || std::abs(reference.x()) > CoordinateLimit || std::abs(reference.y()) > CoordinateLimit)
+    if (!std::isfinite(reference.x()) || !std::isfinite(reference.y()) || std::abs(reference.x()) > CoordinateLimit
+        || std::abs(reference.y()) > CoordinateLimit)
         return;
 
     const LogFont &logFont = m_dc.font;
@@ -94,15 +94,14 @@ void GdiPlayer::textOut(const TextOut &out)
 
     if (!m_painter) {
         const qreal estimate = advances.isEmpty() ? out.text.size() * pixelHeight * 0.6 : width;
-        addBounds(QRectF(reference, QSizeF(1, 1))
-                      .adjusted(-estimate, -2 * pixelHeight, estimate, 2 * pixelHeight));
+        addBounds(QRectF(reference, QSizeF(1, 1)).adjusted(-estimate, -2 * pixelHeight, estimate, 2 * pixelHeight));
         if (out.options & ETO_OPAQUE)
             addBounds(opaqueRect);
         return;
     }
 
-    const QFont font = makeFont(logFont, std::min(pixelHeight, MaxFontPixels), std::min(pixelWidth, MaxFontPixels),
-                                m_painter->device());
+    const QFont font = makeFont(
+        logFont, std::min(pixelHeight, MaxFontPixels), std::min(pixelWidth, MaxFontPixels), m_painter->device());
     const QFontMetricsF metrics(font, m_painter->device());
     if (advances.isEmpty())
         width = metrics.horizontalAdvance(out.text);
@@ -126,8 +125,8 @@ void GdiPlayer::textOut(const TextOut &out)
     const qreal x0 = horizontal == TA_CENTER ? -width / 2 : horizontal == TA_RIGHT ? -width : 0;
     const qreal baseline = vertical == TA_BASELINE ? 0 : vertical == TA_BOTTOM ? -metrics.descent() : metrics.ascent();
     if (m_dc.backgroundMode == OPAQUE)
-        m_painter->fillRect(QRectF(x0, baseline - metrics.ascent(), width, metrics.ascent() + metrics.descent()),
-                            m_dc.backgroundColor);
+        m_painter->fillRect(
+            QRectF(x0, baseline - metrics.ascent(), width, metrics.ascent() + metrics.descent()), m_dc.backgroundColor);
 
     m_painter->setFont(font);
     m_painter->setPen(m_dc.textColor);

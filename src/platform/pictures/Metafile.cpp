@@ -102,8 +102,8 @@ void Metafile::readWmf()
         m_size = QSize(0, 0);
         return;
     }
-    const qreal factor = std::min({1.0, MaxPictureSide / width, MaxPictureSide / height,
-                                   std::sqrt(qreal(MaxPicturePixels) / (width * height))});
+    const qreal factor = std::min({ 1.0, MaxPictureSide / width, MaxPictureSide / height,
+        std::sqrt(qreal(MaxPicturePixels) / (width * height)) });
     m_size = QSize(std::max(1, int(width * factor)), std::max(1, int(height * factor)));
 }
 
@@ -139,7 +139,7 @@ void Metafile::readEmf()
     qint64 height = std::llround(frameHeight * ScreenDpi / 2540.0);
     if (width > 0 && height > 0) {
         deviceRect = QRectF(frameLeft * m_deviceUnitsPerMm.x() / 100, frameTop * m_deviceUnitsPerMm.y() / 100,
-                            frameWidth * m_deviceUnitsPerMm.x() / 100, frameHeight * m_deviceUnitsPerMm.y() / 100);
+            frameWidth * m_deviceUnitsPerMm.x() / 100, frameHeight * m_deviceUnitsPerMm.y() / 100);
     } else {
         const qint64 left = r.i32(8);
         const qint64 top = r.i32(12);

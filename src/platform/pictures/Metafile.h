@@ -47,11 +47,11 @@ private:
     Kind m_kind = Kind::Wmf;
     QByteArray m_data;
     QSize m_size;
-    qint64 m_recordsAt = 0;   // WMF: where the records begin
-    QRectF m_window;          // WMF: the logical window the picture shows
+    qint64 m_recordsAt = 0; // WMF: where the records begin
+    QRectF m_window; // WMF: the logical window the picture shows
     int m_objectCapacity = 0;
     QTransform m_deviceToPicture; // EMF: reference device units to picture pixels
-    QPointF m_deviceUnitsPerMm{96 / 25.4, 96 / 25.4};
+    QPointF m_deviceUnitsPerMm { 96 / 25.4, 96 / 25.4 };
 };
 
 } // namespace kelvo::pictures

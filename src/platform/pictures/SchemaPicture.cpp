@@ -65,7 +65,7 @@ int bestIconImage(QImageReader &reader)
 
 QImage readBitmap(const QByteArray &data, SchemaPicture::Format format, const QString &shownName)
 {
-    static constexpr const char *formats[] = {"bmp", "ico", "jpeg", "png"};
+    static constexpr const char *formats[] = { "bmp", "ico", "jpeg", "png" };
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
@@ -80,12 +80,12 @@ QImage readBitmap(const QByteArray &data, SchemaPicture::Format format, const QS
     }
     const QSize size = reader.size();
     if (size.isValid() && !withinCaps(size))
-        throw EInvalidGraphic(kelvo::format(Texts::PictureTooLarge, {shownName}));
+        throw EInvalidGraphic(kelvo::format(Texts::PictureTooLarge, { shownName }));
     QImage image = reader.read();
     if (image.isNull())
-        throw EInvalidGraphic(kelvo::format(invalidText(format), {shownName}));
+        throw EInvalidGraphic(kelvo::format(invalidText(format), { shownName }));
     if (!withinCaps(image.size()))
-        throw EInvalidGraphic(kelvo::format(Texts::PictureTooLarge, {shownName}));
+        throw EInvalidGraphic(kelvo::format(Texts::PictureTooLarge, { shownName }));
     return image;
 }
 
@@ -100,8 +100,13 @@ std::optional<SchemaPicture::Format> SchemaPicture::formatOf(QStringView fileNam
         return std::nullopt;
     const QStringView extension = fileName.sliced(dot + 1);
     static constexpr std::pair<QStringView, Format> known[] = {
-        {u"bmp", Format::Bmp}, {u"ico", Format::Ico},  {u"emf", Format::Emf},  {u"wmf", Format::Wmf},
-        {u"jpg", Format::Jpeg}, {u"jpeg", Format::Jpeg}, {u"png", Format::Png},
+        { u"bmp", Format::Bmp },
+        { u"ico", Format::Ico },
+        { u"emf", Format::Emf },
+        { u"wmf", Format::Wmf },
+        { u"jpg", Format::Jpeg },
+        { u"jpeg", Format::Jpeg },
+        { u"png", Format::Png },
     };
     for (const auto &[name, format] : known) {
         if (extension.compare(name, Qt::CaseInsensitive) == 0)
@@ -117,7 +122,7 @@ SchemaPicture SchemaPicture::load(const QString &fileName)
     if (!format) {
         const qsizetype dot = fileName.lastIndexOf(u'.');
         const QString extension = dot < 0 ? QString() : fileName.sliced(dot + 1);
-        throw EInvalidGraphic(kelvo::format(Texts::UnknownPictureExtension, {extension}));
+        throw EInvalidGraphic(kelvo::format(Texts::UnknownPictureExtension, { extension }));
     }
     const std::optional<QString> path = LabFolder().resolve(fileName);
     if (!path)
@@ -135,9 +140,9 @@ SchemaPicture SchemaPicture::fromData(const QByteArray &data, Format format, con
             picture.m_size = metafile->size();
             picture.m_metafile = std::move(metafile);
         } catch (const Metafile::PictureTooLarge &) {
-            throw EInvalidGraphic(kelvo::format(Texts::PictureTooLarge, {shownName}));
+            throw EInvalidGraphic(kelvo::format(Texts::PictureTooLarge, { shownName }));
         } catch (const pictures::MetafileFault &) {
-            throw EInvalidGraphic(kelvo::format(Texts::InvalidMetafile, {shownName}));
+            throw EInvalidGraphic(kelvo::format(Texts::InvalidMetafile, { shownName }));
         }
         return picture;
     }
@@ -162,7 +167,7 @@ QImage SchemaPicture::image(qreal devicePixelRatio) const
     if (pixels > qreal(pictures::MaxRenderedPixels))
         ratio *= std::sqrt(qreal(pictures::MaxRenderedPixels) / pixels);
     const QSize deviceSize(std::max(1, int(std::ceil(m_size.width() * ratio - 1e-6))),
-                           std::max(1, int(std::ceil(m_size.height() * ratio - 1e-6))));
+        std::max(1, int(std::ceil(m_size.height() * ratio - 1e-6))));
 
     QImage result;
     if (!m_metafile) {

@@ -126,7 +126,8 @@ LogRegion readRegion(const ByteReader &p)
         const qreal top = p.i16(at + 2);
         const qreal bottom = p.i16(at + 4);
         for (int i = 0; i + 1 < count; i += 2)
-            region.rectangles.append(QRectF(QPointF(p.i16(at + 6 + 2 * i), top), QPointF(p.i16(at + 8 + 2 * i), bottom)));
+            region.rectangles.append(
+                QRectF(QPointF(p.i16(at + 6 + 2 * i), top), QPointF(p.i16(at + 8 + 2 * i), bottom)));
         at += 6 + 2 * qint64(count) + 2;
     }
     if (scanCount == 0) // an empty scan list: the bounding rectangle alone
@@ -135,10 +136,10 @@ LogRegion readRegion(const ByteReader &p)
 }
 
 void textOut(GdiPlayer &player, QPointF reference, QByteArrayView bytes, quint32 options, std::optional<QRectF> rect,
-             QList<qreal> advances)
+    QList<qreal> advances)
 {
     const LogFont &font = player.dc().font;
-    GdiPlayer::TextOut out{reference, decodeMetafileText(bytes, font.charSet, font.faceName), options, rect, {}};
+    GdiPlayer::TextOut out { reference, decodeMetafileText(bytes, font.charSet, font.faceName), options, rect, {} };
     if (advances.size() >= out.text.size())
         out.advances = advances;
     player.textOut(out);
@@ -167,8 +168,8 @@ void extTextOut(GdiPlayer &player, const ByteReader &p)
 
 // The source rectangle of a DIB in top-down pixels; StretchDIBits counts y from the bottom of
 // a bottom-up bitmap.
-QRectF dibSource(const ByteReader &dib, const QImage &image, qreal x, qreal y, qreal width, qreal height,
-                 bool fromBottom)
+QRectF dibSource(
+    const ByteReader &dib, const QImage &image, qreal x, qreal y, qreal width, qreal height, bool fromBottom)
 {
     if (fromBottom && isBottomUpDib(dib))
         y = image.height() - y - height;
@@ -214,8 +215,8 @@ void dibBitBlt(GdiPlayer &player, const WmfRecord &r)
     const qreal height = p.i16(8);
     const qreal width = p.i16(10);
     const QImage image = decodePackedDib(p.from(16));
-    player.drawBitmap(image, QRectF(p.i16(14), p.i16(12), width, height), QRectF(p.i16(6), p.i16(4), width, height),
-                      rop);
+    player.drawBitmap(
+        image, QRectF(p.i16(14), p.i16(12), width, height), QRectF(p.i16(6), p.i16(4), width, height), rop);
 }
 
 void setDibToDevice(GdiPlayer &player, const WmfRecord &r)
@@ -288,29 +289,29 @@ void playRecord(GdiPlayer &player, const WmfRecord &r)
         break;
 
     case META_CREATEPENINDIRECT:
-        player.createObject(LogPen{p.u16(0), qreal(p.i16(2)), colorRef(p.u32(6)), false, {}});
+        player.createObject(LogPen { p.u16(0), qreal(p.i16(2)), colorRef(p.u32(6)), false, {} });
         break;
     case META_CREATEBRUSHINDIRECT:
-        player.createObject(LogBrush{p.u16(0), colorRef(p.u32(2)), p.u16(6), {}});
+        player.createObject(LogBrush { p.u16(0), colorRef(p.u32(2)), p.u16(6), {} });
         break;
     case META_CREATEFONTINDIRECT:
         player.createObject(readFont(p));
         break;
     case META_DIBCREATEPATTERNBRUSH: {
-        LogBrush brush{BS_DIBPATTERNPT, QColor(0x80, 0x80, 0x80), 0, {}};
+        LogBrush brush { BS_DIBPATTERNPT, QColor(0x80, 0x80, 0x80), 0, {} };
         if (p.u16(0) != BS_PATTERN) // BS_PATTERN holds a device-dependent bitmap we do not read
             brush.pattern = decodePackedDib(p.from(4), p.u16(2) == 1 ? DibColors::PaletteIndices : DibColors::Rgb);
         player.createObject(brush);
         break;
     }
     case META_CREATEPATTERNBRUSH:
-        player.createObject(LogBrush{BS_SOLID, QColor(0x80, 0x80, 0x80), 0, {}});
+        player.createObject(LogBrush { BS_SOLID, QColor(0x80, 0x80, 0x80), 0, {} });
         break;
     case META_CREATEREGION:
         player.createObject(readRegion(p));
         break;
     case META_CREATEPALETTE:
-        player.createObject(OtherObject{});
+        player.createObject(OtherObject {});
         break;
     case META_SELECTOBJECT:
         player.selectObject(p.u16(0));
@@ -389,7 +390,7 @@ void playRecord(GdiPlayer &player, const WmfRecord &r)
         if (const auto *region = object ? std::get_if<LogRegion>(object) : nullptr)
             player.selectClipRegion(*region, RGN_COPY);
         else
-            player.selectClipRegion(QList<QRectF>{}, RGN_COPY);
+            player.selectClipRegion(QList<QRectF> {}, RGN_COPY);
         break;
     }
     case META_FILLREGION:
@@ -430,8 +431,7 @@ void playRecord(GdiPlayer &player, const WmfRecord &r)
 }
 
 // Walks the records, checking each one's size against the file; returns at the end record.
-template <typename Visit>
-void forEachRecord(const ByteReader &records, Visit visit)
+template <typename Visit> void forEachRecord(const ByteReader &records, Visit visit)
 {
     qint64 at = 0;
     qint64 count = 0;
@@ -444,7 +444,7 @@ void forEachRecord(const ByteReader &records, Visit visit)
             fail();
         if (function == META_EOF)
             return;
-        visit(WmfRecord{function, records.sub(at + 6, 2 * words - 6), words});
+        visit(WmfRecord { function, records.sub(at + 6, 2 * words - 6), words });
         at += 2 * words;
     }
 }
