@@ -91,6 +91,16 @@ void tst_SchemaPicture::loadsEachFormatAtItsSize_data()
     QTest::newRow("nominal: ico") << "lamp.ico" << icoOf({ 32, 32 }) << "lamp.ico" << QSize(32, 32);
     QTest::newRow("nominal: wmf") << "drawing.wmf" << wmfOf({ 120, 80 }) << "drawing.wmf" << QSize(120, 80);
     QTest::newRow("nominal: emf") << "drawing.EMF" << emfOf({ 96, 192 }) << "drawing.EMF" << QSize(96, 192);
+    // Without the placeable header a WMF states no size: its window, one unit a pixel, reduced to
+    // fit the caps; without a window, what it draws.
+    QTest::newRow("wmf without placeable header: its window")
+        << "plain.wmf" << WmfWriter().record(0x020B, { -10, -20 }).record(0x020C, { 200, 300 }).finish() << "plain.wmf"
+        << QSize(300, 200);
+    QTest::newRow("wmf without placeable header: a huge window, reduced")
+        << "huge.wmf" << WmfWriter().record(0x020C, { 15000, 30000 }).finish() << "huge.wmf" << QSize(5792, 2896);
+    QTest::newRow("wmf without placeable header: the bounds of its drawing")
+        << "drawn.wmf" << WmfWriter().polygon({ { 10, 20 }, { 110, 20 }, { 60, 70 } }).finish() << "drawn.wmf"
+        << QSize(102, 52);
     QTest::newRow("windows name: other case, backslash")
         << "pictures/schema.png" << pngOf({ 25, 26 }) << "Pictures\\Schema.PNG" << QSize(25, 26);
     QTest::newRow("content decides between wmf and emf")
