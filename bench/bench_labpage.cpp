@@ -1,6 +1,7 @@
 // Times the laboratory page with a large bench: pictures of 4000 × 3000 pixels and 200 devices.
 // A variant switch (load the picture, recalculate, rewrite the device texts, repaint the page)
-// must stay interactive; building the page when it is shown is timed as well. Runs on the
+// must stay interactive; building the page when it is shown is timed as well. The first visit to
+// a picture decodes it, later ones find it decoded while its file is unchanged. Runs on the
 // offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
 #include "SchemaPicture.h"
@@ -119,6 +120,11 @@ void benchFormat(const QString &extension)
         page.show();
         QCoreApplication::processEvents();
 
+        // The first show decodes the picture; later shows find it decoded.
+        const Times firstBuild = measure(1, [&] {
+            page.tsLabShow();
+            page.repaint();
+        });
         const Times build = measure(3, [&] {
             page.tsLabShow();
             page.repaint();
@@ -126,18 +132,24 @@ void benchFormat(const QString &extension)
         if (page.DeviceControls.size() != size_t(Devices) || page.VariantButtons.size() != 2)
             qFatal("the page is not built");
 
-        const Times decode = measure(3, [&] { (void)kelvo::SchemaPicture::load(QStringLiteral("b.") + extension); });
-
-        int next = 1;
+        // The first visit to the other variant decodes its picture.
+        const Times firstSwitch = measure(1, [&] {
+            page.VariantClick(page.VariantButtons.at(1));
+            page.repaint();
+        });
+        int next = 0;
         const Times switching = measure(Switches, [&] {
-            TVariantButton *button = page.VariantButtons.at(size_t(next));
+            page.VariantClick(page.VariantButtons.at(size_t(next)));
             next = 1 - next;
-            page.VariantClick(button);
             page.repaint();
             QCoreApplication::processEvents();
         });
-        std::printf("%-4s  build %8.1f ms (median %8.1f)   switch %8.1f ms (median %8.1f)   of which decoding %8.1f ms\n",
-                    qPrintable(extension), build.best, build.median, switching.best, switching.median, decode.best);
+        const Times decode = measure(3, [&] { (void)kelvo::SchemaPicture::load(QStringLiteral("b.") + extension); });
+
+        std::printf("%-4s  show: first %7.1f ms, again %7.1f ms   switch: first %7.1f ms, then %7.1f ms "
+                    "(median %7.1f)   decoding alone %7.1f ms\n",
+                    qPrintable(extension), firstBuild.best, build.best, firstSwitch.best, switching.best,
+                    switching.median, decode.best);
     }
     QDir::setCurrent(previous);
 }

@@ -26,12 +26,8 @@ void TSchemaImage::render()
     if (m_ratio == ratio)
         return;
     m_ratio = ratio;
-    QImage image = m_picture.image(ratio);
-    // Converted once here rather than on every paint of a large picture.
-    const QImage::Format fast = image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
-    if (!image.isNull() && image.format() != fast)
-        image.convertTo(fast);
-    m_image = std::move(image);
+    // Not converted: the painter converts only the part of a large picture that shows.
+    m_image = m_picture.image(ratio);
 }
 
 void TSchemaImage::paintEvent(QPaintEvent *event)

@@ -28,6 +28,6 @@ private:
     void render();
 
     kelvo::SchemaPicture m_picture;
-    QImage m_image; // the picture at m_ratio, in a format the painter draws without converting
+    QImage m_image; // the picture at m_ratio
     qreal m_ratio = 0;
 };
