@@ -29,9 +29,12 @@ XML
 export XDG_CONFIG_HOME="$work/config"
 
 # The bench: source, voltmeter across source, ammeter in the line, element under test on the right.
-# $1: the element ("resistor" or "lamp"), $2: its label.
+# $1: the element ("resistor" or "lamp"), $2: its label, $3: "bench" for the experiment, where the
+# program writes the values after "U =" and "RA =", or "document" for a figure without them.
 schema_svg() {
-  local element=$1 label=$2 part
+  local element=$1 label=$2 use=$3 part equals=' ='
+  [ "$use" = bench ] || equals=''
+
   if [ "$element" = lamp ]; then
     part='<line x1="560" y1="60" x2="560" y2="120"/><line x1="560" y1="160" x2="560" y2="240"/>
       <circle cx="560" cy="140" r="20" fill="#fff8d0"/>
@@ -66,8 +69,8 @@ schema_svg() {
     <text x="380" y="68" font-size="22" font-weight="bold" text-anchor="middle">A</text>
     <text x="158" y="124" font-size="18" font-weight="bold">+</text>
     <text x="158" y="156" font-size="18" font-weight="bold">&#8722;</text>
-    <text x="14" y="138" font-size="16" font-style="italic">U =</text>
-    <text x="412" y="30" font-size="16" font-style="italic">R<tspan font-size="11" dy="4">A</tspan><tspan dy="-4">&#160;=</tspan></text>
+    <text x="14" y="138" font-size="16" font-style="italic">U$equals</text>
+    <text x="412" y="30" font-size="16" font-style="italic">R<tspan font-size="11" dy="4">A</tspan><tspan dy="-4">${equals:+&#160;=}</tspan></text>
     <text x="584" y="146" font-size="18" font-style="italic">$label</text>
     <text x="130" y="272" font-size="13" text-anchor="middle">Источник</text>
     <text x="230" y="272" font-size="13" text-anchor="middle">Вольтметр</text>
@@ -108,10 +111,10 @@ $(for i in 20 40 60 80 100 120; do echo "    <text x=\"52\" y=\"$((305 - i * 22 
 SVG
 }
 
-schema_svg resistor R1 > "$work/r1.svg"
-schema_svg resistor R2 > "$work/r2.svg"
-schema_svg lamp Л > "$work/lamp.svg"
-schema_svg resistor R > "$work/plain.svg"
+schema_svg resistor R1 bench > "$work/r1.svg"
+schema_svg resistor R2 bench > "$work/r2.svg"
+schema_svg lamp Л bench > "$work/lamp.svg"
+schema_svg resistor R document > "$work/plain.svg"
 graph_svg > "$work/graph.svg"
 
 inkscape "$work/r1.svg" --export-type=emf --export-filename="$here/Shema_R1.emf" 2>/dev/null
