@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace kelvo::check {
 
 namespace {
@@ -18,6 +20,12 @@ QString normalisedEntryName(const QString &name)
     normalised.replace(QLatin1Char('\\'), QLatin1Char('/'));
     const std::optional<QStringList> parts = nameParts(normalised);
     return parts ? parts->join(QLatin1Char('/')) : normalised;
+}
+
+QString suffixOf(const QString &name)
+{
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : name.sliced(dot + 1).toCaseFolded();
 }
 
 } // namespace
@@ -49,8 +57,10 @@ CheckContext::CheckContext(CheckSetup setup)
 {
     m_setup.labFolder = QDir(m_setup.labFolder).absolutePath();
     if (m_setup.packageEntries) {
-        for (const PackageEntry &entry : std::as_const(*m_setup.packageEntries))
+        for (const PackageEntry &entry : std::as_const(*m_setup.packageEntries)) {
             m_entryByFlatName.insert(entry.flatName, entry.name);
+            m_entryPaths.insert(normalisedEntryName(entry.name).toCaseFolded());
+        }
     }
     m_report.setDescriptorName(shownName(m_setup.descriptorPath));
 }
@@ -82,44 +92,19 @@ std::optional<QString> CheckContext::findFile(const QString &name, const QString
                                               const QString &what, Level missingLevel, bool nameIsWritten)
 {
     const std::optional<QStringList> parts = nameParts(name);
-    const std::optional<QString> path =
-        parts ? LabFolder(m_setup.labFolder).resolve(name) : std::optional<QString>();
+    const std::optional<QString> path = parts ? resolve(*parts) : std::optional<QString>();
 
     if (!path || parts->isEmpty()) {
         if (parts && parts->size() > 1) {
             const QString wanted = parts->join(QLatin1Char('/'));
             const QString &flat = parts->last();
-            bool inPackageFolder = false;
-            if (fromPackage()) {
-                for (const PackageEntry &entry : std::as_const(*m_setup.packageEntries)) {
-                    if (normalisedEntryName(entry.name).compare(wanted, Qt::CaseInsensitive) == 0)
-                        inPackageFolder = true;
-                }
-            }
-            if (inPackageFolder) {
+            if (m_entryPaths.contains(wanted.toCaseFolded())) {
                 m_report.error(referrer, line, QStringLiteral("subfolder"),
                                format(CheckTexts::SubfolderInPackage, {name, what, flat}));
                 return std::nullopt;
             }
         }
-        QString suggestion;
-        if (parts && !parts->isEmpty()) {
-            const QStringList &names = topLevelNames();
-            const QString &last = parts->last();
-            const auto same = std::find_if(names.cbegin(), names.cend(), [&](const QString &candidate) {
-                return candidate.compare(last, Qt::CaseInsensitive) == 0;
-            });
-            // A name of another kind of file is no likely meaning.
-            QStringList sameSuffix;
-            const QString suffix = QFileInfo(last).suffix();
-            for (const QString &candidate : names) {
-                if (QFileInfo(candidate).suffix().compare(suffix, Qt::CaseInsensitive) == 0)
-                    sameSuffix.append(candidate);
-            }
-            const std::optional<QString> near = same != names.cend() ? *same : nearestName(last, sameSuffix);
-            if (near)
-                suggestion = format(CheckTexts::Suggestion, {*near});
-        }
+        const QString suggestion = parts && !parts->isEmpty() ? suggestionFor(parts->last()) : QString();
         m_report.add({referrer, line, missingLevel, QStringLiteral("missing-file"),
                       format(CheckTexts::MissingFile, {name, what, suggestion})});
         return std::nullopt;
@@ -138,6 +123,70 @@ std::optional<QString> CheckContext::findFile(const QString &name, const QString
                          format(CheckTexts::FileCase, {name, what, relative}));
     }
     return path;
+}
+
+const CheckContext::Listing &CheckContext::listing(const QString &folder) const
+{
+    auto it = m_listings.find(folder);
+    if (it == m_listings.end()) {
+        Listing listing;
+        const QStringList names = QDir(folder).entryList(
+            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+        QStringList sorted = names;
+        std::sort(sorted.begin(), sorted.end());
+        for (const QString &entry : std::as_const(sorted)) {
+            listing.names.insert(entry);
+            const QString folded = entry.toCaseFolded();
+            if (!listing.byFoldedName.contains(folded))
+                listing.byFoldedName.insert(folded, entry);
+        }
+        it = m_listings.insert(folder, std::move(listing));
+    }
+    return *it;
+}
+
+std::optional<QString> CheckContext::resolve(const QStringList &parts) const
+{
+    QString path = m_setup.labFolder;
+    for (const QString &part : parts) {
+        const Listing &entries = listing(path);
+        if (entries.names.contains(part)) {
+            path += QLatin1Char('/') + part;
+            continue;
+        }
+        const auto found = entries.byFoldedName.constFind(part.toCaseFolded());
+        if (found == entries.byFoldedName.cend())
+            return std::nullopt;
+        path += QLatin1Char('/') + *found;
+    }
+    return path;
+}
+
+// " (возможно, имелось в виду ...)" for a file name that is not there, or nothing.
+QString CheckContext::suggestionFor(const QString &name)
+{
+    const auto known = m_suggestions.constFind(name);
+    if (known != m_suggestions.cend())
+        return *known;
+    // Each suggestion looks at every file: a few hundred are plenty for an author, and keep a
+    // document with countless broken references from taking long.
+    constexpr qsizetype MostSuggestions = 256;
+    if (m_suggestions.size() >= MostSuggestions)
+        return {};
+    const QStringList &names = topLevelNames();
+    const auto same = std::find_if(names.cbegin(), names.cend(), [&](const QString &candidate) {
+        return candidate.compare(name, Qt::CaseInsensitive) == 0;
+    });
+    // A name of another kind of file is no likely meaning.
+    if (m_namesBySuffix.isEmpty()) {
+        for (const QString &candidate : names)
+            m_namesBySuffix[suffixOf(candidate)].append(candidate);
+    }
+    const std::optional<QString> near =
+        same != names.cend() ? *same : nearestName(name, m_namesBySuffix.value(suffixOf(name)));
+    const QString suggestion = near ? format(CheckTexts::Suggestion, {*near}) : QString();
+    m_suggestions.insert(name, suggestion);
+    return suggestion;
 }
 
 } // namespace kelvo::check

@@ -78,11 +78,27 @@ public:
     const QStringList &topLevelNames() const;
 
 private:
+    struct Listing
+    {
+        QSet<QString> names;
+        QHash<QString, QString> byFoldedName; // the first in sorted order of each case-folded name
+    };
+
+    // The path that the lab folder resolver finds for the parts: each part matched exactly, else
+    // without regard to case. Folders are listed once per check, however many names are looked up.
+    std::optional<QString> resolve(const QStringList &parts) const;
+    const Listing &listing(const QString &folder) const;
+    QString suggestionFor(const QString &name);
+
     CheckSetup m_setup;
     CheckReport m_report;
     QHash<QString, QString> m_entryByFlatName; // flat name -> entry name of the last such entry
+    QSet<QString> m_entryPaths;                // entry names as paths ("docs/intro.htm"), case-folded
     QSet<QString> m_visited;
     mutable std::optional<QStringList> m_topLevel;
+    mutable QHash<QString, Listing> m_listings;
+    QHash<QString, QString> m_suggestions;
+    QHash<QString, QStringList> m_namesBySuffix; // case-folded suffix -> top-level files
 };
 
 // The parts of a name as the lab folder resolver splits it: "\" and "/" alike, "." and empty parts

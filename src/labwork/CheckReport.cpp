@@ -11,8 +11,12 @@ namespace kelvo::check {
 
 void CheckReport::add(Finding finding)
 {
-    if (!m_findings.contains(finding))
-        m_findings.append(std::move(finding));
+    const QString key = finding.file + QChar(0) + QString::number(finding.line) + QChar(0) + finding.code + QChar(0)
+        + finding.message;
+    if (m_seen.contains(key))
+        return;
+    m_seen.insert(key);
+    m_findings.append(std::move(finding));
 }
 
 void CheckReport::error(const QString &file, int line, const QString &code, const QString &message)

@@ -2,6 +2,7 @@
 
 #include <QJsonObject>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 // What the package checker found: one finding per problem, each at a place in a file of the lab
@@ -41,6 +42,7 @@ public:
 
 private:
     QList<Finding> m_findings;
+    QSet<QString> m_seen; // file, line, code and message of each finding
     QString m_descriptor;
 };
 

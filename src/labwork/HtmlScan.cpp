@@ -223,8 +223,10 @@ QString decodeCharacterReferences(QStringView text)
     decoded.reserve(text.size());
     qsizetype i = 0;
     while (i < text.size()) {
-        const qsizetype semicolon = text[i] == u'&' ? text.indexOf(u';', i + 1) : -1;
-        if (semicolon < 0 || semicolon - i > 12) {
+        // A reference is short: look for its end only nearby, so that text with many "&" stays linear.
+        const qsizetype window = text[i] == u'&' ? text.sliced(i + 1).first(std::min<qsizetype>(12, text.size() - i - 1)).indexOf(u';') : -1;
+        const qsizetype semicolon = window < 0 ? -1 : i + 1 + window;
+        if (semicolon < 0) {
             decoded += text[i++];
             continue;
         }

@@ -1,5 +1,7 @@
 #include "tst_checker_fixture.h"
 
+#include <QElapsedTimer>
+
 using namespace kelvo;
 using namespace kelvo::test;
 
@@ -21,6 +23,7 @@ class TestCheckerDocuments : public QObject
 private Q_SLOTS:
     void documents_data();
     void documents();
+    void hostileDocumentStaysQuick();
 };
 
 void TestCheckerDocuments::documents_data()
@@ -94,6 +97,28 @@ void TestCheckerDocuments::documents()
     QFETCH(QStringList, mentions);
     CheckerFixture fixture;
     KELVO_COMPARE_REPORT(fixture.check(files), expected, mentions);
+}
+
+void TestCheckerDocuments::hostileDocumentStaysQuick()
+{
+    // Many files, a document with countless distinct broken references, a huge attribute full of
+    // "&" and tags that never close: every finding is reported, in bounded time.
+    LabFiles files{{"labwork.lbw", descriptor("intro.htm")}};
+    for (int i = 0; i < 2000; ++i)
+        files.insert(QStringLiteral("file%1.png").arg(i), QStringLiteral("png"));
+    QString html = QStringLiteral("<html><body>\n");
+    for (int i = 0; i < 20000; ++i)
+        html += QStringLiteral("<img src=\"missing%1.png\">\n").arg(i);
+    html += QStringLiteral("<p title=\"") + QString(1 << 20, u'&') + QStringLiteral("\">");
+    html += QString(100000, u'<') + QStringLiteral("</body></html>");
+    files.insert(QStringLiteral("intro.htm"), html);
+
+    QElapsedTimer timer;
+    timer.start();
+    CheckerFixture fixture;
+    const check::CheckReport report = fixture.check(files);
+    QCOMPARE(report.errorCount(), 20000);
+    QVERIFY2(timer.elapsed() < 60000, qPrintable(QString::number(timer.elapsed())));
 }
 
 QTEST_GUILESS_MAIN(TestCheckerDocuments)
