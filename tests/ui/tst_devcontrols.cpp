@@ -263,9 +263,12 @@ void TestDevControls::shapeReceivesMovement()
     QTest::mouseMove(&field, QPoint(50, 40));
     QTest::mouseMove(&field, QPoint(52, 42));
     QTest::mouseMove(&field, QPoint(55, 45));
-    QCoreApplication::processEvents();
+    // Where the shape takes no movement, the field under it does: one of the two sees it.
+    if (received)
+        QTRY_VERIFY(moved.count() > 0);
+    else
+        QTRY_VERIFY(field.moves > bareMoves);
     QCOMPARE(moved.count() > 0, received);
-    // Where the shape takes no movement, the field under it does.
     QCOMPARE(field.moves > bareMoves, !received);
     if (received)
         QCOMPARE(moved.last().at(0).value<TDevShape *>(), shape);

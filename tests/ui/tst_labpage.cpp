@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QSlider>
@@ -152,12 +153,37 @@ void whenShownModally(TDeviceDlg &dialog, bool &shown, std::function<void()> act
     timer->start(5);
 }
 
-// Moves the pointer to a point of a widget. From somewhere off every window first, so that the
-// move is seen even when the pointer was left at that place of the screen by an earlier test.
+// Notes where the last pointer movement that reached the program was, whichever widget got it.
+class PointerWatch final : public QObject
+{
+public:
+    PointerWatch() { qApp->installEventFilter(this); }
+
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::MouseMove)
+            last = static_cast<QMouseEvent *>(event)->globalPosition().toPoint();
+        return false;
+    }
+
+    QPoint last;
+};
+
+// Moves the pointer to a point of a widget and waits until the program has seen it (on a real
+// display the movement arrives later). A pointer left at that very place of the screen by an
+// earlier test is nudged aside first: a move to where it already is reports nothing.
 void pointAt(QWidget *widget, QPoint point)
 {
-    QCursor::setPos(-1000, -1000);
-    QTest::mouseMove(widget, point);
+    static PointerWatch *const watch = new PointerWatch;
+    const auto moveTo = [widget](QPoint at) {
+        const QPoint global = widget->mapToGlobal(at);
+        QTest::mouseMove(widget, at);
+        if (!QTest::qWaitFor([global] { return watch->last == global; }, 1000))
+            qWarning("the pointer's movement to (%d, %d) was not seen", global.x(), global.y());
+    };
+    if (QCursor::pos() == widget->mapToGlobal(point))
+        moveTo(point + QPoint(1, 0));
+    moveTo(point);
 }
 
 struct VariantLook
