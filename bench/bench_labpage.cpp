@@ -5,9 +5,9 @@
 // offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
 #include "SchemaPicture.h"
-#include "VariantButton.h"
 #include "uLabPage.h"
 #include "uLabWork.h"
+#include "VariantButton.h"
 
 #include <QApplication>
 #include <QDir>
@@ -62,12 +62,12 @@ QByteArray schema(const QString &extension)
     QByteArray devices;
     for (int i = 0; i < Devices; ++i) {
         const QByteArray n = QByteArray::number(i);
-        const QByteArray place = "Left=" + QByteArray::number((i * 97) % 3800) + "\nTop="
-                                 + QByteArray::number((i * 61) % 2900) + "\n";
+        const QByteArray place
+            = "Left=" + QByteArray::number((i * 97) % 3800) + "\nTop=" + QByteArray::number((i * 61) % 2900) + "\n";
         switch (i % 3) {
         case 0:
             devices += "[P" + n + "]\nClass=Passive\nTitle=Supply " + n + "\n" + place
-                       + "Unit=V\nAjustable=1\nIdentifier=U" + n + "\nValue=" + n + "\nMin=0\nMax=1000\n";
+                + "Unit=V\nAjustable=1\nIdentifier=U" + n + "\nValue=" + n + "\nMin=0\nMax=1000\n";
             break;
         case 1:
             devices += "[M" + n + "]\nClass=Measurement\nTitle=Meter " + n + "\n" + place + "Width=90\nUnit=mA\n";
@@ -98,7 +98,7 @@ Times measure(int runs, const std::function<void()> &run)
         times.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
     std::sort(times.begin(), times.end());
-    return {times.front(), times[times.size() / 2]};
+    return { times.front(), times[times.size() / 2] };
 }
 
 void benchFormat(const QString &extension)
@@ -109,7 +109,7 @@ void benchFormat(const QString &extension)
     writePicture(root + QStringLiteral("/b.") + extension, 2);
     writeText(root + QStringLiteral("/bench.ini"), schema(extension));
     writeText(root + QStringLiteral("/labwork.lbw"),
-              "[Header]\nTitle=Bench\n[bench]\nType=Experiment\nTitle=Bench\nIdentifier=1\nSchemaFile=bench.ini\n");
+        "[Header]\nTitle=Bench\n[bench]\nType=Experiment\nTitle=Bench\nIdentifier=1\nSchemaFile=bench.ini\n");
     const QString previous = QDir::currentPath();
     QDir::setCurrent(root);
     {
@@ -148,8 +148,8 @@ void benchFormat(const QString &extension)
 
         std::printf("%-4s  show: first %7.1f ms, again %7.1f ms   switch: first %7.1f ms, then %7.1f ms "
                     "(median %7.1f)   decoding alone %7.1f ms\n",
-                    qPrintable(extension), firstBuild.best, build.best, firstSwitch.best, switching.best,
-                    switching.median, decode.best);
+            qPrintable(extension), firstBuild.best, build.best, firstSwitch.best, switching.best, switching.median,
+            decode.best);
     }
     QDir::setCurrent(previous);
 }
@@ -162,8 +162,8 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     std::printf("Laboratory page: pictures of %d x %d, %d devices, 2 variants\n", PictureSize.width(),
-                PictureSize.height(), Devices);
-    for (const QString &extension : {QStringLiteral("bmp"), QStringLiteral("png"), QStringLiteral("jpg")})
+        PictureSize.height(), Devices);
+    for (const QString &extension : { QStringLiteral("bmp"), QStringLiteral("png"), QStringLiteral("jpg") })
         benchFormat(extension);
     return 0;
 }

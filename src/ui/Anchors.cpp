@@ -49,8 +49,7 @@ private:
         int width = geometry.width();
         int height = geometry.height();
         place(m_edges.testFlag(Qt::LeftEdge), m_edges.testFlag(Qt::RightEdge), parent->width(), m_right, x, width);
-        place(m_edges.testFlag(Qt::TopEdge), m_edges.testFlag(Qt::BottomEdge), parent->height(), m_bottom, y,
-              height);
+        place(m_edges.testFlag(Qt::TopEdge), m_edges.testFlag(Qt::BottomEdge), parent->height(), m_bottom, y, height);
         m_control->setGeometry(x, y, width, height);
     }
 

@@ -66,7 +66,7 @@ void TBitButton::paintEvent(QPaintEvent *)
     QPoint shift;
     if (isDown() || isChecked())
         shift = QPoint(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
-                       style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
+            style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
 
     QRect glyphRect;
     QRect textRect;
@@ -86,8 +86,8 @@ void TBitButton::paintEvent(QPaintEvent *)
         painter.drawPixmap(glyphRect.topLeft() + shift, pixmap);
         painter.setOpacity(1.0);
     }
-    const Qt::Alignment alignment = m_layout == Layout::GlyphTop ? (Qt::AlignHCenter | Qt::AlignTop)
-                                                                 : (Qt::AlignLeft | Qt::AlignVCenter);
-    painter.drawItemText(textRect.translated(shift), alignment | Qt::TextShowMnemonic, palette(), isEnabled(),
-                         text(), QPalette::ButtonText);
+    const Qt::Alignment alignment
+        = m_layout == Layout::GlyphTop ? (Qt::AlignHCenter | Qt::AlignTop) : (Qt::AlignLeft | Qt::AlignVCenter);
+    painter.drawItemText(textRect.translated(shift), alignment | Qt::TextShowMnemonic, palette(), isEnabled(), text(),
+        QPalette::ButtonText);
 }

@@ -5,8 +5,8 @@
 #include "BitButton.h"
 #include "DescriptionStrip.h"
 #include "SchemaImage.h"
-#include "WidgetLook.h"
 #include "uLocalization.h"
+#include "WidgetLook.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -53,8 +53,8 @@ QLabel *makeDescriptionLine(QWidget *parent, int top, const QFont &font, const Q
     return line;
 }
 
-TBitButton *makeActionButton(QWidget *parent, const QRect &geometry, const QString &caption, const QString &glyph,
-                             const QString &name)
+TBitButton *makeActionButton(
+    QWidget *parent, const QRect &geometry, const QString &caption, const QString &glyph, const QString &name)
 {
     auto *button = new TBitButton(caption, TBitButton::Layout::GlyphTop, parent);
     button->setObjectName(name);
@@ -83,15 +83,15 @@ void TLabPage::createControls()
     kelvo::setColours(lbLabTitle, QColor(), Qt::white);
     lbLabTitle->move(8, 8);
 
-    panLabBackground = makePanel(this, QRect(0, 46, DesignClient.width(), DesignClient.height() - 50), Bevel::None,
-                                 Navy);
+    panLabBackground
+        = makePanel(this, QRect(0, 46, DesignClient.width(), DesignClient.height() - 50), Bevel::None, Navy);
     panLabBackground->setObjectName(QStringLiteral("panLabBackground"));
 
     panSchema = makePanel(panLabBackground, QRect(6, 9, 761, 394), Bevel::Raised);
     panSchema->setObjectName(QStringLiteral("panSchema"));
     anchor(panSchema, AllEdges);
-    lbSchemaCaption = makeCaption(panSchema, QRect(7, 8, 747, 20), Texts::SchemaCaption,
-                                  QStringLiteral("lbSchemaCaption"));
+    lbSchemaCaption
+        = makeCaption(panSchema, QRect(7, 8, 747, 20), Texts::SchemaCaption, QStringLiteral("lbSchemaCaption"));
 
     panWorkfieldFrame = new QFrame(panSchema);
     panWorkfieldFrame->setObjectName(QStringLiteral("panWorkfieldFrame"));
@@ -120,16 +120,16 @@ void TLabPage::createControls()
     kelvo::setColours(panDescription, QColor(236, 249, 255), Qt::black);
     panDescription->hide();
     anchor(panDescription, Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge);
-    lbDescr1 = makeDescriptionLine(panDescription, 4, pixelFont(QStringLiteral("Tahoma"), 19, true),
-                                   QStringLiteral("lbDescr1"));
-    lbDescr2 = makeDescriptionLine(panDescription, 26, pixelFont(QStringLiteral("Tahoma"), 13),
-                                   QStringLiteral("lbDescr2"));
+    lbDescr1 = makeDescriptionLine(
+        panDescription, 4, pixelFont(QStringLiteral("Tahoma"), 19, true), QStringLiteral("lbDescr1"));
+    lbDescr2
+        = makeDescriptionLine(panDescription, 26, pixelFont(QStringLiteral("Tahoma"), 13), QStringLiteral("lbDescr2"));
 
     panInstruction = makePanel(panLabBackground, QRect(6, 409, 523, 129), Bevel::Raised);
     panInstruction->setObjectName(QStringLiteral("panInstruction"));
     anchor(panInstruction, Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge);
-    lbInstrCaption = makeCaption(panInstruction, QRect(7, 8, 509, 20), Texts::InstructionCaption,
-                                 QStringLiteral("lbInstrCaption"));
+    lbInstrCaption = makeCaption(
+        panInstruction, QRect(7, 8, 509, 20), Texts::InstructionCaption, QStringLiteral("lbInstrCaption"));
 
     bvInstr = new QFrame(panInstruction);
     bvInstr->setObjectName(QStringLiteral("bvInstr"));
@@ -154,12 +154,12 @@ void TLabPage::createControls()
     panLaunchpad = makePanel(panLabBackground, QRect(536, 409, 230, 129), Bevel::Raised);
     panLaunchpad->setObjectName(QStringLiteral("panLaunchpad"));
     anchor(panLaunchpad, Qt::RightEdge | Qt::BottomEdge);
-    lbLabCaption = makeCaption(panLaunchpad, QRect(8, 8, 214, 20), Texts::ActionsCaption,
-                               QStringLiteral("lbLabCaption"));
-    btInfo = makeActionButton(panLaunchpad, QRect(16, 32, 97, 89), Texts::InfoButton, QStringLiteral("LIFEBUOY"),
-                              QStringLiteral("btInfo"));
-    btStop = makeActionButton(panLaunchpad, QRect(120, 32, 97, 89), Texts::MenuButton, QStringLiteral("STOP"),
-                              QStringLiteral("btStop"));
+    lbLabCaption
+        = makeCaption(panLaunchpad, QRect(8, 8, 214, 20), Texts::ActionsCaption, QStringLiteral("lbLabCaption"));
+    btInfo = makeActionButton(
+        panLaunchpad, QRect(16, 32, 97, 89), Texts::InfoButton, QStringLiteral("LIFEBUOY"), QStringLiteral("btInfo"));
+    btStop = makeActionButton(
+        panLaunchpad, QRect(120, 32, 97, 89), Texts::MenuButton, QStringLiteral("STOP"), QStringLiteral("btStop"));
     connect(btInfo, &QPushButton::clicked, this, [this] { guarded([this] { btInfoClick(); }); });
     connect(btStop, &QPushButton::clicked, this, [this] { guarded([this] { btStopClick(); }); });
 }

@@ -16,9 +16,8 @@ qint64 PictureCache::pixels(const kelvo::SchemaPicture &picture)
 
 kelvo::SchemaPicture PictureCache::load(const QString &fileName)
 {
-    const std::optional<QString> path = kelvo::SchemaPicture::formatOf(fileName)
-        ? kelvo::LabFolder().resolve(fileName)
-        : std::nullopt;
+    const std::optional<QString> path
+        = kelvo::SchemaPicture::formatOf(fileName) ? kelvo::LabFolder().resolve(fileName) : std::nullopt;
     if (!path)
         return kelvo::SchemaPicture::load(fileName); // raises the loader's own error
 
@@ -46,6 +45,6 @@ kelvo::SchemaPicture PictureCache::load(const QString &fileName)
         ++kept;
     }
     m_entries.erase(kept, m_entries.end());
-    m_entries.push_front({*path, size, modified, picture});
+    m_entries.push_front({ *path, size, modified, picture });
     return picture;
 }

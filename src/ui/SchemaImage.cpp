@@ -1,8 +1,8 @@
 #include "SchemaImage.h"
 
 #include <QMouseEvent>
-#include <QPaintEvent>
 #include <QPainter>
+#include <QPaintEvent>
 
 TSchemaImage::TSchemaImage(QWidget *parent)
     : QWidget(parent)

@@ -11,7 +11,7 @@ TUpDown::TUpDown(QWidget *parent)
     , m_down(new QToolButton(this))
 {
     setFocusPolicy(Qt::TabFocus);
-    for (QToolButton *button : {m_up, m_down}) {
+    for (QToolButton *button : { m_up, m_down }) {
         button->setFocusPolicy(Qt::NoFocus);
         button->setAutoRepeat(true);
         button->setAutoRaise(false);

@@ -3,9 +3,9 @@
 #include "BitButton.h"
 #include "KeyPreview.h"
 #include "NumberFormats.h"
-#include "WidgetLook.h"
 #include "uLocalization.h"
 #include "uSchemaDevice.h"
+#include "WidgetLook.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

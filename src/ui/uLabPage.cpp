@@ -7,12 +7,12 @@
 #include "RuntimeErrors.h"
 #include "SchemaImage.h"
 #include "TextFormat.h"
-#include "VariantButton.h"
 #include "uDeviceDlg.h"
 #include "uExperimentChapter.h"
 #include "uLabWork.h"
 #include "uLocalization.h"
 #include "uMyControls.h"
+#include "VariantButton.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -148,7 +148,8 @@ void TLabPage::BuildLabPage()
             label->ApplyProperties();
             label->move(at);
             label->Tag = i;
-            connect(label, &TDevLabel::clicked, this, [this, label] { guarded([this, label] { DeviceClick(label); }); });
+            connect(
+                label, &TDevLabel::clicked, this, [this, label] { guarded([this, label] { DeviceClick(label); }); });
             control = label;
         } else if (dynamic_cast<TMeasurementDevice *>(device)) {
             auto *edit = new TDevEdit(panWorkfield);
@@ -165,9 +166,9 @@ void TLabPage::BuildLabPage()
             shape->Hint = area->Hint;
             shape->Tag = i;
             connect(shape, &TDevShape::mouseMoved, this,
-                    [this](TDevShape *sender, Qt::KeyboardModifiers modifiers, QPoint position) {
-                        guarded([&] { DeviceMove(sender, modifiers, position); });
-                    });
+                [this](TDevShape *sender, Qt::KeyboardModifiers modifiers, QPoint position) {
+                    guarded([&] { DeviceMove(sender, modifiers, position); });
+                });
             control = shape;
         }
         if (control) {
@@ -187,12 +188,11 @@ void TLabPage::BuildLabPage()
             setVariantLook(button, current);
             if (current)
                 CurrentVariantButton = button;
-            button->setGeometry(client.width() - 76,
-                                client.height() - 5 + (i - variants) * (VariantButtonHeight + 1),
-                                VariantButtonWidth, VariantButtonHeight);
+            button->setGeometry(client.width() - 76, client.height() - 5 + (i - variants) * (VariantButtonHeight + 1),
+                VariantButtonWidth, VariantButtonHeight);
             kelvo::anchor(button, Qt::RightEdge | Qt::BottomEdge);
             connect(button, &QPushButton::clicked, this,
-                    [this, button] { guarded([this, button] { VariantClick(button); }); });
+                [this, button] { guarded([this, button] { VariantClick(button); }); });
             button->show();
             VariantButtons.push_back(button);
             windowed.push_back(button);
@@ -226,10 +226,10 @@ void TLabPage::UpdateDeviceTexts()
         QWidget *control = DeviceControls[size_t(i)];
         if (dynamic_cast<const TPassiveDevice *>(device)) {
             if (auto *label = dynamic_cast<TDevLabel *>(control))
-                label->setCaption(kelvo::format(Texts::PassiveDeviceText, {device->Value, device->Unit}));
+                label->setCaption(kelvo::format(Texts::PassiveDeviceText, { device->Value, device->Unit }));
         } else if (dynamic_cast<const TMeasurementDevice *>(device)) {
             if (auto *edit = dynamic_cast<TDevEdit *>(control))
-                edit->setText(kelvo::format(Texts::MeasurementDeviceText, {device->Value, device->Unit}));
+                edit->setText(kelvo::format(Texts::MeasurementDeviceText, { device->Value, device->Unit }));
         }
     }
 }
@@ -247,7 +247,7 @@ void TLabPage::DeviceClick(TDevLabel *Sender)
     }
     TDeviceDlg *dialog = deviceDialog();
     dialog->setWindowTitle(Texts::DeviceDialogCaption);
-    dialog->SetInstructions(kelvo::format(Texts::DeviceInstructions, {device->Title}));
+    dialog->SetInstructions(kelvo::format(Texts::DeviceInstructions, { device->Title }));
     const QPoint pointer = QCursor::pos();
     if (!dialog->Execute(pointer.x(), pointer.y(), *device))
         return;

@@ -198,10 +198,10 @@ void TestDevControls::shapeOutline_data()
 {
     QTest::addColumn<QStringList>("calls");
     QTest::addColumn<bool>("outlined");
-    QTest::newRow("nominal: hidden after ApplyProperties") << QStringList{} << false;
-    QTest::newRow("nominal: ShowIt draws the outline") << QStringList{u"show"_s} << true;
-    QTest::newRow("nominal: HideIt after ShowIt") << QStringList{u"show"_s, u"hide"_s} << false;
-    QTest::newRow("nominal: shown again") << QStringList{u"show"_s, u"hide"_s, u"show"_s} << true;
+    QTest::newRow("nominal: hidden after ApplyProperties") << QStringList {} << false;
+    QTest::newRow("nominal: ShowIt draws the outline") << QStringList { u"show"_s } << true;
+    QTest::newRow("nominal: HideIt after ShowIt") << QStringList { u"show"_s, u"hide"_s } << false;
+    QTest::newRow("nominal: shown again") << QStringList { u"show"_s, u"hide"_s, u"show"_s } << true;
 }
 
 void TestDevControls::shapeOutline()
@@ -223,11 +223,11 @@ void TestDevControls::shapeOutline()
 
     const QImage shot = field.grab(shape->geometry()).toImage();
     const QColor edge = outlined ? QColor(Qt::black) : FieldColour;
-    for (const QPoint at : {QPoint(0, 0), QPoint(2, 2), QPoint(59, 29), QPoint(57, 27), QPoint(30, 0), QPoint(0, 15),
-                            QPoint(30, 2), QPoint(57, 15)})
+    for (const QPoint at : { QPoint(0, 0), QPoint(2, 2), QPoint(59, 29), QPoint(57, 27), QPoint(30, 0), QPoint(0, 15),
+             QPoint(30, 2), QPoint(57, 15) })
         QCOMPARE(shot.pixelColor(at), edge);
     // Three pixels wide, never filled: the field shows inside.
-    for (const QPoint at : {QPoint(3, 3), QPoint(30, 15), QPoint(56, 26)})
+    for (const QPoint at : { QPoint(3, 3), QPoint(30, 15), QPoint(56, 26) })
         QCOMPARE(shot.pixelColor(at), FieldColour);
 }
 

@@ -31,8 +31,8 @@ class Device final
 public:
     Device(double min, double max, double value, bool adjustable = true)
     {
-        kelvo::test::writeFile(QDir(m_dir.path()), u"schema.ini"_s,
-                               "[Supply]\nClass=Passive\nTitle=Supply voltage\nAjustable=1\n");
+        kelvo::test::writeFile(
+            QDir(m_dir.path()), u"schema.ini"_s, "[Supply]\nClass=Passive\nTitle=Supply voltage\nAjustable=1\n");
         m_schema = std::make_unique<TIniFile>(m_dir.filePath(u"schema.ini"_s));
         device = std::make_unique<TPassiveDevice>(*m_schema, u"Supply"_s);
         device->Min = min;
@@ -130,7 +130,7 @@ void TestDeviceDlg::layout()
     QVERIFY(dialog.tbTrack->invertedAppearance()); // the position grows downward
 
     // The tab order: edit, up-down, slider, OK, cancel.
-    QWidget *expected[] = {dialog.UpDown, dialog.tbTrack, dialog.BitBtn1, dialog.BitBtn2, dialog.edValue};
+    QWidget *expected[] = { dialog.UpDown, dialog.tbTrack, dialog.BitBtn1, dialog.BitBtn2, dialog.edValue };
     QWidget *at = dialog.edValue;
     for (QWidget *next : expected) {
         at = at->nextInFocusChain();
@@ -202,7 +202,7 @@ void TestDeviceDlg::behaviour_data()
     const QLocale ru = kelvo::test::russian();
     const QLocale en = kelvo::test::english();
     const QStringList none;
-    const QStringList ok{u"ok"_s};
+    const QStringList ok { u"ok"_s };
 
     // Opening: the device's value rounded to tenths, or the nearer bound.
     QTest::newRow("nominal: 2.53 opens as 2,5, a quarter up; OK at once stores 2.5")
@@ -213,97 +213,96 @@ void TestDeviceDlg::behaviour_data()
         << ru << 0.0 << 10.0 << -3.0 << none << u"0"_s << 0 << 100 << 0.0 << Outcome::Open;
     QTest::newRow("nominal: range 10..20, thumb in the middle")
         << ru << 10.0 << 20.0 << 15.0 << none << u"15"_s << 150 << 150 << 15.0 << Outcome::Open;
-    QTest::newRow("nominal: English settings") << en << 0.0 << 10.0 << 2.53 << none << u"2.5"_s << 25 << 75 << 2.5
-                                               << Outcome::Open;
+    QTest::newRow("nominal: English settings")
+        << en << 0.0 << 10.0 << 2.53 << none << u"2.5"_s << 25 << 75 << 2.5 << Outcome::Open;
     // Tenths of the exact product, ties to even.
-    QTest::newRow("tenths: 0.25 gives 2") << ru << 0.0 << 1.0 << 0.25 << none << u"0,2"_s << 2 << 8 << 0.2
-                                          << Outcome::Open;
-    QTest::newRow("tenths: 0.75 gives 8") << ru << 0.0 << 1.0 << 0.75 << none << u"0,8"_s << 8 << 2 << 0.8
-                                          << Outcome::Open;
-    QTest::newRow("tenths: 0.35 (just below) gives 3") << ru << 0.0 << 1.0 << 0.35 << none << u"0,3"_s << 3 << 7
-                                                       << 0.3 << Outcome::Open;
-    QTest::newRow("tenths: 0.45 (just above) gives 5") << ru << 0.0 << 1.0 << 0.45 << none << u"0,5"_s << 5 << 5
-                                                       << 0.5 << Outcome::Open;
-    QTest::newRow("tenths: -0.25 gives -2") << ru << -1.0 << 0.0 << -0.25 << none << u"-0,2"_s << -2 << -8 << -0.2
-                                            << Outcome::Open;
+    QTest::newRow("tenths: 0.25 gives 2")
+        << ru << 0.0 << 1.0 << 0.25 << none << u"0,2"_s << 2 << 8 << 0.2 << Outcome::Open;
+    QTest::newRow("tenths: 0.75 gives 8")
+        << ru << 0.0 << 1.0 << 0.75 << none << u"0,8"_s << 8 << 2 << 0.8 << Outcome::Open;
+    QTest::newRow("tenths: 0.35 (just below) gives 3")
+        << ru << 0.0 << 1.0 << 0.35 << none << u"0,3"_s << 3 << 7 << 0.3 << Outcome::Open;
+    QTest::newRow("tenths: 0.45 (just above) gives 5")
+        << ru << 0.0 << 1.0 << 0.45 << none << u"0,5"_s << 5 << 5 << 0.5 << Outcome::Open;
+    QTest::newRow("tenths: -0.25 gives -2")
+        << ru << -1.0 << 0.0 << -0.25 << none << u"-0,2"_s << -2 << -8 << -0.2 << Outcome::Open;
 
     // The position controls.
     QTest::newRow("nominal: upper arrow from 2,5 gives 2,6, thumb one up")
-        << ru << 0.0 << 10.0 << 2.5 << QStringList{u"up"_s} << u"2,6"_s << 26 << 74 << 2.6 << Outcome::Open;
+        << ru << 0.0 << 10.0 << 2.5 << QStringList { u"up"_s } << u"2,6"_s << 26 << 74 << 2.6 << Outcome::Open;
     QTest::newRow("nominal: lower arrow from 2,5 gives 2,4")
-        << ru << 0.0 << 10.0 << 2.5 << QStringList{u"down"_s} << u"2,4"_s << 24 << 76 << 2.4 << Outcome::Open;
+        << ru << 0.0 << 10.0 << 2.5 << QStringList { u"down"_s } << u"2,4"_s << 24 << 76 << 2.4 << Outcome::Open;
     QTest::newRow("nominal: the upper arrow stops at Max")
-        << ru << 0.0 << 10.0 << 10.0 << QStringList{u"up"_s, u"up"_s} << u"10"_s << 100 << 0 << 10.0
+        << ru << 0.0 << 10.0 << 10.0 << QStringList { u"up"_s, u"up"_s } << u"10"_s << 100 << 0 << 10.0
         << Outcome::Open;
     QTest::newRow("nominal: thumb to the top shows Max")
-        << ru << 0.0 << 10.0 << 2.5 << QStringList{u"top"_s} << u"10"_s << 100 << 0 << 10.0 << Outcome::Open;
+        << ru << 0.0 << 10.0 << 2.5 << QStringList { u"top"_s } << u"10"_s << 100 << 0 << 10.0 << Outcome::Open;
     QTest::newRow("nominal: thumb to the bottom shows Min")
-        << ru << 0.0 << 10.0 << 2.5 << QStringList{u"bottom"_s} << u"0"_s << 0 << 100 << 0.0 << Outcome::Open;
+        << ru << 0.0 << 10.0 << 2.5 << QStringList { u"bottom"_s } << u"0"_s << 0 << 100 << 0.0 << Outcome::Open;
     QTest::newRow("edge: thumb at the top shows Max rounded to tenths, which OK refuses")
-        << ru << 0.0 << 9.96 << 2.5 << QStringList{u"top"_s, u"ok"_s} << u"10"_s << 100 << 0 << 10.0
+        << ru << 0.0 << 9.96 << 2.5 << QStringList { u"top"_s, u"ok"_s } << u"10"_s << 100 << 0 << 10.0
         << Outcome::InputError;
 
     // Typing.
     QTest::newRow("typing: 2,53 stays as typed, OK stores 2.53")
-        << ru << 0.0 << 10.0 << 2.5 << QStringList{u"type 2,53"_s, u"ok"_s} << u"2,53"_s << 25 << 75 << 2.53
+        << ru << 0.0 << 10.0 << 2.5 << QStringList { u"type 2,53"_s, u"ok"_s } << u"2,53"_s << 25 << 75 << 2.53
         << Outcome::Accepted;
     QTest::newRow("typing: 2,56 moves the thumb and becomes 2,6")
-        << ru << 0.0 << 10.0 << 2.5 << QStringList{u"type 2,56"_s} << u"2,6"_s << 26 << 74 << 2.6 << Outcome::Open;
+        << ru << 0.0 << 10.0 << 2.5 << QStringList { u"type 2,56"_s } << u"2,6"_s << 26 << 74 << 2.6 << Outcome::Open;
     QTest::newRow("typing: above Max with the thumb lower moves it to the top, text Max")
-        << ru << 0.0 << 10.0 << 2.5 << QStringList{u"type 15"_s} << u"10"_s << 100 << 0 << 10.0 << Outcome::Open;
+        << ru << 0.0 << 10.0 << 2.5 << QStringList { u"type 15"_s } << u"10"_s << 100 << 0 << 10.0 << Outcome::Open;
     QTest::newRow("typing: above Max with the thumb at the top stays, OK refuses")
-        << ru << 0.0 << 10.0 << 10.0 << QStringList{u"paste 15"_s, u"ok"_s} << u"15"_s << 100 << 0 << 15.0
+        << ru << 0.0 << 10.0 << 10.0 << QStringList { u"paste 15"_s, u"ok"_s } << u"15"_s << 100 << 0 << 15.0
         << Outcome::InputError;
     QTest::newRow("typing: point under Russian settings converts to 0, the thumb moves, text 0")
-        << ru << 0.0 << 10.0 << 2.5 << QStringList{u"paste 2.5"_s} << u"0"_s << 0 << 100 << 0.0 << Outcome::Open;
+        << ru << 0.0 << 10.0 << 2.5 << QStringList { u"paste 2.5"_s } << u"0"_s << 0 << 100 << 0.0 << Outcome::Open;
     QTest::newRow("typing: empty text gives 0, the thumb moves to the nearer bound")
-        << ru << 10.0 << 20.0 << 15.0 << QStringList{u"clear"_s} << u"10"_s << 100 << 200 << 10.0 << Outcome::Open;
+        << ru << 10.0 << 20.0 << 15.0 << QStringList { u"clear"_s } << u"10"_s << 100 << 200 << 10.0 << Outcome::Open;
     QTest::newRow("typing: a lone minus with the thumb already at 0 stays; OK refuses")
-        << ru << 0.0 << 10.0 << 0.0 << QStringList{u"type -"_s, u"ok"_s} << u"-"_s << 0 << 100 << 0.0
+        << ru << 0.0 << 10.0 << 0.0 << QStringList { u"type -"_s, u"ok"_s } << u"-"_s << 0 << 100 << 0.0
         << Outcome::InputError;
     QTest::newRow("typing: letters after the number do not convert")
-        << ru << 0.0 << 10.0 << 0.0 << QStringList{u"type 0x"_s, u"ok"_s} << u"0x"_s << 0 << 100 << 0.0
+        << ru << 0.0 << 10.0 << 0.0 << QStringList { u"type 0x"_s, u"ok"_s } << u"0x"_s << 0 << 100 << 0.0
         << Outcome::InputError;
     QTest::newRow("typing: spaces, a sign and an exponent convert; the text stays while the thumb stays")
-        << ru << 0.0 << 100.0 << 25.0 << QStringList{u"paste  +2,5e1 "_s, u"ok"_s} << u" +2,5e1 "_s << 250 << 750
+        << ru << 0.0 << 100.0 << 25.0 << QStringList { u"paste  +2,5e1 "_s, u"ok"_s } << u" +2,5e1 "_s << 250 << 750
         << 25.0 << Outcome::Accepted;
     QTest::newRow("typing: English settings read the point")
-        << en << 0.0 << 10.0 << 2.5 << QStringList{u"type 2.53"_s, u"ok"_s} << u"2.53"_s << 25 << 75 << 2.53
+        << en << 0.0 << 10.0 << 2.5 << QStringList { u"type 2.53"_s, u"ok"_s } << u"2.53"_s << 25 << 75 << 2.53
         << Outcome::Accepted;
     QTest::newRow("typing: English settings refuse the comma")
-        << en << 0.0 << 10.0 << 0.0 << QStringList{u"type 0,0"_s, u"ok"_s} << u"0,0"_s << 0 << 100 << 0.0
+        << en << 0.0 << 10.0 << 0.0 << QStringList { u"type 0,0"_s, u"ok"_s } << u"0,0"_s << 0 << 100 << 0.0
         << Outcome::InputError;
 
     // The range check of OK: both ends inclusive, on the device's doubles.
-    QTest::newRow("range: exactly Max passes") << ru << 0.0 << 10.0 << 2.5 << QStringList{u"type 10"_s, u"ok"_s}
+    QTest::newRow("range: exactly Max passes") << ru << 0.0 << 10.0 << 2.5 << QStringList { u"type 10"_s, u"ok"_s }
                                                << u"10"_s << 100 << 0 << 10.0 << Outcome::Accepted;
-    QTest::newRow("range: exactly Min passes") << ru << 0.05 << 0.15 << 0.1 << QStringList{u"type 0,05"_s, u"ok"_s}
+    QTest::newRow("range: exactly Min passes") << ru << 0.05 << 0.15 << 0.1 << QStringList { u"type 0,05"_s, u"ok"_s }
                                                << u"0,05"_s << 1 << 1 << 0.05 << Outcome::Accepted;
     QTest::newRow("range: just below Min is refused although its tenths are in range")
-        << ru << 0.05 << 0.15 << 0.1 << QStringList{u"type 0,049"_s, u"ok"_s} << u"0,049"_s << 1 << 1 << 0.049
+        << ru << 0.05 << 0.15 << 0.1 << QStringList { u"type 0,049"_s, u"ok"_s } << u"0,049"_s << 1 << 1 << 0.049
         << Outcome::InputError;
 
     // Keys.
-    QTest::newRow("keys: Enter in the edit is OK") << ru << 0.0 << 10.0 << 2.5
-                                                   << QStringList{u"type 3"_s, u"enter in edit"_s} << u"3"_s << 30
-                                                   << 70 << 3.0 << Outcome::Accepted;
-    QTest::newRow("keys: Enter on the slider is OK")
-        << ru << 0.0 << 10.0 << 2.5 << QStringList{u"enter in slider"_s} << u"2,5"_s << 25 << 75 << 2.5
+    QTest::newRow("keys: Enter in the edit is OK")
+        << ru << 0.0 << 10.0 << 2.5 << QStringList { u"type 3"_s, u"enter in edit"_s } << u"3"_s << 30 << 70 << 3.0
         << Outcome::Accepted;
+    QTest::newRow("keys: Enter on the slider is OK") << ru << 0.0 << 10.0 << 2.5 << QStringList { u"enter in slider"_s }
+                                                     << u"2,5"_s << 25 << 75 << 2.5 << Outcome::Accepted;
     QTest::newRow("keys: Enter on the cancel button is OK too")
-        << ru << 0.0 << 10.0 << 2.5 << QStringList{u"enter in cancel"_s} << u"2,5"_s << 25 << 75 << 2.5
+        << ru << 0.0 << 10.0 << 2.5 << QStringList { u"enter in cancel"_s } << u"2,5"_s << 25 << 75 << 2.5
         << Outcome::Accepted;
     QTest::newRow("keys: Enter with bad text reports and stays open")
-        << ru << 0.0 << 10.0 << 0.0 << QStringList{u"type x"_s, u"enter in edit"_s} << u"x"_s << 0 << 100 << 0.0
+        << ru << 0.0 << 10.0 << 0.0 << QStringList { u"type x"_s, u"enter in edit"_s } << u"x"_s << 0 << 100 << 0.0
         << Outcome::InputError;
-    QTest::newRow("keys: Escape cancels") << ru << 0.0 << 10.0 << 2.5 << QStringList{u"type 3"_s, u"escape"_s}
+    QTest::newRow("keys: Escape cancels") << ru << 0.0 << 10.0 << 2.5 << QStringList { u"type 3"_s, u"escape"_s }
                                           << u"3"_s << 30 << 70 << 3.0 << Outcome::Cancelled;
 
     // Ranges the controls cannot show as given.
     QTest::newRow("wide: beyond 16 bits the controls keep working")
         << ru << -5000.0 << 5000.0 << 4000.0 << ok << u"4000"_s << 40000 << -40000 << 4000.0 << Outcome::Accepted;
     QTest::newRow("wide: beyond 32 bits the thumb stands at the end, typed numbers keep their value")
-        << ru << -1e300 << 1e300 << 1e20 << QStringList{u"paste 1e20"_s, u"ok"_s} << u"1e20"_s << 2147483647
+        << ru << -1e300 << 1e300 << 1e20 << QStringList { u"paste 1e20"_s, u"ok"_s } << u"1e20"_s << 2147483647
         << -2147483647 << 1e20 << Outcome::Accepted;
     QTest::newRow("wide: beyond 32 bits opens at the end of the controls")
         << ru << -1e300 << 1e300 << 1e20 << none << u"214748364,7"_s << 2147483647 << -2147483647 << 214748364.7
@@ -363,8 +362,8 @@ void TestDeviceDlg::behaviour()
         break;
     case Outcome::InputError:
         QVERIFY(dialog.isVisible());
-        QCOMPARE(boxes.texts, QStringList{Texts::NumberInputError});
-        QCOMPARE(boxes.captions, QStringList{Texts::AttentionCaption});
+        QCOMPARE(boxes.texts, QStringList { Texts::NumberInputError });
+        QCOMPARE(boxes.captions, QStringList { Texts::AttentionCaption });
         QCOMPARE(boxes.icons.value(0), QMessageBox::Critical);
         QCOMPARE(dialog.focusWidget(), static_cast<QWidget *>(dialog.edValue));
         QCOMPARE(dialog.result(), 0);
@@ -381,7 +380,7 @@ void TestDeviceDlg::reopensWithTheDeviceValue()
     TDeviceDlg &dialog = *m_dialog;
     dialog.Prepare(100, 100, *device.device);
     dialog.show();
-    run({u"type 2,54"_s, u"escape"_s});
+    run({ u"type 2,54"_s, u"escape"_s });
     QCOMPARE(dialog.edValue->text(), u"2,54"_s);
     QCOMPARE(dialog.tbTrack->value(), 75);
 

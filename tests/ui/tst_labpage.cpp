@@ -5,13 +5,13 @@
 #include "RuntimeErrors.h"
 #include "SchemaImage.h"
 #include "TestSupport.h"
-#include "VariantButton.h"
 #include "uDeviceDlg.h"
 #include "uExperimentChapter.h"
 #include "uLabPage.h"
 #include "uLabWork.h"
 #include "uLocalization.h"
 #include "uMyControls.h"
+#include "VariantButton.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -44,10 +44,10 @@ const QString Devices = QStringLiteral(
     "[Plain]\nClass=Area\nLeft=250\nTop=0\n");
 
 // Two variants with pictures of different sizes; the first is active.
-const QString TwoVariants = QStringLiteral(
-    "[SchemaHeader]\nImageFile=header.png\nTitle=Lamp circuit\nStartFrom=__open\n"
-    "[__open]\nTitle=Open\nImageFile=open.png\nV1=U/2\n"
-    "[__closed]\nTitle=Closed\nImageFile=closed.bmp\nV1=5\n");
+const QString TwoVariants
+    = QStringLiteral("[SchemaHeader]\nImageFile=header.png\nTitle=Lamp circuit\nStartFrom=__open\n"
+                     "[__open]\nTitle=Open\nImageFile=open.png\nV1=U/2\n"
+                     "[__closed]\nTitle=Closed\nImageFile=closed.bmp\nV1=5\n");
 
 // A lab folder with an information chapter (identifier 1) and the experiment "bench"
 // (identifier 2) whose schema file is given; the current directory while it lives.
@@ -60,10 +60,10 @@ public:
         write(u"bench.ini"_s, schema);
         write(u"intro.htm"_s, u"<p>Instructions</p>"_s);
         write(u"labwork.lbw"_s,
-              u"[Header]\nTitle=Lab\n"
-              "[intro]\nType=Information\nTitle=Instructions\nIdentifier=1\nDocument=intro.htm\n"
-              "[bench]\nType=Experiment\nTitle=Bench\nIdentifier=2\nSchemaFile=bench.ini\nLinkedChapter="_s
-                  + linkedChapter + u"\n"_s);
+            u"[Header]\nTitle=Lab\n"
+            "[intro]\nType=Information\nTitle=Instructions\nIdentifier=1\nDocument=intro.htm\n"
+            "[bench]\nType=Experiment\nTitle=Bench\nIdentifier=2\nSchemaFile=bench.ini\nLinkedChapter="_s
+                + linkedChapter + u"\n"_s);
         picture(u"header.png"_s, QSize(200, 100));
         picture(u"open.png"_s, QSize(200, 100));
         picture(u"closed.bmp"_s, QSize(300, 150));
@@ -116,8 +116,7 @@ std::unique_ptr<TLabPage> openPage(Lab &lab, TDeviceDlg *dialog = nullptr)
     return page;
 }
 
-template <typename Control>
-Control *control(const TLabPage &page, int index)
+template <typename Control> Control *control(const TLabPage &page, int index)
 {
     return dynamic_cast<Control *>(page.DeviceControls.at(size_t(index)));
 }
@@ -131,8 +130,7 @@ int deviceIndex(const TExperimentChapter &chapter, const QString &name)
     return -1;
 }
 
-template <typename Control>
-Control *control(const TLabPage &page, const Lab &lab, const QString &device)
+template <typename Control> Control *control(const TLabPage &page, const Lab &lab, const QString &device)
 {
     return control<Control>(page, deviceIndex(lab.bench(), device));
 }
@@ -194,7 +192,7 @@ struct VariantLook
 
 VariantLook look(const TVariantButton *button)
 {
-    return {button->glyph(), button->font().bold()};
+    return { button->glyph(), button->font().bold() };
 }
 
 } // namespace
@@ -275,8 +273,8 @@ void TestLabPage::buildGeometry_data()
     QTest::newRow("nominal: a small picture") << QSize(200, 100) << QPoint(272, 127);
     QTest::newRow("nominal: odd differences round toward zero") << QSize(201, 101) << QPoint(272, 126);
     QTest::newRow("edge: exactly the outer size") << QSize(745, 354) << QPoint(0, 0);
-    QTest::newRow("edge: larger than the field, negative offsets toward zero") << QSize(1000, 601)
-                                                                              << QPoint(-127, -123);
+    QTest::newRow("edge: larger than the field, negative offsets toward zero")
+        << QSize(1000, 601) << QPoint(-127, -123);
 }
 
 void TestLabPage::buildGeometry()
@@ -353,13 +351,13 @@ void TestLabPage::variantButtons_data()
 
     const QString two = u"[__a]\nTitle=A\nImageFile=open.png\n[__b]\nTitle=B\nImageFile=closed.bmp\n"_s;
     const QString three = two + u"[__c]\nTitle=C\nImageFile=third.png\n"_s;
-    QTest::newRow("edge: no variants, no buttons") << QString() << QString() << QList<int>{} << -1;
-    QTest::newRow("edge: one variant, no button") << u"[__a]\nTitle=A\nImageFile=open.png\n"_s << u"__a"_s
-                                                  << QList<int>{} << -1;
-    QTest::newRow("nominal: two variants, the first current") << two << u"__a"_s << QList<int>{223, 284} << 0;
-    QTest::newRow("nominal: three variants, the last current") << three << u"__c"_s << QList<int>{162, 223, 284}
-                                                               << 2;
-    QTest::newRow("edge: no current variant, all unlit") << two << QString() << QList<int>{223, 284} << -1;
+    QTest::newRow("edge: no variants, no buttons") << QString() << QString() << QList<int> {} << -1;
+    QTest::newRow("edge: one variant, no button")
+        << u"[__a]\nTitle=A\nImageFile=open.png\n"_s << u"__a"_s << QList<int> {} << -1;
+    QTest::newRow("nominal: two variants, the first current") << two << u"__a"_s << QList<int> { 223, 284 } << 0;
+    QTest::newRow("nominal: three variants, the last current")
+        << three << u"__c"_s << QList<int> { 162, 223, 284 } << 2;
+    QTest::newRow("edge: no current variant, all unlit") << two << QString() << QList<int> { 223, 284 } << -1;
 }
 
 void TestLabPage::variantButtons()
@@ -484,9 +482,8 @@ void TestLabPage::hoverBetweenFramesLabelsAndBareField()
     expectShown(switcher, u"Switch"_s, QString(), QString());
 
     // Labels, edits, variant buttons and the strip change nothing.
-    for (const QPoint spot : {supply->geometry().center(), meter->geometry().center(),
-                              page->VariantButtons.at(0)->geometry().center(),
-                              page->panDescription->geometry().center()}) {
+    for (const QPoint spot : { supply->geometry().center(), meter->geometry().center(),
+             page->VariantButtons.at(0)->geometry().center(), page->panDescription->geometry().center() }) {
         pointAt(field, spot);
         expectShown(switcher, u"Switch"_s, QString(), QString());
     }
@@ -515,16 +512,16 @@ void TestLabPage::hintText_data()
     QTest::addColumn<QString>("line2");
 
     QTest::newRow("nominal: two texts") << u"Upper|Lower"_s << false << true << QString() << u"Upper"_s << u"Lower"_s;
-    QTest::newRow("nominal: one text is the strip's own caption") << u"Whole"_s << false << true << u"Whole"_s
-                                                                  << QString() << QString();
-    QTest::newRow("edge: a leading bar leaves the upper line empty") << u"|Lower only"_s << false << true
-                                                                     << QString() << QString() << u"Lower only"_s;
-    QTest::newRow("edge: a trailing bar gives one text") << u"Upper|"_s << false << true << u"Upper"_s << QString()
-                                                         << QString();
-    QTest::newRow("edge: further bars stay in the lower line") << u"A|B|C"_s << false << true << QString() << u"A"_s
-                                                               << u"B|C"_s;
-    QTest::newRow("edge: empty hint shows nothing") << QString() << false << false << QString() << QString()
-                                                    << QString();
+    QTest::newRow("nominal: one text is the strip's own caption")
+        << u"Whole"_s << false << true << u"Whole"_s << QString() << QString();
+    QTest::newRow("edge: a leading bar leaves the upper line empty")
+        << u"|Lower only"_s << false << true << QString() << QString() << u"Lower only"_s;
+    QTest::newRow("edge: a trailing bar gives one text")
+        << u"Upper|"_s << false << true << u"Upper"_s << QString() << QString();
+    QTest::newRow("edge: further bars stay in the lower line")
+        << u"A|B|C"_s << false << true << QString() << u"A"_s << u"B|C"_s;
+    QTest::newRow("edge: empty hint shows nothing")
+        << QString() << false << false << QString() << QString() << QString();
     QTest::newRow("edge: a lone bar shows nothing") << u"|"_s << false << false << QString() << QString() << QString();
     QTest::newRow("edge: empty hint straight from another frame keeps its text")
         << QString() << true << false << QString() << u"Other"_s << u"frame"_s;
@@ -541,7 +538,7 @@ void TestLabPage::hintText()
 
     Lab lab(u"[SchemaHeader]\nImageFile=header.png\nTitle=T\n"
             "[Tested]\nClass=Area\nLeft=10\nTop=10\nWidth=40\nHeight=40\nHint="_s
-            + hint + u"\n[Other]\nClass=Area\nLeft=100\nTop=10\nWidth=40\nHeight=40\nHint=Other|frame\n"_s);
+        + hint + u"\n[Other]\nClass=Area\nLeft=100\nTop=10\nWidth=40\nHeight=40\nHint=Other|frame\n"_s);
     const auto page = openPage(lab);
     QVERIFY(page);
     auto *tested = control<TDevShape>(*page, 0);
@@ -571,10 +568,8 @@ void TestLabPage::deviceTexts_data()
     QTest::addColumn<QString>("fixed");
     QTest::addColumn<QString>("meter");
 
-    QTest::newRow("nominal: Russian settings") << kelvo::test::russian() << u"12,00 V"_s << u"2,50 "_s
-                                               << u"6,00 V"_s;
-    QTest::newRow("nominal: English settings") << kelvo::test::english() << u"12.00 V"_s << u"0.00 "_s
-                                               << u"6.00 V"_s;
+    QTest::newRow("nominal: Russian settings") << kelvo::test::russian() << u"12,00 V"_s << u"2,50 "_s << u"6,00 V"_s;
+    QTest::newRow("nominal: English settings") << kelvo::test::english() << u"12.00 V"_s << u"0.00 "_s << u"6.00 V"_s;
 }
 
 void TestLabPage::deviceTexts()
@@ -602,13 +597,13 @@ void TestLabPage::deviceClick_data()
     QTest::addColumn<QString>("supply");
     QTest::addColumn<QString>("meter");
 
-    QTest::newRow("nominal: typed value") << QStringList{u"type 20"_s, u"enter"_s} << true << u"20,00 V"_s
-                                          << u"10,00 V"_s;
-    QTest::newRow("nominal: slider to the top") << QStringList{u"top"_s, u"ok"_s} << true << u"24,00 V"_s
-                                                << u"12,00 V"_s;
-    QTest::newRow("nominal: up-down arrow") << QStringList{u"up"_s, u"up"_s, u"ok"_s} << true << u"12,20 V"_s
-                                            << u"6,10 V"_s;
-    QTest::newRow("nominal: cancelled") << QStringList{u"type 20"_s, u"cancel"_s} << false << u"12,00 V"_s
+    QTest::newRow("nominal: typed value")
+        << QStringList { u"type 20"_s, u"enter"_s } << true << u"20,00 V"_s << u"10,00 V"_s;
+    QTest::newRow("nominal: slider to the top")
+        << QStringList { u"top"_s, u"ok"_s } << true << u"24,00 V"_s << u"12,00 V"_s;
+    QTest::newRow("nominal: up-down arrow")
+        << QStringList { u"up"_s, u"up"_s, u"ok"_s } << true << u"12,20 V"_s << u"6,10 V"_s;
+    QTest::newRow("nominal: cancelled") << QStringList { u"type 20"_s, u"cancel"_s } << false << u"12,00 V"_s
                                         << u"6,00 V"_s;
 }
 
@@ -764,13 +759,14 @@ void TestLabPage::pictureErrorsWhenShown_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("robustness: missing file") << u"missing.png"_s << QByteArray() << u"Cannot open file ./missing.png"_s;
-    QTest::newRow("robustness: extension not in the list") << u"photo.gif"_s << QByteArray("GIF89a")
-                                                           << u"Unknown picture file extension (.gif)"_s;
-    QTest::newRow("robustness: unreadable data") << u"broken.png"_s << QByteArray("\x89PNG\r\n\x1a\nbroken")
-                                                 << u"PNG image is not valid: ./broken.png"_s;
-    QTest::newRow("robustness: missing picture key") << Texts::ErrorReadingChapter << QByteArray()
-                                                     << u"Unknown picture file extension (.)"_s;
+    QTest::newRow("robustness: missing file")
+        << u"missing.png"_s << QByteArray() << u"Cannot open file ./missing.png"_s;
+    QTest::newRow("robustness: extension not in the list")
+        << u"photo.gif"_s << QByteArray("GIF89a") << u"Unknown picture file extension (.gif)"_s;
+    QTest::newRow("robustness: unreadable data")
+        << u"broken.png"_s << QByteArray("\x89PNG\r\n\x1a\nbroken") << u"PNG image is not valid: ./broken.png"_s;
+    QTest::newRow("robustness: missing picture key")
+        << Texts::ErrorReadingChapter << QByteArray() << u"Unknown picture file extension (.)"_s;
 }
 
 void TestLabPage::pictureErrorsWhenShown()
@@ -813,7 +809,7 @@ void TestLabPage::pictureErrorOnVariantSwitch()
             "[__open]\nTitle=Open\nImageFile=open.png\nV1=1\n"
             "[__gone]\nTitle=Gone\nImageFile=gone.png\nV1=2\n"
             "[__closed]\nTitle=Closed\nImageFile=closed.bmp\nV1=3\n"_s
-            + Devices);
+        + Devices);
     const auto page = openPage(lab);
     QVERIFY(page);
     auto *meter = control<TDevEdit>(*page, lab, u"V1"_s);
@@ -891,17 +887,17 @@ void TestLabPage::looksRight()
     if (const QString folder = qEnvironmentVariable("KELVO_SCREENSHOT_DIR"); !folder.isEmpty())
         shot.save(QDir(folder).absoluteFilePath(QStringLiteral("lab-page.png")));
 
-    QCOMPARE(shot.pixelColor(400, 3), QColor(0, 128, 192));   // the title bar
-    QCOMPARE(shot.pixelColor(2, 560), QColor(0, 0, 128));      // the navy background
-    QCOMPARE(shot.pixelColor(30, 110), QColor(Qt::white));     // bare work field
-    QCOMPARE(shot.pixelColor(20, 72), QColor(0, 128, 192));    // a caption bar
+    QCOMPARE(shot.pixelColor(400, 3), QColor(0, 128, 192)); // the title bar
+    QCOMPARE(shot.pixelColor(2, 560), QColor(0, 0, 128)); // the navy background
+    QCOMPARE(shot.pixelColor(30, 110), QColor(Qt::white)); // bare work field
+    QCOMPARE(shot.pixelColor(20, 72), QColor(0, 128, 192)); // a caption bar
     // The picture with its frame line, the strip shown, the lamp's outline drawn.
     const QPoint field = page->panWorkfield->mapTo(page.get(), QPoint(0, 0));
     const QPoint picture = field + page->imgSchema->pos();
     QCOMPARE(shot.pixelColor(picture + QPoint(100, 50)), QColor(200, 220, 240));
     QCOMPARE(shot.pixelColor(picture + QPoint(100, 0)), QColor(Qt::black));
-    QCOMPARE(shot.pixelColor(field + page->panDescription->geometry().center() + QPoint(-300, 0)),
-             QColor(236, 249, 255));
+    QCOMPARE(
+        shot.pixelColor(field + page->panDescription->geometry().center() + QPoint(-300, 0)), QColor(236, 249, 255));
     const QRect lamp = control<TDevShape>(*page, lab, u"Lamp"_s)->geometry().translated(field);
     QCOMPARE(shot.pixelColor(lamp.topLeft() + QPoint(1, 20)), QColor(Qt::black));
     // The lit lamp of the current variant is green.
