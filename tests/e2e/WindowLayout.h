@@ -38,4 +38,29 @@ inline constexpr QRect ResultsRight(168, 96, 169, 33);
 inline constexpr QRect ResultsPercent(160, 208, 177, 33);
 inline constexpr QSize ResultsDialog(346, 308);
 
+// The laboratory page, designed for a client area of 793 × 601 and anchored to grow with it:
+// the client area of the work field (the parent of the picture and the device controls), the
+// variant buttons in its bottom-right corner (70 × 60, one pixel apart, the last one lowest) and
+// the two action buttons at the bottom right of the page.
+inline QRect workField(QSize client)
+{
+    return QRect(16, 89, client.width() - 52, client.height() - 251);
+}
+
+inline QRect variantButton(QSize client, int index, int count)
+{
+    const QRect field = workField(client);
+    return QRect(field.left() + field.width() - 76, field.top() + field.height() - 5 - (count - index) * 61, 70, 60);
+}
+
+inline QRect infoButton(QSize client)
+{
+    return QRect(client.width() - 241, client.height() - 114, 97, 89);
+}
+
+inline QRect stopButton(QSize client)
+{
+    return QRect(client.width() - 137, client.height() - 114, 97, 89);
+}
+
 } // namespace kelvo::e2e::layout

@@ -123,9 +123,10 @@ inkscape "$work/lamp.svg" --export-type=png --export-dpi=96 --export-filename="$
 inkscape "$work/plain.svg" --export-type=png --export-dpi=96 --export-filename="$work/plain.png" 2>/dev/null
 inkscape "$work/graph.svg" --export-type=png --export-dpi=96 --export-filename="$work/graph.png" 2>/dev/null
 
-# Small files: 8-bit palettes, no metadata, white kept white.
-convert "$work/r2.png" -background white -alpha remove -colors 64 -strip PNG8:"$here/Shema_R2.png"
-convert "$work/lamp.png" -background white -alpha remove -colors 64 -type Palette -compress None BMP3:"$here/Shema_L.bmp"
-convert "$work/plain.png" -background white -alpha remove -colors 64 -strip PNG8:"$here/Shema.png"
-convert "$work/graph.png" -background white -alpha remove -colors 64 -strip PNG8:"$here/Graph.png"
+# Small files: 8-bit palettes, no metadata, and the background pure white (the quantiser would
+# leave it a shade off, which shows on the white work field).
+convert "$work/r2.png" -background white -alpha remove -dither None -colors 64 -fuzz 2% -fill white -opaque white -strip PNG8:"$here/Shema_R2.png"
+convert "$work/lamp.png" -background white -alpha remove -dither None -colors 64 -fuzz 2% -fill white -opaque white -type Palette -compress None BMP3:"$here/Shema_L.bmp"
+convert "$work/plain.png" -background white -alpha remove -dither None -colors 64 -fuzz 2% -fill white -opaque white -strip PNG8:"$here/Shema.png"
+convert "$work/graph.png" -background white -alpha remove -dither None -colors 64 -fuzz 2% -fill white -opaque white -strip PNG8:"$here/Graph.png"
 ls -l "$here"/Shema_R1.emf "$here"/Shema_R2.png "$here"/Shema_L.bmp "$here"/Shema.png "$here"/Graph.png
