@@ -18,6 +18,13 @@ QString folded(const QString &name)
     return name.toCaseFolded();
 }
 
+// The length of a value as the reader reads it, before it cuts it: one pair of quotes comes off.
+qsizetype readLength(const QString &value)
+{
+    const bool quoted = value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front();
+    return quoted ? value.size() - 2 : value.size();
+}
+
 } // namespace
 
 void checkIniStructure(CheckContext &context, const TIniFile &ini, const QString &shownFile)
@@ -53,7 +60,7 @@ void checkIniStructure(CheckContext &context, const TIniFile &ini, const QString
                 continue;
             }
             keyLine.insert(folded(entry.key), entry.line);
-            if (entry.value.size() > TIniFile::MaxValueLength) {
+            if (readLength(entry.value) > TIniFile::MaxValueLength) {
                 report.warning(shownFile, entry.line, QStringLiteral("value-too-long"),
                                format(CheckTexts::ValueTooLong, {entry.key}));
             }

@@ -79,6 +79,23 @@ void TestCheckerDescriptor::descriptor_data()
                        "labwork.lbw:5: warning: ignored-line", "labwork.lbw:10: error: duplicate-section"}
         << QStringList{"строке 6"};
 
+    QTest::newRow("structure: a value longer than the reader reads; a quoted one that fits")
+        << LabFiles{{"labwork.lbw", "[Header]\nTitle=T\nDescription=" + QString(2048, u'a') + "\nAuthor=\""
+                                        + QString(2047, u'b') + "\"\n"
+                                    "[intro]\nType=Information\nTitle=I\nDocument=intro.htm\n"},
+                    {"intro.htm", Document}}
+        << QStringList{"labwork.lbw:3: warning: value-too-long"} << QStringList{"2047"};
+
+    // 163 chapter names of 99 characters after "Header" fill the 16384 bytes of the section list.
+    QString many = QStringLiteral("[Header]\nTitle=T\n");
+    for (int i = 0; i < 166; ++i)
+        many += u'[' + QString::number(1000 + i) + QString(95, u'x') + QStringLiteral("]\nType=Information\nTitle=I\nDocument=intro.htm\n");
+    QTest::newRow("structure: sections beyond the section list")
+        << LabFiles{{"labwork.lbw", many}, {"intro.htm", Document}}
+        << QStringList{"labwork.lbw:655: error: beyond-name-list", "labwork.lbw:659: error: beyond-name-list",
+                       "labwork.lbw:663: error: beyond-name-list"}
+        << QStringList{"16384"};
+
     QTest::newRow("structure: no header section")
         << LabFiles{{"labwork.lbw", "[intro]\nType=Information\nTitle=I\nDocument=intro.htm\n"},
                     {"intro.htm", Document}}
