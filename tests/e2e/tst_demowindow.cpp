@@ -389,6 +389,8 @@ void tst_DemoWindow::admissionPassesWithTheRightAnswers()
     QVERIFY2(waitForPage(QStringLiteral("document.querySelector('form[action=\":quest\"]') !== null && "
                                         "document.body.textContent.includes('Попытка номер: 1')")),
              "the quiz opens at attempt 1");
+    QVERIFY2(waitForPage(QStringLiteral("getComputedStyle(document.querySelector('h1')).backgroundColor === 'rgb(0, 128, 192)'")),
+             "the quiz's own style sheet applies");
 
     const std::optional<QJsonValue> shown = page(QStringLiteral(R"((function () {
         const form = document.querySelector('form[action=":quest"]').cloneNode(true);
