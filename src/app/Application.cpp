@@ -4,6 +4,8 @@
 #include "HtmlViewer.h"
 #include "TerminationSignals.h"
 #include "uAboutBox.h"
+#include "uDeviceDlg.h"
+#include "uLabPage.h"
 #include "uLocalization.h"
 #include "uMenuForm.h"
 #include "uResultDlg.h"
@@ -36,6 +38,9 @@ int runWindow(int &argc, char **argv, const QStringList &arguments)
         MainForm = nullptr;
         return 1;
     }
+    TDeviceDlg deviceDlg(MainForm);
+    DeviceDlg = &deviceDlg;
+    MainForm->LabPage->setDeviceDialog(DeviceDlg);
     TAboutDlg aboutDlg(MainForm);
     AboutDlg = &aboutDlg;
     TResultsDlg resultsDlg(MainForm);
@@ -47,6 +52,7 @@ int runWindow(int &argc, char **argv, const QStringList &arguments)
 
     ResultsDlg = nullptr;
     AboutDlg = nullptr;
+    DeviceDlg = nullptr;
     MainForm = nullptr;
     return status;
 }

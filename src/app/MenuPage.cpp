@@ -6,6 +6,7 @@
 #include "uAboutBox.h"
 #include "uExperimentChapter.h"
 #include "uInfoChapter.h"
+#include "uLabPage.h"
 #include "uLocalization.h"
 #include "uMyButtons.h"
 #include "uResultDlg.h"
@@ -125,7 +126,14 @@ void TMainForm::OpenCurrentChapter()
     if (auto *experiment = dynamic_cast<TExperimentChapter *>(chapter)) {
         lbLabTitle->setText(experiment->SchemaTitle);
         lbLabTitle->adjustSize();
+        // The page builds itself when it comes into view, and again for another experiment
+        // (an experiment's instructions may link to one). What it raises reaches the report.
+        const bool rebuild = Pages->currentWidget() != tsLab || m_labPageChapter != experiment;
         Pages->setCurrentWidget(tsLab);
+        if (rebuild) {
+            m_labPageChapter = experiment;
+            LabPage->tsLabShow();
+        }
     } else if (dynamic_cast<TInfoChapter *>(chapter) || dynamic_cast<TTaskChapter *>(chapter)) {
         tsHTML->setTitle(chapter->Title);
         Viewer->LoadFromString(chapter->GetHTML());

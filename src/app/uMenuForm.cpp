@@ -6,6 +6,7 @@
 #include "Random.h"
 #include "RuntimeErrors.h"
 #include "TClickPanel.h"
+#include "uLabPage.h"
 #include "WidgetLook.h"
 #include "uLocalization.h"
 #include "uMyButtons.h"
@@ -69,6 +70,7 @@ void TMainForm::FormCreate(const QStringList &arguments)
         return;
     }
     Viewer->setLabFolder(QDir::currentPath());
+    LabPage->setLabWork(m_loaded.labWork.get());
 
     panCopyrights->setText(Texts::CopyrightPrefix + m_loaded.labWork->Author);
     BuildMenuButtons();
@@ -188,16 +190,14 @@ void TMainForm::createHtmlPage()
 
 void TMainForm::createLabPage()
 {
-    tsLab = new QWidget;
-    tsLab->setObjectName(QStringLiteral("tsLab"));
+    LabPage = new TLabPage;
+    LabPage->setObjectName(QStringLiteral("tsLab"));
+    tsLab = LabPage;
     Pages->addWidget(tsLab);
-    QFrame *panLabTop = makePanel(tsLab, QRect(0, 0, DesignClient.width(), 49), Bevel::Lowered, QColor(0, 128, 192));
-    panLabTop->setObjectName(QStringLiteral("panLabTop"));
-    lbLabTitle = new QLabel(panLabTop);
-    lbLabTitle->setObjectName(QStringLiteral("lbLabTitle"));
-    lbLabTitle->setFont(pixelFont(QStringLiteral("Arial"), 27, true, true));
-    setColours(lbLabTitle, QColor(), Qt::white);
-    lbLabTitle->move(8, 8);
+    lbLabTitle = LabPage->lbLabTitle;
+    connect(LabPage, &TLabPage::menuRequested, this, [this] { guarded([this] { btStopClick(); }); });
+    connect(LabPage, &TLabPage::openCurrentChapterRequested, this, [this] { guarded([this] { OpenCurrentChapter(); }); });
+    connect(LabPage, &TLabPage::errorRaised, this, &TMainForm::ShowErrorReport);
 }
 
 void TMainForm::guarded(const std::function<void()> &handler)

@@ -15,7 +15,9 @@ class QStackedWidget;
 class TClickPanel;
 class THtmlPage;
 class THtmlViewer;
+class TLabPage;
 class TMyBitBtn;
+class TChapter;
 
 // The main window: three pages switched only by the program (the chapter menu, the HTML page and
 // the laboratory page), start-up while it is created and the shutdown when it is destroyed.
@@ -61,7 +63,8 @@ public:
     QScrollArea *MenuScroll = nullptr; // holds the buttons when they would be too low to read
     std::vector<TMyBitBtn *> MenuButtons;
 
-    // Laboratory page (built by the laboratory page)
+    // Laboratory page
+    TLabPage *LabPage = nullptr;
     QLabel *lbLabTitle = nullptr;
 
 protected:
@@ -85,6 +88,7 @@ private:
     void guarded(const std::function<void()> &handler);
 
     kelvo::LoadedLabWork m_loaded;
+    const TChapter *m_labPageChapter = nullptr; // the experiment the laboratory page was built for
     bool m_startupFailed = false;
 };
 
