@@ -10,8 +10,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-webengine-dev qt6-webengine-dev-tools libqt6webenginecore6-bin qt6-webchannel-dev
   qt6-svg-dev libqt6svg6 qt6-image-formats-plugins
-  # archives and numbers
-  libzip-dev zlib1g-dev zip unzip libmuparser-dev
+  # archives and numbers (unzip and bsdtar are also what the extraction benchmark compares with)
+  libzip-dev zlib1g-dev zip unzip libarchive-tools libmuparser-dev
   # window tests and screenshots
   xvfb xauth xdotool x11-utils imagemagick
   # fonts the layouts are drawn for, and a Russian locale for the regional-format runs
