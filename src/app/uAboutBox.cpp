@@ -1,6 +1,6 @@
 #include "uAboutBox.h"
 
-#include "GlyphButton.h"
+#include "BitButton.h"
 #include "Glyphs.h"
 #include "KeyPreview.h"
 #include "WidgetLook.h"
@@ -90,8 +90,10 @@ TAboutDlg::TAboutDlg(QWidget *parent)
     PageControl1->addTab(createProgramPage(), Texts::AboutProgramTab);
     PageControl1->addTab(createComponentsPage(), Texts::AboutComponentsTab);
 
-    BitBtn1 = new TGlyphButton(Texts::OkButton, QStringLiteral(":/glyphs/TICK.svg"), glyphSize(QStringLiteral("TICK")),
-                               6, this);
+    auto *okButton = new TBitButton(Texts::OkButton, TBitButton::Layout::GlyphLeft, this);
+    okButton->setGlyph(QStringLiteral("TICK"));
+    okButton->setSpacing(6);
+    BitBtn1 = okButton;
     BitBtn1->setGeometry(258, 233, 97, 30);
     BitBtn1->setFont(pixelFont(Tahoma, 19, true));
     BitBtn1->setDefault(true);

@@ -5,13 +5,6 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
-namespace {
-
-// The gap between glyph and caption.
-constexpr int Spacing = 4;
-
-} // namespace
-
 TBitButton::TBitButton(const QString &caption, Layout layout, QWidget *parent)
     : QPushButton(caption, parent)
     , m_layout(layout)
@@ -30,6 +23,18 @@ void TBitButton::setGlyph(const QString &name)
     update();
 }
 
+void TBitButton::setSpacing(int pixels)
+{
+    m_spacing = pixels;
+    update();
+}
+
+void TBitButton::setMargin(int pixels)
+{
+    m_margin = pixels;
+    update();
+}
+
 const QPixmap &TBitButton::glyphPixmap()
 {
     const qreal ratio = devicePixelRatioF();
@@ -45,8 +50,8 @@ QSize TBitButton::sizeHint() const
     const QSize caption = fontMetrics().size(Qt::TextShowMnemonic, text());
     const QSize glyph = m_glyph.isEmpty() ? QSize() : kelvo::glyphSize(m_glyph);
     if (m_layout == Layout::GlyphTop)
-        return QSize(qMax(glyph.width(), caption.width()) + 16, glyph.height() + Spacing + caption.height() + 12);
-    return QSize(glyph.width() + Spacing + caption.width() + 16, qMax(glyph.height(), caption.height()) + 12);
+        return QSize(qMax(glyph.width(), caption.width()) + 16, glyph.height() + m_spacing + caption.height() + 12);
+    return QSize(glyph.width() + m_spacing + caption.width() + 16, qMax(glyph.height(), caption.height()) + 12);
 }
 
 void TBitButton::paintEvent(QPaintEvent *)
@@ -60,7 +65,7 @@ void TBitButton::paintEvent(QPaintEvent *)
 
     const QPixmap &pixmap = glyphPixmap();
     const QSize glyph = pixmap.isNull() ? QSize(0, 0) : (pixmap.deviceIndependentSize().toSize());
-    const int gap = glyph.isEmpty() || text().isEmpty() ? 0 : Spacing;
+    const int gap = glyph.isEmpty() || text().isEmpty() ? 0 : m_spacing;
     const QSize caption(fontMetrics().horizontalAdvance(text()), fontMetrics().height());
 
     QPoint shift;
@@ -75,9 +80,10 @@ void TBitButton::paintEvent(QPaintEvent *)
         glyphRect = QRect(QPoint((width() - glyph.width()) / 2, top), glyph);
         textRect = QRect(0, top + glyph.height() + gap, width(), caption.height());
     } else {
-        const int left = (width() - (glyph.width() + gap + caption.width())) / 2;
+        const int left = m_margin >= 0 ? m_margin : (width() - (glyph.width() + gap + caption.width())) / 2;
         glyphRect = QRect(QPoint(left, (height() - glyph.height()) / 2), glyph);
-        textRect = QRect(left + glyph.width() + gap, 0, caption.width(), height());
+        textRect = QRect(left + glyph.width() + gap, 0, m_margin >= 0 ? width() - left - glyph.width() - gap : caption.width(),
+                         height());
     }
 
     if (!pixmap.isNull()) {

@@ -5,7 +5,8 @@
 #include <QString>
 
 // The toolkit's bitmap button: one of our glyphs (by name, "GREEN_ON") above or left of the
-// caption, the two centred together as one block, a few pixels apart. The glyph is drawn at the
+// caption, a few pixels apart, the two centred together as one block, or, with a margin, the
+// glyph that far from the left edge and the caption after it. The glyph is drawn at the
 // screen's resolution and greyed while the button is disabled.
 class TBitButton : public QPushButton
 {
@@ -20,6 +21,10 @@ public:
     // Repaints when the glyph changes; an unknown name draws no glyph.
     void setGlyph(const QString &name);
     const QString &glyph() const { return m_glyph; }
+    // The gap between glyph and caption.
+    void setSpacing(int pixels);
+    // The glyph's distance from the left edge; -1 (the default) centres glyph and caption.
+    void setMargin(int pixels);
 
     QSize sizeHint() const override;
 
@@ -30,6 +35,8 @@ private:
     const QPixmap &glyphPixmap();
 
     Layout m_layout;
+    int m_spacing = 4;
+    int m_margin = -1;
     QString m_glyph;
     QPixmap m_pixmap; // the glyph at m_pixmapRatio
     qreal m_pixmapRatio = 0;

@@ -1,6 +1,7 @@
 #include "HtmlPage.h"
 
 #include "HtmlViewer.h"
+#include "WidgetLook.h"
 #include "uLocalization.h"
 
 #include <QFrame>
@@ -8,29 +9,12 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+using kelvo::pixelFont;
+
 namespace {
 
 constexpr int InfoTopHeight = 49;
 constexpr int HintHeight = 51;
-
-QFont pixelFont(const QString &family, int pixelSize, bool bold, bool italic = false)
-{
-    QFont font(family);
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    font.setItalic(italic);
-    return font;
-}
-
-void fillWith(QWidget *widget, const QColor &background, const QColor &text)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, background);
-    palette.setColor(QPalette::WindowText, text);
-    widget->setPalette(palette);
-    widget->setBackgroundRole(QPalette::Window);
-    widget->setAutoFillBackground(true);
-}
 
 } // namespace
 
@@ -42,7 +26,7 @@ THtmlPage::THtmlPage(QWidget *parent)
     panInfoTop->setFixedHeight(InfoTopHeight);
     panInfoTop->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panInfoTop->setLineWidth(1);
-    fillWith(panInfoTop, QColor(0, 128, 192), Qt::white);
+    kelvo::setColours(panInfoTop, QColor(0, 128, 192), Qt::white);
 
     lbInfoTitle = new QLabel(panInfoTop);
     lbInfoTitle->setObjectName(QStringLiteral("lbInfoTitle"));
@@ -63,7 +47,7 @@ THtmlPage::THtmlPage(QWidget *parent)
     panHint->setFixedHeight(HintHeight);
     panHint->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panHint->setLineWidth(1);
-    fillWith(panHint, QColor(128, 128, 128), Qt::white);
+    kelvo::setColours(panHint, QColor(128, 128, 128), Qt::white);
 
     lblHint = new QLabel(Texts::HtmlPageHint, panHint);
     lblHint->setObjectName(QStringLiteral("lblHint"));

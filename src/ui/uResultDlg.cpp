@@ -1,6 +1,7 @@
 #include "uResultDlg.h"
 
-#include "GlyphButton.h"
+#include "BitButton.h"
+#include "WidgetLook.h"
 #include "NumberFormats.h"
 #include "TextFormat.h"
 #include "UiResources.h"
@@ -11,18 +12,11 @@
 #include <QLabel>
 #include <QScreen>
 
+using kelvo::pixelFont;
+
 namespace {
 
 constexpr QSize ClientSize(346, 308);
-
-QFont pixelFont(const QString &family, int pixelSize, bool bold = false, bool italic = false)
-{
-    QFont font(family);
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    font.setItalic(italic);
-    return font;
-}
 
 QFrame *framedBevel(QWidget *parent, const QRect &geometry)
 {
@@ -130,8 +124,9 @@ TResultsDlg::TResultsDlg(QWidget *parent)
     lbProcent = valueLabel(this, QRect(160, 208, 177, 33), pixelFont(QStringLiteral("Verdana"), 32),
                            palette().color(QPalette::WindowText));
 
-    bbClose = new TGlyphButton(Texts::CloseButton, QStringLiteral(":/kelvo/ui/ResultsClose.svg"), QSize(28, 28), 10,
-                               this);
+    bbClose = new TBitButton(Texts::CloseButton, TBitButton::Layout::GlyphLeft, this);
+    bbClose->setGlyph(QStringLiteral("CLOSE"));
+    bbClose->setSpacing(10);
     bbClose->setGeometry(96, 256, 153, 49);
     bbClose->setDefault(true);
     bbClose->setAutoDefault(true);

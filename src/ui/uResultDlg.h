@@ -6,7 +6,7 @@
 
 class QFrame;
 class QLabel;
-class TGlyphButton;
+class TBitButton;
 
 // The figures the results dialog shows for a check.
 struct ResultFigures
@@ -54,7 +54,7 @@ public:
     QFrame *Bevel4 = nullptr;
     QLabel *Label4 = nullptr;
     QLabel *lbProcent = nullptr;
-    TGlyphButton *bbClose = nullptr;
+    TBitButton *bbClose = nullptr;
 
 private:
     void centreOnScreen();

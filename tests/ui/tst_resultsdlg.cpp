@@ -1,4 +1,4 @@
-#include "GlyphButton.h"
+#include "BitButton.h"
 #include "TestSupport.h"
 #include "uResultDlg.h"
 
