@@ -70,7 +70,8 @@ int runCheck(const QString &path, bool json)
     releaseLabWork(loaded);
 
     if (json) {
-        printLine(stdout, QString::fromUtf8(QJsonDocument(check::reportToJson(report)).toJson(QJsonDocument::Indented)).trimmed());
+        printLine(stdout,
+            QString::fromUtf8(QJsonDocument(check::reportToJson(report)).toJson(QJsonDocument::Indented)).trimmed());
     } else {
         for (const check::Finding &finding : report.findings())
             printLine(stdout, check::formatFinding(finding));

@@ -25,7 +25,8 @@ QString decodeName(zip_t *archive, zip_uint64_t index, const QByteArray &raw)
 {
     const char *strict = zip_get_name(archive, index, ZIP_FL_ENC_STRICT);
     const bool markedUtf8 = strict && raw == strict;
-    const bool nonAscii = std::any_of(raw.begin(), raw.end(), [](char b) { return static_cast<unsigned char>(b) >= 0x80; });
+    const bool nonAscii
+        = std::any_of(raw.begin(), raw.end(), [](char b) { return static_cast<unsigned char>(b) >= 0x80; });
     if (markedUtf8 || (nonAscii && isValidUtf8(raw)))
         return QString::fromUtf8(raw);
     return decodeCp866(raw);
@@ -80,8 +81,8 @@ std::optional<QList<check::PackageEntry>> listPackageEntries(const QString &path
         zip_stat_t stat;
         zip_stat_init(&stat);
         zip_stat_index(archive.get(), index, 0, &stat);
-        entries.append({name, flat, (stat.valid & ZIP_STAT_CRC) ? quint32(stat.crc) : 0,
-                        (stat.valid & ZIP_STAT_SIZE) ? quint64(stat.size) : 0});
+        entries.append({ name, flat, (stat.valid & ZIP_STAT_CRC) ? quint32(stat.crc) : 0,
+            (stat.valid & ZIP_STAT_SIZE) ? quint64(stat.size) : 0 });
     }
     return entries;
 }

@@ -88,8 +88,8 @@ const QStringList &CheckContext::topLevelNames() const
     return *m_topLevel;
 }
 
-std::optional<QString> CheckContext::findFile(const QString &name, const QString &referrer, int line,
-                                              const QString &what, Level missingLevel, bool nameIsWritten)
+std::optional<QString> CheckContext::findFile(
+    const QString &name, const QString &referrer, int line, const QString &what, Level missingLevel, bool nameIsWritten)
 {
     const std::optional<QStringList> parts = nameParts(name);
     const std::optional<QString> path = parts ? resolve(*parts) : std::optional<QString>();
@@ -100,27 +100,27 @@ std::optional<QString> CheckContext::findFile(const QString &name, const QString
             const QString &flat = parts->last();
             if (m_entryPaths.contains(wanted.toCaseFolded())) {
                 m_report.error(referrer, line, QStringLiteral("subfolder"),
-                               format(CheckTexts::SubfolderInPackage, {name, what, flat}));
+                    format(CheckTexts::SubfolderInPackage, { name, what, flat }));
                 return std::nullopt;
             }
         }
         const QString suggestion = parts && !parts->isEmpty() ? suggestionFor(parts->last()) : QString();
-        m_report.add({referrer, line, missingLevel, QStringLiteral("missing-file"),
-                      format(CheckTexts::MissingFile, {name, what, suggestion})});
+        m_report.add({ referrer, line, missingLevel, QStringLiteral("missing-file"),
+            format(CheckTexts::MissingFile, { name, what, suggestion }) });
         return std::nullopt;
     }
     if (!QFileInfo(*path).isFile()) {
-        m_report.error(referrer, line, QStringLiteral("not-a-file"), format(CheckTexts::NotAFile, {name, what}));
+        m_report.error(referrer, line, QStringLiteral("not-a-file"), format(CheckTexts::NotAFile, { name, what }));
         return std::nullopt;
     }
     if (parts->size() > 1 && !fromPackage()) {
         m_report.warning(referrer, line, QStringLiteral("subfolder"),
-                         format(CheckTexts::SubfolderInPlace, {name, what, parts->last()}));
+            format(CheckTexts::SubfolderInPlace, { name, what, parts->last() }));
     }
     const QString relative = QDir(m_setup.labFolder).relativeFilePath(*path);
     if (nameIsWritten && relative != parts->join(QLatin1Char('/'))) {
-        m_report.warning(referrer, line, QStringLiteral("file-case"),
-                         format(CheckTexts::FileCase, {name, what, relative}));
+        m_report.warning(
+            referrer, line, QStringLiteral("file-case"), format(CheckTexts::FileCase, { name, what, relative }));
     }
     return path;
 }
@@ -174,17 +174,16 @@ QString CheckContext::suggestionFor(const QString &name)
     if (m_suggestions.size() >= MostSuggestions)
         return {};
     const QStringList &names = topLevelNames();
-    const auto same = std::find_if(names.cbegin(), names.cend(), [&](const QString &candidate) {
-        return candidate.compare(name, Qt::CaseInsensitive) == 0;
-    });
+    const auto same = std::find_if(names.cbegin(), names.cend(),
+        [&](const QString &candidate) { return candidate.compare(name, Qt::CaseInsensitive) == 0; });
     // A name of another kind of file is no likely meaning.
     if (m_namesBySuffix.isEmpty()) {
         for (const QString &candidate : names)
             m_namesBySuffix[suffixOf(candidate)].append(candidate);
     }
-    const std::optional<QString> near =
-        same != names.cend() ? *same : nearestName(name, m_namesBySuffix.value(suffixOf(name)));
-    const QString suggestion = near ? format(CheckTexts::Suggestion, {*near}) : QString();
+    const std::optional<QString> near
+        = same != names.cend() ? *same : nearestName(name, m_namesBySuffix.value(suffixOf(name)));
+    const QString suggestion = near ? format(CheckTexts::Suggestion, { *near }) : QString();
     m_suggestions.insert(name, suggestion);
     return suggestion;
 }

@@ -18,7 +18,7 @@ namespace kelvo::check {
 // One entry of a package as stored, and the name the flat unpacking writes it under.
 struct PackageEntry
 {
-    QString name;     // as stored, folders included ("docs/intro.htm")
+    QString name; // as stored, folders included ("docs/intro.htm")
     QString flatName; // the part after the last "/" or "\"
     quint32 crc = 0;
     quint64 size = 0;
@@ -36,7 +36,7 @@ using PictureProbe = std::function<PictureProbeResult(const QString &path, const
 
 struct CheckSetup
 {
-    QString labFolder;      // where the lab work's files are: the descriptor's folder, or the run folder
+    QString labFolder; // where the lab work's files are: the descriptor's folder, or the run folder
     QString descriptorPath; // the descriptor as loaded
     // The package's entries, in archive order, when the lab work came from a package.
     std::optional<QList<PackageEntry>> packageEntries;
@@ -69,7 +69,7 @@ public:
     // A name that differs from the file's only in letter case is reported when `nameIsWritten`:
     // the author wrote it, rather than the program making it up.
     std::optional<QString> findFile(const QString &name, const QString &referrer, int line, const QString &what,
-                                    Level missingLevel = Level::Error, bool nameIsWritten = true);
+        Level missingLevel = Level::Error, bool nameIsWritten = true);
 
     // Whether `key` (a file, a picture...) was looked at already; marks it looked at.
     bool firstVisit(const QString &key);
@@ -93,7 +93,7 @@ private:
     CheckSetup m_setup;
     CheckReport m_report;
     QHash<QString, QString> m_entryByFlatName; // flat name -> entry name of the last such entry
-    QSet<QString> m_entryPaths;                // entry names as paths ("docs/intro.htm"), case-folded
+    QSet<QString> m_entryPaths; // entry names as paths ("docs/intro.htm"), case-folded
     QSet<QString> m_visited;
     mutable std::optional<QStringList> m_topLevel;
     mutable QHash<QString, Listing> m_listings;

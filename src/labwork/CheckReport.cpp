@@ -21,12 +21,12 @@ void CheckReport::add(Finding finding)
 
 void CheckReport::error(const QString &file, int line, const QString &code, const QString &message)
 {
-    add({file, line, Level::Error, code, message});
+    add({ file, line, Level::Error, code, message });
 }
 
 void CheckReport::warning(const QString &file, int line, const QString &code, const QString &message)
 {
-    add({file, line, Level::Warning, code, message});
+    add({ file, line, Level::Warning, code, message });
 }
 
 QList<Finding> CheckReport::findings() const
@@ -46,8 +46,8 @@ QList<Finding> CheckReport::findings() const
 
 int CheckReport::errorCount() const
 {
-    return int(std::count_if(m_findings.cbegin(), m_findings.cend(),
-                             [](const Finding &finding) { return finding.level == Level::Error; }));
+    return int(std::count_if(
+        m_findings.cbegin(), m_findings.cend(), [](const Finding &finding) { return finding.level == Level::Error; }));
 }
 
 int CheckReport::warningCount() const
@@ -74,7 +74,7 @@ QString formatFinding(const Finding &finding)
 
 QString formatSummary(const CheckReport &report)
 {
-    return format(CheckTexts::Summary, {qint64(report.errorCount()), qint64(report.warningCount())});
+    return format(CheckTexts::Summary, { qint64(report.errorCount()), qint64(report.warningCount()) });
 }
 
 QJsonObject reportToJson(const CheckReport &report)

@@ -13,11 +13,11 @@ enum class Level { Error, Warning };
 
 struct Finding
 {
-    QString file;    // as the author knows it: the package's entry name, or the path relative to
-                     // the descriptor's folder, with "/"
-    int line = 0;    // counted from 1; 0 when the finding is about the file as a whole
+    QString file; // as the author knows it: the package's entry name, or the path relative to
+                  // the descriptor's folder, with "/"
+    int line = 0; // counted from 1; 0 when the finding is about the file as a whole
     Level level = Level::Error;
-    QString code;    // a stable English code for tools ("unknown-type")
+    QString code; // a stable English code for tools ("unknown-type")
     QString message; // for the author, in the program's language
 
     bool operator==(const Finding &) const = default;

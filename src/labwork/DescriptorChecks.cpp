@@ -32,10 +32,11 @@ struct ChapterKind
 const QList<ChapterKind> &chapterKinds()
 {
     static const QList<ChapterKind> kinds = {
-        {QStringLiteral("Information"), {QStringLiteral("Document")}},
-        {QStringLiteral("Examination"),
-         {QStringLiteral("Questions"), QStringLiteral("Heading"), QStringLiteral("Attempts"), QStringLiteral("MessageStyle")}},
-        {QStringLiteral("Experiment"), {QStringLiteral("SchemaFile"), QStringLiteral("LinkedChapter")}},
+        { QStringLiteral("Information"), { QStringLiteral("Document") } },
+        { QStringLiteral("Examination"),
+            { QStringLiteral("Questions"), QStringLiteral("Heading"), QStringLiteral("Attempts"),
+                QStringLiteral("MessageStyle") } },
+        { QStringLiteral("Experiment"), { QStringLiteral("SchemaFile"), QStringLiteral("LinkedChapter") } },
     };
     return kinds;
 }
@@ -43,14 +44,14 @@ const QList<ChapterKind> &chapterKinds()
 KeySet chapterKeys(const QString &type)
 {
     KeySet keys;
-    keys.known = {TypeKey, TitleKey, QStringLiteral("Identifier"), QStringLiteral("RequiredChapters")};
+    keys.known = { TypeKey, TitleKey, QStringLiteral("Identifier"), QStringLiteral("RequiredChapters") };
     keys.elsewherePattern = CheckTexts::ReadOnlyByKinds;
     for (const ChapterKind &kind : chapterKinds()) {
         for (const QString &key : kind.keys) {
             if (kind.type == type)
                 keys.known.append(key);
             else
-                keys.elsewhere.append({key, kind.type});
+                keys.elsewhere.append({ key, kind.type });
         }
     }
     return keys;
@@ -91,7 +92,7 @@ public:
         }
         if (!header) {
             m_report.error(m_shown, 0, QStringLiteral("missing-section"),
-                           format(CheckTexts::MissingSection, {HeaderSection, CheckTexts::MarkerShown}));
+                format(CheckTexts::MissingSection, { HeaderSection, CheckTexts::MarkerShown }));
         }
     }
 
@@ -99,17 +100,18 @@ private:
     void checkHeader(const TIniFile::Section &section)
     {
         KeySet keys;
-        keys.known = {TitleKey, QStringLiteral("Author"), QStringLiteral("Description")};
+        keys.known = { TitleKey, QStringLiteral("Author"), QStringLiteral("Description") };
         checkKeys(m_context, m_shown, section, keys);
         checkPresent(m_context, m_ini, m_shown, section.name, TitleKey, true, QStringLiteral("missing-value"),
-                     CheckTexts::MarkerShown);
+            CheckTexts::MarkerShown);
     }
 
     void checkChapterSection(const TIniFile::Section &section)
     {
         const QString &name = section.name;
         if (!m_ini.ValueExists(name, TypeKey)) {
-            m_report.error(m_shown, section.line, QStringLiteral("missing-type"), format(CheckTexts::MissingType, {name}));
+            m_report.error(
+                m_shown, section.line, QStringLiteral("missing-type"), format(CheckTexts::MissingType, { name }));
             return;
         }
         const QString type = m_ini.ReadString(name, TypeKey, {});
@@ -119,13 +121,14 @@ private:
         if (!types.contains(type)) {
             const std::optional<QString> near = nearestName(type, types);
             m_report.error(m_shown, m_ini.KeyLine(name, TypeKey), QStringLiteral("unknown-type"),
-                           format(CheckTexts::UnknownType, {type, near ? format(CheckTexts::Suggestion, {*near}) : QString()}));
+                format(
+                    CheckTexts::UnknownType, { type, near ? format(CheckTexts::Suggestion, { *near }) : QString() }));
             return;
         }
 
         checkKeys(m_context, m_shown, section, chapterKeys(type));
-        checkPresent(m_context, m_ini, m_shown, name, TitleKey, true, QStringLiteral("missing-value"),
-                     CheckTexts::MarkerShown);
+        checkPresent(
+            m_context, m_ini, m_shown, name, TitleKey, true, QStringLiteral("missing-value"), CheckTexts::MarkerShown);
         checkByte(m_context, m_ini, m_shown, name, QStringLiteral("Identifier"));
         checkRequiredChapters(name);
 
@@ -150,11 +153,11 @@ private:
             if (!number) {
                 const bool blank = parseInteger(entry.trimmed()).has_value();
                 m_report.warning(m_shown, line, QStringLiteral("bad-required-entry"),
-                                 format(CheckTexts::BadRequiredEntry,
-                                        {entry.toString(), blank ? CheckTexts::BlankBeforeComma : QString()}));
+                    format(CheckTexts::BadRequiredEntry,
+                        { entry.toString(), blank ? CheckTexts::BlankBeforeComma : QString() }));
             } else if (*number < 0 || *number > 255) {
                 m_report.warning(m_shown, line, QStringLiteral("value-wraps"),
-                                 format(CheckTexts::RequiredWraps, {entry.trimmed().toString(), qint64(quint8(*number))}));
+                    format(CheckTexts::RequiredWraps, { entry.trimmed().toString(), qint64(quint8(*number)) }));
             }
         }
     }
@@ -163,11 +166,10 @@ private:
     {
         const QString key = QStringLiteral("Document");
         if (!checkPresent(m_context, m_ini, m_shown, chapter.SectionName, key, true, QStringLiteral("missing-value"),
-                          CheckTexts::DocumentWillNotOpen, true))
+                CheckTexts::DocumentWillNotOpen, true))
             return;
-        if (const std::optional<QString> path = m_context.findFile(chapter.Document, m_shown,
-                                                                   m_ini.KeyLine(chapter.SectionName, key),
-                                                                   CheckTexts::WhatDocument))
+        if (const std::optional<QString> path = m_context.findFile(
+                chapter.Document, m_shown, m_ini.KeyLine(chapter.SectionName, key), CheckTexts::WhatDocument))
             checkDocument(m_context, *path);
     }
 
@@ -176,15 +178,15 @@ private:
         const QString &name = chapter.SectionName;
         const QString questions = QStringLiteral("Questions");
         if (checkPresent(m_context, m_ini, m_shown, name, questions, false, QStringLiteral("missing-key"),
-                         CheckTexts::EmptyQuiz)) {
+                CheckTexts::EmptyQuiz)) {
             const std::optional<qint32> count = checkInteger(m_context, m_ini, m_shown, name, questions, 0);
             if (count && *count <= 0) {
                 m_report.warning(m_shown, m_ini.KeyLine(name, questions), QStringLiteral("no-questions"),
-                                 format(CheckTexts::NoQuestions, {qint64(*count)}));
+                    format(CheckTexts::NoQuestions, { qint64(*count) }));
             }
         }
         checkPresent(m_context, m_ini, m_shown, name, QStringLiteral("Heading"), true, QStringLiteral("missing-value"),
-                     CheckTexts::MarkerShown);
+            CheckTexts::MarkerShown);
         checkInteger(m_context, m_ini, m_shown, name, QStringLiteral("Attempts"), -1);
         checkInteger(m_context, m_ini, m_shown, name, QStringLiteral("MessageStyle"), 0);
         checkExamination(m_context, m_ini, m_shown, chapter);
@@ -193,7 +195,7 @@ private:
     void checkExperimentKeys(const TExperimentChapter &chapter)
     {
         checkPresent(m_context, m_ini, m_shown, chapter.SectionName, QStringLiteral("SchemaFile"), true,
-                     QStringLiteral("missing-value"), CheckTexts::NoSchema, true);
+            QStringLiteral("missing-value"), CheckTexts::NoSchema, true);
         checkByte(m_context, m_ini, m_shown, chapter.SectionName, QStringLiteral("LinkedChapter"));
         checkExperiment(m_context, m_ini, m_shown, chapter);
     }

@@ -51,19 +51,18 @@ Link classify(QStringView written, const QString &base)
         return {};
     const QString scheme = schemeOf(reference);
     if (scheme == u"javascript")
-        return {LinkKind::Script, {}};
+        return { LinkKind::Script, {} };
     // The desktop's browser opens these, or the page holds the data itself.
-    static const QStringList outside = {QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("mailto"),
-                                        QStringLiteral("ftp"), QStringLiteral("data"), QStringLiteral("about"),
-                                        QStringLiteral("tel")};
+    static const QStringList outside = { QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("mailto"),
+        QStringLiteral("ftp"), QStringLiteral("data"), QStringLiteral("about"), QStringLiteral("tel") };
     if (outside.contains(scheme))
         return {};
     if (!scheme.isEmpty() || reference.startsWith(u"//") || reference.startsWith(u"\\\\"))
-        return {LinkKind::Unsupported, {}};
+        return { LinkKind::Unsupported, {} };
 
     QStringView path = reference;
     const qsizetype end = std::min(path.indexOf(u'#') < 0 ? path.size() : path.indexOf(u'#'),
-                                   path.indexOf(u'?') < 0 ? path.size() : path.indexOf(u'?'));
+        path.indexOf(u'?') < 0 ? path.size() : path.indexOf(u'?'));
     path = path.first(end);
     if (path.isEmpty())
         return {};
@@ -71,12 +70,12 @@ Link classify(QStringView written, const QString &base)
     name.replace(QLatin1Char('\\'), QLatin1Char('/'));
     if (!name.startsWith(QLatin1Char('/')) && !base.isEmpty())
         name = base + QLatin1Char('/') + name;
-    return {LinkKind::File, name};
+    return { LinkKind::File, name };
 }
 
 // Checks one reference; returns the file's path when it is there.
-std::optional<QString> checkReference(CheckContext &context, const QString &reference, const QString &base,
-                                      const QString &shownFile, int line)
+std::optional<QString> checkReference(
+    CheckContext &context, const QString &reference, const QString &base, const QString &shownFile, int line)
 {
     const Link link = classify(reference, base);
     switch (link.kind) {
@@ -86,8 +85,8 @@ std::optional<QString> checkReference(CheckContext &context, const QString &refe
         context.report().warning(shownFile, line, QStringLiteral("script"), CheckTexts::ScriptLink);
         return std::nullopt;
     case LinkKind::Unsupported:
-        context.report().error(shownFile, line, QStringLiteral("unsupported-link"),
-                               format(CheckTexts::UnsupportedLink, {reference}));
+        context.report().error(
+            shownFile, line, QStringLiteral("unsupported-link"), format(CheckTexts::UnsupportedLink, { reference }));
         return std::nullopt;
     case LinkKind::File:
         break;
@@ -98,7 +97,8 @@ std::optional<QString> checkReference(CheckContext &context, const QString &refe
 void checkCss(CheckContext &context, QStringView css, int firstLine, const QString &base, const QString &shownFile)
 {
     for (const CssReference &reference : cssReferences(css, firstLine)) {
-        if (const std::optional<QString> path = checkReference(context, reference.url, base, shownFile, reference.line)) {
+        if (const std::optional<QString> path
+            = checkReference(context, reference.url, base, shownFile, reference.line)) {
             if (path->endsWith(QLatin1String(".css"), Qt::CaseInsensitive))
                 checkStyleSheet(context, *path);
         }
@@ -128,14 +128,14 @@ QString folderOf(const QString &relativePath)
 
 } // namespace
 
-std::optional<QByteArray> readForCheck(CheckContext &context, const QString &path, const QString &referrer,
-                                       int line, const QString &what)
+std::optional<QByteArray> readForCheck(
+    CheckContext &context, const QString &path, const QString &referrer, int line, const QString &what)
 {
     try {
         return readWholeFile(path, LabFolder::shownName(context.shownName(path)), MaxDataFileBytes);
     } catch (const ERuntimeError &error) {
         context.report().error(referrer, line, QStringLiteral("unreadable-file"),
-                               format(CheckTexts::UnreadableFile, {context.shownName(path), what, error.message()}));
+            format(CheckTexts::UnreadableFile, { context.shownName(path), what, error.message() }));
         return std::nullopt;
     }
 }
@@ -169,12 +169,12 @@ void checkHtml(CheckContext &context, const QList<HtmlToken> &tokens, const QStr
         for (const HtmlAttribute &attribute : token.attributes) {
             if (attribute.name.size() > 2 && attribute.name.startsWith(QLatin1String("on"))) {
                 report.warning(shownFile, attribute.line, QStringLiteral("script"),
-                               format(CheckTexts::ScriptAttribute, {attribute.name}));
+                    format(CheckTexts::ScriptAttribute, { attribute.name }));
             } else if (attribute.name == u"style") {
                 checkCss(context, attribute.value, attribute.line, {}, shownFile);
             } else if (isUrlAttribute(token.name, attribute.name)) {
-                const std::optional<QString> path =
-                    checkReference(context, attribute.value, {}, shownFile, attribute.line);
+                const std::optional<QString> path
+                    = checkReference(context, attribute.value, {}, shownFile, attribute.line);
                 if (path && attribute.name == u"href" && isStyleSheetLink(token))
                     checkStyleSheet(context, *path);
             }
@@ -244,14 +244,14 @@ QList<CssReference> cssReferences(QStringView css, int firstLine)
                 url = css.sliced(i, stop - i).trimmed().toString();
                 i = stop;
             }
-            references.append({url, line});
+            references.append({ url, line });
         } else if (css.sliced(i).startsWith(u"@import", Qt::CaseInsensitive)) {
             const int line = lines.lineAt(i);
             i += 7;
             while (i < css.size() && css[i].isSpace())
                 ++i;
             if (i < css.size() && (css[i] == u'"' || css[i] == u'\''))
-                references.append({readString(i), line});
+                references.append({ readString(i), line });
         } else {
             ++i;
         }

@@ -13,8 +13,8 @@ namespace kelvo::check {
 class CheckContext;
 
 // Reads a file of the lab work for a check; reports a file that cannot be read and returns nothing then.
-std::optional<QByteArray> readForCheck(CheckContext &context, const QString &path, const QString &referrer,
-                                       int line, const QString &what);
+std::optional<QByteArray> readForCheck(
+    CheckContext &context, const QString &path, const QString &referrer, int line, const QString &what);
 
 // Decodes an HTML document as the viewer does: by its byte order mark or declared character set,
 // else UTF-8 when the bytes are UTF-8 and not plain ASCII, else Windows-1251.

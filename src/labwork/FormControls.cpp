@@ -34,7 +34,7 @@ QList<FormControl> formControls(const QList<HtmlToken> &tokens)
             if (const HtmlAttribute *attribute = token.attribute(u"value")) {
                 value = attribute->value;
             } else if (i + 1 < tokens.size() && tokens[i + 1].kind == HtmlToken::Kind::Text
-                       && tokens[i + 1].name.isEmpty()) {
+                && tokens[i + 1].name.isEmpty()) {
                 value = decodeCharacterReferences(tokens[i + 1].text).simplified();
             }
             controls[openSelect].values.append(value);
@@ -44,15 +44,15 @@ QList<FormControl> formControls(const QList<HtmlToken> &tokens)
         if (token.name == u"select") {
             openSelect = name.isEmpty() ? -1 : controls.size();
             if (!name.isEmpty())
-                controls.append({name, QStringLiteral("select"), false, {}, token.line});
+                controls.append({ name, QStringLiteral("select"), false, {}, token.line });
             continue;
         }
         if (name.isEmpty())
             continue;
         if (token.name == u"textarea") {
-            controls.append({name, QStringLiteral("textarea"), true, {}, token.line});
+            controls.append({ name, QStringLiteral("textarea"), true, {}, token.line });
         } else if (token.name == u"button") {
-            controls.append({name, QStringLiteral("submit"), false, {attributeValue(token, u"value")}, token.line});
+            controls.append({ name, QStringLiteral("submit"), false, { attributeValue(token, u"value") }, token.line });
         } else if (token.name == u"input") {
             QString kind = attributeValue(token, u"type").trimmed().toLower();
             if (kind.isEmpty())
@@ -61,11 +61,14 @@ QList<FormControl> formControls(const QList<HtmlToken> &tokens)
                 continue;
             const HtmlAttribute *value = token.attribute(u"value");
             if (isTypedKind(kind)) {
-                controls.append({name, kind, true, {}, token.line});
+                controls.append({ name, kind, true, {}, token.line });
             } else {
                 const bool box = kind == u"radio" || kind == u"checkbox";
-                controls.append({name, kind, false, {value ? value->value : box ? QStringLiteral("on") : QString()},
-                                 token.line});
+                controls.append({ name, kind, false,
+                    { value       ? value->value
+                            : box ? QStringLiteral("on")
+                                  : QString() },
+                    token.line });
             }
         }
     }

@@ -12,7 +12,7 @@ namespace kelvo::check {
 struct FormControl
 {
     QString name;
-    QString kind;       // "radio", "checkbox", "select", "textarea", "hidden", "submit", "text"...
+    QString kind; // "radio", "checkbox", "select", "textarea", "hidden", "submit", "text"...
     bool anyValue = false; // the student types the value
     QStringList values; // the values it can submit, when the student does not type them
     int line = 0;

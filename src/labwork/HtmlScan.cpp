@@ -48,10 +48,7 @@ public:
     }
 
 private:
-    bool startsWith(QStringView text) const
-    {
-        return m_html.sliced(m_pos).startsWith(text, Qt::CaseInsensitive);
-    }
+    bool startsWith(QStringView text) const { return m_html.sliced(m_pos).startsWith(text, Qt::CaseInsensitive); }
 
     void skipSpaces()
     {
@@ -75,7 +72,8 @@ private:
         if (startsWith(u"<!--")) {
             qsizetype end = m_html.indexOf(u"-->", start + 4);
             end = end < 0 ? m_html.size() : end;
-            m_tokens.append({HtmlToken::Kind::Comment, {}, {}, m_html.sliced(start + 4, end - start - 4).toString(), line});
+            m_tokens.append(
+                { HtmlToken::Kind::Comment, {}, {}, m_html.sliced(start + 4, end - start - 4).toString(), line });
             m_pos = std::min(m_html.size(), end + 3);
             return true;
         }
@@ -153,8 +151,8 @@ private:
         const QString close = QStringLiteral("</") + name;
         qsizetype end = m_html.indexOf(close, start, Qt::CaseInsensitive);
         end = end < 0 ? m_html.size() : end;
-        m_tokens.append({HtmlToken::Kind::Text, name, {}, m_html.sliced(start, end - start).toString(),
-                         m_lines.lineAt(start)});
+        m_tokens.append(
+            { HtmlToken::Kind::Text, name, {}, m_html.sliced(start, end - start).toString(), m_lines.lineAt(start) });
         m_pos = end;
     }
 
@@ -163,8 +161,8 @@ private:
         const qsizetype start = m_pos;
         qsizetype end = m_html.indexOf(u'<', start + 1);
         end = end < 0 ? m_html.size() : end;
-        m_tokens.append({HtmlToken::Kind::Text, {}, {}, m_html.sliced(start, end - start).toString(),
-                         m_lines.lineAt(start)});
+        m_tokens.append(
+            { HtmlToken::Kind::Text, {}, {}, m_html.sliced(start, end - start).toString(), m_lines.lineAt(start) });
         m_pos = end;
     }
 
@@ -184,8 +182,8 @@ private:
 
 const HtmlAttribute *HtmlToken::attribute(QStringView attributeName) const
 {
-    const auto found = std::find_if(attributes.cbegin(), attributes.cend(),
-                                    [&](const HtmlAttribute &a) { return a.name == attributeName; });
+    const auto found = std::find_if(
+        attributes.cbegin(), attributes.cend(), [&](const HtmlAttribute &a) { return a.name == attributeName; });
     return found == attributes.cend() ? nullptr : &*found;
 }
 
@@ -217,14 +215,21 @@ QString decodeCharacterReferences(QStringView text)
     if (!text.contains(u'&'))
         return text.toString();
     static const QList<std::pair<QStringView, char32_t>> named = {
-        {u"amp", U'&'}, {u"lt", U'<'}, {u"gt", U'>'}, {u"quot", U'"'}, {u"apos", U'\''}, {u"nbsp", 0xA0},
+        { u"amp", U'&' },
+        { u"lt", U'<' },
+        { u"gt", U'>' },
+        { u"quot", U'"' },
+        { u"apos", U'\'' },
+        { u"nbsp", 0xA0 },
     };
     QString decoded;
     decoded.reserve(text.size());
     qsizetype i = 0;
     while (i < text.size()) {
         // A reference is short: look for its end only nearby, so that text with many "&" stays linear.
-        const qsizetype window = text[i] == u'&' ? text.sliced(i + 1).first(std::min<qsizetype>(12, text.size() - i - 1)).indexOf(u';') : -1;
+        const qsizetype window = text[i] == u'&'
+            ? text.sliced(i + 1).first(std::min<qsizetype>(12, text.size() - i - 1)).indexOf(u';')
+            : -1;
         const qsizetype semicolon = window < 0 ? -1 : i + 1 + window;
         if (semicolon < 0) {
             decoded += text[i++];

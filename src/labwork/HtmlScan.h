@@ -11,7 +11,7 @@ namespace kelvo::check {
 
 struct HtmlAttribute
 {
-    QString name;  // lower case
+    QString name; // lower case
     QString value; // character references decoded
     int line = 0;
 };

@@ -21,7 +21,8 @@ QString folded(const QString &name)
 // The length of a value as the reader reads it, before it cuts it: one pair of quotes comes off.
 qsizetype readLength(const QString &value)
 {
-    const bool quoted = value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front();
+    const bool quoted
+        = value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front();
     return quoted ? value.size() - 2 : value.size();
 }
 
@@ -40,13 +41,13 @@ void checkIniStructure(CheckContext &context, const TIniFile &ini, const QString
         const TIniFile::Section &section = sections[i];
         if (qsizetype(i) >= visible) {
             report.error(shownFile, section.line, QStringLiteral("beyond-name-list"),
-                         format(CheckTexts::SectionBeyondNameList, {section.name}));
+                format(CheckTexts::SectionBeyondNameList, { section.name }));
             continue;
         }
         const auto first = firstLine.constFind(folded(section.name));
         if (first != firstLine.cend()) {
             report.error(shownFile, section.line, QStringLiteral("duplicate-section"),
-                         format(CheckTexts::DuplicateSection, {section.name, qint64(*first)}));
+                format(CheckTexts::DuplicateSection, { section.name, qint64(*first) }));
             continue;
         }
         firstLine.insert(folded(section.name), section.line);
@@ -56,13 +57,13 @@ void checkIniStructure(CheckContext &context, const TIniFile &ini, const QString
             const auto firstKey = keyLine.constFind(folded(entry.key));
             if (firstKey != keyLine.cend()) {
                 report.warning(shownFile, entry.line, QStringLiteral("duplicate-key"),
-                               format(CheckTexts::DuplicateKey, {entry.key, qint64(*firstKey)}));
+                    format(CheckTexts::DuplicateKey, { entry.key, qint64(*firstKey) }));
                 continue;
             }
             keyLine.insert(folded(entry.key), entry.line);
             if (readLength(entry.value) > TIniFile::MaxValueLength) {
                 report.warning(shownFile, entry.line, QStringLiteral("value-too-long"),
-                               format(CheckTexts::ValueTooLong, {entry.key}));
+                    format(CheckTexts::ValueTooLong, { entry.key }));
             }
         }
     }
@@ -98,14 +99,14 @@ void checkKeys(CheckContext &context, const QString &shownFile, const TIniFile::
         QString hint;
         for (const auto &[name, kinds] : keys.elsewhere) {
             if (folded(name) == key)
-                hint = format(keys.elsewherePattern, {kinds});
+                hint = format(keys.elsewherePattern, { kinds });
         }
         if (hint.isEmpty()) {
             if (const std::optional<QString> near = nearestName(entry.key, keys.known))
-                hint = format(CheckTexts::Suggestion, {*near});
+                hint = format(CheckTexts::Suggestion, { *near });
         }
-        context.report().warning(shownFile, entry.line, QStringLiteral("unknown-key"),
-                                 format(CheckTexts::UnknownKey, {entry.key, hint}));
+        context.report().warning(
+            shownFile, entry.line, QStringLiteral("unknown-key"), format(CheckTexts::UnknownKey, { entry.key, hint }));
     }
 }
 
@@ -116,7 +117,7 @@ int keyOrSectionLine(const TIniFile &ini, const QString &section, const QString 
 }
 
 std::optional<qint32> checkInteger(CheckContext &context, const TIniFile &ini, const QString &shownFile,
-                                   const QString &section, const QString &key, qint32 defaultValue)
+    const QString &section, const QString &key, qint32 defaultValue)
 {
     if (!ini.ValueExists(section, key))
         return std::nullopt;
@@ -124,24 +125,23 @@ std::optional<qint32> checkInteger(CheckContext &context, const TIniFile &ini, c
     const std::optional<qint32> number = parseInteger(value);
     if (!number) {
         context.report().warning(shownFile, ini.KeyLine(section, key), QStringLiteral("bad-integer"),
-                                 format(CheckTexts::BadInteger, {value, key, qint64(defaultValue)}));
+            format(CheckTexts::BadInteger, { value, key, qint64(defaultValue) }));
     }
     return number;
 }
 
-void checkByte(CheckContext &context, const TIniFile &ini, const QString &shownFile, const QString &section,
-               const QString &key)
+void checkByte(
+    CheckContext &context, const TIniFile &ini, const QString &shownFile, const QString &section, const QString &key)
 {
     const std::optional<qint32> number = checkInteger(context, ini, shownFile, section, key, 0);
     if (number && (*number < 0 || *number > 255)) {
         context.report().warning(shownFile, ini.KeyLine(section, key), QStringLiteral("value-wraps"),
-                                 format(CheckTexts::ValueWraps, {ini.ReadString(section, key, {}), key,
-                                                                 qint64(quint8(*number))}));
+            format(CheckTexts::ValueWraps, { ini.ReadString(section, key, {}), key, qint64(quint8(*number)) }));
     }
 }
 
 std::optional<double> checkDecimal(CheckContext &context, const TIniFile &ini, const QString &shownFile,
-                                   const QString &section, const QString &key, double defaultValue)
+    const QString &section, const QString &key, double defaultValue)
 {
     if (!ini.ValueExists(section, key))
         return std::nullopt;
@@ -149,25 +149,24 @@ std::optional<double> checkDecimal(CheckContext &context, const TIniFile &ini, c
     const std::optional<double> number = parseDecimal(value, context.locale());
     if (!number) {
         context.report().warning(shownFile, ini.KeyLine(section, key), QStringLiteral("bad-number"),
-                                 format(CheckTexts::BadDecimal, {value, key, decimalSeparator(context.locale()),
-                                                                 formatGeneral(defaultValue, context.locale())}));
+            format(CheckTexts::BadDecimal,
+                { value, key, decimalSeparator(context.locale()), formatGeneral(defaultValue, context.locale()) }));
     }
     return number;
 }
 
 bool checkPresent(CheckContext &context, const TIniFile &ini, const QString &shownFile, const QString &section,
-                  const QString &key, bool isError, const QString &code, const QString &consequence,
-                  bool emptyCounts)
+    const QString &key, bool isError, const QString &code, const QString &consequence, bool emptyCounts)
 {
     const Level level = isError ? Level::Error : Level::Warning;
     if (!ini.ValueExists(section, key)) {
-        context.report().add({shownFile, ini.SectionLine(section), level, code,
-                              format(CheckTexts::MissingKey, {section, key, consequence})});
+        context.report().add({ shownFile, ini.SectionLine(section), level, code,
+            format(CheckTexts::MissingKey, { section, key, consequence }) });
         return false;
     }
     if (emptyCounts && ini.ReadString(section, key, {}).isEmpty()) {
-        context.report().add({shownFile, ini.KeyLine(section, key), level, code,
-                              format(CheckTexts::EmptyKey, {key, consequence})});
+        context.report().add(
+            { shownFile, ini.KeyLine(section, key), level, code, format(CheckTexts::EmptyKey, { key, consequence }) });
         return false;
     }
     return true;

@@ -32,27 +32,25 @@ struct KeySet
 };
 
 // Reports every key of `section` that the kind does not read, with the nearest known key.
-void checkKeys(CheckContext &context, const QString &shownFile, const TIniFile::Section &section,
-               const KeySet &keys);
+void checkKeys(CheckContext &context, const QString &shownFile, const TIniFile::Section &section, const KeySet &keys);
 
 // An integer key as the player reads it; reports a value that does not convert. Nothing when the
 // key is missing or does not convert.
 std::optional<qint32> checkInteger(CheckContext &context, const TIniFile &ini, const QString &shownFile,
-                                   const QString &section, const QString &key, qint32 defaultValue);
+    const QString &section, const QString &key, qint32 defaultValue);
 
 // An integer key that the player reduces to its low 8 bits; reports values outside 0..255.
-void checkByte(CheckContext &context, const TIniFile &ini, const QString &shownFile, const QString &section,
-               const QString &key);
+void checkByte(
+    CheckContext &context, const TIniFile &ini, const QString &shownFile, const QString &section, const QString &key);
 
 // A decimal key as the player reads it, in the check's locale; reports a value that does not convert.
 std::optional<double> checkDecimal(CheckContext &context, const TIniFile &ini, const QString &shownFile,
-                                   const QString &section, const QString &key, double defaultValue);
+    const QString &section, const QString &key, double defaultValue);
 
 // Reports a text key whose absence (or emptiness, when `emptyCounts`) makes the player use its
 // default; `consequence` says what that does. True when the key has a value.
 bool checkPresent(CheckContext &context, const TIniFile &ini, const QString &shownFile, const QString &section,
-                  const QString &key, bool isError, const QString &code, const QString &consequence,
-                  bool emptyCounts = false);
+    const QString &key, bool isError, const QString &code, const QString &consequence, bool emptyCounts = false);
 
 // The line to report a key at: its own, else its section's.
 int keyOrSectionLine(const TIniFile &ini, const QString &section, const QString &key);

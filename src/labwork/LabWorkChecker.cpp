@@ -30,7 +30,7 @@ void checkPackageEntries(CheckContext &context)
         if (kept.crc == entry.crc && kept.size == entry.size)
             continue;
         context.report().warning(entry.name, 0, QStringLiteral("duplicate-entry"),
-                                 format(CheckTexts::DuplicateEntry, {kept.name, entry.name, entry.flatName}));
+            format(CheckTexts::DuplicateEntry, { kept.name, entry.name, entry.flatName }));
     }
 }
 
@@ -47,7 +47,7 @@ void checkCaseCollisions(CheckContext &context)
         }
         const QDir folder(context.setup().labFolder);
         context.report().warning(context.shownName(folder.filePath(name)), 0, QStringLiteral("case-collision"),
-                                 format(CheckTexts::CaseCollision, {*earlier, name}));
+            format(CheckTexts::CaseCollision, { *earlier, name }));
     }
 }
 

@@ -30,7 +30,7 @@ int spellingDistance(QStringView a, QStringView b)
         current[0] = int(i);
         for (size_t j = 1; j <= m; ++j) {
             const int cost = xs[i - 1] == ys[j - 1] ? 0 : 1;
-            int best = std::min({previous[j] + 1, current[j - 1] + 1, previous[j - 1] + cost});
+            int best = std::min({ previous[j] + 1, current[j - 1] + 1, previous[j - 1] + cost });
             if (i > 1 && j > 1 && xs[i - 1] == ys[j - 2] && xs[i - 2] == ys[j - 1])
                 best = std::min(best, before[j - 2] + 1);
             current[j] = best;

@@ -63,9 +63,9 @@ std::optional<QuestionFileName> parseQuestionFileName(QStringView name)
     if (question.isEmpty())
         return std::nullopt;
     if (rest.compare(u".range.q", Qt::CaseInsensitive) == 0)
-        return QuestionFileName{chapter.toString(), question.toString(), true};
+        return QuestionFileName { chapter.toString(), question.toString(), true };
     if (rest.size() >= 4 && rest.startsWith(u".v", Qt::CaseInsensitive) && rest.endsWith(u".q", Qt::CaseInsensitive))
-        return QuestionFileName{chapter.toString(), question.toString(), false};
+        return QuestionFileName { chapter.toString(), question.toString(), false };
     return std::nullopt;
 }
 
@@ -75,7 +75,7 @@ std::optional<int> canonicalNumber(const QString &digits)
     if (digits.size() > 9)
         return std::nullopt;
     const int number = digits.toInt();
-    if (format(QStringLiteral("%3.3d"), {qint64(number)}) != digits)
+    if (format(QStringLiteral("%3.3d"), { qint64(number) }) != digits)
         return std::nullopt;
     return number;
 }
@@ -91,8 +91,8 @@ struct RadioUse
 class ExaminationCheck final
 {
 public:
-    ExaminationCheck(CheckContext &context, const TIniFile &descriptor, const QString &descriptorShown,
-                     const TTaskChapter &chapter)
+    ExaminationCheck(
+        CheckContext &context, const TIniFile &descriptor, const QString &descriptorShown, const TTaskChapter &chapter)
         : m_context(context)
         , m_report(context.report())
         , m_chapter(chapter)
@@ -105,7 +105,7 @@ public:
 
     void run()
     {
-        const QString prefix = format(QStringLiteral("c%3.3d.q"), {qint64(m_chapter.Identifier)});
+        const QString prefix = format(QStringLiteral("c%3.3d.q"), { qint64(m_chapter.Identifier) });
         QSet<int> present;
         for (const QString &name : m_folder.match(QString(prefix + QLatin1Char('*')))) {
             const std::optional<QuestionFileName> parsed = parseQuestionFileName(name);
@@ -115,13 +115,12 @@ public:
             if (!number) {
                 const qint64 written = parsed->questionDigits.left(9).toLongLong();
                 m_report.warning(m_context.shownName(m_files.path(name)), 0, QStringLiteral("unused-question-file"),
-                                 format(CheckTexts::BadQuestionNumber, {m_files.rangeName(int(std::max<qint64>(written, 1)))}));
+                    format(CheckTexts::BadQuestionNumber, { m_files.rangeName(int(std::max<qint64>(written, 1))) }));
                 continue;
             }
             if (*number > m_chapter.Questions || *number < 1) {
                 m_report.warning(m_context.shownName(m_files.path(name)), 0, QStringLiteral("unused-question-file"),
-                                 format(CheckTexts::UnusedQuestionFile,
-                                        {qint64(*number), qint64(m_chapter.Questions)}));
+                    format(CheckTexts::UnusedQuestionFile, { qint64(*number), qint64(m_chapter.Questions) }));
                 continue;
             }
             present.insert(*number);
@@ -132,13 +131,13 @@ public:
         const int last = present.isEmpty() ? 0 : *std::max_element(present.cbegin(), present.cend());
         if (last == 0) {
             m_report.error(m_descriptorShown, m_questionsLine, QStringLiteral("questions-exceed"),
-                           format(CheckTexts::NoQuestionFiles,
-                                  {qint64(m_chapter.Questions), QString(prefix + QStringLiteral("*.q"))}));
+                format(CheckTexts::NoQuestionFiles,
+                    { qint64(m_chapter.Questions), QString(prefix + QStringLiteral("*.q")) }));
             return;
         }
         if (m_chapter.Questions > last) {
             m_report.error(m_descriptorShown, m_questionsLine, QStringLiteral("questions-exceed"),
-                           format(CheckTexts::QuestionsExceed, {qint64(m_chapter.Questions), qint64(last)}));
+                format(CheckTexts::QuestionsExceed, { qint64(m_chapter.Questions), qint64(last) }));
         }
         for (int question = 1; question <= last; ++question)
             checkQuestion(question);
@@ -153,21 +152,21 @@ private:
         if (const std::optional<QString> range = m_files.rangeFile(question)) {
             for (const QString &variant : variants) {
                 m_report.warning(m_context.shownName(m_files.path(variant)), 0, QStringLiteral("shadowed-variants"),
-                                 format(CheckTexts::ShadowedVariants, {qint64(question), *range}));
+                    format(CheckTexts::ShadowedVariants, { qint64(question), *range }));
             }
             checkQuestionFile(*range, true, question);
             return;
         }
         if (variants.isEmpty()) {
             m_report.error(m_descriptorShown, m_questionsLine, QStringLiteral("missing-question"),
-                           format(CheckTexts::MissingQuestion, {qint64(question), rangeName, m_files.variantPattern(question)}));
+                format(CheckTexts::MissingQuestion, { qint64(question), rangeName, m_files.variantPattern(question) }));
             return;
         }
         for (const QString &variant : variants) {
             const QString path = m_files.path(variant);
             if (!QFileInfo(path).isFile()) {
                 m_report.error(m_context.shownName(path), 0, QStringLiteral("not-a-file"),
-                               format(CheckTexts::NotAFile, {variant, CheckTexts::WhatQuestion}));
+                    format(CheckTexts::NotAFile, { variant, CheckTexts::WhatQuestion }));
                 continue;
             }
             checkQuestionFile(variant, false, question);
@@ -195,25 +194,24 @@ private:
         if (separators.size() < needed) {
             const bool none = separators.isEmpty();
             m_report.error(shown, none ? 0 : int(separators.first() + 1), QStringLiteral("no-separator"),
-                           format(none ? CheckTexts::NoSeparator : CheckTexts::NoSecondSeparator,
-                                  {qint64(lines.size())}));
+                format(none ? CheckTexts::NoSeparator : CheckTexts::NoSecondSeparator, { qint64(lines.size()) }));
             return;
         }
         const qsizetype textFrom = range ? separators[0] + 1 : 0;
         const qsizetype textTo = separators[needed - 1];
-        const QList<HtmlToken> tokens =
-            scanHtml(lines.mid(textFrom, textTo - textFrom).join(QLatin1Char('\n')), int(textFrom + 1));
+        const QList<HtmlToken> tokens
+            = scanHtml(lines.mid(textFrom, textTo - textFrom).join(QLatin1Char('\n')), int(textFrom + 1));
         checkHtml(m_context, tokens, shown);
         const QList<FormControl> controls = formControls(tokens);
         for (const FormControl &control : controls) {
             if (control.kind == u"radio")
-                m_radios[control.name.toCaseFolded()].append({question, shown, control.line, control.name});
+                m_radios[control.name.toCaseFolded()].append({ question, shown, control.line, control.name });
         }
         checkAnswers(lines, textTo + 1, controls, shown);
     }
 
-    void checkAnswers(const QStringList &lines, qsizetype from, const QList<FormControl> &controls,
-                      const QString &shown)
+    void checkAnswers(
+        const QStringList &lines, qsizetype from, const QList<FormControl> &controls, const QString &shown)
     {
         bool any = false;
         for (qsizetype i = from; i < lines.size(); ++i) {
@@ -225,7 +223,7 @@ private:
             const qsizetype equals = answer.indexOf(QLatin1Char('='));
             if (equals < 0) {
                 m_report.error(shown, line, QStringLiteral("bad-answer-line"),
-                               format(CheckTexts::AnswerWithoutEquals, {answer}));
+                    format(CheckTexts::AnswerWithoutEquals, { answer }));
                 continue;
             }
             const QString name = answer.left(equals);
@@ -242,15 +240,17 @@ private:
                 if (names.contains(name.trimmed(), Qt::CaseInsensitive))
                     hint = CheckTexts::BlanksCount;
                 else if (const std::optional<QString> near = nearestName(name, names))
-                    hint = format(CheckTexts::Suggestion, {*near});
+                    hint = format(CheckTexts::Suggestion, { *near });
                 m_report.error(shown, line, QStringLiteral("answer-unknown-control"),
-                               format(CheckTexts::AnswerUnknownControl, {answer, name, hint}));
+                    format(CheckTexts::AnswerUnknownControl, { answer, name, hint }));
                 continue;
             }
-            const bool typed = std::any_of(matching.cbegin(), matching.cend(), [](const FormControl *c) { return c->anyValue; });
+            const bool typed
+                = std::any_of(matching.cbegin(), matching.cend(), [](const FormControl *c) { return c->anyValue; });
             if (typed) {
                 if (value != value.trimmed())
-                    m_report.warning(shown, line, QStringLiteral("answer-blanks"), format(CheckTexts::AnswerBlanks, {answer}));
+                    m_report.warning(
+                        shown, line, QStringLiteral("answer-blanks"), format(CheckTexts::AnswerBlanks, { answer }));
                 continue;
             }
             QStringList values;
@@ -264,8 +264,8 @@ private:
             }
             if (!found) {
                 m_report.error(shown, line, QStringLiteral("answer-unknown-value"),
-                               format(CheckTexts::AnswerUnknownValue,
-                                      {answer, matching.first()->name, value, values.join(CheckTexts::ListSeparator)}));
+                    format(CheckTexts::AnswerUnknownValue,
+                        { answer, matching.first()->name, value, values.join(CheckTexts::ListSeparator) }));
             }
         }
         if (!any) {
@@ -283,7 +283,7 @@ private:
             for (const RadioUse &use : uses) {
                 if (use.question != first) {
                     m_report.warning(use.file, use.line, QStringLiteral("shared-radio-name"),
-                                     format(CheckTexts::SharedRadioName, {use.name, qint64(first)}));
+                        format(CheckTexts::SharedRadioName, { use.name, qint64(first) }));
                 }
             }
         }
@@ -301,12 +301,12 @@ private:
 
 } // namespace
 
-void checkExamination(CheckContext &context, const TIniFile &descriptor, const QString &descriptorShown,
-                      const TTaskChapter &chapter)
+void checkExamination(
+    CheckContext &context, const TIniFile &descriptor, const QString &descriptorShown, const TTaskChapter &chapter)
 {
     // Two examinations with one identifier share their files: check them once.
     if (!context.firstVisit(QStringLiteral("questions:") + QString::number(chapter.Identifier) + u':'
-                            + QString::number(chapter.Questions)))
+            + QString::number(chapter.Questions)))
         return;
     ExaminationCheck(context, descriptor, descriptorShown, chapter).run();
 }
@@ -324,9 +324,8 @@ void checkQuizFiles(CheckContext &context, const TLabWork &labWork, const QStrin
     }
     if (first) {
         const int line = labWork.IniFile().SectionLine(first->SectionName);
-        if (const std::optional<QString> sheet = context.findFile(QuizStyleSheet, descriptorShown, line,
-                                                                  CheckTexts::WhatQuizStyleSheet, Level::Warning,
-                                                                  false))
+        if (const std::optional<QString> sheet = context.findFile(
+                QuizStyleSheet, descriptorShown, line, CheckTexts::WhatQuizStyleSheet, Level::Warning, false))
             checkStyleSheet(context, *sheet);
     }
     for (const QString &name : context.topLevelNames()) {
@@ -336,8 +335,8 @@ void checkQuizFiles(CheckContext &context, const TLabWork &labWork, const QStrin
         const std::optional<int> chapter = canonicalNumber(parsed->chapterDigits);
         if (!chapter || !examinations.contains(*chapter)) {
             context.report().warning(context.shownName(QDir(context.setup().labFolder).filePath(name)), 0,
-                                     QStringLiteral("orphan-question-file"),
-                                     format(CheckTexts::OrphanQuestionFile, {parsed->chapterDigits}));
+                QStringLiteral("orphan-question-file"),
+                format(CheckTexts::OrphanQuestionFile, { parsed->chapterDigits }));
         }
     }
 }

@@ -12,8 +12,8 @@ class CheckContext;
 
 // Checks the question files of one examination chapter: a file for every question, separator
 // lines, answer lines that can match a control of the question, the questions' HTML.
-void checkExamination(CheckContext &context, const TIniFile &descriptor, const QString &descriptorShown,
-                      const TTaskChapter &chapter);
+void checkExamination(
+    CheckContext &context, const TIniFile &descriptor, const QString &descriptorShown, const TTaskChapter &chapter);
 
 // Checks what all examinations share: the quiz style sheet, and question files that belong to no
 // examination.

@@ -85,10 +85,10 @@ private:
                 const std::vector<int> &carriers = m_carriers[identifier];
                 if (carriers.empty()) {
                     m_report.warning(m_shown, requiredLine(int(i)), QStringLiteral("unknown-required"),
-                                     format(CheckTexts::UnknownRequired, {qint64(identifier)}));
+                        format(CheckTexts::UnknownRequired, { qint64(identifier) }));
                 } else if (carriers.size() == 1 && carriers.front() == int(i)) {
                     m_report.warning(m_shown, requiredLine(int(i)), QStringLiteral("unknown-required"),
-                                     format(CheckTexts::RequiresItself, {qint64(identifier)}));
+                        format(CheckTexts::RequiresItself, { qint64(identifier) }));
                 }
             }
         }
@@ -176,12 +176,12 @@ private:
                 continue;
             if (isExperiment(m_chapters[size_t(blocker)])) {
                 m_report.error(m_shown, requiredLine(i), QStringLiteral("requires-experiment"),
-                               format(CheckTexts::RequiresExperiment, {sectionOf(blocker)}));
+                    format(CheckTexts::RequiresExperiment, { sectionOf(blocker) }));
                 continue;
             }
             // Follow the chain of blockers: back to this chapter is a circle.
-            std::vector<int> chain{i};
-            QSet<int> seen{i};
+            std::vector<int> chain { i };
+            QSet<int> seen { i };
             int next = blocker;
             while (next >= 0 && !seen.contains(next) && !isExperiment(m_chapters[size_t(next)])) {
                 chain.push_back(next);
@@ -194,10 +194,10 @@ private:
                     names.append(QLatin1Char('[') + sectionOf(member) + QLatin1Char(']'));
                 names.append(QLatin1Char('[') + sectionOf(i) + QLatin1Char(']'));
                 m_report.error(m_shown, requiredLine(i), QStringLiteral("requirement-cycle"),
-                               format(CheckTexts::RequirementCycle, {names.join(QStringLiteral(" → "))}));
+                    format(CheckTexts::RequirementCycle, { names.join(QStringLiteral(" → ")) }));
             } else {
                 m_report.error(m_shown, requiredLine(i), QStringLiteral("never-opens"),
-                               format(CheckTexts::NeverOpens, {sectionOf(blocker)}));
+                    format(CheckTexts::NeverOpens, { sectionOf(blocker) }));
             }
         }
     }
@@ -235,7 +235,7 @@ private:
                 examinations += dynamic_cast<const TTaskChapter *>(m_chapters[size_t(carrier)]) ? 1 : 0;
             QStringList reasons;
             if (examinations >= 2)
-                reasons.append(format(CheckTexts::SharedQuestionFiles, {qint64(identifier)}));
+                reasons.append(format(CheckTexts::SharedQuestionFiles, { qint64(identifier) }));
             if (required.contains(identifier))
                 reasons.append(CheckTexts::SharedRequirement);
             if (linked.contains(identifier))
@@ -245,10 +245,10 @@ private:
             for (size_t k = 1; k < distinct.size(); ++k) {
                 const QString &section = sectionOf(distinct[k]);
                 m_report.warning(m_shown, keyOrSectionLine(m_ini, section, QStringLiteral("Identifier")),
-                                 QStringLiteral("duplicate-identifier"),
-                                 format(CheckTexts::DuplicateIdentifier,
-                                        {qint64(identifier), sectionOf(distinct.front()),
-                                         reasons.join(CheckTexts::ReasonSeparator)}));
+                    QStringLiteral("duplicate-identifier"),
+                    format(CheckTexts::DuplicateIdentifier,
+                        { qint64(identifier), sectionOf(distinct.front()),
+                            reasons.join(CheckTexts::ReasonSeparator) }));
             }
         }
     }
@@ -263,13 +263,13 @@ private:
             const std::vector<int> &carriers = m_carriers[experiment->LinkedChapter];
             if (carriers.empty()) {
                 m_report.error(m_shown, line, QStringLiteral("missing-link"),
-                               format(CheckTexts::MissingLink, {qint64(experiment->LinkedChapter)}));
+                    format(CheckTexts::MissingLink, { qint64(experiment->LinkedChapter) }));
                 continue;
             }
             const TChapter *target = m_chapters[size_t(carriers.back())];
             if (!dynamic_cast<const TInfoChapter *>(target)) {
                 m_report.warning(m_shown, line, QStringLiteral("link-not-information"),
-                                 format(CheckTexts::LinkNotInformation, {target->SectionName, typeOf(target)}));
+                    format(CheckTexts::LinkNotInformation, { target->SectionName, typeOf(target) }));
             }
         }
     }

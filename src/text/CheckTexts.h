@@ -30,20 +30,19 @@ inline const QString SectionBeyondNameList = QStringLiteral(
     "Раздел [%s] не виден: список имён разделов ограничен 16384 байтами, и это имя в него не поместилось");
 inline const QString KeyBeyondNameList = QStringLiteral(
     "Ключ %s не виден: список имён ключей раздела ограничен 16384 байтами, и это имя в него не поместилось");
-inline const QString DuplicateKey =
-    QStringLiteral("Ключ %s уже задан в строке %d: действует первое значение, это не читается");
-inline const QString ValueTooLong =
-    QStringLiteral("Значение ключа %s длиннее 2047 знаков: Kelvo отбросит лишнее");
+inline const QString DuplicateKey
+    = QStringLiteral("Ключ %s уже задан в строке %d: действует первое значение, это не читается");
+inline const QString ValueTooLong = QStringLiteral("Значение ключа %s длиннее 2047 знаков: Kelvo отбросит лишнее");
 inline const QString UnknownKey = QStringLiteral("Ключ %s здесь не читается, Kelvo его пропустит%s");
 inline const QString MissingSection = QStringLiteral("Нет раздела [%s]: %s");
 inline const QString MissingKey = QStringLiteral("В разделе [%s] нет ключа %s: %s");
 inline const QString EmptyKey = QStringLiteral("Ключ %s пуст: %s");
-inline const QString BadInteger =
-    QStringLiteral("Значение «%s» ключа %s не читается как целое число: Kelvo возьмёт %d");
-inline const QString BadDecimal = QStringLiteral(
-    "Значение «%s» ключа %s не читается как число с десятичным разделителем «%s»: Kelvo возьмёт %s");
-inline const QString ValueWraps =
-    QStringLiteral("Значение %s ключа %s вне 0..255: Kelvo возьмёт остаток от деления на 256, то есть %d");
+inline const QString BadInteger
+    = QStringLiteral("Значение «%s» ключа %s не читается как целое число: Kelvo возьмёт %d");
+inline const QString BadDecimal
+    = QStringLiteral("Значение «%s» ключа %s не читается как число с десятичным разделителем «%s»: Kelvo возьмёт %s");
+inline const QString ValueWraps
+    = QStringLiteral("Значение %s ключа %s вне 0..255: Kelvo возьмёт остаток от деления на 256, то есть %d");
 
 // What a missing value does
 inline const QString MarkerShown = QStringLiteral("вместо текста будет показано «* Error reading chapter *»");
@@ -51,8 +50,8 @@ inline const QString DocumentWillNotOpen = QStringLiteral("глава не от�
 inline const QString NoSchema = QStringLiteral("у эксперимента не будет ни картинки, ни приборов");
 inline const QString PictureWillNotLoad = QStringLiteral("страница эксперимента не сможет показать картинку");
 inline const QString EmptyQuiz = QStringLiteral("тест будет без вопросов");
-inline const QString MarkerAsIdentifier =
-    QStringLiteral("в расчётах прибор будет называться «* Error reading chapter *»");
+inline const QString MarkerAsIdentifier
+    = QStringLiteral("в расчётах прибор будет называться «* Error reading chapter *»");
 
 // Chapter types and device classes
 inline const QString MissingType = QStringLiteral("В разделе [%s] нет ключа Type: глава не попадёт в меню");
@@ -64,31 +63,30 @@ inline const QString UnknownClass = QStringLiteral(
     "Класс «%s» неизвестен (допустимы Measurement, Passive, Area, регистр букв важен): прибора не будет%s");
 
 // Requirements, identifiers and links
-inline const QString BadRequiredEntry =
-    QStringLiteral("Элемент «%s» в RequiredChapters не читается как число и пропускается%s");
+inline const QString BadRequiredEntry
+    = QStringLiteral("Элемент «%s» в RequiredChapters не читается как число и пропускается%s");
 inline const QString BlankBeforeComma = QStringLiteral(" (пробел перед запятой не допускается)");
-inline const QString RequiredWraps =
-    QStringLiteral("Идентификатор %s в RequiredChapters вне 0..255: Kelvo возьмёт %d");
-inline const QString UnknownRequired =
-    QStringLiteral("Требуется глава с идентификатором %d, но такой главы нет: требование ничего не значит");
-inline const QString RequiresItself =
-    QStringLiteral("Глава требует свой же идентификатор %d: такое требование ничего не значит");
+inline const QString RequiredWraps = QStringLiteral("Идентификатор %s в RequiredChapters вне 0..255: Kelvo возьмёт %d");
+inline const QString UnknownRequired
+    = QStringLiteral("Требуется глава с идентификатором %d, но такой главы нет: требование ничего не значит");
+inline const QString RequiresItself
+    = QStringLiteral("Глава требует свой же идентификатор %d: такое требование ничего не значит");
 inline const QString RequiresExperiment = QStringLiteral(
     "Глава требует эксперимент [%s], а эксперимент никогда не считается пройденным: глава никогда не откроется");
-inline const QString RequirementCycle =
-    QStringLiteral("Главы требуют друг друга по кругу (%s): ни одна из них никогда не откроется");
+inline const QString RequirementCycle
+    = QStringLiteral("Главы требуют друг друга по кругу (%s): ни одна из них никогда не откроется");
 inline const QString NeverOpens = QStringLiteral(
     "Глава требует главу [%s], которая сама никогда не откроется: эта глава тоже никогда не откроется");
 inline const QString DuplicateIdentifier = QStringLiteral("Идентификатор %d уже есть у главы [%s]: %s");
-inline const QString SharedQuestionFiles =
-    QStringLiteral("обе контрольные возьмут одни и те же файлы вопросов «c%3.3d.q*.q»");
-inline const QString SharedRequirement =
-    QStringLiteral("глава, которая требует этот идентификатор, будет ждать прохождения обеих");
+inline const QString SharedQuestionFiles
+    = QStringLiteral("обе контрольные возьмут одни и те же файлы вопросов «c%3.3d.q*.q»");
+inline const QString SharedRequirement
+    = QStringLiteral("глава, которая требует этот идентификатор, будет ждать прохождения обеих");
 inline const QString SharedLink = QStringLiteral("кнопка «Указания...» откроет последнюю из них");
-inline const QString MissingLink =
-    QStringLiteral("Кнопка «Указания...» ничего не откроет: главы с идентификатором %d нет");
-inline const QString LinkNotInformation =
-    QStringLiteral("Кнопка «Указания...» откроет главу [%s] типа %s, а не документ");
+inline const QString MissingLink
+    = QStringLiteral("Кнопка «Указания...» ничего не откроет: главы с идентификатором %d нет");
+inline const QString LinkNotInformation
+    = QStringLiteral("Кнопка «Указания...» откроет главу [%s] типа %s, а не документ");
 
 // Files that the lab work names
 inline const QString MissingFile = QStringLiteral("Нет файла «%s» (%s)%s");
@@ -103,8 +101,8 @@ inline const QString SubfolderInPlace = QStringLiteral(
     "«%s» (%s) найдётся, только пока описание читается на месте: в пакете папки теряются, пишите просто "
     "«%s» и кладите файл рядом с описанием");
 inline const QString UnreadableFile = QStringLiteral("Файл «%s» (%s) не читается: %s");
-inline const QString DuplicateEntry = QStringLiteral(
-    "Записи пакета «%s» и «%s» распаковываются в один файл «%s»: останется только последняя");
+inline const QString DuplicateEntry
+    = QStringLiteral("Записи пакета «%s» и «%s» распаковываются в один файл «%s»: останется только последняя");
 inline const QString CaseCollision = QStringLiteral(
     "Файлы «%s» и «%s» различаются только регистром букв: на Windows это один файл, а Kelvo берёт тот, чьё "
     "имя написано в точности");
@@ -126,10 +124,10 @@ inline const QString NoQuestionFiles = QStringLiteral(
 inline const QString UnusedQuestionFile = QStringLiteral("Вопрос %d не попадёт в тест: Questions=%d");
 inline const QString BadQuestionNumber = QStringLiteral(
     "Имя не подходит ни к одному вопросу: номер вопроса пишется не меньше чем тремя цифрами, например «%s»");
-inline const QString OrphanQuestionFile = QStringLiteral(
-    "Файл вопроса для главы с идентификатором %s, но контрольной с таким идентификатором нет");
-inline const QString ShadowedVariants = QStringLiteral(
-    "Этот вариант никогда не используется: для вопроса %d есть файл «%s», и он важнее вариантов");
+inline const QString OrphanQuestionFile
+    = QStringLiteral("Файл вопроса для главы с идентификатором %s, но контрольной с таким идентификатором нет");
+inline const QString ShadowedVariants
+    = QStringLiteral("Этот вариант никогда не используется: для вопроса %d есть файл «%s», и он важнее вариантов");
 inline const QString NoSeparator = QStringLiteral(
     "Нет строки-разделителя «<!--END-->» (целая строка, без пробелов, заглавными): при открытии теста будет "
     "ошибка «List index out of bounds (%d)»");
@@ -139,22 +137,22 @@ inline const QString NoSecondSeparator = QStringLiteral(
 inline const QString SeparatorTypo = QStringLiteral(
     "Строка похожа на разделитель, но разделитель — ровно «<!--END-->», без пробелов, заглавными: эта строка "
     "им не считается");
-inline const QString NoAnswers =
-    QStringLiteral("После разделителя нет ни одной строки ответа: этот вопрос никогда не засчитается");
-inline const QString AnswerWithoutEquals =
-    QStringLiteral("Строка ответа «%s» без «=»: она никогда не совпадёт с ответом ученика");
-inline const QString AnswerUnknownControl = QStringLiteral(
-    "Строка ответа «%s»: в вопросе нет элемента формы с именем «%s»%s, строка никогда не совпадёт");
-inline const QString AnswerUnknownValue = QStringLiteral(
-    "Строка ответа «%s»: у элемента «%s» нет значения «%s» (есть: %s), строка никогда не совпадёт");
-inline const QString AnswerBlanks = QStringLiteral(
-    "Строка ответа «%s» начинается или кончается пробелом: ученик должен ввести его точно так же");
+inline const QString NoAnswers
+    = QStringLiteral("После разделителя нет ни одной строки ответа: этот вопрос никогда не засчитается");
+inline const QString AnswerWithoutEquals
+    = QStringLiteral("Строка ответа «%s» без «=»: она никогда не совпадёт с ответом ученика");
+inline const QString AnswerUnknownControl
+    = QStringLiteral("Строка ответа «%s»: в вопросе нет элемента формы с именем «%s»%s, строка никогда не совпадёт");
+inline const QString AnswerUnknownValue
+    = QStringLiteral("Строка ответа «%s»: у элемента «%s» нет значения «%s» (есть: %s), строка никогда не совпадёт");
+inline const QString AnswerBlanks
+    = QStringLiteral("Строка ответа «%s» начинается или кончается пробелом: ученик должен ввести его точно так же");
 inline const QString SharedRadioName = QStringLiteral(
     "Переключатели «%s» есть и в вопросе %d: на одной странице теста из них можно выбрать только один");
 
 // Schema files
-inline const QString SchemaWithoutSections = QStringLiteral(
-    "В файле схемы «%s» нет ни одного раздела: у эксперимента не будет ни картинки, ни приборов");
+inline const QString SchemaWithoutSections
+    = QStringLiteral("В файле схемы «%s» нет ни одного раздела: у эксперимента не будет ни картинки, ни приборов");
 inline const QString UnknownStartVariant = QStringLiteral(
     "StartFrom называет вариант [%s], которого нет (регистр букв важен): при загрузке будет «Activation "
     "error!»%s");
@@ -166,33 +164,31 @@ inline const QString VariantNotMeasurement = QStringLiteral(
     "Measurement, строка ничего не меняет");
 inline const QString VariantKeyCase = QStringLiteral(
     "Ключ %s читается как %s, но, раз написан не точно так, ещё и попадает в значения варианта: пишите «%s»");
-inline const QString BadValueText =
-    QStringLiteral("Значение «%s» для прибора %s не вычисляется: %s; прибор его не покажет");
-inline const QString BadValueTextAtStart =
-    QStringLiteral("Значение «%s» для прибора %s не вычисляется при начальных значениях приборов: %s");
-inline const QString UnfedMeasurement = QStringLiteral(
-    "Измерительный прибор %s не назван ни в одном варианте: он всегда будет показывать 0");
-inline const QString DeviceOffPicture =
-    QStringLiteral("Прибор %s (Left=%d, Top=%d) стоит вне картинки «%s» размером %d×%d");
+inline const QString BadValueText
+    = QStringLiteral("Значение «%s» для прибора %s не вычисляется: %s; прибор его не покажет");
+inline const QString BadValueTextAtStart
+    = QStringLiteral("Значение «%s» для прибора %s не вычисляется при начальных значениях приборов: %s");
+inline const QString UnfedMeasurement
+    = QStringLiteral("Измерительный прибор %s не назван ни в одном варианте: он всегда будет показывать 0");
+inline const QString DeviceOffPicture
+    = QStringLiteral("Прибор %s (Left=%d, Top=%d) стоит вне картинки «%s» размером %d×%d");
 inline const QString BadPicture = QStringLiteral("Картинка «%s» не показывается: %s");
 inline const QString RangeInverted = QStringLiteral(
     "Max (%s) меньше Min (%s): в окне значения не подойдёт ни одно число, окно можно будет только закрыть");
-inline const QString ValueOutOfRange =
-    QStringLiteral("Начальное значение %s вне диапазона %s..%s: окно значения откроется на ближайшей границе");
-inline const QString MinMaxIgnored = QStringLiteral(
-    "Ключ %s читается только у регулируемого прибора (Ajustable не 0): здесь он ничего не значит");
-inline const QString EmptyHint =
-    QStringLiteral("У области %s пустая подсказка: при наведении указателя ничего не покажется");
+inline const QString ValueOutOfRange
+    = QStringLiteral("Начальное значение %s вне диапазона %s..%s: окно значения откроется на ближайшей границе");
+inline const QString MinMaxIgnored
+    = QStringLiteral("Ключ %s читается только у регулируемого прибора (Ajustable не 0): здесь он ничего не значит");
+inline const QString EmptyHint
+    = QStringLiteral("У области %s пустая подсказка: при наведении указателя ничего не покажется");
 inline const QString DeviceInvisible = QStringLiteral("Прибор %s размером %d×%d не будет виден на схеме");
-inline const QString DuplicatePassiveIdentifier =
-    QStringLiteral("Идентификатор %s уже есть у прибора %s: в расчётах действует значение первого");
+inline const QString DuplicatePassiveIdentifier
+    = QStringLiteral("Идентификатор %s уже есть у прибора %s: в расчётах действует значение первого");
 
 // HTML documents, question texts and style sheets
 inline const QString ScriptTag = QStringLiteral("Скрипт не выполнится: JavaScript в Kelvo выключен");
-inline const QString ScriptAttribute =
-    QStringLiteral("Обработчик %s не сработает: JavaScript в Kelvo выключен");
-inline const QString ScriptLink =
-    QStringLiteral("Ссылка «javascript:» не сработает: JavaScript в Kelvo выключен");
+inline const QString ScriptAttribute = QStringLiteral("Обработчик %s не сработает: JavaScript в Kelvo выключен");
+inline const QString ScriptLink = QStringLiteral("Ссылка «javascript:» не сработает: JavaScript в Kelvo выключен");
 inline const QString UnsupportedLink = QStringLiteral(
     "Ссылка «%s» не откроется: Kelvo показывает только файлы лабораторной работы, а в браузере открывает "
     "ссылки http и https");

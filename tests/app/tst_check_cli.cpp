@@ -56,8 +56,8 @@ QByteArray png(int width, int height)
 QStringList entriesUnder(const QString &folder)
 {
     QStringList entries;
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(
+        folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext())
         entries.append(it.next());
     return entries;
@@ -70,9 +70,9 @@ QStringList describe(const QJsonObject &report)
     for (const QJsonValue &value : report.value(QStringLiteral("findings")).toArray()) {
         const QJsonObject finding = value.toObject();
         lines.append(finding.value(QStringLiteral("file")).toString() + u':'
-                     + QString::number(finding.value(QStringLiteral("line")).toInt()) + u": "
-                     + finding.value(QStringLiteral("level")).toString() + u": "
-                     + finding.value(QStringLiteral("code")).toString());
+            + QString::number(finding.value(QStringLiteral("line")).toInt()) + u": "
+            + finding.value(QStringLiteral("level")).toString() + u": "
+            + finding.value(QStringLiteral("code")).toString());
     }
     return lines;
 }
@@ -99,38 +99,41 @@ private Q_SLOTS:
 void TestCheckCli::packageReportsByEntryName()
 {
     const QString package = m_dir.filePath(QStringLiteral("broken.lwz"));
-    writeZip(package, {
-        {"labwork.lbw", windowsText(QStringLiteral(
-                            "[Header]\nTitle=Лаборатория\n"
-                            "[intro]\nType=Information\nTitle=Введение\nDocument=docs\\intro.htm\n"
-                            "[read]\nType=Information\nTitle=Чтение\nDocument=Intro.htm\n"
-                            "[bench]\nType=Experiment\nTitle=Стенд\nSchemaFile=schema.ini\n"))},
-        {"Docs/Intro.htm", windowsText(QStringLiteral("<html><body>\n<img src=\"pics/fig.png\"></body></html>\n"))},
-        {"pics/fig.png", png(40, 30)},
-        {"a/note.txt", "first"},
-        {"b/note.txt", "second"},
-        {"schema.ini", windowsText(QStringLiteral(
-                           "[SchemaHeader]\nTitle=Схема\nImageFile=fig.png\nStartFrom=__a\n"
-                           "[__a]\nTitle=А\nImageFile=fig.png\n[__b]\nTitle=Б\nImageFile=broken.png\n"
-                           "[Lamp]\nClass=Area\nLeft=100\nTop=5\nWidth=10\nHeight=10\nHint=Лампа\n"))},
-        {"broken.png", "\x89PNG\r\n\x1a\n but no picture"},
-    });
+    writeZip(package,
+        {
+            { "labwork.lbw",
+                windowsText(QStringLiteral("[Header]\nTitle=Лаборатория\n"
+                                           "[intro]\nType=Information\nTitle=Введение\nDocument=docs\\intro.htm\n"
+                                           "[read]\nType=Information\nTitle=Чтение\nDocument=Intro.htm\n"
+                                           "[bench]\nType=Experiment\nTitle=Стенд\nSchemaFile=schema.ini\n")) },
+            { "Docs/Intro.htm",
+                windowsText(QStringLiteral("<html><body>\n<img src=\"pics/fig.png\"></body></html>\n")) },
+            { "pics/fig.png", png(40, 30) },
+            { "a/note.txt", "first" },
+            { "b/note.txt", "second" },
+            { "schema.ini",
+                windowsText(QStringLiteral("[SchemaHeader]\nTitle=Схема\nImageFile=fig.png\nStartFrom=__a\n"
+                                           "[__a]\nTitle=А\nImageFile=fig.png\n[__b]\nTitle=Б\nImageFile=broken.png\n"
+                                           "[Lamp]\nClass=Area\nLeft=100\nTop=5\nWidth=10\nHeight=10\nHint=Лампа\n")) },
+            { "broken.png", "\x89PNG\r\n\x1a\n but no picture" },
+        });
 
-    const Run json = runKelvo({QStringLiteral("--check"), package, QStringLiteral("--json")}, m_temp.path());
+    const Run json = runKelvo({ QStringLiteral("--check"), package, QStringLiteral("--json") }, m_temp.path());
     QCOMPARE(json.exitCode, 1);
     QJsonParseError error;
     const QJsonObject report = QJsonDocument::fromJson(json.out.toUtf8(), &error).object();
     QCOMPARE(error.error, QJsonParseError::NoError);
-    QCOMPARE(describe(report), (QStringList{"labwork.lbw:6: error: subfolder", "Docs/Intro.htm:2: error: subfolder",
-                                            "b/note.txt:0: warning: duplicate-entry", "schema.ini:10: error: bad-picture",
-                                            "schema.ini:13: warning: device-off-picture"}));
+    QCOMPARE(describe(report),
+        (QStringList { "labwork.lbw:6: error: subfolder", "Docs/Intro.htm:2: error: subfolder",
+            "b/note.txt:0: warning: duplicate-entry", "schema.ini:10: error: bad-picture",
+            "schema.ini:13: warning: device-off-picture" }));
     QCOMPARE(report.value(QStringLiteral("errors")).toInt(), 3);
     QCOMPARE(report.value(QStringLiteral("warnings")).toInt(), 2);
     const QString messages = QString::fromUtf8(QJsonDocument(report).toJson());
     QVERIFY(messages.contains(QStringLiteral("PNG image is not valid: ./broken.png")));
     QVERIFY(messages.contains(QStringLiteral("40×30")));
 
-    const Run text = runKelvo({QStringLiteral("--check"), package}, m_temp.path());
+    const Run text = runKelvo({ QStringLiteral("--check"), package }, m_temp.path());
     QCOMPARE(text.exitCode, 1);
     const QStringList lines = text.out.split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 6);
@@ -148,13 +151,15 @@ void TestCheckCli::packageReportsByEntryName()
 void TestCheckCli::cleanDescriptor()
 {
     const QDir lab(m_dir.filePath(QStringLiteral("clean")));
-    writeFile(lab, QStringLiteral("intro.htm"), windowsText(QStringLiteral("<html><body><p>Текст</p></body></html>\n")));
-    const QString descriptor = writeFile(lab, QStringLiteral("labwork.lbw"), windowsText(QStringLiteral(
-        "[Header]\nTitle=Закон Ома\n[intro]\nType=Information\nTitle=Введение\nDocument=intro.htm\n")));
-    const Run text = runKelvo({QStringLiteral("--check"), descriptor}, m_temp.path());
+    writeFile(
+        lab, QStringLiteral("intro.htm"), windowsText(QStringLiteral("<html><body><p>Текст</p></body></html>\n")));
+    const QString descriptor = writeFile(lab, QStringLiteral("labwork.lbw"),
+        windowsText(QStringLiteral(
+            "[Header]\nTitle=Закон Ома\n[intro]\nType=Information\nTitle=Введение\nDocument=intro.htm\n")));
+    const Run text = runKelvo({ QStringLiteral("--check"), descriptor }, m_temp.path());
     QCOMPARE(text.exitCode, 0);
     QCOMPARE(text.out, QStringLiteral("Ошибок: 0, предупреждений: 0\n"));
-    const Run json2 = runKelvo({QStringLiteral("--check"), QStringLiteral("--json"), descriptor}, m_temp.path());
+    const Run json2 = runKelvo({ QStringLiteral("--check"), QStringLiteral("--json"), descriptor }, m_temp.path());
     QCOMPARE(json2.exitCode, 0);
     const QJsonObject report = QJsonDocument::fromJson(json2.out.toUtf8()).object();
     QCOMPARE(report.value(QStringLiteral("findings")).toArray().size(), 0);
@@ -177,7 +182,7 @@ void TestCheckCli::loadFailures()
     QFETCH(QByteArray, content);
     QFETCH(bool, descriptorMessage);
     const QString path = content == "-" ? m_dir.filePath(name) : writeFile(QDir(m_dir.path()), name, content);
-    const Run run = runKelvo({QStringLiteral("--check"), path}, m_temp.path());
+    const Run run = runKelvo({ QStringLiteral("--check"), path }, m_temp.path());
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.out, QString());
     const QString expected = descriptorMessage
@@ -188,10 +193,11 @@ void TestCheckCli::loadFailures()
 
 void TestCheckCli::usage()
 {
-    QCOMPARE(runKelvo({QStringLiteral("--check")}, m_temp.path()).exitCode, 2);
-    QCOMPARE(runKelvo({QStringLiteral("--check"), QStringLiteral("a.lbw"), QStringLiteral("b.lbw")}, m_temp.path()).exitCode,
-             2);
-    const Run help = runKelvo({QStringLiteral("--help")}, m_temp.path());
+    QCOMPARE(runKelvo({ QStringLiteral("--check") }, m_temp.path()).exitCode, 2);
+    QCOMPARE(runKelvo({ QStringLiteral("--check"), QStringLiteral("a.lbw"), QStringLiteral("b.lbw") }, m_temp.path())
+                 .exitCode,
+        2);
+    const Run help = runKelvo({ QStringLiteral("--help") }, m_temp.path());
     QVERIFY(help.out.contains(QStringLiteral("--check PATH [--json]")));
 }
 

@@ -33,61 +33,64 @@ void TestCheckerDocuments::documents_data()
     QTest::addColumn<QStringList>("mentions");
 
     QTest::newRow("nominal: pictures, a style sheet and its pictures, outside links")
-        << LabFiles{{"labwork.lbw", descriptor("intro.htm")},
-                    {"intro.htm", "<html><head><link rel=\"stylesheet\" href=\"style.css\"></head>\n"
-                                  "<body background=\"bg.png\"><img src='pic.png' alt=\"Схема\">\n"
-                                  "<a href=\"http://example.org/a b\">x</a> <a href=\"#top\">t</a> "
-                                  "<a href=mailto:a@b.ru>m</a> <a href=\"pic.png?x#y\">p</a>\n"
-                                  "<!-- <img src=\"commented.png\"> --></body></html>\n"},
-                    {"style.css", "/* url(comment.png) */\nbody { background: url(\"bg.png\") }\n"
-                                  "@import 'more.css';\n"},
-                    {"more.css", "h1 { background: url( pic.png ) }\n"},
-                    {"bg.png", "png"}, {"pic.png", "png"}}
-        << QStringList{} << QStringList{};
+        << LabFiles { { "labwork.lbw", descriptor("intro.htm") },
+               { "intro.htm",
+                   "<html><head><link rel=\"stylesheet\" href=\"style.css\"></head>\n"
+                   "<body background=\"bg.png\"><img src='pic.png' alt=\"Схема\">\n"
+                   "<a href=\"http://example.org/a b\">x</a> <a href=\"#top\">t</a> "
+                   "<a href=mailto:a@b.ru>m</a> <a href=\"pic.png?x#y\">p</a>\n"
+                   "<!-- <img src=\"commented.png\"> --></body></html>\n" },
+               { "style.css",
+                   "/* url(comment.png) */\nbody { background: url(\"bg.png\") }\n"
+                   "@import 'more.css';\n" },
+               { "more.css", "h1 { background: url( pic.png ) }\n" }, { "bg.png", "png" }, { "pic.png", "png" } }
+        << QStringList {} << QStringList {};
 
     QTest::newRow("references: missing, in letter case only, in a style attribute and a style sheet")
-        << LabFiles{{"labwork.lbw", descriptor("intro.htm")},
-                    {"intro.htm", "<html><head>\n<link rel=\"stylesheet\" href=\"Style.css\">\n</head><body>\n"
-                                  "<img src=\"missing.png\">\n<p style=\"background: url('nope.png')\">x</p>\n"
-                                  "</body></html>\n"},
-                    {"style.css", "body {\n  background: url(gone.gif);\n}\n"}}
-        << QStringList{"intro.htm:2: warning: file-case", "intro.htm:4: error: missing-file",
-                       "intro.htm:5: error: missing-file", "style.css:2: error: missing-file"}
-        << QStringList{"«style.css»"};
+        << LabFiles { { "labwork.lbw", descriptor("intro.htm") },
+               { "intro.htm",
+                   "<html><head>\n<link rel=\"stylesheet\" href=\"Style.css\">\n</head><body>\n"
+                   "<img src=\"missing.png\">\n<p style=\"background: url('nope.png')\">x</p>\n"
+                   "</body></html>\n" },
+               { "style.css", "body {\n  background: url(gone.gif);\n}\n" } }
+        << QStringList { "intro.htm:2: warning: file-case", "intro.htm:4: error: missing-file",
+               "intro.htm:5: error: missing-file", "style.css:2: error: missing-file" }
+        << QStringList { "«style.css»" };
 
     QTest::newRow("sub-folders: found only while the descriptor is read in place; pictures beside the document")
-        << LabFiles{{"labwork.lbw", descriptor("docs\\intro.htm")},
-                    {"docs/intro.htm", "<html><body><img src=\"img/a.png\">\n<img src=\"beside.png\"></body></html>\n"},
-                    {"docs/beside.png", "png"}, {"img/a.png", "png"}}
-        << QStringList{"labwork.lbw:6: warning: subfolder", "docs/intro.htm:1: warning: subfolder",
-                       "docs/intro.htm:2: error: missing-file"}
-        << QStringList{"«intro.htm»", "«a.png»"};
+        << LabFiles { { "labwork.lbw", descriptor("docs\\intro.htm") },
+               { "docs/intro.htm", "<html><body><img src=\"img/a.png\">\n<img src=\"beside.png\"></body></html>\n" },
+               { "docs/beside.png", "png" }, { "img/a.png", "png" } }
+        << QStringList { "labwork.lbw:6: warning: subfolder", "docs/intro.htm:1: warning: subfolder",
+               "docs/intro.htm:2: error: missing-file" }
+        << QStringList { "«intro.htm»", "«a.png»" };
 
     QTest::newRow("scripts and links that cannot open; the closing body tag in capitals")
-        << LabFiles{{"labwork.lbw", descriptor("intro.htm")},
-                    {"intro.htm", "<html><BODY onload=\"init()\">\n<script src=\"app.js\"></script>\n"
-                                  "<a href=\"javascript:go()\">go</a>\n<a href=\"file:///C:/lab/x.htm\">x</a>\n"
-                                  "<img src=\"C:\\pics\\a.png\">\n</BODY></html>\n"}}
-        << QStringList{"intro.htm:1: warning: script", "intro.htm:2: warning: script", "intro.htm:3: warning: script",
-                       "intro.htm:4: error: unsupported-link", "intro.htm:5: error: unsupported-link",
-                       "intro.htm:6: warning: no-body-end"}
-        << QStringList{"onload", "file:///C:/lab/x.htm"};
+        << LabFiles { { "labwork.lbw", descriptor("intro.htm") },
+               { "intro.htm",
+                   "<html><BODY onload=\"init()\">\n<script src=\"app.js\"></script>\n"
+                   "<a href=\"javascript:go()\">go</a>\n<a href=\"file:///C:/lab/x.htm\">x</a>\n"
+                   "<img src=\"C:\\pics\\a.png\">\n</BODY></html>\n" } }
+        << QStringList { "intro.htm:1: warning: script", "intro.htm:2: warning: script", "intro.htm:3: warning: script",
+               "intro.htm:4: error: unsupported-link", "intro.htm:5: error: unsupported-link",
+               "intro.htm:6: warning: no-body-end" }
+        << QStringList { "onload", "file:///C:/lab/x.htm" };
 
     QTest::newRow("documents: misspelt, a folder, absent")
-        << LabFiles{{"labwork.lbw", "[Header]\nTitle=T\n"
-                                    "[a]\nType=Information\nTitle=A\nDocument=intrro.htm\n"
-                                    "[b]\nType=Information\nTitle=B\nDocument=pics\n"
-                                    "[c]\nType=Information\nTitle=C\nDocument=..\\outside.htm\n"},
-                    {"intro.htm", "<html><body></body></html>"}, {"pics", "<folder>"}}
-        << QStringList{"labwork.lbw:6: error: missing-file", "labwork.lbw:10: error: not-a-file",
-                       "labwork.lbw:14: error: missing-file"}
-        << QStringList{"(возможно, имелось в виду «intro.htm»)"};
+        << LabFiles { { "labwork.lbw",
+                          "[Header]\nTitle=T\n"
+                          "[a]\nType=Information\nTitle=A\nDocument=intrro.htm\n"
+                          "[b]\nType=Information\nTitle=B\nDocument=pics\n"
+                          "[c]\nType=Information\nTitle=C\nDocument=..\\outside.htm\n" },
+               { "intro.htm", "<html><body></body></html>" }, { "pics", "<folder>" } }
+        << QStringList { "labwork.lbw:6: error: missing-file", "labwork.lbw:10: error: not-a-file",
+               "labwork.lbw:14: error: missing-file" }
+        << QStringList { "(возможно, имелось в виду «intro.htm»)" };
 
-    QTest::newRow("names: two files that Windows takes for one")
-        << LabFiles{{"labwork.lbw", descriptor("intro.htm")},
-                    {"intro.htm", "<html><body><img src=\"pic.png\"></body></html>"},
-                    {"Pic.png", "png"}, {"pic.png", "png"}}
-        << QStringList{"pic.png:0: warning: case-collision"} << QStringList{"«Pic.png» и «pic.png»"};
+    QTest::newRow("names: two files that Windows takes for one") << LabFiles {
+        { "labwork.lbw", descriptor("intro.htm") }, { "intro.htm", "<html><body><img src=\"pic.png\"></body></html>" },
+        { "Pic.png", "png" }, { "pic.png", "png" }
+    } << QStringList { "pic.png:0: warning: case-collision" } << QStringList { "«Pic.png» и «pic.png»" };
 }
 
 void TestCheckerDocuments::documents()
@@ -103,7 +106,7 @@ void TestCheckerDocuments::hostileDocumentStaysQuick()
 {
     // Many files, a document with countless distinct broken references, a huge attribute full of
     // "&" and tags that never close: every finding is reported, in bounded time.
-    LabFiles files{{"labwork.lbw", descriptor("intro.htm")}};
+    LabFiles files { { "labwork.lbw", descriptor("intro.htm") } };
     for (int i = 0; i < 2000; ++i)
         files.insert(QStringLiteral("file%1.png").arg(i), QStringLiteral("png"));
     QString html = QStringLiteral("<html><body>\n");

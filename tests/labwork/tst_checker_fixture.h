@@ -22,7 +22,8 @@ inline QStringList describe(const check::CheckReport &report)
 {
     QStringList lines;
     for (const check::Finding &finding : report.findings()) {
-        const QString level = finding.level == check::Level::Error ? QStringLiteral("error") : QStringLiteral("warning");
+        const QString level
+            = finding.level == check::Level::Error ? QStringLiteral("error") : QStringLiteral("warning");
         lines.append(finding.file + u':' + QString::number(finding.line) + u": " + level + u": " + finding.code);
     }
     return lines;
@@ -40,8 +41,8 @@ class CheckerFixture final
 {
 public:
     // Writes the files (a "labwork.lbw" among them) into a fresh folder and checks the lab work.
-    check::CheckReport check(const LabFiles &files, const check::PictureProbe &probe = {},
-                             const QLocale &locale = russian())
+    check::CheckReport check(
+        const LabFiles &files, const check::PictureProbe &probe = {}, const QLocale &locale = russian())
     {
         m_dir = std::make_unique<QTemporaryDir>();
         const QDir folder(m_dir->path());
@@ -75,15 +76,15 @@ private:
 
 // Compares the report with the expected "file:line: level: code" lines, and checks that every
 // text of `mentions` stands in some message.
-#define KELVO_COMPARE_REPORT(report, expected, mentions)                                                     \
-    do {                                                                                                     \
-        const check::CheckReport &checked_ = (report);                                                       \
-        QCOMPARE(describe(checked_), (expected));                                                            \
-        const QString messages_ = messagesOf(checked_);                                                      \
-        for (const QString &mention_ : (mentions)) {                                                         \
-            if (!messages_.contains(mention_))                                                               \
-                QFAIL(qPrintable(QStringLiteral("no message mentions \"%1\" in:\n%2").arg(mention_, messages_))); \
-        }                                                                                                    \
+#define KELVO_COMPARE_REPORT(report, expected, mentions)                                                               \
+    do {                                                                                                               \
+        const check::CheckReport &checked_ = (report);                                                                 \
+        QCOMPARE(describe(checked_), (expected));                                                                      \
+        const QString messages_ = messagesOf(checked_);                                                                \
+        for (const QString &mention_ : (mentions)) {                                                                   \
+            if (!messages_.contains(mention_))                                                                         \
+                QFAIL(qPrintable(QStringLiteral("no message mentions \"%1\" in:\n%2").arg(mention_, messages_)));      \
+        }                                                                                                              \
     } while (false)
 
 } // namespace kelvo::test

@@ -31,8 +31,9 @@ void TestCheckerReport::linesInOrderOfFileAndLine()
     QStringList lines;
     for (const Finding &finding : report.findings())
         lines.append(formatFinding(finding));
-    QCOMPARE(lines, (QStringList{"labwork.lbw:9: error: первое", "a.htm: error: второе", "b.htm:1: warning: ещё",
-                                 "b.htm:3: warning: третье"}));
+    QCOMPARE(lines,
+        (QStringList { "labwork.lbw:9: error: первое", "a.htm: error: второе", "b.htm:1: warning: ещё",
+            "b.htm:3: warning: третье" }));
     QCOMPARE(report.errorCount(), 2);
     QCOMPARE(report.warningCount(), 2);
     QCOMPARE(formatSummary(report), QStringLiteral("Ошибок: 2, предупреждений: 2"));
@@ -64,16 +65,16 @@ void TestCheckerReport::nearestName_data()
     QTest::addColumn<QStringList>("candidates");
     QTest::addColumn<QString>("expected"); // empty: no suggestion
 
-    const QStringList types{"Information", "Examination", "Experiment"};
+    const QStringList types { "Information", "Examination", "Experiment" };
     QTest::newRow("letter case only") << "information" << types << "Information";
     QTest::newRow("a letter left out") << "Experimnt" << types << "Experiment";
     QTest::newRow("two letters swapped") << "Exmaination" << types << "Examination";
-    QTest::newRow("an extra letter") << "Adjustable" << QStringList{"Ajustable", "Identifier"} << "Ajustable";
+    QTest::newRow("an extra letter") << "Adjustable" << QStringList { "Ajustable", "Identifier" } << "Ajustable";
     QTest::newRow("too far") << "Info" << types << "";
     QTest::newRow("exact is no suggestion") << "Experiment" << types << "";
-    QTest::newRow("short names allow one edit") << "Mx" << QStringList{"Max", "Min"} << "Max";
-    QTest::newRow("Cyrillic letter case") << "вольтметр" << QStringList{"Вольтметр"} << "Вольтметр";
-    QTest::newRow("robustness: a very long name") << QString(5000, u'a') << QStringList{QString(4999, u'a')} << "";
+    QTest::newRow("short names allow one edit") << "Mx" << QStringList { "Max", "Min" } << "Max";
+    QTest::newRow("Cyrillic letter case") << "вольтметр" << QStringList { "Вольтметр" } << "Вольтметр";
+    QTest::newRow("robustness: a very long name") << QString(5000, u'a') << QStringList { QString(4999, u'a') } << "";
 }
 
 void TestCheckerReport::nearestName()

@@ -45,8 +45,7 @@ void TestIniLines::linesUnderEveryLineEnd()
 
 void TestIniLines::repeatedNamesKeepTheirOwnLines()
 {
-    const TIniFile ini(writeFile(QDir(m_dir.path()), QStringLiteral("repeated.ini"),
-                                 "[A]\nK=1\nk=2\n[a]\nK=3\n"));
+    const TIniFile ini(writeFile(QDir(m_dir.path()), QStringLiteral("repeated.ini"), "[A]\nK=1\nk=2\n[a]\nK=3\n"));
     // The readers answer from the first of a name; the full list keeps the others.
     QCOMPARE(ini.KeyLine(QStringLiteral("a"), QStringLiteral("k")), 2);
     QCOMPARE(ini.ReadString(QStringLiteral("a"), QStringLiteral("k"), {}), QStringLiteral("1"));
@@ -62,9 +61,9 @@ void TestIniLines::repeatedNamesKeepTheirOwnLines()
 void TestIniLines::ignoredLines()
 {
     const TIniFile ini(writeFile(QDir(m_dir.path()), QStringLiteral("ignored.ini"),
-                                 "Orphan=1\n[S]\nType Information\n=no key\n; fine\n\n[]\nK=2\n[T]\nK=3\n"));
-    QCOMPARE(ini.IgnoredLines(), (QList<int>{1, 3, 4, 7, 8}));
-    QCOMPARE(ini.ReadSections(), (QStringList{"S", "T"}));
+        "Orphan=1\n[S]\nType Information\n=no key\n; fine\n\n[]\nK=2\n[T]\nK=3\n"));
+    QCOMPARE(ini.IgnoredLines(), (QList<int> { 1, 3, 4, 7, 8 }));
+    QCOMPARE(ini.ReadSections(), (QStringList { "S", "T" }));
 }
 
 QTEST_GUILESS_MAIN(TestIniLines)
