@@ -2,7 +2,7 @@
 
 #include "LabWorkChecker.h"
 #include "ModelMessages.h"
-#include "PackageEntries.h"
+#include "PackageExtractor.h"
 #include "Random.h"
 #include "SchemaPictureProbe.h"
 #include "StartupLoader.h"

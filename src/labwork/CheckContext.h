@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PackageExtractor.h"
+
 #include "CheckReport.h"
 
 #include <QHash>
@@ -16,13 +18,7 @@
 namespace kelvo::check {
 
 // One entry of a package as stored, and the name the flat unpacking writes it under.
-struct PackageEntry
-{
-    QString name; // as stored, folders included ("docs/intro.htm")
-    QString flatName; // the part after the last "/" or "\"
-    quint32 crc = 0;
-    quint64 size = 0;
-};
+using PackageEntry = kelvo::PackageEntryInfo;
 
 // What decoding a schema picture gave: its size, or the error text the player would show.
 struct PictureProbeResult

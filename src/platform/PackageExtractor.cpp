@@ -331,4 +331,31 @@ ExtractionResult extractPackage(const QString &archivePath, const QString &desti
     return result;
 }
 
+std::optional<QList<PackageEntryInfo>> listPackageEntries(const QString &archivePath)
+{
+    const OpenedArchive opened = openPlainZip(archivePath);
+    if (!opened.archive)
+        return std::nullopt;
+    zip_t *archive = opened.archive.get();
+    QList<PackageEntryInfo> entries;
+    const zip_int64_t count = zip_get_num_entries(archive, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const auto index = zip_uint64_t(i);
+        const char *raw = zip_get_name(archive, index, ZIP_FL_ENC_RAW);
+        if (!raw || !isRegularFileEntry(archive, index))
+            continue;
+        const QByteArray rawName(raw);
+        const QString name = decodeEntryName(rawName, isMarkedUtf8(archive, index, rawName));
+        const std::optional<QString> flat = flatFileName(name);
+        if (!flat)
+            continue;
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        zip_stat_index(archive, index, 0, &stat);
+        entries.append({name, *flat, (stat.valid & ZIP_STAT_CRC) ? quint32(stat.crc) : 0,
+                        (stat.valid & ZIP_STAT_SIZE) ? quint64(stat.size) : 0});
+    }
+    return entries;
+}
+
 } // namespace kelvo

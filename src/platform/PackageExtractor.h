@@ -5,6 +5,7 @@
 #include <QtGlobal>
 
 #include <functional>
+#include <optional>
 
 namespace kelvo {
 
@@ -49,5 +50,19 @@ using FileWrittenHandler = std::function<void(const QString &path)>;
 // empty, so the caller has nothing to clean up.
 ExtractionResult extractPackage(const QString &archivePath, const QString &destinationFolder,
     const FileWrittenHandler &onFileWritten = {}, const ExtractionLimits &limits = {});
+
+// An entry of a package that the extraction would write: its name as stored (sub-folders
+// included, decoded as the extraction decodes it), the name it is written under, its CRC and size.
+struct PackageEntryInfo
+{
+    QString name;
+    QString flatName;
+    quint32 crc = 0;
+    quint64 size = 0;
+};
+
+// The entries extractPackage would write, in archive order, without writing anything; nothing
+// when the file is no plain ZIP archive.
+std::optional<QList<PackageEntryInfo>> listPackageEntries(const QString &archivePath);
 
 } // namespace kelvo
