@@ -85,7 +85,9 @@ TAboutDlg::TAboutDlg(QWidget *parent)
     PageControl1 = new QTabWidget(this);
     PageControl1->setGeometry(0, 0, 360, 233);
     PageControl1->setTabPosition(QTabWidget::East);
-    PageControl1->tabBar()->setFont(pixelFont(Tahoma, 9));
+    PageControl1->tabBar()->setFont(pixelFont(Tahoma, 8));
+    // All three tabs stand beside the pages at once, as the several rows of the original allowed.
+    PageControl1->setUsesScrollButtons(false);
     PageControl1->addTab(createLabWorkPage(), Texts::AboutLabWorkTab);
     PageControl1->addTab(createProgramPage(), Texts::AboutProgramTab);
     PageControl1->addTab(createComponentsPage(), Texts::AboutComponentsTab);
@@ -150,6 +152,7 @@ QWidget *TAboutDlg::createProgramPage()
 
     Button1 = new QPushButton(Texts::AboutLicenseButton, page);
     Button1->setGeometry(149, 201, 182, 23);
+    Button1->setFont(pixelFont(Tahoma, 11));
     connect(Button1, &QPushButton::clicked, this, &TAboutDlg::Button1Click);
     return page;
 }
