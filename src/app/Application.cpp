@@ -1,5 +1,6 @@
 #include "Application.h"
 
+#include "BenchTrace.h"
 #include "Globals.h"
 #include "HtmlViewer.h"
 #include "TerminationSignals.h"
@@ -46,6 +47,7 @@ int runWindow(int &argc, char **argv, const QStringList &arguments)
     TResultsDlg resultsDlg(MainForm);
     ResultsDlg = &resultsDlg;
 
+    installBenchTrace(*MainForm);
     MainForm->show();
     MainForm->Viewer->warmUp();
     const int status = QApplication::exec();
