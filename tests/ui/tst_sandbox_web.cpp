@@ -1,0 +1,495 @@
+// The content sandbox of the HTML viewer, with the real engine: a lab document is content from a
+// stranger. Its scripts never run, it reads nothing outside the lab folder, it sends nothing to
+// the network, and its forms cannot take the viewer elsewhere.
+
+#include "HtmlViewer.h"
+#include "LabScheme.h"
+#include "TestSupport.h"
+#include "WebEngineTestMain.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineView>
+
+#include <memory>
+
+#include <sys/inotify.h>
+#include <unistd.h>
+
+using kelvo::test::writeFile;
+
+namespace {
+
+// A 1 x 1 GIF picture.
+const QByteArray TinyGif = QByteArray::fromHex("47494638396101000100800000ff000000000021f90400000000002c00000000"
+                                               "010001000002024401003b");
+
+QByteArray utf8Page(const QString &body, const QString &head = {})
+{
+    return QByteArrayLiteral("<html><head><meta charset=\"utf-8\">") + head.toUtf8()
+        + QByteArrayLiteral("</head><body>") + body.toUtf8() + QByteArrayLiteral("</body></html>");
+}
+
+// Names of the entries of one folder that any process opened or read since the last look:
+// the engine's processes as well as this one.
+class OpenedFiles final
+{
+public:
+    explicit OpenedFiles(const QString &folder)
+        : m_descriptor(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        if (m_descriptor >= 0)
+            ::inotify_add_watch(m_descriptor, QFile::encodeName(folder).constData(), IN_OPEN | IN_ACCESS);
+    }
+    ~OpenedFiles()
+    {
+        if (m_descriptor >= 0)
+            ::close(m_descriptor);
+    }
+    Q_DISABLE_COPY_MOVE(OpenedFiles)
+
+    bool isValid() const { return m_descriptor >= 0; }
+
+    QStringList take()
+    {
+        QStringList names;
+        alignas(inotify_event) char buffer[8192];
+        for (;;) {
+            const ssize_t got = ::read(m_descriptor, buffer, sizeof buffer);
+            if (got <= 0)
+                break;
+            for (ssize_t at = 0; at < got;) {
+                const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+                const QString name = event->len ? QFile::decodeName(event->name) : QString();
+                if (!names.contains(name))
+                    names.append(name);
+                at += ssize_t(sizeof(inotify_event) + event->len);
+            }
+        }
+        return names;
+    }
+
+private:
+    int m_descriptor;
+};
+
+// Receives the URLs that the viewer hands to the desktop's browser.
+class BrowserStandIn final : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+
+public Q_SLOTS:
+    void open(const QUrl &url) { opened.append(url); }
+};
+
+} // namespace
+
+class TestSandbox final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+
+    void scriptsDoNotRun_data();
+    void scriptsDoNotRun();
+    void nothingOutsideTheLabFolderIsRead_data();
+    void nothingOutsideTheLabFolderIsRead();
+    void nothingGoesToTheNetwork_data();
+    void nothingGoesToTheNetwork();
+    void formsCannotNavigateAway_data();
+    void formsCannotNavigateAway();
+
+private:
+    bool load(const QByteArray &document);
+    QVariant evaluate(const QString &script);
+    void click(const QString &elementId);
+    QWidget *renderWidget() { return m_viewer->view()->focusProxy(); }
+    // Lets the engine fetch whatever the page asks for, and gives the page's events time to fire.
+    void settle() { QTest::qWait(400); }
+
+    QTemporaryDir m_dir;
+    QString m_lab;
+    std::unique_ptr<OpenedFiles> m_openedOutside;
+    QTcpServer m_server;
+    QString m_origin;
+    int m_connections = 0;
+    std::unique_ptr<THtmlViewer> m_viewer;
+    BrowserStandIn m_browser;
+};
+
+void TestSandbox::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    const QDir root(m_dir.path());
+    QVERIFY(root.mkpath(QStringLiteral("lab")));
+    m_lab = root.absoluteFilePath(QStringLiteral("lab"));
+    const QDir lab(m_lab);
+    writeFile(lab, QStringLiteral("inside.gif"), TinyGif);
+    writeFile(lab, QStringLiteral("second.htm"), "<html><body><p id=\"second\">second</p></body></html>");
+    // What a document must never reach: files beside the lab folder, as the student's own are.
+    writeFile(root, QStringLiteral("outside.gif"), TinyGif);
+    writeFile(root, QStringLiteral("outside.css"), "body { background-color: rgb(9, 9, 9); }");
+    writeFile(root, QStringLiteral("outside.htm"), "<html><body><p id=\"outside\">outside</p></body></html>");
+    writeFile(root, QStringLiteral("secret.txt"), "the student's own file");
+    m_openedOutside = std::make_unique<OpenedFiles>(m_dir.path());
+    QVERIFY(m_openedOutside->isValid());
+
+    QVERIFY(m_server.listen(QHostAddress::LocalHost));
+    m_origin = QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort());
+    connect(&m_server, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+            ++m_connections;
+            socket->deleteLater();
+        }
+    });
+
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &m_browser, "open");
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &m_browser, "open");
+
+    m_viewer = std::make_unique<THtmlViewer>();
+    m_viewer->setLabFolder(m_lab);
+    m_viewer->resize(800, 600);
+    m_viewer->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_viewer.get()));
+    QVERIFY(load(utf8Page(QStringLiteral("<p>start</p>"))));
+}
+
+void TestSandbox::cleanupTestCase()
+{
+    m_viewer.reset();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+}
+
+void TestSandbox::init()
+{
+    m_browser.opened.clear();
+    m_openedOutside->take();
+    m_connections = 0;
+}
+
+void TestSandbox::cleanup()
+{
+    // Whatever a case did, it reached neither the student's files nor the network.
+    QStringList opened = m_openedOutside->take();
+    opened.removeAll(QStringLiteral("lab"));
+    QCOMPARE(opened, QStringList());
+    QCOMPARE(m_connections, 0);
+}
+
+bool TestSandbox::load(const QByteArray &document)
+{
+    QSignalSpy finished(m_viewer.get(), &THtmlViewer::loadFinished);
+    m_viewer->LoadFromString(document);
+    if (!finished.wait(20000))
+        return false;
+    return finished.constLast().constFirst().toBool();
+}
+
+QVariant TestSandbox::evaluate(const QString &script)
+{
+    struct Outcome
+    {
+        QVariant value;
+        bool done = false;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    m_viewer->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [outcome](const QVariant &value) {
+        outcome->value = value;
+        outcome->done = true;
+    });
+    if (!QTest::qWaitFor([&] { return outcome->done; }, 10000))
+        qWarning("script gave no result: %s", qPrintable(script));
+    return outcome->value;
+}
+
+void TestSandbox::click(const QString &elementId)
+{
+    const QVariantList centre = evaluate(QStringLiteral("(() => { const e = document.getElementById('%1');"
+                                                        " if (!e) return []; const r = e.getBoundingClientRect();"
+                                                        " return [r.left + r.width / 2, r.top + r.height / 2]; })()")
+                                             .arg(elementId))
+                                    .toList();
+    QVERIFY2(centre.size() == 2, qPrintable(elementId));
+    QTest::mouseClick(
+        renderWidget(), Qt::LeftButton, {}, QPoint(qRound(centre[0].toDouble()), qRound(centre[1].toDouble())));
+}
+
+// Each row's document tries to mark the page; "press" names an element to click first.
+void TestSandbox::scriptsDoNotRun_data()
+{
+    QTest::addColumn<QByteArray>("document");
+    QTest::addColumn<QString>("press");
+
+    const QString mark = QStringLiteral("document.documentElement.setAttribute('data-ran', 'yes')");
+    QTest::newRow("event attribute: click")
+        << utf8Page(QStringLiteral("<button id=\"b\" onclick=\"%1\">press</button>").arg(mark)) << "b";
+    QTest::newRow("event attribute: focus")
+        << utf8Page(QStringLiteral("<input id=\"i\" autofocus onfocus=\"%1\">").arg(mark)) << "i";
+    QTest::newRow("event attribute: toggle of an open details element") << utf8Page(
+        QStringLiteral("<details open ontoggle=\"%1\"><summary id=\"s\">more</summary>x</details>").arg(mark))
+                                                                        << "s";
+    QTest::newRow("event attribute: pointer over") << utf8Page(
+        QStringLiteral("<div id=\"d\" style=\"width:300px;height:100px\" onmouseover=\"%1\" "
+                       "onmousemove=\"%1\" onmousedown=\"%1\">area</div>")
+            .arg(mark)) << "d";
+    QTest::newRow("event attribute: submit of a form") << utf8Page(
+        QStringLiteral("<form action=\":quest\" onsubmit=\"%1\"><input type=\"submit\" id=\"go\"></form>").arg(mark))
+                                                       << "go";
+    QTest::newRow("javascript: link") << utf8Page(
+        QStringLiteral("<a id=\"a\" href=\"javascript:%1\">run</a>").arg(mark))
+                                      << "a";
+    QTest::newRow("javascript: link inside svg") << utf8Page(
+        QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/"
+                       "xlink\" width=\"200\" height=\"100\"><a id=\"a\" xlink:href=\"javascript:%1\">"
+                       "<rect width=\"200\" height=\"100\"/></a></svg>")
+            .arg(mark)) << "a";
+    QTest::newRow("javascript: form action")
+        << utf8Page(QStringLiteral("<form action=\"javascript:%1\"><input type=\"submit\" id=\"go\"></form>").arg(mark))
+        << "go";
+    QTest::newRow("javascript: inline frame source")
+        << utf8Page(QStringLiteral("<iframe src=\"javascript:parent.%1\"></iframe>").arg(mark)) << QString();
+    QTest::newRow("javascript: refresh") << utf8Page(QString(),
+        QStringLiteral("<meta http-equiv=\"refresh\" content=\"0; url=javascript:%1\">")
+            .arg(QString(mark).replace(u'\'', u'"')))
+                                         << QString();
+    QTest::newRow("svg: animation events and set") << utf8Page(
+        QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\"><rect width=\"5\" height=\"5\">"
+                       "<animate attributeName=\"x\" from=\"0\" to=\"1\" dur=\"0.1s\" onbegin=\"%1\" "
+                       "onend=\"%1\"/><set attributeName=\"onmouseover\" to=\"%1\"/></rect>"
+                       "<foreignObject><body xmlns=\"http://www.w3.org/1999/xhtml\" onload=\"%1\"/>"
+                       "</foreignObject></svg>")
+            .arg(mark)) << QString();
+    QTest::newRow("svg: a picture with its own script, shown as a document") << utf8Page(
+        QStringLiteral("<object data=\"data:image/svg+xml,<svg xmlns='http://www.w3.org/2000/svg' "
+                       "onload='parent.%1'/>\"></object><embed src=\"data:image/svg+xml,<svg "
+                       "xmlns='http://www.w3.org/2000/svg' onload='parent.%1'/>\">")
+            .arg(QString(mark).replace(u'\'', u'"'))) << QString();
+    QTest::newRow("script: inside a same-origin frame's event") << utf8Page(
+        QStringLiteral("<iframe srcdoc=\"<body onload='parent.%1'>\"></iframe>")
+            .arg(QString(mark).replace(u'\'', u'"'))) << QString();
+    QTest::newRow("script: a module and a deferred script") << utf8Page(
+        QStringLiteral("<script type=\"module\">%1</script><script defer src=\"data:text/javascript,%1\">"
+                       "</script>")
+            .arg(mark)) << QString();
+}
+
+void TestSandbox::scriptsDoNotRun()
+{
+    QFETCH(QByteArray, document);
+    QFETCH(QString, press);
+    QVERIFY(load(document));
+    const QUrl shown = m_viewer->page()->url();
+    if (!press.isEmpty())
+        click(press);
+    settle();
+    QCOMPARE(evaluate(QStringLiteral("document.documentElement.hasAttribute('data-ran')")), QVariant(false));
+    QCOMPARE(m_viewer->page()->url(), shown);
+}
+
+// Each row's probe holds when nothing from outside the lab folder arrived; the row's check in
+// cleanup() sees that no process even opened a file there.
+void TestSandbox::nothingOutsideTheLabFolderIsRead_data()
+{
+    QTest::addColumn<QByteArray>("document");
+    QTest::addColumn<QString>("press");
+    QTest::addColumn<QString>("probe");
+
+    const QDir root(m_dir.path());
+    const auto fileUrl
+        = [&](const QString &name) { return QUrl::fromLocalFile(root.absoluteFilePath(name)).toString(); };
+    const QString outsideHtm = fileUrl(QStringLiteral("outside.htm"));
+    const QString noFrameContent
+        = QStringLiteral("[...document.querySelectorAll('iframe')].every(f => !f.contentDocument"
+                         " || !f.contentDocument.getElementById('outside'))");
+
+    QTest::newRow("inline frame: above the lab folder, and by file URL") << utf8Page(
+        QStringLiteral("<iframe src=\"../outside.htm\"></iframe><iframe src=\"..\\outside.htm\"></iframe>"
+                       "<iframe src=\"%1\"></iframe><iframe src=\"file:///etc/hostname\"></iframe>")
+            .arg(outsideHtm)) << QString() << noFrameContent;
+    QTest::newRow("object and embed") << utf8Page(
+        QStringLiteral("<object id=\"o\" data=\"../outside.htm\" type=\"text/html\"></object>"
+                       "<object data=\"%1\" type=\"text/html\"></object><embed src=\"%1\" "
+                       "type=\"text/html\"><object data=\"%2\"></object>")
+            .arg(outsideHtm, fileUrl(QStringLiteral("secret.txt"))))
+                                      << QString()
+                                      << QStringLiteral(
+                                             "[...document.querySelectorAll('object')].every(o => !o.contentDocument"
+                                             " || !o.contentDocument.getElementById('outside'))");
+    QTest::newRow("style sheet link above the lab folder")
+        << utf8Page(QStringLiteral("x"),
+               QStringLiteral("<link rel=\"stylesheet\" href=\"../outside.css\">"
+                              "<link rel=\"stylesheet\" href=\"..%5Coutside.css\">"))
+        << QString() << QStringLiteral("getComputedStyle(document.body).backgroundColor !== 'rgb(9, 9, 9)'");
+    QTest::newRow("CSS url() and @import")
+        << utf8Page(QStringLiteral("<div id=\"d\" style=\"width:50px;height:50px;background-image:url('%1')\"></div>")
+                        .arg(fileUrl(QStringLiteral("outside.gif"))),
+               QStringLiteral("<style>@import url('../outside.css'); @import url('%1');"
+                              " body { background-image: url('../outside.gif'); }"
+                              " @font-face { font-family: f; src: url('../secret.txt'), url('%2'); }"
+                              " p { font-family: f; }</style>")
+                   .arg(fileUrl(QStringLiteral("outside.css")), fileUrl(QStringLiteral("secret.txt"))))
+        << QString() << QStringLiteral("getComputedStyle(document.body).backgroundColor !== 'rgb(9, 9, 9)'");
+    QTest::newRow("pictures: srcset, picture source, svg image, input image")
+        << utf8Page(QStringLiteral("<img id=\"i\" srcset=\"../outside.gif 1x\"><picture><source srcset=\"%1\">"
+                                   "<img id=\"j\" src=\"inside.gif\"></picture><svg><image href=\"../outside.gif\"/>"
+                                   "<image href=\"%1\"/></svg><input type=\"image\" src=\"../outside.gif\">")
+                        .arg(fileUrl(QStringLiteral("outside.gif"))))
+        << QString() << QStringLiteral("document.getElementById('i').naturalWidth === 0");
+    QTest::newRow("a base element that points at the file system")
+        << utf8Page(QStringLiteral("<img id=\"i\" src=\"outside.gif\">"),
+               QStringLiteral("<base href=\"%1/\">").arg(QUrl::fromLocalFile(m_dir.path()).toString()))
+        << QString() << QStringLiteral("document.getElementById('i').naturalWidth === 0");
+    QTest::newRow("refresh to a file URL") << utf8Page(QStringLiteral("<p id=\"here\">here</p>"),
+        QStringLiteral("<meta http-equiv=\"refresh\" content=\"0; url=%1\">").arg(outsideHtm))
+                                           << QString() << QStringLiteral("document.getElementById('here') !== null");
+    QTest::newRow("the program's own resources")
+        << utf8Page(QStringLiteral("<img id=\"i\" src=\"qrc:/glyphs/EXIT.svg\"><iframe src=\"qrc:/kelvo/ui/"
+                                   "FormBridge.js\"></iframe><img id=\"j\" src=\"chrome://theme/IDR_PRODUCT_LOGO\">"))
+        << QString()
+        << QStringLiteral("document.getElementById('i').naturalWidth === 0"
+                          " && document.getElementById('j').naturalWidth === 0");
+    QTest::newRow("a link to a file URL")
+        << utf8Page(QStringLiteral("<p id=\"here\"><a id=\"a\" href=\"%1\">secret</a></p>")
+                        .arg(fileUrl(QStringLiteral("secret.txt"))))
+        << QStringLiteral("a") << QStringLiteral("document.getElementById('here') !== null");
+    QTest::newRow("a form that posts to a file URL")
+        << utf8Page(QStringLiteral("<p id=\"here\"></p><form action=\"%1\" method=\"post\"><input name=\"n\" "
+                                   "value=\"v\"><input type=\"submit\" id=\"go\"></form>")
+                        .arg(fileUrl(QStringLiteral("secret.txt"))))
+        << QStringLiteral("go") << QStringLiteral("document.getElementById('here') !== null");
+}
+
+void TestSandbox::nothingOutsideTheLabFolderIsRead()
+{
+    QFETCH(QByteArray, document);
+    QFETCH(QString, press);
+    QFETCH(QString, probe);
+    QVERIFY(load(document));
+    const QUrl shown = m_viewer->page()->url();
+    if (!press.isEmpty())
+        click(press);
+    settle();
+    QCOMPARE(m_viewer->page()->url(), shown);
+    QCOMPARE(evaluate(probe), QVariant(true));
+}
+
+// The test server counts every connection; cleanup() checks that there was none.
+void TestSandbox::nothingGoesToTheNetwork_data()
+{
+    QTest::addColumn<QByteArray>("document");
+    QTest::addColumn<QString>("press");
+
+    const QString o = m_origin;
+    QTest::newRow("CSS: url(), @import, @font-face, cursor") << utf8Page(
+        QStringLiteral("<p style=\"background:url('%1/b.gif');cursor:url('%1/c.cur'),auto\">x</p>").arg(o),
+        QStringLiteral("<style>@import url('%1/i.css'); body { background-image: url('%1/bg.gif'); }"
+                       " @font-face { font-family: f; src: url('%1/f.woff'); } p { font-family: f; }"
+                       "</style>")
+            .arg(o)) << QString();
+    QTest::newRow("pictures: srcset, picture source, svg image, input image, icon") << utf8Page(
+        QStringLiteral("<img srcset=\"%1/a.gif 1x, %1/b.gif 2x\"><picture><source srcset=\"%1/p.gif\">"
+                       "<img src=\"inside.gif\"></picture><svg><image href=\"%1/s.gif\"/></svg>"
+                       "<input type=\"image\" src=\"%1/i.gif\">")
+            .arg(o),
+        QStringLiteral("<link rel=\"icon\" href=\"%1/favicon.ico\">").arg(o)) << QString();
+    QTest::newRow("media and embedded content") << utf8Page(
+        QStringLiteral("<audio src=\"%1/a.mp3\" autoplay preload=\"auto\"></audio><video poster=\"%1/p.gif\""
+                       " preload=\"auto\"><source src=\"%1/v.webm\"><track src=\"%1/t.vtt\" default>"
+                       "</video><embed src=\"%1/e.swf\"><iframe srcdoc=\"<img src='%1/inner.gif'>\">"
+                       "</iframe>")
+            .arg(o)) << QString();
+    QTest::newRow("hints to connect ahead") << utf8Page(QStringLiteral("x"),
+        QStringLiteral("<link rel=\"preconnect\" href=\"%1\"><link rel=\"dns-prefetch\""
+                       " href=\"%1\"><link rel=\"preload\" as=\"image\" href=\"%1/l.gif\">"
+                       "<link rel=\"prerender\" href=\"%1/next.htm\"><link "
+                       "rel=\"modulepreload\" href=\"%1/m.js\">")
+            .arg(o)) << QString();
+    QTest::newRow("a base element that points at the server") << utf8Page(
+        QStringLiteral("<img src=\"relative.gif\"><a id=\"a\" href=\"second.htm\">lab?</a>"),
+        QStringLiteral("<base href=\"%1/\">").arg(o)) << QStringLiteral("a");
+    QTest::newRow("a link with a ping") << utf8Page(
+        QStringLiteral("<a id=\"a\" href=\"second.htm\" ping=\"%1/ping\">next</a>").arg(o))
+                                        << QStringLiteral("a");
+}
+
+void TestSandbox::nothingGoesToTheNetwork()
+{
+    QFETCH(QByteArray, document);
+    QFETCH(QString, press);
+    QVERIFY(load(document));
+    if (!press.isEmpty())
+        click(press);
+    settle();
+}
+
+// Each row's form, submitted by its button, must leave the document where it is. The bridge
+// reports a form of the document itself; one it does not see (inside a frame) goes nowhere.
+void TestSandbox::formsCannotNavigateAway_data()
+{
+    QTest::addColumn<QByteArray>("document");
+    QTest::addColumn<bool>("reported");
+
+    const QString form = QStringLiteral("<p id=\"here\">here</p><form %1><input name=\"n\" value=\"v\">"
+                                        "<button type=\"submit\" id=\"go\" %2>go</button></form>");
+    QTest::newRow("to a lab document") << utf8Page(form.arg(QStringLiteral("action=\"second.htm\""), QString()))
+                                       << true;
+    QTest::newRow("to the web, in a new window")
+        << utf8Page(form.arg(QStringLiteral("action=\"%1/form\" target=\"_blank\"").arg(m_origin), QString())) << true;
+    QTest::newRow("to the top window, by the button's own action")
+        << utf8Page(form.arg(QStringLiteral("action=\":quest\" target=\"_top\""),
+               QStringLiteral("formaction=\"%1/button\" formtarget=\"_top\"").arg(m_origin)))
+        << true;
+    QTest::newRow("to a data URL") << utf8Page(form.arg(QStringLiteral("action=\"data:text/html,gone\""), QString()))
+                                   << true;
+    QTest::newRow("into a named frame") << utf8Page(QStringLiteral("<iframe name=\"f\"></iframe>")
+        + form.arg(QStringLiteral("action=\"second.htm\" target=\"f\""), QString()))
+                                        << true;
+    QTest::newRow("from inside a frame, to the top window") << utf8Page(
+        QStringLiteral("<p id=\"here\">here</p><iframe srcdoc=\"<form action='second.htm' target='_top'>"
+                       "<input type='submit' id='go' style='width:100px;height:40px'></form>\" "
+                       "style=\"position:absolute;left:0;top:0;width:300px;height:100px;border:0\">"
+                       "</iframe>")) << false;
+}
+
+void TestSandbox::formsCannotNavigateAway()
+{
+    QFETCH(QByteArray, document);
+    QFETCH(bool, reported);
+    QVERIFY(load(document));
+    const QUrl shown = m_viewer->page()->url();
+    QSignalSpy submitted(m_viewer.get(), &THtmlViewer::formSubmitted);
+    if (reported) {
+        click(QStringLiteral("go"));
+    } else {
+        // The frame's button sits at the top left of the page.
+        QTest::mouseClick(renderWidget(), Qt::LeftButton, {}, QPoint(20, 20));
+    }
+    settle();
+    QCOMPARE(submitted.size(), reported ? 1 : 0);
+    QCOMPARE(m_viewer->page()->url(), shown);
+    QCOMPARE(evaluate(QStringLiteral("document.getElementById('here') !== null"
+                                     " && [...document.querySelectorAll('iframe')].every(f => !f.contentDocument"
+                                     " || !f.contentDocument.getElementById('second'))")),
+        QVariant(true));
+    QCOMPARE(m_browser.opened, QList<QUrl>());
+}
+
+KELVO_WEBENGINE_TEST_MAIN(TestSandbox)
+
+#include "tst_sandbox_web.moc"
