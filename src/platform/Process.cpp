@@ -1,6 +1,9 @@
 #include "Process.h"
 
+#include <QByteArray>
 #include <QtGlobal>
+
+#include <cstdio>
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -15,6 +18,13 @@ bool runningAsRoot()
 #else
     return false;
 #endif
+}
+
+void writeErrorLine(const QString &text)
+{
+    const QByteArray line = text.toLocal8Bit() + '\n';
+    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+    std::fflush(stderr);
 }
 
 } // namespace kelvo

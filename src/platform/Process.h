@@ -1,9 +1,14 @@
 #pragma once
 
+#include <QString>
+
 namespace kelvo {
 
 // True when the process runs with the rights of the system administrator (root on Unix).
 // The web engine's sandbox refuses to start then unless it is told to do without.
 bool runningAsRoot();
+
+// Writes one line to standard error at once, whatever Qt's message handler does with messages.
+void writeErrorLine(const QString &text);
 
 } // namespace kelvo

@@ -26,6 +26,9 @@ inline const QString DamagedPackage =
 inline const QString DescriptorError =
     QStringLiteral("Ошибка чтения файла данных.\nФайл: \"%s\".\nЗавершение работы программы.");
 inline const QString CopyrightPrefix = QStringLiteral("Copyright ");
+// On standard error, when the web engine starts.
+inline const QString NoSandboxWarning = QStringLiteral(
+    "kelvo: warning: running as root, so the web engine runs without its sandbox (--no-sandbox)");
 
 // Menu
 inline const QString MenuTitle = QStringLiteral("Kelvo");

@@ -8,6 +8,7 @@
 #include "Process.h"
 #include "UiResources.h"
 #include "ViewerLog.h"
+#include "uLocalization.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -105,8 +106,12 @@ void THtmlViewer::prepareEngineFlags()
 {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     // Chromium's sandbox refuses to start as root (CI, containers), and the engine with it.
-    if (kelvo::runningAsRoot() && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // Whoever runs a stranger's package as root should know that this layer is gone.
+    if (kelvo::runningAsRoot()) {
+        kelvo::writeErrorLine(Texts::NoSandboxWarning);
+        if (!qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+            qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    }
 }
 
 void THtmlViewer::LoadFromString(const QByteArray &document)
