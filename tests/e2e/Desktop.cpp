@@ -35,6 +35,15 @@ void click(QPoint screenPoint, int times)
              QStringLiteral("80"), QStringLiteral("1")});
 }
 
+void drag(QPoint from, QPoint to)
+{
+    moveMouse(from);
+    xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
+    moveMouse((from + to) / 2);
+    moveMouse(to);
+    xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
+}
+
 void pressKeys(const QString &keys)
 {
     QStringList arguments{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("60")};
@@ -75,6 +84,26 @@ QList<Window> windowsTitled(const QString &titlePattern)
         windows.append({id, geometry});
     }
     return windows;
+}
+
+void focusWindow(const Window &window)
+{
+    moveMouse(window.geometry.center());
+    xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window.id});
+}
+
+std::optional<Window> waitForWindow(const QString &titlePattern, int timeoutMs)
+{
+    std::optional<Window> found;
+    waitFor(
+        [&] {
+            const QList<Window> windows = windowsTitled(titlePattern);
+            if (!windows.isEmpty())
+                found = windows.first();
+            return found.has_value();
+        },
+        timeoutMs);
+    return found;
 }
 
 QImage grabScreen()

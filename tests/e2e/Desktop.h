@@ -18,6 +18,7 @@ namespace kelvo::e2e {
 std::optional<QString> xdotool(const QStringList &arguments);
 
 void click(QPoint screenPoint, int times = 1);
+void drag(QPoint from, QPoint to);
 void moveMouse(QPoint screenPoint);
 void pressKeys(const QString &keys); // "Return", "ctrl+a End"
 void typeText(const QString &text);
@@ -30,6 +31,13 @@ struct Window
     QRect geometry;
 };
 QList<Window> windowsTitled(const QString &titlePattern);
+
+// Gives a window the keyboard, as a student's click on its title would: without a window
+// manager, keys go to the window under the pointer or to the one that was given the focus.
+void focusWindow(const Window &window);
+
+// The first visible window titled so, once it is there.
+std::optional<Window> waitForWindow(const QString &titlePattern, int timeoutMs);
 
 QImage grabScreen();
 
