@@ -1,0 +1,289 @@
+#!/usr/bin/env bash
+# Runs every benchmark of Kelvo side by side and prints one table of ratios; the table, with a
+# description of the machine, goes into bench/RESULTS.md (between its result markers; the notes
+# around them are kept). Absolute times on shared machines vary from run to run: each row compares
+# Kelvo with its reference measured in the same run, interleaved, as medians.
+#
+#   bench/run-benchmarks.sh           the full run (about ten minutes)
+#   bench/run-benchmarks.sh --quick   fewer rounds, to try the script out
+#
+# Builds in Release with -DKELVO_BUILD_BENCH=ON into build-bench (KELVO_BENCH_BUILD overrides).
+# Generated inputs live in a temporary folder that is removed at the end. The window benchmarks
+# run under one Xvfb server; the program reports its own paints through KELVO_BENCH_TRACE
+# (src/app/BenchTrace.h).
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${KELVO_BENCH_BUILD:-$here/build-bench}
+bin=$build/bin
+screen="1280x1024x24"
+
+# ---------------------------------------------------------------------------------------------
+# Helpers
+
+median() { sort -n | awk '{ v[NR] = $1 } END { if (NR == 0) print 0; else if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+# Microseconds from a start stamp (bash's $EPOCHREALTIME without the dot) to the first trace
+# line of an event.
+event_after() { awk -v s="$1" -v e="$2" '$0 ~ "^[0-9]+ " e "$" { print ($1 - s) / 1000; exit }' "$3"; }
+
+# The durations in ms from "open i" to "page painted i" of chapter i, leaving out the first cycle.
+open_times() {
+  awk -v want="$2" '$2 == "cycle" { cycle = $3 } $2 == "open" { at[$3] = $1 }
+    $2 == "page" && $4 == want && cycle >= 1 { print ($1 - at[$4]) / 1000 }' "$1"
+}
+
+# Every process of the tree under a process, itself included.
+tree_pids() {
+  ps -e -o pid=,ppid= | awk -v root="$1" '{ parent[$1] = $2 } END {
+    found[root] = 1; print root
+    do { more = 0; for (p in parent) if (!(p in found) && (parent[p] in found)) { found[p] = 1; print p; more = 1 } } while (more) }'
+}
+
+# "rss_kb pss_kb hwm_kb processes" summed over the tree under a process.
+memory_of_tree() {
+  local files=() p
+  for p in $(tree_pids "$1"); do
+    [ -r "/proc/$p/status" ] && files+=("/proc/$p/status")
+    [ -r "/proc/$p/smaps_rollup" ] && files+=("/proc/$p/smaps_rollup")
+  done
+  [ ${#files[@]} -gt 0 ] || { echo "0 0 0 0"; return; }
+  cat "${files[@]}" 2>/dev/null |
+    awk '/^VmRSS:/ { r += $2; n++ } /^VmHWM:/ { h += $2 } /^Pss:/ { p += $2 } END { print r + 0, p + 0, h + 0, n + 0 }'
+}
+
+put() { echo "$1 $2" >>"$results"; }
+get() { awk -v k="$1" '$1 == k { v = $2 } END { print v }' "$results"; }
+
+# ---------------------------------------------------------------------------------------------
+# Inside Xvfb: start-up, chapter opening, memory. Results are appended to the file given.
+
+if [ "${1:-}" = "--under-xvfb" ]; then
+  results=$2 inputs=$3 rounds=$4 cycles=$5 memory_cycles=$6
+  demo=$build/examples/demo.lwz
+  big=$inputs/chapters38.lwz
+  trace=$inputs/trace
+  shm_ok=0
+  if [ -d /dev/shm ] && [ -w /dev/shm ]; then shm_ok=1; fi
+
+  # Start-up to the painted menu; the first round warms the disk cache and is left out.
+  startup_once() {
+    local name=$1; shift
+    rm -f "$trace"
+    local start=${EPOCHREALTIME/./}
+    KELVO_BENCH_TRACE=$trace KELVO_BENCH_CYCLES=0 "$@" >/dev/null 2>&1 || true
+    local ms; ms=$(event_after "$start" "menu painted" "$trace")
+    [ -n "$ms" ] || { echo "start-up of $name painted no menu" >&2; exit 1; }
+    [ "$round" -eq 0 ] || echo "$ms" >>"$inputs/startup.$name"
+  }
+  kinds=(floor demo big)
+  [ $shm_ok -eq 1 ] && kinds+=(bigshm)
+  echo "Start-up: $rounds rounds of ${kinds[*]}" >&2
+  for ((round = 0; round <= rounds; round++)); do
+    for ((k = 0; k < ${#kinds[@]}; k++)); do
+      kind=${kinds[(k + round) % ${#kinds[@]}]}
+      case $kind in
+        floor) startup_once floor "$bin/kelvo_bench_window_floor" ;;
+        demo) startup_once demo "$bin/kelvo" "$demo" ;;
+        big) startup_once big "$bin/kelvo" "$big" ;;
+        bigshm) TMPDIR=/dev/shm startup_once bigshm "$bin/kelvo" "$big" ;;
+      esac
+    done
+  done
+  for kind in "${kinds[@]}"; do put "startup.$kind" "$(median <"$inputs/startup.$kind")"; done
+
+  # Opening a chapter: the program driving itself against the engine alone, two runs each,
+  # alternating; the first cycle of every run is left out.
+  echo "Chapter opening: 2 x $cycles cycles each" >&2
+  shown=("$inputs/pages/shown0.htm" "$inputs/pages/shown1.htm")
+  for run in 1 2; do
+    rm -f "$trace"
+    KELVO_BENCH_TRACE=$trace "$bin/kelvo_bench_page_floor" "$cycles" 200 "${shown[@]}" >/dev/null 2>&1 || true
+    open_times "$trace" 0 >>"$inputs/open.floor0"
+    open_times "$trace" 1 >>"$inputs/open.floor1"
+    rm -f "$trace"
+    KELVO_BENCH_TRACE=$trace KELVO_BENCH_CYCLES=$cycles KELVO_BENCH_PAUSE_MS=200 "$bin/kelvo" "$inputs/pages.lwz" \
+      >/dev/null 2>&1 || true
+    grep -q ' timeout ' "$trace" && { echo "a chapter page never painted" >&2; exit 1; }
+    open_times "$trace" 0 >>"$inputs/open.kelvo0"
+    open_times "$trace" 1 >>"$inputs/open.kelvo1"
+  done
+  for f in floor0 floor1 kelvo0 kelvo1; do
+    [ -s "$inputs/open.$f" ] || { echo "no chapter opening measured ($f)" >&2; exit 1; }
+    put "open.$f" "$(median <"$inputs/open.$f")"
+    put "open.$f.n" "$(wc -l <"$inputs/open.$f")"
+  done
+
+  # Memory on the demo: every chapter opened and closed $memory_cycles times. The program pauses
+  # after each cycle; the tree's memory is sampled then, and every 50 ms for the peak.
+  echo "Memory: the demo, $memory_cycles cycles of every chapter" >&2
+  rm -f "$trace"
+  KELVO_BENCH_TRACE=$trace KELVO_BENCH_CYCLES=$memory_cycles KELVO_BENCH_PAUSE_MS=400 "$bin/kelvo" "$demo" \
+    >/dev/null 2>&1 &
+  pid=$!
+  sampled=0 peak_rss=0 peak_hwm=0 processes=0
+  : >"$inputs/memory.cycles"
+  while kill -0 "$pid" 2>/dev/null; do
+    read -r rss pss hwm n < <(memory_of_tree "$pid")
+    [ "$rss" -gt "$peak_rss" ] && peak_rss=$rss
+    [ "$hwm" -gt "$peak_hwm" ] && peak_hwm=$hwm && processes=$n
+    done_cycles=$(grep -c ' cycle ' "$trace" 2>/dev/null || true)
+    if [ "${done_cycles:-0}" -gt "$sampled" ]; then
+      sampled=$done_cycles
+      echo "$sampled $rss $pss" >>"$inputs/memory.cycles"
+    fi
+    sleep 0.05
+  done
+  wait "$pid" || true
+  grep -q ' timeout ' "$trace" && { echo "a chapter page never painted in the memory run" >&2; exit 1; }
+  put memory.peak_hwm_kb "$peak_hwm"
+  put memory.peak_rss_kb "$peak_rss"
+  put memory.processes "$processes"
+  put memory.cycles "$sampled"
+  awk -v last="$memory_cycles" '
+    { pss[$1] = $3 }
+    END {
+      # Noise: the spread over cycles 5 to 14, once caches have filled.
+      lo = 1e18; hi = 0
+      for (c = 5; c <= 14 && c <= last; c++) if (c in pss) { if (pss[c] < lo) lo = pss[c]; if (pss[c] > hi) hi = pss[c] }
+      printf "memory.pss1_kb %d\nmemory.pss5_kb %d\nmemory.pss_last_kb %d\nmemory.noise_kb %d\n", pss[1], pss[5], pss[last], hi - lo
+    }' "$inputs/memory.cycles" >>"$results"
+  exit 0
+fi
+
+# ---------------------------------------------------------------------------------------------
+# Outside: build, the headless benchmarks, then the window benchmarks under Xvfb, then the table.
+
+rounds=9 cycles=12 memory_cycles=50 extract_rounds=5
+if [ "${1:-}" = "--quick" ]; then rounds=3 cycles=4 memory_cycles=6 extract_rounds=1; fi
+
+"$here/scripts/install-deps.sh"
+echo "Building $build (Release, benchmarks on)..." >&2
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELVO_WERROR=ON -DKELVO_BUILD_BENCH=ON \
+  -DKELVO_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" --target kelvo demo_package kelvo_bench_labwork kelvo_bench_extract kelvo_bench_inputs \
+  kelvo_bench_window_floor kelvo_bench_page_floor >/dev/null
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/kelvo-bench-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+results=$work/results
+: >"$results"
+
+echo "Extraction..." >&2
+TMPDIR=$work "$bin/kelvo_bench_extract" "$extract_rounds" | tee "$work/extract.log" >&2
+grep '^@ ' "$work/extract.log" | cut -c3- >>"$results"
+
+echo "Quiz generation and loading..." >&2
+TMPDIR=$work "$bin/kelvo_bench_labwork" | tee "$work/labwork.log" >&2
+awk '/^ *1x:/ { n++; printf "labwork.%s_1x %s\n", (n == 1 ? "quiz" : "load"), $2 }
+     /^ *10x:/ { m++; printf "labwork.%s_10x %s\n", (m == 1 ? "quiz" : "load"), $2 }' "$work/labwork.log" >>"$results"
+
+echo "Generating the lab works for the window benchmarks..." >&2
+"$bin/kelvo_bench_inputs" "$work/inputs" | grep '^@ ' | cut -c3- >>"$results"
+
+xvfb-run -a -s "-screen 0 $screen" "$0" --under-xvfb "$results" "$work/inputs" "$rounds" "$cycles" "$memory_cycles"
+
+# ---------------------------------------------------------------------------------------------
+# The table
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
+verdict() { awk -v r="$1" -v g="$2" 'BEGIN { print (r <= g ? "met" : "SHORT") }'; }
+mb() { awk -v k="$1" 'BEGIN { printf "%.0f MB", k / 1024 }'; }
+
+rows=()
+row() { rows+=("$1|$2|$3|$4|$5|$6"); }
+
+k=$(get extract.kelvo_ms) u=$(get extract.unzip_ms) t=$(get extract.bsdtar_ms)
+best=$(awk -v u="$u" -v t="$t" 'BEGIN { print (u < t ? u : t) }')
+r=$(ratio "$k" "$best")
+row "Extraction, $(get extract.archive_mb) MB package, $(get extract.files) files" "$(printf '%.0f ms' "$k")" \
+  "$(printf 'unzip -o -j %.0f ms, bsdtar -x %.0f ms' "$u" "$t")" "$r" "<= 1.0 of the faster" "$(verdict "$r" 1.0)"
+
+floor=$(get startup.floor)
+for kind in demo big bigshm; do
+  v=$(get "startup.$kind")
+  [ -n "$v" ] || continue
+  case $kind in
+    demo) what="Start-up to the painted menu, demo" ;;
+    big) what="Start-up to the painted menu, 38 chapters ($(get inputs.chapters38_kb) KB)" ;;
+    bigshm) what="  the same, unpacked to tmpfs (TMPDIR=/dev/shm)" ;;
+  esac
+  r=$(ratio "$v" "$floor")
+  row "$what" "$(printf '%.0f ms' "$v")" "$(printf 'one-label window %.0f ms' "$floor")" "$r" "<= 1.5" "$(verdict "$r" 1.5)"
+done
+
+for kind in quiz load; do
+  one=$(get "labwork.${kind}_1x") ten=$(get "labwork.${kind}_10x")
+  [ "$kind" = quiz ] && what="Quiz page, 500 questions x 20 variant files" ||
+    what="Loading, 38 chapters, schema of 2000 devices"
+  r=$(ratio "$ten" "$one")
+  ok=$(awk -v a="$one" -v r="$r" 'BEGIN { print (a < 50 && r <= 13 ? "met" : "SHORT") }')
+  row "$what" "$(printf '%.1f ms' "$one")" "$(printf '10x the size: %.1f ms' "$ten")" "$r" "< 50 ms; 10x ~ 10" "$ok"
+done
+
+for i in 0 1; do
+  kv=$(get "open.kelvo$i") fv=$(get "open.floor$i")
+  [ $i -eq 0 ] && what="Opening a chapter, $(get inputs.shown0_kb) KB document" ||
+    what="Opening a chapter, quiz of 100 questions ($(get inputs.shown1_kb) KB)"
+  r=$(ratio "$kv" "$fv")
+  row "$what" "$(printf '%.0f ms' "$kv")" "$(printf 'same HTML into QWebEngineView %.0f ms' "$fv")" "$r" "<= 1.2" \
+    "$(verdict "$r" 1.2)"
+done
+
+hwm=$(get memory.peak_hwm_kb) pss1=$(get memory.pss1_kb) pss5=$(get memory.pss5_kb) last=$(get memory.pss_last_kb)
+noise=$(get memory.noise_kb) cyc=$(get memory.cycles)
+row "Memory, demo: peak resident size, $(get memory.processes) processes" "$(mb "$hwm")" \
+  "sum of each process's peak; summed RSS peaked at $(mb "$(get memory.peak_rss_kb)")" "-" "-" "-"
+growth=$((last - pss5))
+ok=$(awk -v g="$growth" -v n="$noise" 'BEGIN { print (g <= n || g <= 1024 ? "met" : "SHORT") }')
+row "Memory, demo: growth over $cyc cycles of every chapter" "$(awk -v g="$growth" 'BEGIN { printf "%+.1f MB", g / 1024 }')" \
+  "PSS $(mb "$pss1") after cycle 1, $(mb "$pss5") after 5, $(mb "$last") after $cyc" \
+  "$(ratio "$last" "$pss5")" "within noise ($(awk -v n="$noise" 'BEGIN { printf "%.1f MB", n / 1024 }'))" "$ok"
+
+cpu=$(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo)
+cores=$(nproc)
+memory=$(awk '/^MemTotal/ { printf "%.0f GB", $2 / 1048576 }' /proc/meminfo)
+debian=$(cat /etc/debian_version 2>/dev/null || echo unknown)
+qt=$(dpkg-query -W -f='${Version}' libqt6core6 2>/dev/null || echo unknown)
+kernel=$(uname -r)
+machine="$cpu, $cores cores, $memory memory; Debian $debian, Qt $qt, Linux $kernel; Xvfb $screen"
+when=$(date -u '+%Y-%m-%d %H:%M UTC')
+commit=$(git -C "$here" rev-parse --short HEAD 2>/dev/null || echo unknown)
+
+echo
+echo "Kelvo benchmarks ($when, commit $commit)"
+echo "$machine"
+echo
+printf '%-62s %12s  %-6s %-22s %s\n' "Benchmark" "Kelvo" "Ratio" "Goal" "Result"
+for line in "${rows[@]}"; do
+  IFS='|' read -r what value ref r goal ok <<<"$line"
+  printf '%-62s %12s  %-6s %-22s %s\n' "$what" "$value" "$r" "$goal" "$ok"
+  printf '%-62s %12s  against %s\n' "" "" "$ref"
+done
+
+table=$work/table.md
+{
+  echo "Measured $when on commit $commit."
+  echo
+  echo "Machine: $machine."
+  echo
+  echo "| Benchmark | Kelvo | Reference (same run) | Ratio | Goal | Result |"
+  echo "|---|---|---|---|---|---|"
+  for line in "${rows[@]}"; do
+    IFS='|' read -r what value ref r goal ok <<<"$line"
+    echo "| ${what# } | $value | $ref | $r | $goal | $ok |"
+  done
+} >"$table"
+
+out=$here/bench/RESULTS.md
+begin='<!-- results:begin -->' end='<!-- results:end -->'
+if [ ! -f "$out" ] || ! grep -q "$begin" "$out"; then
+  printf '# Benchmark results\n\n%s\n%s\n' "$begin" "$end" >"$out"
+fi
+awk -v begin="$begin" -v end="$end" -v table="$table" '
+  $0 == begin { print; while ((getline line < table) > 0) print line; skipping = 1; next }
+  $0 == end { skipping = 0 }
+  !skipping { print }' "$out" >"$out.new"
+mv "$out.new" "$out"
+echo
+echo "Written to $out" >&2
