@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs every fuzz target built in BUILD_DIR on its seed corpus for SECONDS each.
+# Runs every fuzz target built in BUILD_DIR on its seed corpus (and its dictionary, when
+# fuzz/dictionaries/<name>.dict exists) for SECONDS each.
 # Usage: fuzz/run-fuzzers.sh BUILD_DIR SECONDS
 # Fails when a target crashes, hangs or trips a sanitizer; the input that did it is kept in
 # BUILD_DIR/fuzz/artifacts/<name>/. New inputs go to a scratch copy: the corpus in the tree stays.
@@ -26,11 +27,15 @@ for executable in "$build"/fuzz/fuzz_*; do
   if [ -d "$here/corpus/$name" ]; then
     cp -R "$here/corpus/$name/." "$work/"
   fi
+  options=()
+  if [ -f "$here/dictionaries/$name.dict" ]; then
+    options+=("-dict=$here/dictionaries/$name.dict")
+  fi
   echo "== fuzz_$name for $seconds s"
   # Font caches live as long as the process: lsan.supp names them, every other leak fails the run.
   if ! QT_QPA_PLATFORM=offscreen LSAN_OPTIONS="suppressions=$here/lsan.supp:print_suppressions=0" \
       "$executable" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=3072 -print_final_stats=1 \
-      -artifact_prefix="$artifacts" "$work" 2>"$work.log"; then
+      -artifact_prefix="$artifacts" "${options[@]}" "$work" 2>"$work.log"; then
     tail -n 60 "$work.log" >&2
     echo "!! fuzz_$name failed; the input is in $artifacts" >&2
     status=1

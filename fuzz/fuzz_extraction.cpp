@@ -1,0 +1,88 @@
+// Package extraction on arbitrary bytes, into a scratch folder that is emptied after each run.
+// Beyond "no crash", the extraction's contract is checked: a refused package leaves nothing
+// behind, and an accepted one wrote exactly the files it reports, each inside the folder.
+
+#include "PackageExtractor.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+QString packagePath;
+QString destination;
+
+QSet<QString> entriesOf(const QString &folder)
+{
+    QSet<QString> paths;
+    const QDir dir(folder);
+    for (const QString &name : dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        paths.insert(dir.absoluteFilePath(name));
+    return paths;
+}
+
+[[noreturn]] void contractBroken(const char *what)
+{
+    std::fprintf(stderr, "extraction contract broken: %s\n", what);
+    std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    static QCoreApplication application(*argc, *argv);
+    static QTemporaryDir scratch;
+    if (!scratch.isValid())
+        std::abort();
+    packagePath = scratch.filePath(QStringLiteral("package.lwz"));
+    destination = scratch.filePath(QStringLiteral("unpacked"));
+    QDir().mkpath(destination);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    QFile package(packagePath);
+    if (!package.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        std::abort();
+    package.write(reinterpret_cast<const char *>(data), qint64(size));
+    package.close();
+
+    kelvo::isPlainZipArchive(packagePath);
+    // Small caps keep each run quick; what they guard is the same as with the program's own.
+    const kelvo::ExtractionLimits limits { .maxEntries = 2000, .maxTotalBytes = 8u << 20 };
+    QStringList reported;
+    const kelvo::ExtractionResult result = kelvo::extractPackage(
+        packagePath, destination, [&](const QString &path) { reported.append(path); }, limits);
+
+    const QSet<QString> found = entriesOf(destination);
+    if (!result.ok && (!found.isEmpty() || !reported.isEmpty()))
+        contractBroken("a refused package left files behind");
+    if (result.ok) {
+        if (reported != result.writtenFiles)
+            contractBroken("the files reported differ from the files written");
+        if (found != QSet<QString>(reported.cbegin(), reported.cend()))
+            contractBroken("the folder holds other files than those reported");
+        for (const QString &path : std::as_const(reported)) {
+            if (QFileInfo(path).absolutePath() != destination || !QFileInfo(path).isFile()
+                || QFileInfo(path).isSymLink())
+                contractBroken("a reported file is not a regular file directly inside the folder");
+        }
+    }
+    for (const QString &path : found) {
+        if (!QFile::remove(path))
+            QDir(path).removeRecursively();
+    }
+    return 0;
+}
