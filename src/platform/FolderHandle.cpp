@@ -224,6 +224,16 @@ FileDescriptor openRegularFileForReading(const QString &path)
     return file;
 }
 
+std::optional<quint64> fileSize(int descriptor)
+{
+    struct stat info
+    {
+    };
+    if (::fstat(descriptor, &info) != 0 || info.st_size < 0)
+        return std::nullopt;
+    return quint64(info.st_size);
+}
+
 QByteArray readFileStart(int descriptor, qint64 size)
 {
     QByteArray bytes(size, Qt::Uninitialized);

@@ -105,6 +105,9 @@ bool writeAll(int descriptor, const char *data, qint64 size);
 // Opens a regular file for reading; a FIFO, device or folder is refused without blocking.
 FileDescriptor openRegularFileForReading(const QString &path);
 
+// The size of an open file; nothing when the system cannot tell.
+std::optional<quint64> fileSize(int descriptor);
+
 // Reads up to `size` bytes from the start of an open file without moving its offset.
 QByteArray readFileStart(int descriptor, qint64 size);
 

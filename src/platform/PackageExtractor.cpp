@@ -62,6 +62,7 @@ QString zipErrorText(int code)
 struct OpenedArchive
 {
     ZipArchive archive;
+    quint64 bytes = 0; // the archive file's size
     QString problem;
 };
 
@@ -69,16 +70,20 @@ OpenedArchive openPlainZip(const QString &path)
 {
     FileDescriptor file = openRegularFileForReading(path);
     if (!file.isValid())
-        return { nullptr, QStringLiteral("cannot open the package as a regular file: ") + FolderHandle::lastError() };
+        return { nullptr, 0,
+            QStringLiteral("cannot open the package as a regular file: ") + FolderHandle::lastError() };
+    const std::optional<quint64> bytes = fileSize(file.get());
+    if (!bytes)
+        return { nullptr, 0, QStringLiteral("cannot read the package's size: ") + FolderHandle::lastError() };
     const QByteArray start = readFileStart(file.get(), FirstEntrySignature.size());
     if (start != FirstEntrySignature && start != EmptyArchiveSignature)
-        return { nullptr, QStringLiteral("not a plain ZIP archive") };
+        return { nullptr, 0, QStringLiteral("not a plain ZIP archive") };
     int code = ZIP_ER_OK;
     zip_t *archive = zip_fdopen(file.get(), ZIP_RDONLY, &code);
     if (!archive)
-        return { nullptr, QStringLiteral("not a readable ZIP archive: ") + zipErrorText(code) };
+        return { nullptr, 0, QStringLiteral("not a readable ZIP archive: ") + zipErrorText(code) };
     file.release(); // the archive has taken the descriptor over
-    return { ZipArchive(archive), {} };
+    return { ZipArchive(archive), *bytes, {} };
 }
 
 bool hasNonAscii(QByteArrayView bytes)
@@ -150,11 +155,12 @@ struct Plan
 {
     std::vector<PlannedEntry> entries;
     quint64 totalBytes = 0;
+    quint64 packedBytes = 0;
     QString problem;
 };
 
 // Everything that can be checked before a byte is written is checked here.
-Plan planExtraction(zip_t *archive, const ExtractionLimits &limits)
+Plan planExtraction(zip_t *archive, quint64 archiveBytes, const ExtractionLimits &limits)
 {
     Plan plan;
     const zip_int64_t count = zip_get_num_entries(archive, 0);
@@ -207,6 +213,14 @@ Plan planExtraction(zip_t *archive, const ExtractionLimits &limits)
             plan.problem = QStringLiteral("the package unpacks to more than %1 bytes").arg(limits.maxTotalBytes);
             return plan;
         }
+        // Each entry's packed data has a part of the archive of its own, so together they fit in it.
+        // Entries that share their data (a bomb that unpacks one small stream many times) do not.
+        if (stat.comp_size > archiveBytes - plan.packedBytes) {
+            plan.problem = QStringLiteral("the entries' packed data overlap: more than the %1 bytes of the archive")
+                               .arg(archiveBytes);
+            return plan;
+        }
+        plan.packedBytes += stat.comp_size;
         plan.totalBytes += stat.size;
         plan.entries.push_back({ index, *fileName, QFile::encodeName(*fileName), stat.size });
     }
@@ -297,7 +311,7 @@ ExtractionResult extractPackage(const QString &archivePath, const QString &desti
     const OpenedArchive opened = openPlainZip(archivePath);
     if (!opened.archive)
         return failure(opened.problem);
-    const Plan plan = planExtraction(opened.archive.get(), limits);
+    const Plan plan = planExtraction(opened.archive.get(), opened.bytes, limits);
     if (!plan.problem.isEmpty())
         return failure(plan.problem);
 

@@ -117,6 +117,27 @@ public:
         m_bytes.prepend(stub);
         return *this;
     }
+    // Central records that point at the data of `entry` once more, each under a name of its own,
+    // as an archive bomb that unpacks one small stream many times has them.
+    ZipPatch &shareData(int entry, int copies)
+    {
+        const qsizetype end = m_bytes.lastIndexOf("PK\x05\x06");
+        const qsizetype record = central(entry);
+        const qsizetype recordSize = 46 + u16(record + 28) + u16(record + 30) + u16(record + 32);
+        QByteArray added;
+        for (int i = 0; i < copies; ++i) {
+            QByteArray copy = m_bytes.mid(record, recordSize);
+            copy[46] = char('a' + i % 26);
+            copy[47] = char('a' + i / 26 % 26);
+            added += copy;
+        }
+        m_bytes.insert(end, added);
+        const qsizetype newEnd = end + added.size();
+        setU16(newEnd + 8, u16(newEnd + 8) + copies);
+        setU16(newEnd + 10, u16(newEnd + 10) + copies);
+        setU32(newEnd + 12, u32(newEnd + 12) + quint32(added.size()));
+        return *this;
+    }
     ZipPatch &flipDataByte(int entry, qsizetype at)
     {
         const qsizetype start = local(entry) + 30 + u16(local(entry) + 26) + u16(local(entry) + 28);
@@ -416,6 +437,10 @@ void TestExtraction::refusesDamagedPackages_data()
     // 4 MiB of zeros deflate to about 4 KiB; the entry says it holds 1,000 bytes.
     QTest::newRow("bomb: inflates far beyond its declared size")
         << bytes << ZipPatch(zipOf({ first, { "bomb.bin", zeros(4 << 20), true } })).setSize(1, 1000).bytes();
+
+    // 50 entries of 1 MiB each, all unpacking the same 1 KiB of deflated zeros.
+    QTest::newRow("bomb: entries that share one packed stream")
+        << bytes << ZipPatch(zipOf({ first, { "bomb.bin", zeros(1 << 20), true } })).shareData(1, 50).bytes();
 
     QList<TestEntry> many;
     for (int i = 0; i <= ExtractionLimits().maxEntries; ++i)
