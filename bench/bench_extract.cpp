@@ -4,6 +4,11 @@
 // package with every tool in turn, each into a new empty folder after a sync, so that writing back
 // one tool's files does not slow the next; the order rotates from round to round.
 //
+// Everything happens in TMPDIR. Each tool's files are removed right after it has run; with
+// "--keep" they stay until the end instead: some file systems (ext4) create files slowly for
+// a while after many have been deleted, which would slow whichever tool runs next.
+//
+// Usage: kelvo_bench_extract [ROUNDS] [--keep]
 // Prints medians, and "@ key value" lines for bench/run-benchmarks.sh.
 
 #include "BenchSupport.h"
@@ -61,7 +66,6 @@ Package makePackage(const QString &root)
     package.files = TextFiles + Pictures;
     package.path = root + QStringLiteral("/package.lwz");
     bench::packFolder(source, package.path, [](const QString &name) { return name.endsWith(u".jpg"); });
-    QDir(source).removeRecursively();
     return package;
 }
 
@@ -84,9 +88,9 @@ bool runTool(const QString &program, const QStringList &arguments)
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
-    int rounds = DefaultRounds;
-    if (argc > 1)
-        rounds = qMax(1, QByteArray(argv[1]).toInt());
+    QStringList arguments = application.arguments().mid(1);
+    const bool keep = arguments.removeAll(QStringLiteral("--keep")) > 0;
+    const int rounds = arguments.isEmpty() ? DefaultRounds : qMax(1, arguments.first().toInt());
 
     QTemporaryDir root;
     if (!root.isValid())
@@ -114,11 +118,11 @@ int main(int argc, char *argv[])
     };
 
     std::map<std::string, std::vector<double>> times;
+    int runs = 0;
     for (int round = 0; round < rounds; ++round) {
         for (size_t k = 0; k < tools.size(); ++k) {
             const auto &[name, tool] = tools[(k + size_t(round)) % tools.size()];
-            const QString folder = root.path() + QStringLiteral("/out");
-            QDir(folder).removeRecursively();
+            const QString folder = root.path() + QStringLiteral("/out%1").arg(++runs);
             QDir().mkpath(folder);
             syncDisks();
             QElapsedTimer timer;
@@ -130,12 +134,14 @@ int main(int argc, char *argv[])
             if (written != package.files)
                 qFatal("%s wrote %lld files, not %d", name, qint64(written), package.files);
             times[name].push_back(ms);
-            QDir(folder).removeRecursively();
+            if (!keep)
+                QDir(folder).removeRecursively();
         }
     }
 
     for (const auto &[name, _] : tools)
-        std::printf("  %-7s median %8.0f ms over %d rounds\n", name, bench::median(times[name]), rounds);
+        std::printf("  %-7s median %8.0f ms over %d rounds%s\n", name, bench::median(times[name]), rounds,
+                    keep ? ", files kept until the end" : "");
     std::printf("@ extract.archive_mb %.0f\n@ extract.files %d\n@ extract.unpacked_mb %.0f\n", archiveMb, package.files,
                 double(package.unpackedBytes) / (1024 * 1024));
     for (const auto &[name, _] : tools)
