@@ -134,6 +134,8 @@ private:
     std::optional<QJsonValue> page(const QString &expression, QString *error = nullptr);
     bool waitForPage(const QString &condition, int timeoutMs = StepTimeoutMs);
     QPoint onScreen(const QJsonValue &viewportPoint);
+    bool htmlPageShown() const;
+    bool pressPageButton(const QString &selector, const std::function<bool()> &pressed);
     QString answer(const QString &name, const QString &value);
     QString setControl(const QString &name, const QString &value);
     std::optional<QPoint> findBenchPicture() const;
@@ -254,6 +256,40 @@ QPoint tst_DemoWindow::onScreen(const QJsonValue &viewportPoint)
                            qRound(viewportPoint[QStringLiteral("y")].toDouble()));
 }
 
+// The HTML page fills the window below its title with the document; the menu and the
+// laboratory page show their navy background at its left edge.
+bool tst_DemoWindow::htmlPageShown() const
+{
+    const QRect leftEdge(m_window.left() + 2, m_window.top() + 60, 4, m_window.height() - 180);
+    return countColour(grabScreen(), leftEdge, Navy) == 0;
+}
+
+// Presses a button of the document shown: brought into view and clicked, and clicked again
+// while a click that came as the document was still settling has not done its work.
+bool tst_DemoWindow::pressPageButton(const QString &selector, const std::function<bool()> &pressed)
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (attempt > 0 && (pressed() || !htmlPageShown()))
+            return pressed();
+        const std::optional<QJsonValue> box = page(QStringLiteral(R"((function (selector) {
+            const button = document.querySelector(selector);
+            if (!button || document.readyState !== 'complete')
+                return null;
+            button.scrollIntoView({block: 'center'});
+            const box = button.getBoundingClientRect();
+            return {x: box.left + box.width / 2, y: box.top + box.height / 2};
+        })(%1))").arg(jsString(selector)));
+        if (!box || !box->isObject()) {
+            QTest::qWait(300);
+            continue;
+        }
+        click(onScreen(*box));
+        if (waitFor(pressed, StepTimeoutMs))
+            return true;
+    }
+    return false;
+}
+
 // Sets the control of the quiz form that an answer line names to the answer, as a student
 // does: a click on the choice, typing into the field, the arrow keys in a list. A click that
 // comes while the page is still settling may go unseen: the student then tries again.
@@ -369,16 +405,11 @@ void tst_DemoWindow::readingTheTheoryCompletesIt()
     QVERIFY2(waitForPage(QStringLiteral("window.scrollY + window.innerHeight >= document.documentElement.scrollHeight - 2")),
              "End scrolls to the end of the document");
 
-    const std::optional<QJsonValue> button = page(QStringLiteral(R"((function () {
-        const button = document.querySelector('form[action="?system"] input[type=submit]');
-        button.scrollIntoView({block: 'center'});
-        const box = button.getBoundingClientRect();
-        return {x: box.left + box.width / 2, y: box.top + box.height / 2, caption: button.value};
-    })())"));
-    QVERIFY(button);
-    QCOMPARE((*button)[QStringLiteral("caption")].toString(), QStringLiteral("   Все прочитано, назад.   "));
-    click(onScreen(*button));
-    QVERIFY2(waitFor([this] { return glyphIsOpen(grabScreen(), Admission); }, StepTimeoutMs),
+    QVERIFY2(waitForPage(QStringLiteral("document.querySelector('form[action=\"?system\"] input[type=submit]').value === "
+                                        "'   Все прочитано, назад.   '")),
+             "the document ends with the read-confirmation button");
+    QVERIFY2(pressPageButton(QStringLiteral("form[action=\"?system\"] input[type=submit]"),
+                             [this] { return glyphIsOpen(grabScreen(), Admission); }),
              "back on the menu, the admission is open");
     QVERIFY(!glyphIsOpen(grabScreen(), Bench));
 }
@@ -411,26 +442,16 @@ void tst_DemoWindow::admissionPassesWithTheRightAnswers()
         const QString error = answer(name, value);
         QVERIFY2(error.isEmpty(), qPrintable(error));
     }
-    const std::optional<QJsonValue> check = page(QStringLiteral(R"((function () {
-        const button = document.getElementById('submit_button');
-        button.scrollIntoView({block: 'center'});
-        const box = button.getBoundingClientRect();
-        return {x: box.left + box.width / 2, y: box.top + box.height / 2};
-    })())"));
-    QVERIFY(check);
-    click(onScreen(*check));
-
     std::optional<Window> results;
-    QVERIFY2(waitFor(
-                 [&] {
-                     for (const Window &window : windowsTitled(MainWindowTitle)) {
-                         if (window.geometry.size() == layout::ResultsDialog)
-                             results = window;
-                     }
-                     return results.has_value();
-                 },
-                 StepTimeoutMs),
-             "the results dialog shows");
+    QVERIFY2(pressPageButton(QStringLiteral("#submit_button"),
+                             [&] {
+                                 for (const Window &window : windowsTitled(MainWindowTitle)) {
+                                     if (window.geometry.size() == layout::ResultsDialog)
+                                         results = window;
+                                 }
+                                 return results.has_value();
+                             }),
+             "the check button brings the results dialog");
     const QPoint dialog = results->geometry.topLeft();
     QTest::qWait(300);
     const QImage screen = grabScreen();
@@ -550,13 +571,21 @@ void tst_DemoWindow::benchMeasuresAsOhmsLawSays()
     }
     QVERIFY2(opened, "the bench opens with its picture");
 
+    // A first click on the bare picture, as a student's hand settles on the bench: after a page
+    // of the web viewer was left with a click, the program sometimes loses the first mouse drag
+    // on the laboratory page when the machine is busy.
+    click(m_bench + QPoint(600, 280));
+
     // R1 is 100 to 200 ohms, drawn when the program started, and the ammeter has 1 ohm.
-    std::optional<double> volts = readDevice(QStringLiteral("Voltmeter"));
-    QVERIFY2(volts, "the voltmeter's value can be selected");
-    QCOMPARE(*volts, 4.0);
-    const std::optional<double> at4 = readDevice(QStringLiteral("Ammeter"));
-    QVERIFY(at4);
-    QVERIFY2(*at4 > 4000.0 / 201 && *at4 <= 4000.0 / 101, qPrintable(QString::number(*at4)));
+    QVERIFY2(waitForDevice(QStringLiteral("Voltmeter"), [](double v) { return v == 4.0; }),
+             "the voltmeter shows the source's 4 V");
+    double at4 = 0;
+    QVERIFY2(waitForDevice(QStringLiteral("Ammeter"),
+                           [&](double i) {
+                               at4 = i;
+                               return i > 4000.0 / 201 && i <= 4000.0 / 101;
+                           }),
+             "R1 (100 to 200 ohms) takes 20 to 40 mA at 4 V");
 
     // Pointing at a hint area shows its description; the bare picture hides it again.
     moveMouse(devicePoint(QStringLiteral("SourceArea"), QPoint(30, 30)));
@@ -582,7 +611,7 @@ void tst_DemoWindow::benchMeasuresAsOhmsLawSays()
     pressKeys(QStringLiteral("Return"));
     QVERIFY2(waitFor([] { return windowsTitled(ValueDialogTitle).isEmpty(); }, StepTimeoutMs), "Enter accepts 6 V");
     QVERIFY2(waitForDevice(QStringLiteral("Voltmeter"), [](double v) { return v == 6.0; }), "the voltmeter shows 6 V");
-    QVERIFY2(waitForDevice(QStringLiteral("Ammeter"), [&](double i) { return qAbs(i - *at4 * 1.5) <= 0.011; }),
+    QVERIFY2(waitForDevice(QStringLiteral("Ammeter"), [&](double i) { return qAbs(i - at4 * 1.5) <= 0.011; }),
              "1.5 times the voltage drives 1.5 times the current through a resistor");
 
     // The lamp has no random part: 100 mA at 12 V, and (6/12)^0.55 of it at 6 V.
@@ -603,14 +632,9 @@ void tst_DemoWindow::benchMeasuresAsOhmsLawSays()
     QVERIFY2(waitForPage(QStringLiteral("document.querySelector('h1') && "
                                         "document.querySelector('h1').textContent === 'Порядок выполнения работы'")),
              "the instructions open");
-    const std::optional<QJsonValue> back = page(QStringLiteral(R"((function () {
-        const button = document.querySelector('form[action="?system"] input[type=submit]');
-        button.scrollIntoView({block: 'center'});
-        const box = button.getBoundingClientRect();
-        return {x: box.left + box.width / 2, y: box.top + box.height / 2};
-    })())"));
-    QVERIFY(back);
-    click(onScreen(*back));
+    QVERIFY2(pressPageButton(QStringLiteral("form[action=\"?system\"] input[type=submit]"),
+                             [this] { return findBenchPicture().has_value(); }),
+             "the button at the end of the instructions leads back to the bench");
     // The page is built anew around R2's picture, which is centred again (it is 2 pixels
     // smaller than R1's metafile); the devices keep their places on the picture.
     QVERIFY2(waitFor(
