@@ -1,10 +1,16 @@
 #!/bin/sh
 # Runs a window test on an X server of its own with a fixed screen, so that the program's
-# maximised window has a known size. Exit code 77 (the test is skipped) when a tool is missing.
+# maximised window has a known size, and with a runtime folder of its own, as a desktop session
+# has. Exit code 77 (the test is skipped) when a tool is missing.
 for tool in xvfb-run xdotool; do
   if ! command -v "$tool" >/dev/null 2>&1; then
     echo "e2e: $tool is missing (scripts/install-deps.sh installs it)"
     exit 77
   fi
 done
-exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$@"
+XDG_RUNTIME_DIR=$(mktemp -d) || exit 1
+export XDG_RUNTIME_DIR QT_QPA_PLATFORM=xcb
+status=0
+xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$@" || status=$?
+rm -rf "$XDG_RUNTIME_DIR"
+exit $status

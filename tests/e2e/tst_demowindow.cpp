@@ -177,7 +177,7 @@ void tst_DemoWindow::initTestCase()
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
     environment.insert(QStringLiteral("QTWEBENGINE_REMOTE_DEBUGGING"), QStringLiteral("127.0.0.1:%1").arg(port));
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("ru_RU.UTF-8"));
-    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     m_kelvo.setProcessEnvironment(environment);
     m_kelvo.setProcessChannelMode(QProcess::MergedChannels);
     m_kelvo.start(program, {package});
