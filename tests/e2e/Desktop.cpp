@@ -24,48 +24,48 @@ std::optional<QString> xdotool(const QStringList &arguments)
 
 void moveMouse(QPoint screenPoint)
 {
-    xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(screenPoint.x()),
-             QString::number(screenPoint.y())});
+    xdotool({ QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(screenPoint.x()),
+        QString::number(screenPoint.y()) });
 }
 
 void click(QPoint screenPoint, int times)
 {
     moveMouse(screenPoint);
-    xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(times), QStringLiteral("--delay"),
-             QStringLiteral("80"), QStringLiteral("1")});
+    xdotool({ QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(times), QStringLiteral("--delay"),
+        QStringLiteral("80"), QStringLiteral("1") });
 }
 
 void drag(QPoint from, QPoint to)
 {
     moveMouse(from);
-    xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
+    xdotool({ QStringLiteral("mousedown"), QStringLiteral("1") });
     moveMouse((from + to) / 2);
     moveMouse(to);
-    xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
+    xdotool({ QStringLiteral("mouseup"), QStringLiteral("1") });
 }
 
 void pressKeys(const QString &keys)
 {
-    QStringList arguments{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("60")};
+    QStringList arguments { QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("60") };
     arguments += keys.split(u' ', Qt::SkipEmptyParts);
     xdotool(arguments);
 }
 
 void typeText(const QString &text)
 {
-    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), text});
+    xdotool({ QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), text });
 }
 
 QList<Window> windowsTitled(const QString &titlePattern)
 {
     QList<Window> windows;
-    const std::optional<QString> ids =
-        xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), titlePattern});
+    const std::optional<QString> ids = xdotool(
+        { QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), titlePattern });
     if (!ids)
         return windows;
     for (const QString &id : ids->split(u'\n', Qt::SkipEmptyParts)) {
-        const std::optional<QString> shell =
-            xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), id});
+        const std::optional<QString> shell
+            = xdotool({ QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), id });
         if (!shell)
             continue;
         QRect geometry;
@@ -81,7 +81,7 @@ QList<Window> windowsTitled(const QString &titlePattern)
             else if (key == u"HEIGHT")
                 geometry.setHeight(value);
         }
-        windows.append({id, geometry});
+        windows.append({ id, geometry });
     }
     return windows;
 }
@@ -89,7 +89,7 @@ QList<Window> windowsTitled(const QString &titlePattern)
 void focusWindow(const Window &window)
 {
     moveMouse(window.geometry.center());
-    xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window.id});
+    xdotool({ QStringLiteral("windowfocus"), QStringLiteral("--sync"), window.id });
 }
 
 std::optional<Window> waitForWindow(const QString &titlePattern, int timeoutMs)
@@ -157,7 +157,7 @@ QImage inkMask(const QImage &image, const QRect &area)
         for (int x = 0; x < area.width(); ++x) {
             const QRgb pixel = image.pixel(area.left() + x, area.top() + y);
             const int distance = qAbs(qRed(pixel) - qRed(background)) + qAbs(qGreen(pixel) - qGreen(background))
-                                 + qAbs(qBlue(pixel) - qBlue(background));
+                + qAbs(qBlue(pixel) - qBlue(background));
             if (distance > 150)
                 mask.setPixel(x, y, 255);
         }

@@ -44,7 +44,9 @@ std::optional<QByteArray> DevTools::httpGet(const QByteArray &path, QString *err
             body += 4;
             const QByteArray headers = answer.left(body).toLower();
             const qsizetype field = headers.indexOf("content-length:");
-            length = field < 0 ? 0 : headers.mid(field + 15, headers.indexOf('\r', field) - field - 15).trimmed().toLongLong();
+            length = field < 0
+                ? 0
+                : headers.mid(field + 15, headers.indexOf('\r', field) - field - 15).trimmed().toLongLong();
         }
     }
     if (!answer.startsWith("HTTP/1.1 200") || length < 0 || answer.size() < body + length) {
@@ -81,9 +83,10 @@ bool DevTools::connectToPage(QString *error)
     QByteArray key(16, Qt::Uninitialized);
     for (char &c : key)
         c = char(QRandomGenerator::global()->bounded(256));
-    m_socket.write("GET " + pageUrl.path(QUrl::FullyEncoded).toLatin1() + " HTTP/1.1\r\n"
-                   "Host: 127.0.0.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
-                   "Sec-WebSocket-Key: " + key.toBase64() + "\r\nSec-WebSocket-Version: 13\r\n\r\n");
+    QByteArray request = "GET " + pageUrl.path(QUrl::FullyEncoded).toLatin1() + " HTTP/1.1\r\n";
+    request += "Host: 127.0.0.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n";
+    request += "Sec-WebSocket-Key: " + key.toBase64() + "\r\nSec-WebSocket-Version: 13\r\n\r\n";
+    m_socket.write(request);
     const QDeadlineTimer deadline(5000);
     while (!m_pending.contains("\r\n\r\n") && !deadline.hasExpired()) {
         if (!m_socket.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime()))))
@@ -117,7 +120,7 @@ bool DevTools::sendText(const QByteArray &payload)
             frame.append(char((quint64(size) >> shift) & 0xff));
     }
     const quint32 mask = QRandomGenerator::global()->generate();
-    const char maskBytes[4] = {char(mask >> 24), char(mask >> 16), char(mask >> 8), char(mask)};
+    const char maskBytes[4] = { char(mask >> 24), char(mask >> 16), char(mask >> 8), char(mask) };
     frame.append(maskBytes, 4);
     for (qsizetype i = 0; i < size; ++i)
         frame.append(char(payload[i] ^ maskBytes[i % 4]));
@@ -186,8 +189,8 @@ std::optional<QByteArray> DevTools::readMessage(QString *error)
 std::optional<QJsonObject> DevTools::call(const QString &method, const QJsonObject &params, QString *error)
 {
     const int id = m_nextId++;
-    const QJsonObject request{{QStringLiteral("id"), id}, {QStringLiteral("method"), method},
-                              {QStringLiteral("params"), params}};
+    const QJsonObject request { { QStringLiteral("id"), id }, { QStringLiteral("method"), method },
+        { QStringLiteral("params"), params } };
     if (!sendText(QJsonDocument(request).toJson(QJsonDocument::Compact))) {
         *error = QStringLiteral("cannot send to the page: ") + m_socket.errorString();
         return std::nullopt;
@@ -212,14 +215,14 @@ std::optional<QJsonValue> DevTools::evaluate(const QString &expression, QString 
     QString ignored;
     if (!error)
         error = &ignored;
-    const std::optional<QJsonObject> result =
-        call(QStringLiteral("Runtime.evaluate"),
-             {{QStringLiteral("expression"), expression}, {QStringLiteral("returnByValue"), true}}, error);
+    const std::optional<QJsonObject> result = call(QStringLiteral("Runtime.evaluate"),
+        { { QStringLiteral("expression"), expression }, { QStringLiteral("returnByValue"), true } }, error);
     if (!result)
         return std::nullopt;
     if (result->contains(QStringLiteral("exceptionDetails"))) {
-        *error = (*result)[QStringLiteral("exceptionDetails")][QStringLiteral("exception")]
-                          [QStringLiteral("description")].toString();
+        *error
+            = (*result)[QStringLiteral("exceptionDetails")][QStringLiteral("exception")][QStringLiteral("description")]
+                  .toString();
         return std::nullopt;
     }
     return (*result)[QStringLiteral("result")][QStringLiteral("value")];

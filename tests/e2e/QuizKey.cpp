@@ -40,7 +40,7 @@ QuestionFile readQuestionFile(const QString &path, bool range)
     for (const QString &line : lines.mid(end + 1)) {
         const qsizetype equals = line.indexOf(u'=');
         if (equals > 0)
-            file.answers.append({line.left(equals), line.mid(equals + 1)});
+            file.answers.append({ line.left(equals), line.mid(equals + 1) });
     }
     return file;
 }
@@ -50,16 +50,20 @@ QuestionFile readQuestionFile(const QString &path, bool range)
 QString visibleText(const QString &html)
 {
     static const QRegularExpression selects(QStringLiteral("<select\\b.*?</select\\s*>"),
-                                            QRegularExpression::CaseInsensitiveOption
-                                                | QRegularExpression::DotMatchesEverythingOption);
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression tags(QStringLiteral("<[^>]*>"));
     static const QRegularExpression numeric(QStringLiteral("&#(\\d+);"));
     static const QList<QPair<QString, QString>> entities = {
-        {QStringLiteral("&nbsp;"), QStringLiteral(" ")},   {QStringLiteral("&laquo;"), QStringLiteral("«")},
-        {QStringLiteral("&raquo;"), QStringLiteral("»")},  {QStringLiteral("&minus;"), QStringLiteral("−")},
-        {QStringLiteral("&middot;"), QStringLiteral("·")}, {QStringLiteral("&deg;"), QStringLiteral("°")},
-        {QStringLiteral("&lt;"), QStringLiteral("<")},     {QStringLiteral("&gt;"), QStringLiteral(">")},
-        {QStringLiteral("&quot;"), QStringLiteral("\"")},  {QStringLiteral("&amp;"), QStringLiteral("&")},
+        { QStringLiteral("&nbsp;"), QStringLiteral(" ") },
+        { QStringLiteral("&laquo;"), QStringLiteral("«") },
+        { QStringLiteral("&raquo;"), QStringLiteral("»") },
+        { QStringLiteral("&minus;"), QStringLiteral("−") },
+        { QStringLiteral("&middot;"), QStringLiteral("·") },
+        { QStringLiteral("&deg;"), QStringLiteral("°") },
+        { QStringLiteral("&lt;"), QStringLiteral("<") },
+        { QStringLiteral("&gt;"), QStringLiteral(">") },
+        { QStringLiteral("&quot;"), QStringLiteral("\"") },
+        { QStringLiteral("&amp;"), QStringLiteral("&") },
     };
     QString text = html;
     text.remove(selects).remove(tags);
@@ -82,16 +86,18 @@ QMap<int, QList<QuestionFile>> readQuestionFiles(const QString &folder, int iden
     const QStringList names = dir.entryList(QDir::Files, QDir::Name);
     QMap<int, QList<QuestionFile>> files;
     for (int q = 1; q <= questions; ++q) {
-        const QString stem = QStringLiteral("c%1.q%2.").arg(identifier, 3, 10, QLatin1Char('0')).arg(q, 3, 10, QLatin1Char('0'));
+        const QString stem
+            = QStringLiteral("c%1.q%2.").arg(identifier, 3, 10, QLatin1Char('0')).arg(q, 3, 10, QLatin1Char('0'));
         const QString range = stem + QStringLiteral("range.q");
         QList<QuestionFile> candidates;
         for (const QString &name : names) {
             if (name.compare(range, Qt::CaseInsensitive) == 0)
-                candidates = {readQuestionFile(dir.filePath(name), true)};
+                candidates = { readQuestionFile(dir.filePath(name), true) };
         }
         if (candidates.isEmpty()) {
             for (const QString &name : names) {
-                if (name.startsWith(stem + u'v', Qt::CaseInsensitive) && name.endsWith(QLatin1String(".q"), Qt::CaseInsensitive))
+                if (name.startsWith(stem + u'v', Qt::CaseInsensitive)
+                    && name.endsWith(QLatin1String(".q"), Qt::CaseInsensitive))
                     candidates.append(readQuestionFile(dir.filePath(name), false));
             }
         }

@@ -12,8 +12,8 @@ namespace kelvo::e2e {
 struct QuestionFile
 {
     QString name;
-    QString visibleText;                      // the question's text as the page shows it, blanks removed
-    QList<QPair<QString, QString>> answers;   // name, value
+    QString visibleText; // the question's text as the page shows it, blanks removed
+    QList<QPair<QString, QString>> answers; // name, value
 };
 
 // The question files of the examination with `identifier`, by question number from 1 to

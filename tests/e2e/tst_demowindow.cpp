@@ -5,19 +5,19 @@
 // The mouse and keyboard go through xdotool; what the program shows is read from the screen,
 // from the primary selection and, for the HTML viewer, from the web engine's debugging port.
 
-#include "DevTools.h"
 #include "Desktop.h"
+#include "DevTools.h"
 #include "QuizKey.h"
 #include "WindowLayout.h"
 
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
-#include <QRegularExpression>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -36,10 +36,9 @@ constexpr int AdmissionQuestions = 5;
 
 const QString MainWindowTitle = QStringLiteral("^Kelvo 1\\.0$");
 const QString AttentionTitle = QStringLiteral("^Внимание$");
+const QString ValueDialogTitle = QStringLiteral("^Значение$");
 constexpr int StartTimeoutMs = 30000;
 constexpr int StepTimeoutMs = 10000;
-
-const QString ValueDialogTitle = QStringLiteral("^Значение$");
 
 const QColor Navy(0, 0, 128);
 const QColor FullMarks(0, 128, 0);
@@ -58,7 +57,7 @@ IniSections readIni(const QString &path)
     for (QString line : QString::fromUtf8(file.readAll()).split(u'\n')) {
         line = line.trimmed();
         if (line.startsWith(u'[') && line.endsWith(u']'))
-            sections.append({line.mid(1, line.size() - 2), {}});
+            sections.append({ line.mid(1, line.size() - 2), {} });
         else if (!sections.isEmpty() && !line.startsWith(u';') && line.contains(u'='))
             sections.last().second.insert(line.section(u'=', 0, 0).trimmed(), line.section(u'=', 1).trimmed());
     }
@@ -77,7 +76,7 @@ std::optional<double> numberIn(const QString &text)
 
 QString jsString(const QString &text)
 {
-    const QByteArray json = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    const QByteArray json = QJsonDocument(QJsonArray { text }).toJson(QJsonDocument::Compact);
     return QString::fromUtf8(json.mid(1, json.size() - 2));
 }
 
@@ -93,7 +92,7 @@ bool isRed(QRgb pixel)
     return qRed(pixel) > 150 && qGreen(pixel) < 100 && qBlue(pixel) < 100;
 }
 
-// What differs between two masks of the same text: a few pixels at the edges of the letters.
+// Two masks show the same text when they differ only by a few pixels at the edges of letters.
 bool sameText(const QImage &a, const QImage &b)
 {
     if (a.size() != b.size())
@@ -180,7 +179,7 @@ void tst_DemoWindow::initTestCase()
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     m_kelvo.setProcessEnvironment(environment);
     m_kelvo.setProcessChannelMode(QProcess::MergedChannels);
-    m_kelvo.start(program, {package});
+    m_kelvo.start(program, { package });
     QVERIFY2(m_kelvo.waitForStarted(), qPrintable(m_kelvo.errorString()));
 
     QVERIFY2(waitFor(
@@ -192,19 +191,20 @@ void tst_DemoWindow::initTestCase()
                      return countColour(grabScreen(), m_window, Navy) > 10000;
                  },
                  StartTimeoutMs),
-             qPrintable(report(QStringLiteral("the menu did not show"))));
+        qPrintable(report(QStringLiteral("the menu did not show"))));
 
     m_devTools = std::make_unique<DevTools>(port);
     QString error;
     QVERIFY2(waitFor([&] { return m_devTools->connectToPage(&error); }, StartTimeoutMs),
-             qPrintable(report(QStringLiteral("no web page to read: ") + error)));
+        qPrintable(report(QStringLiteral("no web page to read: ") + error)));
 }
 
 void tst_DemoWindow::cleanup()
 {
     if (!QTest::currentTestFailed())
         return;
-    const QString shot = QDir::current().absoluteFilePath(QStringLiteral("e2e-%1.png").arg(QString::fromLatin1(QTest::currentTestFunction())));
+    const QString shot = QDir::current().absoluteFilePath(
+        QStringLiteral("e2e-%1.png").arg(QString::fromLatin1(QTest::currentTestFunction())));
     grabScreen().save(shot);
     qInfo("screen at the failure: %s", qPrintable(shot));
 }
@@ -252,8 +252,9 @@ QPoint tst_DemoWindow::onScreen(const QJsonValue &viewportPoint)
 {
     const int viewportWidth = page(QStringLiteral("window.innerWidth")).value_or(QJsonValue(0)).toInt();
     const QPoint origin = m_window.topLeft() + layout::viewportOrigin(m_window.size(), viewportWidth);
-    return origin + QPoint(qRound(viewportPoint[QStringLiteral("x")].toDouble()),
-                           qRound(viewportPoint[QStringLiteral("y")].toDouble()));
+    return origin
+        + QPoint(qRound(viewportPoint[QStringLiteral("x")].toDouble()),
+            qRound(viewportPoint[QStringLiteral("y")].toDouble()));
 }
 
 // The HTML page fills the window below its title with the document; the menu and the
@@ -278,7 +279,8 @@ bool tst_DemoWindow::pressPageButton(const QString &selector, const std::functio
             button.scrollIntoView({block: 'center'});
             const box = button.getBoundingClientRect();
             return {x: box.left + box.width / 2, y: box.top + box.height / 2};
-        })(%1))").arg(jsString(selector)));
+        })(%1))")
+                                                       .arg(jsString(selector)));
         if (!box || !box->isObject()) {
             QTest::qWait(300);
             continue;
@@ -305,7 +307,9 @@ QString tst_DemoWindow::answer(const QString &name, const QString &value)
                     ((e.type === 'radio' || e.type === 'checkbox')
                         ? e.checked && (e.hasAttribute('value') ? e.value : 'on') === value
                         : e.value === value));
-            })(%1, %2))").arg(jsString(name), jsString(value)), 2000))
+            })(%1, %2))")
+                            .arg(jsString(name), jsString(value)),
+                2000))
             return {};
     }
     return QStringLiteral("%1 does not take the answer %2").arg(name, value);
@@ -337,7 +341,9 @@ QString tst_DemoWindow::setControl(const QString &name, const QString &value)
             result.steps = Array.from(element.options).findIndex(o => o.value === value);
         }
         return result;
-    })(%1, %2))").arg(jsString(name), jsString(value)), &error);
+    })(%1, %2))")
+                                                       .arg(jsString(name), jsString(value)),
+        &error);
     if (!control)
         return error;
     if (control->toObject().contains(QStringLiteral("error")))
@@ -391,26 +397,29 @@ void tst_DemoWindow::readingTheTheoryCompletesIt()
     click(menuButton(Theory).center());
     QVERIFY2(waitForPage(QStringLiteral("document.querySelector('h1') && "
                                         "document.querySelector('h1').textContent === 'Закон Ома для участка цепи'")),
-             "the theory opens");
+        "the theory opens");
     QVERIFY2(waitForPage(QStringLiteral("document.images.length === 2 && "
                                         "Array.from(document.images).every(i => i.complete && i.naturalWidth > 0)")),
-             "its pictures load, whatever the letter case of their names");
+        "its pictures load, whatever the letter case of their names");
     QVERIFY2(waitForPage(QStringLiteral("getComputedStyle(document.querySelector('h1')).color === 'rgb(0, 128, 192)'")),
-             "its style sheet applies");
-    QVERIFY2(waitForPage(QStringLiteral("document.querySelectorAll('table.data td').length >= 15")), "its table is there");
+        "its style sheet applies");
+    QVERIFY2(
+        waitForPage(QStringLiteral("document.querySelectorAll('table.data td').length >= 15")), "its table is there");
 
     // The viewer has the keyboard from the start: the student reads on with the keys.
     QVERIFY(waitForPage(QStringLiteral("window.scrollY === 0")));
     pressKeys(QStringLiteral("End"));
-    QVERIFY2(waitForPage(QStringLiteral("window.scrollY + window.innerHeight >= document.documentElement.scrollHeight - 2")),
-             "End scrolls to the end of the document");
+    QVERIFY2(
+        waitForPage(QStringLiteral("window.scrollY + window.innerHeight >= document.documentElement.scrollHeight - 2")),
+        "End scrolls to the end of the document");
 
-    QVERIFY2(waitForPage(QStringLiteral("document.querySelector('form[action=\"?system\"] input[type=submit]').value === "
-                                        "'   Все прочитано, назад.   '")),
-             "the document ends with the read-confirmation button");
+    QVERIFY2(
+        waitForPage(QStringLiteral("document.querySelector('form[action=\"?system\"] input[type=submit]').value === "
+                                   "'   Все прочитано, назад.   '")),
+        "the document ends with the read-confirmation button");
     QVERIFY2(pressPageButton(QStringLiteral("form[action=\"?system\"] input[type=submit]"),
-                             [this] { return glyphIsOpen(grabScreen(), Admission); }),
-             "back on the menu, the admission is open");
+                 [this] { return glyphIsOpen(grabScreen(), Admission); }),
+        "back on the menu, the admission is open");
     QVERIFY(!glyphIsOpen(grabScreen(), Bench));
 }
 
@@ -420,9 +429,10 @@ void tst_DemoWindow::admissionPassesWithTheRightAnswers()
     click(menuButton(Admission).center());
     QVERIFY2(waitForPage(QStringLiteral("document.querySelector('form[action=\":quest\"]') !== null && "
                                         "document.body.textContent.includes('Попытка номер: 1')")),
-             "the quiz opens at attempt 1");
-    QVERIFY2(waitForPage(QStringLiteral("getComputedStyle(document.querySelector('h1')).backgroundColor === 'rgb(0, 128, 192)'")),
-             "the quiz's own style sheet applies");
+        "the quiz opens at attempt 1");
+    QVERIFY2(waitForPage(QStringLiteral(
+                 "getComputedStyle(document.querySelector('h1')).backgroundColor === 'rgb(0, 128, 192)'")),
+        "the quiz's own style sheet applies");
 
     const std::optional<QJsonValue> shown = page(QStringLiteral(R"((function () {
         const form = document.querySelector('form[action=":quest"]').cloneNode(true);
@@ -444,22 +454,22 @@ void tst_DemoWindow::admissionPassesWithTheRightAnswers()
     }
     std::optional<Window> results;
     QVERIFY2(pressPageButton(QStringLiteral("#submit_button"),
-                             [&] {
-                                 for (const Window &window : windowsTitled(MainWindowTitle)) {
-                                     if (window.geometry.size() == layout::ResultsDialog)
-                                         results = window;
-                                 }
-                                 return results.has_value();
-                             }),
-             "the check button brings the results dialog");
+                 [&] {
+                     for (const Window &window : windowsTitled(MainWindowTitle)) {
+                         if (window.geometry.size() == layout::ResultsDialog)
+                             results = window;
+                     }
+                     return results.has_value();
+                 }),
+        "the check button brings the results dialog");
     const QPoint dialog = results->geometry.topLeft();
     QTest::qWait(300);
     const QImage screen = grabScreen();
     QVERIFY2(countColour(screen, layout::ResultsPercent.translated(dialog), FullMarks) > 30,
-             "the percentage is written in the green of full marks");
+        "the percentage is written in the green of full marks");
     QVERIFY2(sameText(inkMask(screen, layout::ResultsTotal.translated(dialog)),
-                      inkMask(screen, layout::ResultsRight.translated(dialog))),
-             "as many right as there are questions");
+                 inkMask(screen, layout::ResultsRight.translated(dialog))),
+        "as many right as there are questions");
 
     focusWindow(*results);
     pressKeys(QStringLiteral("Return"));
@@ -470,7 +480,7 @@ void tst_DemoWindow::admissionPassesWithTheRightAnswers()
                      return glyphIsOpen(menu, Admission) && glyphIsOpen(menu, Bench) && glyphIsOpen(menu, Report);
                  },
                  StepTimeoutMs),
-             "the passed admission unlocks the bench and the report");
+        "the passed admission unlocks the bench and the report");
 }
 
 // The bench's picture is centred in the work field: it is found by its top wire, the highest
@@ -502,7 +512,8 @@ QMap<QString, QString> tst_DemoWindow::schemaSection(const QString &name) const
 QPoint tst_DemoWindow::devicePoint(const QString &section, QPoint inside) const
 {
     const QMap<QString, QString> keys = schemaSection(section);
-    return m_bench + QPoint(keys.value(QStringLiteral("Left")).toInt(), keys.value(QStringLiteral("Top")).toInt()) + inside;
+    return m_bench + QPoint(keys.value(QStringLiteral("Left")).toInt(), keys.value(QStringLiteral("Top")).toInt())
+        + inside;
 }
 
 int tst_DemoWindow::variantIndex(const QString &title) const
@@ -552,7 +563,7 @@ void tst_DemoWindow::benchMeasuresAsOhmsLawSays()
 {
     m_schema = readIni(QDir(m_source).filePath(QStringLiteral("Schema.ini")));
     const int variants = int(std::count_if(m_schema.cbegin(), m_schema.cend(),
-                                           [](const auto &section) { return section.first.startsWith(QLatin1String("__")); }));
+        [](const auto &section) { return section.first.startsWith(QLatin1String("__")); }));
     QCOMPARE(variants, 3);
     click(menuButton(Bench).center());
     const bool opened = waitFor(
@@ -578,23 +589,23 @@ void tst_DemoWindow::benchMeasuresAsOhmsLawSays()
 
     // R1 is 100 to 200 ohms, drawn when the program started, and the ammeter has 1 ohm.
     QVERIFY2(waitForDevice(QStringLiteral("Voltmeter"), [](double v) { return v == 4.0; }),
-             "the voltmeter shows the source's 4 V");
+        "the voltmeter shows the source's 4 V");
     double at4 = 0;
     QVERIFY2(waitForDevice(QStringLiteral("Ammeter"),
-                           [&](double i) {
-                               at4 = i;
-                               return i > 4000.0 / 201 && i <= 4000.0 / 101;
-                           }),
-             "R1 (100 to 200 ohms) takes 20 to 40 mA at 4 V");
+                 [&](double i) {
+                     at4 = i;
+                     return i > 4000.0 / 201 && i <= 4000.0 / 101;
+                 }),
+        "R1 (100 to 200 ohms) takes 20 to 40 mA at 4 V");
 
     // Pointing at a hint area shows its description; the bare picture hides it again.
     moveMouse(devicePoint(QStringLiteral("SourceArea"), QPoint(30, 30)));
     const QRect field = layout::workField(m_window.size()).translated(m_window.topLeft());
     QVERIFY2(waitFor([&] { return countColour(grabScreen(), field, DescriptionStrip) > 2000; }, StepTimeoutMs),
-             "the source's description shows");
+        "the source's description shows");
     moveMouse(m_bench + QPoint(600, 10));
     QVERIFY2(waitFor([&] { return countColour(grabScreen(), field, DescriptionStrip) == 0; }, StepTimeoutMs),
-             "the description goes with the pointer");
+        "the description goes with the pointer");
 
     // The ammeter's resistance is fixed: a click only beeps.
     click(devicePoint(QStringLiteral("AmmeterResistance"), QPoint(20, 8)));
@@ -612,29 +623,34 @@ void tst_DemoWindow::benchMeasuresAsOhmsLawSays()
     QVERIFY2(waitFor([] { return windowsTitled(ValueDialogTitle).isEmpty(); }, StepTimeoutMs), "Enter accepts 6 V");
     QVERIFY2(waitForDevice(QStringLiteral("Voltmeter"), [](double v) { return v == 6.0; }), "the voltmeter shows 6 V");
     QVERIFY2(waitForDevice(QStringLiteral("Ammeter"), [&](double i) { return qAbs(i - at4 * 1.5) <= 0.011; }),
-             "1.5 times the voltage drives 1.5 times the current through a resistor");
+        "1.5 times the voltage drives 1.5 times the current through a resistor");
 
     // The lamp has no random part: 100 mA at 12 V, and (6/12)^0.55 of it at 6 V.
-    click(layout::variantButton(m_window.size(), variantIndex(QStringLiteral("Лампа")), variants).translated(m_window.topLeft()).center());
-    QVERIFY2(waitForDevice(QStringLiteral("Ammeter"), [](double i) { return i == 68.30; }), "the lamp takes 68,30 mA at 6 V");
+    click(layout::variantButton(m_window.size(), variantIndex(QStringLiteral("Лампа")), variants)
+              .translated(m_window.topLeft())
+              .center());
+    QVERIFY2(waitForDevice(QStringLiteral("Ammeter"), [](double i) { return i == 68.30; }),
+        "the lamp takes 68,30 mA at 6 V");
 
-    click(layout::variantButton(m_window.size(), variantIndex(QStringLiteral("R2")), variants).translated(m_window.topLeft()).center());
+    click(layout::variantButton(m_window.size(), variantIndex(QStringLiteral("R2")), variants)
+              .translated(m_window.topLeft())
+              .center());
     double r2Current = 0;
     QVERIFY2(waitForDevice(QStringLiteral("Ammeter"),
-                           [&](double i) {
-                               r2Current = i;
-                               return i > 6000.0 / 501 && i <= 6000.0 / 301;
-                           }),
-             "R2 (300 to 500 ohms) takes 12 to 20 mA at 6 V");
+                 [&](double i) {
+                     r2Current = i;
+                     return i > 6000.0 / 501 && i <= 6000.0 / 301;
+                 }),
+        "R2 (300 to 500 ohms) takes 12 to 20 mA at 6 V");
 
     // The instructions open from the bench and lead back to it as the student left it.
     click(layout::infoButton(m_window.size()).translated(m_window.topLeft()).center());
     QVERIFY2(waitForPage(QStringLiteral("document.querySelector('h1') && "
                                         "document.querySelector('h1').textContent === 'Порядок выполнения работы'")),
-             "the instructions open");
+        "the instructions open");
     QVERIFY2(pressPageButton(QStringLiteral("form[action=\"?system\"] input[type=submit]"),
-                             [this] { return findBenchPicture().has_value(); }),
-             "the button at the end of the instructions leads back to the bench");
+                 [this] { return findBenchPicture().has_value(); }),
+        "the button at the end of the instructions leads back to the bench");
     // The page is built anew around R2's picture, which is centred again (it is 2 pixels
     // smaller than R1's metafile); the devices keep their places on the picture.
     QVERIFY2(waitFor(
@@ -646,15 +662,17 @@ void tst_DemoWindow::benchMeasuresAsOhmsLawSays()
                      return true;
                  },
                  StepTimeoutMs),
-             "back on the bench");
+        "back on the bench");
     QVERIFY2(waitForDevice(QStringLiteral("Voltmeter"), [](double v) { return v == 6.0; }), "with the voltage");
     QVERIFY2(waitForDevice(QStringLiteral("Ammeter"), [&](double i) { return i == r2Current; }),
-             "and the element as they were");
+        "and the element as they were");
 
     click(layout::stopButton(m_window.size()).translated(m_window.topLeft()).center());
-    QVERIFY2(waitFor([this] { return countColour(grabScreen(), m_window, Navy) > 10000 && glyphIsOpen(grabScreen(), Bench); },
-                     StepTimeoutMs),
-             "\"Меню\" leads back to the menu");
+    QVERIFY2(
+        waitFor(
+            [this] { return countColour(grabScreen(), m_window, Navy) > 10000 && glyphIsOpen(grabScreen(), Bench); },
+            StepTimeoutMs),
+        "\"Меню\" leads back to the menu");
 }
 
 void tst_DemoWindow::exitLeavesNoFiles()
@@ -667,7 +685,8 @@ void tst_DemoWindow::exitLeavesNoFiles()
         QCOMPARE(m_kelvo.exitCode(), 0);
     }
     QCOMPARE(m_kelvo.exitStatus(), QProcess::NormalExit);
-    const QStringList left = QDir(m_tmp.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    const QStringList left
+        = QDir(m_tmp.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     QVERIFY2(left.isEmpty(), qPrintable(QStringLiteral("left in the temporary folder: ") + left.join(u' ')));
 }
 
