@@ -29,5 +29,7 @@ else()
 endif()
 
 # The demo lab work, for teachers to try and to start their own from, with the notes for authors.
-install(FILES ${PROJECT_BINARY_DIR}/examples/demo.lwz ${PROJECT_SOURCE_DIR}/examples/demo/README.md
-        DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+if(TARGET demo_package)
+  install(FILES ${PROJECT_BINARY_DIR}/examples/demo.lwz ${PROJECT_SOURCE_DIR}/examples/demo/README.md
+          DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+endif()
