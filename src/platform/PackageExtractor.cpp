@@ -335,9 +335,11 @@ ExtractionResult extractPackage(const QString &archivePath, const QString &desti
 
     ExtractionResult result;
     result.ok = true;
-    const QDir destination(destinationFolder);
+    // Joined by hand: QDir takes a name that starts with ":" for one of Qt's resources, and the
+    // file would never be deleted.
+    const QString destination = QDir(destinationFolder).absolutePath() + QLatin1Char('/');
     for (const QByteArray &name : written.names())
-        result.writtenFiles.append(destination.absoluteFilePath(QFile::decodeName(name)));
+        result.writtenFiles.append(destination + QFile::decodeName(name));
     if (onFileWritten) {
         for (const QString &path : std::as_const(result.writtenFiles))
             onFileWritten(path);
