@@ -56,7 +56,7 @@ TIniFile::TIniFile(const QString &fileName)
         return;
     QByteArray bytes;
     try {
-        bytes = kelvo::readWholeFile(fileName, fileName, kelvo::MaxDataFileBytes);
+        bytes = kelvo::readWholeFile(fileName, fileName, MaxFileBytes);
     } catch (const EFOpenError &) {
         return; // unreadable reads as empty, as the profile functions answer
     }

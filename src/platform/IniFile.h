@@ -19,8 +19,11 @@ class TIniFile final
 public:
     static constexpr qsizetype MaxValueLength = 2047;
     static constexpr qsizetype NameListBytes = 16384;
+    // Descriptors and schema files take a few kilobytes, and each of their lines costs the
+    // reader far more memory than its bytes: a larger file is refused.
+    static constexpr qint64 MaxFileBytes = 4 * 1024 * 1024;
 
-    // Throws EReadError when the file is larger than the program reads.
+    // Throws EReadError when the file is larger than MaxFileBytes.
     explicit TIniFile(const QString &fileName);
 
     const QString &FileName() const { return m_fileName; }
