@@ -4,6 +4,7 @@
 #include "HtmlCharset.h"
 #include "IniFile.h"
 #include "LabFolder.h"
+#include "LineCursor.h"
 #include "uLocalization.h"
 
 TInfoChapter::TInfoChapter(const QString &sectionName, const TIniFile *iniFile)
@@ -17,8 +18,9 @@ QByteArray TInfoChapter::GetHTML()
     const QByteArray source = kelvo::readLabFile(Document);
     QByteArray page;
     page.reserve(source.size() + source.size() / 16 + 256);
-    for (const QByteArrayView line : kelvo::splitLines(source))
-        page.append(line).append("\r\n");
+    // Line by line without a list of them: a document of millions of empty lines stays small.
+    for (kelvo::LineCursor<QByteArrayView> lines(source); !lines.atEnd();)
+        page.append(lines.next()).append("\r\n");
 
     const QByteArray form = kelvo::encodeForHtml(Texts::ReadConfirmationForm, kelvo::htmlCharset(source));
     const qsizetype body = page.indexOf("</body>");

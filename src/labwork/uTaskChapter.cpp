@@ -3,6 +3,7 @@
 #include "CodePages.h"
 #include "IniFile.h"
 #include "LabFolder.h"
+#include "LineCursor.h"
 #include "QuestionFiles.h"
 #include "Random.h"
 #include "RuntimeErrors.h"
@@ -15,38 +16,26 @@ namespace {
 
 const QString LineEnd = QStringLiteral("\r\n");
 
-// The index of the first separator line from `from` on. Throws the list's index error with the
-// line count when there is none: reading runs past the last line.
-qsizetype separatorLine(const QStringList &lines, qsizetype from)
-{
-    const qsizetype at = lines.indexOf(Texts::QuestionSeparator, from);
-    if (at < 0)
-        throw EListError(lines.size());
-    return at;
-}
+using Lines = kelvo::LineCursor<QStringView>;
 
-void appendLines(QString &page, const QStringList &lines, qsizetype from, qsizetype to)
+// Hands each line before the next separator line to `take` and passes the separator. Throws the
+// list's index error with the file's number of lines when there is none: reading runs past the
+// last line.
+template <typename Take> void untilSeparator(Lines &lines, Take take)
 {
-    for (qsizetype i = from; i < to; ++i)
-        page += lines[i] + LineEnd;
-}
-
-// Returns the number of characters appended.
-qsizetype appendAnswers(QStringList &answers, const QStringList &lines, qsizetype from)
-{
-    qsizetype characters = 0;
-    for (qsizetype i = from; i < lines.size(); ++i) {
-        answers.append(lines[i]);
-        characters += lines[i].size();
+    while (!lines.atEnd()) {
+        const QStringView line = lines.next();
+        if (line == Texts::QuestionSeparator)
+            return;
+        take(line);
     }
-    return characters;
+    throw EListError(lines.count());
 }
 
-QStringList readQuestionFile(const QuestionFiles &files, const QString &name)
+QString readQuestionText(const QuestionFiles &files, const QString &name)
 {
-    const QByteArray bytes =
-        kelvo::readWholeFile(files.path(name), kelvo::LabFolder::shownName(name), kelvo::MaxDataFileBytes);
-    return kelvo::splitLines(kelvo::decodeDataText(bytes));
+    return kelvo::decodeDataText(
+        kelvo::readWholeFile(files.path(name), kelvo::LabFolder::shownName(name), kelvo::MaxDataFileBytes));
 }
 
 } // namespace
@@ -67,36 +56,52 @@ QByteArray TTaskChapter::GetHTML()
 
     const kelvo::LabFolder folder;
     const QuestionFiles files(folder, Identifier);
-    qsizetype answerCharacters = 0;
-    for (int question = 1; question <= Questions; ++question) {
-        answerCharacters += appendQuestion(page, files, question);
-        if (page.size() + answerCharacters > MaxQuizPageCharacters)
-            throw EReadError(kelvo::format(Texts::QuizPageTooLarge, {qint64(question)}));
-    }
+    qsizetype answerCost = 0;
+    for (int question = 1; question <= Questions; ++question)
+        appendQuestion(page, files, question, answerCost);
     page += Texts::QuizPageFooter;
     return kelvo::encodeWindows1251ForHtml(page);
 }
 
-qsizetype TTaskChapter::appendQuestion(QString &page, const QuestionFiles &files, int question)
+void TTaskChapter::appendQuestion(QString &page, const QuestionFiles &files, int question, qsizetype &answerCost)
 {
-    if (const std::optional<QString> range = files.rangeFile(question)) {
-        const QStringList lines = readQuestionFile(files, *range);
-        const qsizetype headerEnd = separatorLine(lines, 0);
-        const qsizetype textEnd = separatorLine(lines, headerEnd + 1);
-        appendLines(page, lines, headerEnd + 1, textEnd);
-        page += Texts::QuestionRule;
-        return appendAnswers(Answers, lines, textEnd + 1);
+    const std::optional<QString> range = files.rangeFile(question);
+    QString name;
+    if (range) {
+        name = *range;
+    } else {
+        const QStringList candidates = files.variantCandidates(question);
+        const int chosen = RandomInt(int(candidates.size()));
+        if (chosen >= candidates.size())
+            throw EListError(chosen);
+        name = candidates[chosen];
     }
 
-    const QStringList candidates = files.variantCandidates(question);
-    const int chosen = RandomInt(int(candidates.size()));
-    if (chosen >= candidates.size())
-        throw EListError(chosen);
-    const QStringList lines = readQuestionFile(files, candidates[chosen]);
-    const qsizetype textEnd = separatorLine(lines, 0);
-    appendLines(page, lines, 0, textEnd);
+    // The file is read line by line as views into its text, and the page's limit is checked
+    // with every line: a file of very many short lines stops early instead of filling memory.
+    const QString text = readQuestionText(files, name);
+    Lines lines(text);
+    const qsizetype answersBefore = Answers.size();
+    const auto withinLimit = [&] {
+        if (page.size() + answerCost > MaxQuizPageCharacters) {
+            Answers.resize(answersBefore);
+            throw EReadError(kelvo::format(Texts::QuizPageTooLarge, { qint64(question) }));
+        }
+    };
+    if (range)
+        untilSeparator(lines, [](QStringView) {});
+    untilSeparator(lines, [&](QStringView line) {
+        page += line;
+        page += LineEnd;
+        withinLimit();
+    });
     page += Texts::QuestionRule;
-    return appendAnswers(Answers, lines, textEnd + 1);
+    while (!lines.atEnd()) {
+        const QStringView line = lines.next();
+        Answers.append(line.toString());
+        answerCost += line.size() + QuizAnswerLineCost;
+        withinLimit();
+    }
 }
 
 int TTaskChapter::CheckAnswers(const QStringList &results)

@@ -28,9 +28,14 @@ public:
     qint32 MessageStyle = 0;
 
 private:
-    // Returns the number of characters of the answer lines it added.
-    qsizetype appendQuestion(QString &page, const QuestionFiles &files, int question);
+    // Appends a question's text to the page and its answer lines to Answers; `answerCost` sums
+    // up what the answer lines count against the page's limit. Throws EReadError (and keeps
+    // none of the question's answer lines) when the limit is passed.
+    void appendQuestion(QString &page, const QuestionFiles &files, int question, qsizetype &answerCost);
 };
 
-// The most characters a quiz page and its answer lines may take together.
-inline constexpr qsizetype MaxQuizPageCharacters = 64ll * 1024 * 1024;
+// The most characters a quiz page and its answer lines may take together, each answer line
+// counting QuizAnswerLineCost more: thousands of times what a quiz needs, little enough that a
+// hostile question file cannot fill the memory.
+inline constexpr qsizetype MaxQuizPageCharacters = 16ll * 1024 * 1024;
+inline constexpr qsizetype QuizAnswerLineCost = 32;
