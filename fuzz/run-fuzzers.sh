@@ -10,7 +10,8 @@ if [ $# -ne 2 ]; then
   echo "usage: $0 BUILD_DIR SECONDS" >&2
   exit 2
 fi
-build=$1
+# Absolute: the targets may change their working folder.
+build=$(cd "$1" && pwd)
 seconds=$2
 here=$(cd "$(dirname "$0")" && pwd)
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Kelvo with warnings as errors and runs every test suite; then
 # builds the suites again with AddressSanitizer and UndefinedBehaviorSanitizer and runs them (the
-# suites that drive the web engine stay out of that run).
+# suites that drive the web engine stay out of that run); then builds the fuzz targets with clang
+# and runs each for a bounded time on its seed corpus.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
@@ -22,3 +23,16 @@ echo "== sanitizer tests"
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd build-asan && ctest --output-on-failure --timeout 600 -j2 -LE webengine)
+
+echo "== fuzz build"
+fuzz_targets=()
+for source in fuzz/fuzz_*.cpp; do
+  fuzz_targets+=("$(basename "$source" .cpp)")
+done
+CC=clang CXX=clang++ cmake -S "$here" -B "$here/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DKELVO_FUZZ=ON -DKELVO_BUILD_TESTS=OFF >/dev/null
+cmake --build "$here/build-fuzz" --target "${fuzz_targets[@]}"
+echo "== fuzz"
+# About a minute in all; a crash, a hang, a leak or a sanitizer report fails the run.
+unset ASAN_OPTIONS UBSAN_OPTIONS
+bash fuzz/run-fuzzers.sh "$here/build-fuzz" 15
