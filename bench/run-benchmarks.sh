@@ -74,7 +74,9 @@ if [ "${1:-}" = "--under-xvfb" ]; then
     KELVO_BENCH_TRACE=$trace KELVO_BENCH_CYCLES=0 "$@" >/dev/null 2>&1 || true
     local ms; ms=$(event_after "$start" "menu painted" "$trace")
     [ -n "$ms" ] || { echo "start-up of $name painted no menu" >&2; exit 1; }
-    [ "$round" -eq 0 ] || echo "$ms" >>"$inputs/startup.$name"
+    [ "$round" -eq 0 ] && return
+    echo "$ms" >>"$inputs/startup.$name"
+    awk '$2 == "cpu" { print $3 / 1000; exit }' "$trace" >>"$inputs/startup.$name.cpu"
   }
   kinds=(floor demo big)
   [ $shm_ok -eq 1 ] && kinds+=(bigshm)
@@ -90,7 +92,10 @@ if [ "${1:-}" = "--under-xvfb" ]; then
       esac
     done
   done
-  for kind in "${kinds[@]}"; do put "startup.$kind" "$(median <"$inputs/startup.$kind")"; done
+  for kind in "${kinds[@]}"; do
+    put "startup.$kind" "$(median <"$inputs/startup.$kind")"
+    put "startup.$kind.cpu" "$(median <"$inputs/startup.$kind.cpu")"
+  done
 
   # Opening a chapter: the program driving itself against the engine alone, four runs each,
   # alternating; the first cycle of every run is left out.
@@ -181,6 +186,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/kelvo-bench-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 results=$work/results
 : >"$results"
+load_before=$(cut -d' ' -f1 /proc/loadavg)
 
 # In memory (tmpfs) the extractors' own work is compared; on disk the file system's cost of
 # creating files comes on top, the same for each.
@@ -189,10 +195,11 @@ if [ -d /dev/shm ] && [ -w /dev/shm ]; then
   TMPDIR=/dev/shm "$bin/kelvo_bench_extract" "$extract_rounds" | tee "$work/extract.log" >&2
   grep '^@ ' "$work/extract.log" | cut -c3- | sed 's/^extract\./extract_mem./' >>"$results"
 fi
-echo "Extraction on disk ($(stat -f -c %T "$work"))..." >&2
+fs=$(findmnt -n -o FSTYPE -T "$work" 2>/dev/null || stat -f -c %T "$work")
+echo "Extraction on disk ($fs)..." >&2
 TMPDIR=$work "$bin/kelvo_bench_extract" "$disk_extract_rounds" --keep | tee "$work/extract.log" >&2
 grep '^@ ' "$work/extract.log" | cut -c3- | sed 's/^extract\./extract_disk./' >>"$results"
-put extract_disk.fs "$(stat -f -c %T "$work")"
+put extract_disk.fs "$fs"
 
 # Its own best of three, and the best of that over a few runs: a busy machine only adds time.
 echo "Quiz generation and loading..." >&2
@@ -230,9 +237,9 @@ for place in mem disk; do
     "<= 1.0 of the faster" "$(verdict "$r" 1.0)"
 done
 
-floor=$(get startup.floor)
+floor=$(get startup.floor) floor_cpu=$(get startup.floor.cpu)
 for kind in demo big bigshm; do
-  v=$(get "startup.$kind")
+  v=$(get "startup.$kind") cpu=$(get "startup.$kind.cpu")
   [ -n "$v" ] || continue
   case $kind in
     demo) what="Start-up to the painted menu, demo" ;;
@@ -240,7 +247,9 @@ for kind in demo big bigshm; do
     bigshm) what="  the same, unpacked to tmpfs (TMPDIR=/dev/shm)" ;;
   esac
   r=$(ratio "$v" "$floor")
-  row "$what" "$(printf '%.0f ms' "$v")" "$(printf 'one-label window %.0f ms' "$floor")" "$r" "<= 1.5" "$(verdict "$r" 1.5)"
+  row "$what" "$(printf '%.0f ms' "$v")" \
+    "$(printf 'one-label window %.0f ms; processor time %.0f ms against %.0f ms, %s' "$floor" "$cpu" "$floor_cpu" \
+      "$(ratio "$cpu" "$floor_cpu")")x" "$r" "<= 1.5" "$(verdict "$r" 1.5)"
 done
 
 for kind in quiz load; do
@@ -278,7 +287,9 @@ memory=$(awk '/^MemTotal/ { printf "%.0f GB", $2 / 1048576 }' /proc/meminfo)
 debian=$(cat /etc/debian_version 2>/dev/null || echo unknown)
 qt=$(dpkg-query -W -f='${Version}' libqt6core6 2>/dev/null || echo unknown)
 kernel=$(uname -r)
-machine="$cpu, $cores cores, $memory memory; Debian $debian, Qt $qt, Linux $kernel; Xvfb $screen"
+load_after=$(cut -d' ' -f1 /proc/loadavg)
+machine="$cpu, $cores cores, $memory memory; Debian $debian, Qt $qt, Linux $kernel; Xvfb $screen;"
+machine+=" load average $load_before at the start, $load_after at the end (other work shares the machine)"
 when=$(date -u '+%Y-%m-%d %H:%M UTC')
 commit=$(git -C "$here" rev-parse --short HEAD 2>/dev/null || echo unknown)
 

@@ -9,7 +9,8 @@ namespace kelvo {
 // KELVO_BENCH_TRACE=path: append one line per event to that file, "<microseconds since the epoch>
 // <event>": "menu painted" (each time the menu has been painted and put on screen), "open <i>"
 // (chapter i's menu button is clicked), "page painted <i>" (its page has been painted; for a
-// document, the first paint after the document finished loading), "cycle <k>", "timeout <i>", "done".
+// document, the first paint after the document finished loading), "cycle <k>", "timeout <i>", "done",
+// and after the first "menu painted", "cpu <microseconds>": the processor time spent until then.
 //
 // KELVO_BENCH_CYCLES=n as well: once the menu has been painted, the program marks every chapter
 // passed (so none is locked) and, n times, opens each chapter from its menu button and goes back to
