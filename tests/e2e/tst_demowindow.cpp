@@ -41,6 +41,14 @@ constexpr int StartTimeoutMs = 30000;
 constexpr int StepTimeoutMs = 10000;
 
 const QColor Navy(0, 0, 128);
+
+// With KELVO_SCREENSHOT_DIR set, the screen at the steps a reader of the README sees is saved there.
+void screenshot(const QString &name)
+{
+    const QString folder = qEnvironmentVariable("KELVO_SCREENSHOT_DIR");
+    if (!folder.isEmpty())
+        grabScreen().save(QDir(folder).filePath(name + QStringLiteral(".png")));
+}
 const QColor FullMarks(0, 128, 0);
 const QColor DescriptionStrip(236, 249, 255);
 
@@ -371,6 +379,7 @@ QString tst_DemoWindow::setControl(const QString &name, const QString &value)
 
 void tst_DemoWindow::menuShowsWhatIsLocked()
 {
+    screenshot(QStringLiteral("menu"));
     const QImage screen = grabScreen();
     QVERIFY2(glyphIsOpen(screen, Theory), "the theory requires nothing");
     QVERIFY2(!glyphIsOpen(screen, Admission), "the admission requires the theory");
@@ -405,6 +414,7 @@ void tst_DemoWindow::readingTheTheoryCompletesIt()
         "its style sheet applies");
     QVERIFY2(
         waitForPage(QStringLiteral("document.querySelectorAll('table.data td').length >= 15")), "its table is there");
+    screenshot(QStringLiteral("information"));
 
     // The viewer has the keyboard from the start: the student reads on with the keys.
     QVERIFY(waitForPage(QStringLiteral("window.scrollY === 0")));
@@ -452,6 +462,7 @@ void tst_DemoWindow::admissionPassesWithTheRightAnswers()
         const QString error = answer(name, value);
         QVERIFY2(error.isEmpty(), qPrintable(error));
     }
+    screenshot(QStringLiteral("quiz"));
     std::optional<Window> results;
     QVERIFY2(pressPageButton(QStringLiteral("#submit_button"),
                  [&] {
@@ -464,6 +475,7 @@ void tst_DemoWindow::admissionPassesWithTheRightAnswers()
         "the check button brings the results dialog");
     const QPoint dialog = results->geometry.topLeft();
     QTest::qWait(300);
+    screenshot(QStringLiteral("results"));
     const QImage screen = grabScreen();
     QVERIFY2(countColour(screen, layout::ResultsPercent.translated(dialog), FullMarks) > 30,
         "the percentage is written in the green of full marks");
@@ -603,6 +615,7 @@ void tst_DemoWindow::benchMeasuresAsOhmsLawSays()
     const QRect field = layout::workField(m_window.size()).translated(m_window.topLeft());
     QVERIFY2(waitFor([&] { return countColour(grabScreen(), field, DescriptionStrip) > 2000; }, StepTimeoutMs),
         "the source's description shows");
+    screenshot(QStringLiteral("experiment"));
     moveMouse(m_bench + QPoint(600, 10));
     QVERIFY2(waitFor([&] { return countColour(grabScreen(), field, DescriptionStrip) == 0; }, StepTimeoutMs),
         "the description goes with the pointer");
@@ -619,6 +632,8 @@ void tst_DemoWindow::benchMeasuresAsOhmsLawSays()
     focusWindow(*valueDialog);
     pressKeys(QStringLiteral("ctrl+a"));
     typeText(QStringLiteral("6"));
+    QTest::qWait(200);
+    screenshot(QStringLiteral("value-dialog"));
     pressKeys(QStringLiteral("Return"));
     QVERIFY2(waitFor([] { return windowsTitled(ValueDialogTitle).isEmpty(); }, StepTimeoutMs), "Enter accepts 6 V");
     QVERIFY2(waitForDevice(QStringLiteral("Voltmeter"), [](double v) { return v == 6.0; }), "the voltmeter shows 6 V");
