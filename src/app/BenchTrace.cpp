@@ -38,6 +38,8 @@ public:
             // Whatever the engine has drawn by now reaches the screen with this paint.
             m_form.Viewer->update();
         });
+        // Nothing more is awaited once the program is ending and its pages go.
+        connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { m_waiting = Waiting::Nothing; });
         m_watchdog.setSingleShot(true);
         m_watchdog.setInterval(WatchdogMs);
         connect(&m_watchdog, &QTimer::timeout, this, [this] {
