@@ -222,6 +222,7 @@ void THtmlViewer::createEngine()
     m_page->scripts().insert(formBridgeScript());
     connect(m_bridge, &TFormBridge::submitted, this, &THtmlViewer::deliverSubmission, Qt::QueuedConnection);
     connect(m_page, &QWebEnginePage::loadFinished, this, &THtmlViewer::loadFinished);
+    connect(m_page, &QWebEnginePage::loadStarted, m_schemeHandler, &TLabSchemeHandler::startPage);
 
     m_view = new QWebEngineView(this);
     m_view->setPage(m_page);

@@ -8,6 +8,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
 #include <QWebEngineUrlRequestJob>
@@ -15,6 +16,9 @@
 #include <algorithm>
 
 namespace {
+
+// What the type of a file is told from, besides its name.
+constexpr qint64 ContentSniffBytes = 4096;
 
 bool isHtmlName(const QString &path)
 {
@@ -27,10 +31,9 @@ QByteArray htmlContentType(const QByteArray &document)
     return QByteArrayLiteral("text/html;charset=") + kelvo::htmlCharset(document);
 }
 
+// The type of a file other than a document, from its name and its first bytes.
 QByteArray contentTypeOf(const QString &path, const QByteArray &bytes)
 {
-    if (isHtmlName(path))
-        return htmlContentType(bytes);
     // Style sheets must say so: the engine refuses a style sheet of another type.
     if (QFileInfo(path).suffix().compare(u"css", Qt::CaseInsensitive) == 0)
         return QByteArrayLiteral("text/css");
@@ -61,6 +64,7 @@ TLabSchemeHandler::TLabSchemeHandler(QObject *parent)
 QUrl TLabSchemeHandler::setDocument(const QByteArray &document)
 {
     m_document = document;
+    startPage();
     return kelvo::labscheme::pageUrl(++m_generation);
 }
 
@@ -95,11 +99,32 @@ void TLabSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
         return;
     }
-    try {
-        const QByteArray bytes = kelvo::readWholeFile(*path, kelvo::LabFolder::shownName(name), kelvo::MaxDataFileBytes);
-        replyWith(job, contentTypeOf(*path, bytes), bytes);
-    } catch (const ERuntimeError &error) {
-        qCDebug(lcViewer) << error.message();
-        job->fail(QWebEngineUrlRequestJob::RequestFailed);
+    // A page that names a large file again and again (under other queries) must not fill the
+    // memory of this process or of the engine's.
+    const qint64 size = QFileInfo(*path).size();
+    if (size > kelvo::MaxDataFileBytes || size > MaxPageBytes - m_servedBytes) {
+        qCDebug(lcViewer) << "refused: the page's files would pass" << MaxPageBytes << "bytes:" << url;
+        job->fail(QWebEngineUrlRequestJob::RequestDenied);
+        return;
     }
+    m_servedBytes += size;
+    if (isHtmlName(*path)) {
+        // The whole document, to find its character set.
+        try {
+            const QByteArray bytes
+                = kelvo::readWholeFile(*path, kelvo::LabFolder::shownName(name), kelvo::MaxDataFileBytes);
+            replyWith(job, htmlContentType(bytes), bytes);
+        } catch (const ERuntimeError &error) {
+            qCDebug(lcViewer) << error.message();
+            job->fail(QWebEngineUrlRequestJob::RequestFailed);
+        }
+        return;
+    }
+    auto *file = new QFile(*path, job);
+    if (!file->open(QIODevice::ReadOnly)) {
+        qCDebug(lcViewer) << "cannot read" << *path << file->errorString();
+        job->fail(QWebEngineUrlRequestJob::RequestFailed);
+        return;
+    }
+    job->reply(contentTypeOf(*path, file->peek(ContentSniffBytes)), file);
 }

@@ -4,6 +4,7 @@
 
 #include "HtmlViewer.h"
 #include "LabScheme.h"
+#include "LabSchemeHandler.h"
 #include "TestSupport.h"
 #include "WebEngineTestMain.h"
 
@@ -81,6 +82,19 @@ private:
     int m_descriptor;
 };
 
+// The resident size of this process now.
+qint64 residentBytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').constFirst().toLongLong() * 1024;
+    }
+    return 0;
+}
+
 // Receives the URLs that the viewer hands to the desktop's browser.
 class BrowserStandIn final : public QObject
 {
@@ -113,6 +127,7 @@ private Q_SLOTS:
     void nothingGoesToTheNetwork();
     void formsCannotNavigateAway_data();
     void formsCannotNavigateAway();
+    void filesOfOnePageAreBounded();
 
 private:
     bool load(const QByteArray &document);
@@ -488,6 +503,31 @@ void TestSandbox::formsCannotNavigateAway()
                                      " || !f.contentDocument.getElementById('second'))")),
         QVariant(true));
     QCOMPARE(m_browser.opened, QList<QUrl>());
+}
+
+// A document that names one large picture of the lab folder again and again, under other
+// queries: the viewer hands out a bounded amount per page, and reads files as the engine takes
+// them rather than each into memory at once.
+void TestSandbox::filesOfOnePageAreBounded()
+{
+    constexpr qint64 pictureBytes = qint64(40) << 20;
+    writeFile(QDir(m_lab), QStringLiteral("large.gif"), TinyGif + QByteArray(pictureBytes - TinyGif.size(), '\0'));
+    QString body;
+    for (int i = 0; i < 20; ++i)
+        body += QStringLiteral("<img src=\"large.gif?%1\">").arg(i);
+    const qint64 residentBefore = residentBytes();
+    QVERIFY(load(utf8Page(body)));
+    const QString loaded = QStringLiteral("[...document.images].filter(i => i.naturalWidth > 0).length");
+    QTRY_COMPARE(evaluate(loaded).toInt(), int(TLabSchemeHandler::MaxPageBytes / pictureBytes));
+    settle();
+    QCOMPARE(evaluate(loaded).toInt(), int(TLabSchemeHandler::MaxPageBytes / pictureBytes));
+    QVERIFY2(residentBytes() - residentBefore < TLabSchemeHandler::MaxPageBytes,
+        qPrintable(QStringLiteral("%1 MB more").arg((residentBytes() - residentBefore) >> 20)));
+
+    // The next page counts anew.
+    QVERIFY(load(utf8Page(QStringLiteral("<img id=\"i\" src=\"large.gif\">"))));
+    QTRY_COMPARE(evaluate(QStringLiteral("document.getElementById('i').naturalWidth")).toInt(), 1);
+    QFile::remove(QDir(m_lab).filePath(QStringLiteral("large.gif")));
 }
 
 KELVO_WEBENGINE_TEST_MAIN(TestSandbox)
