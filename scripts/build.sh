@@ -4,5 +4,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-"$here/build"}
 shift || true
+# Cached compilations stay valid for another clone of the same sources.
+export CCACHE_BASEDIR="$here"
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVO_WERROR=ON "$@" >/dev/null
 cmake --build "$build"
