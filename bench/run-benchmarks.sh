@@ -297,11 +297,11 @@ echo
 echo "Kelvo benchmarks ($when, commit $commit)"
 echo "$machine"
 echo
-printf '%-62s %12s  %-6s %-22s %s\n' "Benchmark" "Kelvo" "Ratio" "Goal" "Result"
+printf '%-74s %10s  %-6s %-22s %s\n' "Benchmark" "Kelvo" "Ratio" "Goal" "Result"
 for line in "${rows[@]}"; do
   IFS='|' read -r what value ref r goal ok <<<"$line"
-  printf '%-62s %12s  %-6s %-22s %s\n' "$what" "$value" "$r" "$goal" "$ok"
-  printf '%-62s %12s  against %s\n' "" "" "$ref"
+  printf '%-74s %10s  %-6s %-22s %s\n' "$what" "$value" "$r" "$goal" "$ok"
+  printf '%-74s %10s  against %s\n' "" "" "$ref"
 done
 
 table=$work/table.md
