@@ -17,8 +17,8 @@ void writeFile(const QString &path, const QByteArray &bytes);
 
 // Packs every file of `folder` (not its subfolders) flat into a new ZIP archive: deflated,
 // or stored where `stored` says so (pictures that deflate cannot shrink).
-void packFolder(const QString &folder, const QString &archive,
-                const std::function<bool(const QString &name)> &stored = {});
+void packFolder(
+    const QString &folder, const QString &archive, const std::function<bool(const QString &name)> &stored = {});
 
 // A repeatable stream of pseudo-random numbers.
 class Sequence final

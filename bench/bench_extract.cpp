@@ -48,8 +48,9 @@ Package makePackage(const QString &root)
     bench::Sequence random(20240901);
     Package package;
     for (int i = 0; i < TextFiles; ++i) {
-        const QByteArray text = "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">"
-                                "<link rel=\"stylesheet\" href=\"Style.css\"></head><body><p>"
+        const QByteArray text
+            = "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">"
+              "<link rel=\"stylesheet\" href=\"Style.css\"></head><body><p>"
             + bench::prose(random, 6 * 1024 + random.below(12 * 1024)) + "</p></body></html>\r\n";
         bench::writeFile(source + QStringLiteral("/doc%1.htm").arg(i, 5, 10, QLatin1Char('0')), text);
         package.unpackedBytes += text.size();
@@ -100,21 +101,22 @@ int main(int argc, char *argv[])
     const Package package = makePackage(root.path());
     const double archiveMb = double(QFileInfo(package.path).size()) / (1024 * 1024);
     std::printf("Package: %.0f MB, %d files, %.0f MB unpacked\n", archiveMb, package.files,
-                double(package.unpackedBytes) / (1024 * 1024));
+        double(package.unpackedBytes) / (1024 * 1024));
 
     using Tool = std::function<bool(const QString &folder)>;
     const std::vector<std::pair<const char *, Tool>> tools = {
-        {"kelvo", [&](const QString &folder) { return kelvo::extractPackage(package.path, folder).ok; }},
-        {"unzip",
-         [&](const QString &folder) {
-             return runTool(QStringLiteral("unzip"), {QStringLiteral("-o"), QStringLiteral("-j"), QStringLiteral("-q"),
-                                                      package.path, QStringLiteral("-d"), folder});
-         }},
-        {"bsdtar",
-         [&](const QString &folder) {
-             return runTool(QStringLiteral("bsdtar"),
-                            {QStringLiteral("-x"), QStringLiteral("-f"), package.path, QStringLiteral("-C"), folder});
-         }},
+        { "kelvo", [&](const QString &folder) { return kelvo::extractPackage(package.path, folder).ok; } },
+        { "unzip",
+            [&](const QString &folder) {
+                return runTool(QStringLiteral("unzip"),
+                    { QStringLiteral("-o"), QStringLiteral("-j"), QStringLiteral("-q"), package.path,
+                        QStringLiteral("-d"), folder });
+            } },
+        { "bsdtar",
+            [&](const QString &folder) {
+                return runTool(QStringLiteral("bsdtar"),
+                    { QStringLiteral("-x"), QStringLiteral("-f"), package.path, QStringLiteral("-C"), folder });
+            } },
     };
 
     std::map<std::string, std::vector<double>> times;
@@ -141,9 +143,9 @@ int main(int argc, char *argv[])
 
     for (const auto &[name, _] : tools)
         std::printf("  %-7s median %8.0f ms over %d rounds%s\n", name, bench::median(times[name]), rounds,
-                    keep ? ", files kept until the end" : "");
+            keep ? ", files kept until the end" : "");
     std::printf("@ extract.archive_mb %.0f\n@ extract.files %d\n@ extract.unpacked_mb %.0f\n", archiveMb, package.files,
-                double(package.unpackedBytes) / (1024 * 1024));
+        double(package.unpackedBytes) / (1024 * 1024));
     for (const auto &[name, _] : tools)
         std::printf("@ extract.%s_ms %.1f\n", name, bench::median(times[name]));
     return 0;

@@ -52,22 +52,25 @@ void writePicture(const QString &path, QSize size, int seed)
         qFatal("cannot write %s", qPrintable(path));
 }
 
-const QByteArray StyleSheet = "body { font-family: Verdana, Arial, sans-serif; font-size: 15px; margin: 16px 32px; }\r\n"
-                              "h1 { color: #003366; } h2 { color: #004c99; border-bottom: 1px solid #99b; }\r\n"
-                              "table.data { border-collapse: collapse; margin: 8px 0; }\r\n"
-                              "table.data td, table.data th { border: 1px solid #888; padding: 2px 8px; }\r\n"
-                              "img { display: block; margin: 8px auto; } p { text-align: justify; }\r\n";
+const QByteArray StyleSheet
+    = "body { font-family: Verdana, Arial, sans-serif; font-size: 15px; margin: 16px 32px; }\r\n"
+      "h1 { color: #003366; } h2 { color: #004c99; border-bottom: 1px solid #99b; }\r\n"
+      "table.data { border-collapse: collapse; margin: 8px 0; }\r\n"
+      "table.data td, table.data th { border: 1px solid #888; padding: 2px 8px; }\r\n"
+      "img { display: block; margin: 8px auto; } p { text-align: justify; }\r\n";
 
-const QByteArray QuizStyleSheet = "body { font-family: Verdana, Arial, sans-serif; font-size: 15px; margin: 16px 32px; }\r\n"
-                                  ".question { margin: 8px 0; padding: 4px 8px; background: #eef4fa; }\r\n"
-                                  ".number { font-weight: bold; color: #004c99; }\r\n";
+const QByteArray QuizStyleSheet
+    = "body { font-family: Verdana, Arial, sans-serif; font-size: 15px; margin: 16px 32px; }\r\n"
+      ".question { margin: 8px 0; padding: 4px 8px; background: #eef4fa; }\r\n"
+      ".number { font-weight: bold; color: #004c99; }\r\n";
 
 // A document of about `bytes` bytes in Windows-1251 that shows `picture` now and then.
 QByteArray document(bench::Sequence &random, qsizetype bytes, const QByteArray &picture)
 {
-    QByteArray html = "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">\r\n"
-                      "<title>Bench</title>\r\n<link rel=\"stylesheet\" type=\"text/css\" href=\"Style.css\">\r\n"
-                      "</head>\r\n<body>\r\n<h1>"
+    QByteArray html
+        = "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">\r\n"
+          "<title>Bench</title>\r\n<link rel=\"stylesheet\" type=\"text/css\" href=\"Style.css\">\r\n"
+          "</head>\r\n<body>\r\n<h1>"
         + bench::prose(random, 40) + "</h1>\r\n";
     for (int section = 1; html.size() < bytes; ++section) {
         html += "<h2>" + QByteArray::number(section) + ". " + bench::prose(random, 30) + "</h2>\r\n";
@@ -89,17 +92,16 @@ QByteArray document(bench::Sequence &random, qsizetype bytes, const QByteArray &
 void writeQuestions(const QString &folder, bench::Sequence &random, int identifier, int questions)
 {
     for (int q = 1; q <= questions; ++q) {
-        for (const char variant : {'A', 'B', 'C'}) {
+        for (const char variant : { 'A', 'B', 'C' }) {
             QByteArray text = "<div class=\"question\">\r\n<p class=\"number\">" + QByteArray::number(q) + "</p>\r\n<p>"
                 + bench::prose(random, 150 + random.below(150)) + "</p>\r\n";
-            for (const char answer : {'a', 'b', 'c', 'd'})
-                text += "<label><input type=\"radio\" name=\"q" + QByteArray::number(q) + "\" value=\"" + answer + "\"> "
-                    + bench::prose(random, 20) + "</label><br>\r\n";
+            for (const char answer : { 'a', 'b', 'c', 'd' })
+                text += "<label><input type=\"radio\" name=\"q" + QByteArray::number(q) + "\" value=\"" + answer
+                    + "\"> " + bench::prose(random, 20) + "</label><br>\r\n";
             text += "</div>\r\n<!--END-->\r\nq" + QByteArray::number(q) + "=" + char('a' + random.below(4)) + "\r\n";
             bench::writeFile(folder + u'/'
-                                 + QString::fromLatin1("c" + number(identifier, 3) + ".q" + number(q, 3) + ".v" + variant
-                                                       + ".q"),
-                             text);
+                    + QString::fromLatin1("c" + number(identifier, 3) + ".q" + number(q, 3) + ".v" + variant + ".q"),
+                text);
         }
     }
 }
@@ -111,28 +113,29 @@ void writeSchema(const QString &folder, const QByteArray &name, int chapter)
     const QByteArray prefix = "sch" + number(chapter, 2);
     QByteArray variants;
     QByteArray devices;
-    const QByteArrayList letters = {"a", "b", "c"};
+    const QByteArrayList letters = { "a", "b", "c" };
     for (int v = 0; v < 3; ++v) {
         const QByteArray picture = prefix + "_" + letters[v] + ".png";
         writePicture(folder + u'/' + QString::fromLatin1(picture), QSize(1024, 768), chapter * 3 + v);
         variants += "[__" + letters[v] + "]\r\nTitle=" + letters[v] + "\r\nImageFile=" + picture + "\r\n";
         for (int m = 1; m <= 15; ++m)
-            variants += "M" + QByteArray::number(m) + "=U" + QByteArray::number(1 + m % 10) + "*" + QByteArray::number(v + 2)
-                + "/(" + QByteArray::number(m) + "+RAND())\r\n";
+            variants += "M" + QByteArray::number(m) + "=U" + QByteArray::number(1 + m % 10) + "*"
+                + QByteArray::number(v + 2) + "/(" + QByteArray::number(m) + "+RAND())\r\n";
     }
     for (int d = 1; d <= 10; ++d)
-        devices += "[S" + QByteArray::number(d) + "]\r\nClass=Passive\r\nTitle=Source\r\nIdentifier=U" + QByteArray::number(d)
-            + "\r\nAjustable=1\r\nValue=" + QByteArray::number(d) + "\r\nMin=0\r\nMax=100\r\nUnit=V\r\nLeft="
-            + QByteArray::number(20 + d * 60) + "\r\nTop=40\r\n";
+        devices += "[S" + QByteArray::number(d) + "]\r\nClass=Passive\r\nTitle=Source\r\nIdentifier=U"
+            + QByteArray::number(d) + "\r\nAjustable=1\r\nValue=" + QByteArray::number(d)
+            + "\r\nMin=0\r\nMax=100\r\nUnit=V\r\nLeft=" + QByteArray::number(20 + d * 60) + "\r\nTop=40\r\n";
     for (int m = 1; m <= 15; ++m)
-        devices += "[M" + QByteArray::number(m) + "]\r\nClass=Measurement\r\nTitle=Meter\r\nUnit=mA\r\nWidth=90\r\nLeft="
+        devices += "[M" + QByteArray::number(m)
+            + "]\r\nClass=Measurement\r\nTitle=Meter\r\nUnit=mA\r\nWidth=90\r\nLeft="
             + QByteArray::number(20 + (m % 8) * 110) + "\r\nTop=" + QByteArray::number(200 + (m / 8) * 60) + "\r\n";
     for (int a = 1; a <= 15; ++a)
         devices += "[A" + QByteArray::number(a) + "]\r\nClass=Area\r\nTitle=Part\r\nHint=Part|Of the bench\r\nLeft="
             + QByteArray::number(20 + (a % 8) * 110) + "\r\nTop=" + QByteArray::number(400 + (a / 8) * 80)
             + "\r\nWidth=60\r\nHeight=50\r\n";
     bench::writeFile(folder + u'/' + QString::fromLatin1(name),
-                     "[SchemaHeader]\r\nTitle=Bench\r\nImageFile=" + prefix + "_a.png\r\nStartFrom=__a\r\n" + variants + devices);
+        "[SchemaHeader]\r\nTitle=Bench\r\nImageFile=" + prefix + "_a.png\r\nStartFrom=__a\r\n" + variants + devices);
 }
 
 QString makeBigLabWork(const QString &root)
@@ -143,8 +146,8 @@ QString makeBigLabWork(const QString &root)
     bench::writeFile(folder + QStringLiteral("/Style.css"), StyleSheet);
     bench::writeFile(folder + QStringLiteral("/quest.css"), QuizStyleSheet);
     writePicture(folder + QStringLiteral("/figure.png"), QSize(600, 400), 1);
-    QByteArray descriptor = "[Header]\r\nTitle=" + bench::prose(random, 60) + "\r\nAuthor=Bench\r\nDescription="
-        + bench::prose(random, 200) + "\r\n";
+    QByteArray descriptor = "[Header]\r\nTitle=" + bench::prose(random, 60)
+        + "\r\nAuthor=Bench\r\nDescription=" + bench::prose(random, 200) + "\r\n";
     for (int c = 0; c < BigChapters; ++c) {
         const int identifier = c + 1;
         descriptor += "\r\n[Chapter" + number(c, 2) + "]\r\nTitle=" + QByteArray::number(identifier) + ". "
@@ -204,10 +207,10 @@ QString makePageLabWork(const QString &root, QStringList &shown)
     bench::writeFile(folder + QStringLiteral("/big.htm"), document(random, BigDocumentBytes, "figure.png"));
     writeQuestions(folder, random, 2, BigQuizQuestions);
     bench::writeFile(folder + QStringLiteral("/labwork.lbw"),
-                     "[Header]\r\nTitle=Bench\r\nAuthor=Bench\r\n\r\n[Document]\r\nType=Information\r\nTitle=Document\r\n"
-                     "Identifier=1\r\nDocument=big.htm\r\n\r\n[Quiz]\r\nType=Examination\r\nTitle=Quiz\r\nIdentifier=2\r\n"
-                     "Questions="
-                         + QByteArray::number(BigQuizQuestions) + "\r\nHeading=Quiz\r\n");
+        "[Header]\r\nTitle=Bench\r\nAuthor=Bench\r\n\r\n[Document]\r\nType=Information\r\nTitle=Document\r\n"
+        "Identifier=1\r\nDocument=big.htm\r\n\r\n[Quiz]\r\nType=Examination\r\nTitle=Quiz\r\nIdentifier=2\r\n"
+        "Questions="
+            + QByteArray::number(BigQuizQuestions) + "\r\nHeading=Quiz\r\n");
     const QString package = root + QStringLiteral("/pages.lwz");
     bench::packFolder(folder, package, [](const QString &name) { return name.endsWith(u".png"); });
     shown = writeShownPages(folder);
@@ -235,6 +238,6 @@ int main(int argc, char *argv[])
     std::printf("@ inputs.pages %s\n@ inputs.pages_kb %lld\n", qPrintable(pages), QFileInfo(pages).size() / 1024);
     for (qsizetype i = 0; i < shown.size(); ++i)
         std::printf("@ inputs.shown%lld %s\n@ inputs.shown%lld_kb %lld\n", qint64(i), qPrintable(shown[i]), qint64(i),
-                    QFileInfo(shown[i]).size() / 1024);
+            QFileInfo(shown[i]).size() / 1024);
     return 0;
 }
