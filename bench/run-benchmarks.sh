@@ -232,9 +232,11 @@ for place in mem disk; do
   best=$(awk -v u="$u" -v t="$t" 'BEGIN { print (u < t ? u : t) }')
   r=$(ratio "$k" "$best")
   [ $place = mem ] && where="in memory (tmpfs)" || where="on disk ($(get extract_disk.fs), files kept)"
+  # On disk the file system's state moves single runs by several times: for information only.
+  goal="<= 1.0 of the faster" ok=$(verdict "$r" 1.0)
+  [ $place = disk ] && goal="(file system bound)" ok="info"
   row "Extraction, $(get "extract_$place.archive_mb") MB package, $(get "extract_$place.files") files, $where" \
-    "$(printf '%.0f ms' "$k")" "$(printf 'unzip -o -j %.0f ms, bsdtar -x %.0f ms' "$u" "$t")" "$r" \
-    "<= 1.0 of the faster" "$(verdict "$r" 1.0)"
+    "$(printf '%.0f ms' "$k")" "$(printf 'unzip -o -j %.0f ms, bsdtar -x %.0f ms' "$u" "$t")" "$r" "$goal" "$ok"
 done
 
 floor=$(get startup.floor) floor_cpu=$(get startup.floor.cpu)
