@@ -18,7 +18,7 @@ QString normalisedEntryName(const QString &name)
 {
     QString normalised = name;
     normalised.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    const std::optional<QStringList> parts = nameParts(normalised);
+    const std::optional<QStringList> parts = kelvo::LabFolder::nameParts(normalised);
     return parts ? parts->join(QLatin1Char('/')) : normalised;
 }
 
@@ -29,28 +29,6 @@ QString suffixOf(const QString &name)
 }
 
 } // namespace
-
-std::optional<QStringList> nameParts(QStringView name)
-{
-    QStringList parts;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= name.size(); ++i) {
-        if (i < name.size() && name[i] != u'/' && name[i] != u'\\')
-            continue;
-        const QStringView part = name.mid(start, i - start);
-        start = i + 1;
-        if (part.isEmpty() || part == u".")
-            continue;
-        if (part == u"..") {
-            if (parts.isEmpty())
-                return std::nullopt;
-            parts.removeLast();
-            continue;
-        }
-        parts.append(part.toString());
-    }
-    return parts;
-}
 
 CheckContext::CheckContext(CheckSetup setup)
     : m_setup(std::move(setup))
@@ -91,7 +69,7 @@ const QStringList &CheckContext::topLevelNames() const
 std::optional<QString> CheckContext::findFile(
     const QString &name, const QString &referrer, int line, const QString &what, Level missingLevel, bool nameIsWritten)
 {
-    const std::optional<QStringList> parts = nameParts(name);
+    const std::optional<QStringList> parts = kelvo::LabFolder::nameParts(name);
     const std::optional<QString> path = parts ? resolve(*parts) : std::optional<QString>();
 
     if (!path || parts->isEmpty()) {

@@ -97,8 +97,5 @@ private:
     QHash<QString, QStringList> m_namesBySuffix; // case-folded suffix -> top-level files
 };
 
-// The parts of a name as the lab folder resolver splits it: "\" and "/" alike, "." and empty parts
-// dropped, ".." taking one part back. Nothing when ".." would climb out of the lab folder.
-std::optional<QStringList> nameParts(QStringView name);
 
 } // namespace kelvo::check

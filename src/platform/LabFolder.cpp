@@ -62,7 +62,7 @@ LabFolder::LabFolder(QString root)
 {
 }
 
-std::optional<QString> LabFolder::resolve(QStringView name) const
+std::optional<QStringList> LabFolder::nameParts(QStringView name)
 {
     QStringList parts;
     qsizetype start = 0;
@@ -81,9 +81,17 @@ std::optional<QString> LabFolder::resolve(QStringView name) const
         }
         parts.append(part.toString());
     }
+    return parts;
+}
+
+std::optional<QString> LabFolder::resolve(QStringView name) const
+{
+    const std::optional<QStringList> parts = nameParts(name);
+    if (!parts)
+        return std::nullopt;
 
     QString path = m_root;
-    for (const QString &part : std::as_const(parts)) {
+    for (const QString &part : *parts) {
         const QString exact = path + QLatin1Char('/') + part;
         if (QFileInfo::exists(exact)) {
             path = exact;

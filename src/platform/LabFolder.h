@@ -31,6 +31,10 @@ public:
     // listed once per LabFolder object.
     QStringList match(QStringView pattern) const;
 
+    // The parts of a name relative to the folder: "\" and "/" alike, empty parts and "." left
+    // out, ".." taking back the part before it; nothing when ".." would climb out of the folder.
+    static std::optional<QStringList> nameParts(QStringView name);
+
     // The name as error texts show it: "./" followed by the name with "/" for "\".
     static QString shownName(QStringView name);
 
