@@ -34,9 +34,12 @@ fuzz_targets=()
 for source in fuzz/fuzz_*.cpp; do
   fuzz_targets+=("$(basename "$source" .cpp)")
 done
-CC=clang CXX=clang++ cmake -S "$here" -B "$here/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+# Cached compilations serve other clones of the sources too: paths relative to the clone, in the
+# debug information as well.
+CCACHE_BASEDIR="$here" CC=clang CXX=clang++ cmake -S "$here" -B "$here/build-fuzz" -G Ninja \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS="-fdebug-prefix-map=$here=." \
   -DKELVO_FUZZ=ON -DKELVO_BUILD_TESTS=OFF >/dev/null
-cmake --build "$here/build-fuzz" --target "${fuzz_targets[@]}"
+CCACHE_BASEDIR="$here" cmake --build "$here/build-fuzz" --target "${fuzz_targets[@]}"
 echo "== fuzz"
 # About a minute in all; a crash, a hang, a leak or a sanitizer report fails the run.
 unset ASAN_OPTIONS UBSAN_OPTIONS
