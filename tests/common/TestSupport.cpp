@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "CodePages.h"
+#include "RuntimeErrors.h"
 
 #include <QFile>
 
@@ -41,6 +42,16 @@ QByteArray windowsText(const QString &text)
     QString crlf = text;
     crlf.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
     return encodeWindows1251(crlf);
+}
+
+QString messageOf(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const ERuntimeError &error) {
+        return error.message();
+    }
+    return QString();
 }
 
 DefaultLocale::DefaultLocale(const QLocale &locale)

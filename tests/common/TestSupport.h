@@ -7,6 +7,8 @@
 #include <QPair>
 #include <QString>
 
+#include <functional>
+
 namespace kelvo::test {
 
 // Writes bytes to dir/name (creating sub-folders) and returns the full path.
@@ -17,6 +19,9 @@ void writeZip(const QString &path, const QList<QPair<QByteArray, QByteArray>> &e
 
 // Windows-1251 bytes of a text, with "\n" turned into CR LF as Windows editors save it.
 QByteArray windowsText(const QString &text);
+
+// The text of the runtime error that `action` raises; empty when it raises none.
+QString messageOf(const std::function<void()> &action);
 
 // The locale that number formats use by default, set for the lifetime of the object.
 class DefaultLocale final

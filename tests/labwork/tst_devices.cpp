@@ -16,6 +16,8 @@
 
 using namespace Qt::StringLiterals;
 
+using kelvo::test::messageOf;
+
 namespace {
 
 // A schema file written (as UTF-8 with a byte order mark) into a temporary folder and read.
@@ -63,16 +65,6 @@ QString describe(const TSchemaDevice &device)
     if (const auto *area = dynamic_cast<const TAreaDevice *>(&device))
         fields << area->Hint;
     return fields.join(u'|');
-}
-
-QString messageOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const ERuntimeError &error) {
-        return error.message();
-    }
-    return QString();
 }
 
 } // namespace

@@ -15,6 +15,8 @@
 
 using namespace Qt::StringLiterals;
 
+using kelvo::test::messageOf;
+
 namespace {
 
 // A lab folder with one examination chapter and its question files.
@@ -82,16 +84,6 @@ QString bodyOf(const QByteArray &page)
     if (start < 14 || end < start)
         return u"<no page frame>"_s;
     return text.mid(start, end - start);
-}
-
-QString messageOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const ERuntimeError &error) {
-        return error.message();
-    }
-    return QString();
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "LabScheme.h"
 #include "TextFormat.h"
 #include "TestSupport.h"
+#include "ViewerTestSupport.h"
 #include "WebEngineTestMain.h"
 #include "uLocalization.h"
 
@@ -140,28 +141,12 @@ void TestHtmlViewer::init()
 
 bool TestHtmlViewer::load(const QByteArray &document)
 {
-    QSignalSpy finished(m_viewer, &THtmlViewer::loadFinished);
-    m_viewer->LoadFromString(document);
-    if (!finished.wait(20000))
-        return false;
-    return finished.constLast().constFirst().toBool();
+    return kelvo::test::loadDocument(m_viewer, document);
 }
 
 QVariant TestHtmlViewer::evaluate(const QString &script)
 {
-    struct Outcome
-    {
-        QVariant value;
-        bool done = false;
-    };
-    auto outcome = std::make_shared<Outcome>();
-    m_viewer->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [outcome](const QVariant &value) {
-        outcome->value = value;
-        outcome->done = true;
-    });
-    if (!QTest::qWaitFor([&] { return outcome->done; }, 10000))
-        qWarning("script gave no result: %s", qPrintable(script));
-    return outcome->value;
+    return kelvo::test::evaluateScript(m_viewer, script);
 }
 
 QPoint TestHtmlViewer::centreOf(const QString &elementId)

@@ -6,6 +6,7 @@
 #include "LabScheme.h"
 #include "LabSchemeHandler.h"
 #include "TestSupport.h"
+#include "ViewerTestSupport.h"
 #include "WebEngineTestMain.h"
 
 #include <QDesktopServices>
@@ -209,28 +210,12 @@ void TestSandbox::cleanup()
 
 bool TestSandbox::load(const QByteArray &document)
 {
-    QSignalSpy finished(m_viewer.get(), &THtmlViewer::loadFinished);
-    m_viewer->LoadFromString(document);
-    if (!finished.wait(20000))
-        return false;
-    return finished.constLast().constFirst().toBool();
+    return kelvo::test::loadDocument(m_viewer.get(), document);
 }
 
 QVariant TestSandbox::evaluate(const QString &script)
 {
-    struct Outcome
-    {
-        QVariant value;
-        bool done = false;
-    };
-    auto outcome = std::make_shared<Outcome>();
-    m_viewer->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [outcome](const QVariant &value) {
-        outcome->value = value;
-        outcome->done = true;
-    });
-    if (!QTest::qWaitFor([&] { return outcome->done; }, 10000))
-        qWarning("script gave no result: %s", qPrintable(script));
-    return outcome->value;
+    return kelvo::test::evaluateScript(m_viewer.get(), script);
 }
 
 void TestSandbox::click(const QString &elementId)
