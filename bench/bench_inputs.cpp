@@ -10,9 +10,9 @@
 
 #include "BenchSupport.h"
 #include "Random.h"
-#include "uInfoChapter.h"
-#include "uLabWork.h"
-#include "uTaskChapter.h"
+#include "InfoChapter.h"
+#include "LabWork.h"
+#include "TaskChapter.h"
 
 #include <QDir>
 #include <QFileInfo>

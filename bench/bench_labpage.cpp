@@ -5,8 +5,8 @@
 // offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
 #include "SchemaPicture.h"
-#include "uLabPage.h"
-#include "uLabWork.h"
+#include "LabPage.h"
+#include "LabWork.h"
 #include "VariantButton.h"
 
 #include <QApplication>

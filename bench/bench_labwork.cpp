@@ -4,8 +4,8 @@
 
 #include "ModelMessages.h"
 #include "Random.h"
-#include "uLabWork.h"
-#include "uTaskChapter.h"
+#include "LabWork.h"
+#include "TaskChapter.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -18,13 +18,14 @@ if(KELVO_SANITIZE)
   target_link_options(kelvo_options INTERFACE -fsanitize=address,undefined)
 endif()
 
-# kelvo_add_library(NAME folder LINKS deps...): one static library for the sources of a folder.
+# kelvo_add_library(NAME LINKS deps... [PRIVATE deps...]): one static library for the sources of a
+# folder. LINKS are what its headers need as well; PRIVATE what only its sources use.
 function(kelvo_add_library name)
-  cmake_parse_arguments(ARG "" "" "LINKS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "LINKS;PRIVATE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS
     ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
   list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-  target_link_libraries(${name} PUBLIC ${ARG_LINKS} PRIVATE kelvo_options)
+  target_link_libraries(${name} PUBLIC ${ARG_LINKS} PRIVATE ${ARG_PRIVATE} kelvo_options)
 endfunction()

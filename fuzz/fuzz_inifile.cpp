@@ -7,8 +7,8 @@
 #include "LabWorkJson.h"
 #include "ModelMessages.h"
 #include "RuntimeErrors.h"
-#include "uExperimentChapter.h"
-#include "uLabWork.h"
+#include "ExperimentChapter.h"
+#include "LabWork.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

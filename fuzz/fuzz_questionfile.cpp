@@ -6,7 +6,7 @@
 
 #include "IniFile.h"
 #include "RuntimeErrors.h"
-#include "uTaskChapter.h"
+#include "TaskChapter.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

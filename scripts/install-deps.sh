@@ -5,13 +5,13 @@ set -euo pipefail
 
 packages=(
   # toolchain
-  build-essential cmake ninja-build pkg-config git clang llvm libclang-rt-dev
+  build-essential cmake ninja-build pkg-config git clang llvm libclang-rt-dev ccache
   # Qt 6: widgets, web engine with its helper process, web channel, SVG for our artwork
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-webengine-dev qt6-webengine-dev-tools libqt6webenginecore6-bin qt6-webchannel-dev
   qt6-svg-dev libqt6svg6 qt6-image-formats-plugins
   # archives and numbers (unzip and bsdtar are also what the extraction benchmark compares with)
-  libzip-dev zlib1g-dev zip unzip libarchive-tools libmuparser-dev
+  libzip-dev zlib1g-dev zip unzip libarchive-tools
   # window tests and screenshots
   xvfb xauth xdotool x11-utils imagemagick
   # fonts the layouts are drawn for, and a Russian locale for the regional-format runs

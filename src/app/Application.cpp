@@ -4,12 +4,12 @@
 #include "Globals.h"
 #include "HtmlViewer.h"
 #include "TerminationSignals.h"
-#include "uAboutBox.h"
-#include "uDeviceDlg.h"
-#include "uLabPage.h"
-#include "uLocalization.h"
-#include "uMenuForm.h"
-#include "uResultDlg.h"
+#include "AboutDlg.h"
+#include "DeviceDlg.h"
+#include "LabPage.h"
+#include "Localization.h"
+#include "MainForm.h"
+#include "ResultsDlg.h"
 
 #include <QApplication>
 #include <QStringList>

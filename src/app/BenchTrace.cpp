@@ -1,8 +1,8 @@
 #include "BenchTrace.h"
 
 #include "HtmlViewer.h"
-#include "uMenuForm.h"
-#include "uMyButtons.h"
+#include "MainForm.h"
+#include "MyBitBtn.h"
 
 #include <QApplication>
 #include <QFile>

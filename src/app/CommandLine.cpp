@@ -5,7 +5,7 @@
 #include "LabWorkJson.h"
 #include "Random.h"
 #include "StartupLoader.h"
-#include "uLocalization.h"
+#include "Localization.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

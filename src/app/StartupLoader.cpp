@@ -3,7 +3,7 @@
 #include "LabFolder.h"
 #include "PackageExtractor.h"
 #include "TextFormat.h"
-#include "uLocalization.h"
+#include "Localization.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "RunFolder.h"
-#include "uLabWork.h"
+#include "LabWork.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,9 +1,9 @@
 #include "LabWorkJson.h"
 
-#include "uExperimentChapter.h"
-#include "uInfoChapter.h"
-#include "uLabWork.h"
-#include "uTaskChapter.h"
+#include "ExperimentChapter.h"
+#include "InfoChapter.h"
+#include "LabWork.h"
+#include "TaskChapter.h"
 
 #include <QJsonArray>
 

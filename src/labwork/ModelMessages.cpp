@@ -1,7 +1,7 @@
 #include "ModelMessages.h"
 
 #include "TextFormat.h"
-#include "uLocalization.h"
+#include "Localization.h"
 
 #include <cstdio>
 

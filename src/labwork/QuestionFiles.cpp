@@ -1,7 +1,7 @@
 #include "QuestionFiles.h"
 
 #include "TextFormat.h"
-#include "uLocalization.h"
+#include "Localization.h"
 
 #include <QFileInfo>
 

@@ -2,7 +2,7 @@
 
 #include "NumberFormats.h"
 #include "TextFormat.h"
-#include "uLocalization.h"
+#include "Localization.h"
 
 #include <algorithm>
 #include <cmath>

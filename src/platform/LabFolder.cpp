@@ -2,7 +2,7 @@
 
 #include "RuntimeErrors.h"
 #include "TextFormat.h"
-#include "uLocalization.h"
+#include "Localization.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "RuntimeErrors.h"
 
 #include "TextFormat.h"
-#include "uLocalization.h"
+#include "Localization.h"
 
 ERuntimeError::ERuntimeError(QString message)
     : m_message(std::move(message))

@@ -2,7 +2,7 @@
 
 #include "HtmlViewer.h"
 #include "WidgetLook.h"
-#include "uLocalization.h"
+#include "Localization.h"
 
 #include <QFrame>
 #include <QLabel>

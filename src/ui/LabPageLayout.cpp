@@ -1,11 +1,11 @@
 // The laboratory page's fixed controls, laid out for the main window's client area of 793 × 601.
-#include "uLabPage.h"
+#include "LabPage.h"
 
 #include "Anchors.h"
 #include "BitButton.h"
 #include "DescriptionStrip.h"
 #include "SchemaImage.h"
-#include "uLocalization.h"
+#include "Localization.h"
 #include "WidgetLook.h"
 
 #include <QApplication>

@@ -12,8 +12,8 @@
 #include "TestSupport.h"
 #include "TextFormat.h"
 #include "tst_hostile_fixture.h"
-#include "uExperimentChapter.h"
-#include "uLocalization.h"
+#include "ExperimentChapter.h"
+#include "Localization.h"
 
 #include <QFileInfo>
 #include <QImage>

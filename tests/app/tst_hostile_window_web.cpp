@@ -7,7 +7,7 @@
 #include "Process.h"
 #include "TestSupport.h"
 #include "tst_hostile_fixture.h"
-#include "uLocalization.h"
+#include "Localization.h"
 
 #include <QFile>
 #include <QProcess>

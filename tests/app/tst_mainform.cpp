@@ -1,9 +1,9 @@
 #include "Globals.h"
-#include "TClickPanel.h"
+#include "ClickPanel.h"
 #include "TestSupport.h"
-#include "uAboutBox.h"
-#include "uMenuForm.h"
-#include "uMyButtons.h"
+#include "AboutDlg.h"
+#include "MainForm.h"
+#include "MyBitBtn.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -3,9 +3,9 @@
 #include "Random.h"
 #include "RuntimeErrors.h"
 #include "TestSupport.h"
-#include "uDeviceList.h"
-#include "uLocalization.h"
-#include "uVariantList.h"
+#include "DeviceList.h"
+#include "Localization.h"
+#include "VariantList.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>

@@ -3,8 +3,8 @@
 #include "NumberFormats.h"
 #include "Random.h"
 #include "TestSupport.h"
-#include "uExperimentChapter.h"
-#include "uLocalization.h"
+#include "ExperimentChapter.h"
+#include "Localization.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>

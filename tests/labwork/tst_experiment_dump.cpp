@@ -3,7 +3,7 @@
 #include "NumberFormats.h"
 #include "Random.h"
 #include "TestSupport.h"
-#include "uLabWork.h"
+#include "LabWork.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

@@ -1,8 +1,8 @@
 #include "CodePages.h"
 #include "RuntimeErrors.h"
 #include "TestSupport.h"
-#include "uInfoChapter.h"
-#include "uLabWork.h"
+#include "InfoChapter.h"
+#include "LabWork.h"
 
 #include <QTemporaryDir>
 #include <QTest>

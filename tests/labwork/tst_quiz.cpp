@@ -5,8 +5,8 @@
 #include "Random.h"
 #include "RuntimeErrors.h"
 #include "TestSupport.h"
-#include "uLocalization.h"
-#include "uTaskChapter.h"
+#include "Localization.h"
+#include "TaskChapter.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "uMyControls.h"
+#include "DeviceControls.h"
 
 #include <QApplication>
 #include <QDir>

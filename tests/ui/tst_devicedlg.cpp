@@ -1,9 +1,9 @@
 #include "BitButton.h"
 #include "IniFile.h"
 #include "TestSupport.h"
-#include "uDeviceDlg.h"
-#include "uLocalization.h"
-#include "uSchemaDevice.h"
+#include "DeviceDlg.h"
+#include "Localization.h"
+#include "SchemaDevice.h"
 
 #include <QApplication>
 #include <QLabel>

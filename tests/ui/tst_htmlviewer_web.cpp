@@ -5,7 +5,7 @@
 #include "TestSupport.h"
 #include "ViewerTestSupport.h"
 #include "WebEngineTestMain.h"
-#include "uLocalization.h"
+#include "Localization.h"
 
 #include <QDesktopServices>
 #include <QDir>

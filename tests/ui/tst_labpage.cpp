@@ -5,12 +5,12 @@
 #include "RuntimeErrors.h"
 #include "SchemaImage.h"
 #include "TestSupport.h"
-#include "uDeviceDlg.h"
-#include "uExperimentChapter.h"
-#include "uLabPage.h"
-#include "uLabWork.h"
-#include "uLocalization.h"
-#include "uMyControls.h"
+#include "DeviceDlg.h"
+#include "ExperimentChapter.h"
+#include "LabPage.h"
+#include "LabWork.h"
+#include "Localization.h"
+#include "DeviceControls.h"
 #include "VariantButton.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "BitButton.h"
 #include "TestSupport.h"
-#include "uResultDlg.h"
+#include "ResultsDlg.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,0 +1,213 @@
+#include "MainForm.h"
+
+#include "Globals.h"
+#include "HtmlPage.h"
+#include "HtmlViewer.h"
+#include "Random.h"
+#include "RuntimeErrors.h"
+#include "ClickPanel.h"
+#include "LabPage.h"
+#include "WidgetLook.h"
+#include "Localization.h"
+#include "MyBitBtn.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+using namespace kelvo;
+
+TMainForm *MainForm = nullptr;
+
+namespace {
+
+// The menu page as laid out: the box of buttons keeps its place relative to the page's centre.
+constexpr QSize DesignClient(793, 601);
+constexpr QRect DesignBox(69, 51, 633, 473);
+
+} // namespace
+
+TMainForm::TMainForm(const QStringList &arguments)
+{
+    setWindowTitle(Texts::ApplicationTitle);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                   | Qt::WindowCloseButtonHint);
+    setFont(pixelFont(QStringLiteral("MS Sans Serif"), 11));
+    resize(DesignClient);
+
+    Pages = new QStackedWidget(this);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Pages);
+    createMenuPage();
+    createHtmlPage();
+    createLabPage();
+
+    FormCreate(arguments);
+}
+
+TMainForm::~TMainForm()
+{
+    FormDestroy();
+}
+
+void TMainForm::FormCreate(const QStringList &arguments)
+{
+    // Maximised: where no window manager does it, the window takes the screen's free area.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        setGeometry(screen->availableGeometry());
+    setWindowState(Qt::WindowMaximized);
+
+    SeedRandomFromClock();
+
+    m_loaded = loadLabWork(chooseStartPath(arguments));
+    if (!m_loaded.labWork) {
+        showStartupError(m_loaded.errorMessage);
+        return;
+    }
+    Viewer->setLabFolder(QDir::currentPath());
+    LabPage->setLabWork(m_loaded.labWork.get());
+
+    panCopyrights->setText(Texts::CopyrightPrefix + m_loaded.labWork->Author);
+    BuildMenuButtons();
+    Pages->setCurrentWidget(tsMenu);
+}
+
+void TMainForm::FormShow()
+{
+    setWindowTitle(Texts::ApplicationTitle);
+}
+
+void TMainForm::FormDestroy()
+{
+    releaseLabWork(m_loaded);
+}
+
+void TMainForm::showStartupError(const QString &message)
+{
+    m_startupFailed = true;
+    QMessageBox box(QMessageBox::Critical, Texts::ErrorCaption, message, QMessageBox::Ok, this);
+    box.exec();
+}
+
+void TMainForm::ShowErrorReport(const QString &message)
+{
+    QMessageBox box(QMessageBox::Critical, Texts::ApplicationTitle, errorReportText(message), QMessageBox::Ok, this);
+    box.exec();
+}
+
+void TMainForm::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    FormShow();
+}
+
+void TMainForm::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    placeMenuBox();
+}
+
+bool TMainForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == tsMenu && event->type() == QEvent::Show)
+        tsMenuShow();
+    if (watched == panBackground && event->type() == QEvent::Resize)
+        placeMenuBox();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TMainForm::createMenuPage()
+{
+    tsMenu = new QWidget;
+    tsMenu->setObjectName(QStringLiteral("tsMenu"));
+    tsMenu->installEventFilter(this);
+    Pages->addWidget(tsMenu);
+
+    panBackground = makePanel(tsMenu, QRect(QPoint(0, 0), DesignClient), Bevel::None, QColor(0, 0, 128));
+    panBackground->setObjectName(QStringLiteral("panBackground"));
+    panBackground->setFrameStyle(QFrame::Box | QFrame::Plain);
+    panBackground->installEventFilter(this);
+    auto *pageLayout = new QVBoxLayout(tsMenu);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    pageLayout->addWidget(panBackground);
+
+    lblBackgroundTitle = new QLabel(Texts::MenuTitle, panBackground);
+    lblBackgroundTitle->setObjectName(QStringLiteral("lblBackgroundTitle"));
+    lblBackgroundTitle->setFont(pixelFont(QStringLiteral("Arial"), 37, true, true));
+    setColours(lblBackgroundTitle, QColor(), QColor(128, 0, 255));
+    lblBackgroundTitle->move(8, 5);
+    lblBackgroundTitle->adjustSize();
+
+    panBox = makePanel(panBackground, DesignBox, Bevel::Raised);
+    panBox->setObjectName(QStringLiteral("panBox"));
+
+    panTitle = new QLabel(panBox);
+    panTitle->setObjectName(QStringLiteral("panTitle"));
+    panTitle->setGeometry(8, 8, 617, 73);
+    panTitle->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panTitle->setAlignment(Qt::AlignCenter);
+    panTitle->setWordWrap(true);
+    panTitle->setTextFormat(Qt::PlainText);
+    panTitle->setFont(pixelFont(QStringLiteral("Arial"), 24, true));
+    setColours(panTitle, QColor(0, 128, 192), Qt::white);
+
+    panCopyrights = new TClickPanel(panBox);
+    panCopyrights->setObjectName(QStringLiteral("panCopyrights"));
+    panCopyrights->setGeometry(8, 432, 617, 33);
+    panCopyrights->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panCopyrights->setAlignment(Qt::AlignCenter);
+    panCopyrights->setTextFormat(Qt::PlainText);
+    panCopyrights->setFont(pixelFont(QStringLiteral("Arial"), 12));
+    panCopyrights->setCursor(Qt::PointingHandCursor);
+    connect(panCopyrights, &TClickPanel::clicked, this, [this] { guarded([this] { panCopyrightsClick(); }); });
+}
+
+void TMainForm::placeMenuBox()
+{
+    const QSize design = DesignClient - QSize(2, 2); // inside the background's border
+    const QSize now = panBackground->size();
+    panBox->move(DesignBox.left() + (now.width() - design.width()) / 2,
+                 DesignBox.top() + (now.height() - design.height()) / 2);
+}
+
+void TMainForm::createHtmlPage()
+{
+    tsHTML = new THtmlPage;
+    tsHTML->setObjectName(QStringLiteral("tsHTML"));
+    Pages->addWidget(tsHTML);
+    Viewer = tsHTML->Viewer;
+    connect(Viewer, &THtmlViewer::formSubmitted, this,
+            [this](const QString &action, const QString &target, const QString &encType, const QString &method,
+                   const QStringList &results) {
+                guarded([&] { ViewFormSubmit(action, target, encType, method, results); });
+            });
+}
+
+void TMainForm::createLabPage()
+{
+    LabPage = new TLabPage;
+    LabPage->setObjectName(QStringLiteral("tsLab"));
+    tsLab = LabPage;
+    Pages->addWidget(tsLab);
+    lbLabTitle = LabPage->lbLabTitle;
+    connect(LabPage, &TLabPage::menuRequested, this, [this] { guarded([this] { btStopClick(); }); });
+    connect(LabPage, &TLabPage::openCurrentChapterRequested, this, [this] { guarded([this] { OpenCurrentChapter(); }); });
+    connect(LabPage, &TLabPage::errorRaised, this, &TMainForm::ShowErrorReport);
+}
+
+void TMainForm::guarded(const std::function<void()> &handler)
+{
+    // The one default error report: what a handler raises is shown, and the program goes on.
+    try {
+        handler();
+    } catch (const ERuntimeError &error) {
+        ShowErrorReport(error.message());
+    } catch (const std::exception &error) {
+        ShowErrorReport(QString::fromUtf8(error.what()));
+    }
+}

@@ -1,0 +1,177 @@
+#include "MainForm.h"
+
+#include "Globals.h"
+#include "HtmlPage.h"
+#include "HtmlViewer.h"
+#include "AboutDlg.h"
+#include "ExperimentChapter.h"
+#include "InfoChapter.h"
+#include "LabPage.h"
+#include "Localization.h"
+#include "MyBitBtn.h"
+#include "ResultsDlg.h"
+#include "TaskChapter.h"
+
+#include <QLabel>
+#include <QMessageBox>
+#include <QScrollArea>
+#include <QStackedWidget>
+#include <QStyle>
+
+namespace {
+
+constexpr int BoxWidth = 633;
+constexpr int BoxHeight = 473;
+constexpr int MaxButtonHeight = 57;
+// Below this height the caption of a button no longer fits (from ten chapters on): the buttons
+// then take a comfortable height and scroll between the title and the bottom panel.
+constexpr int MinButtonHeight = 24;
+constexpr int ScrolledButtonHeight = 30;
+constexpr int ButtonsTop = 106;
+constexpr int ButtonGap = 8;
+
+} // namespace
+
+void TMainForm::BuildMenuButtons()
+{
+    const int count = LabWork()->Chapters().Count();
+    int height = (BoxHeight - 153) / (count + 1) - ButtonGap;
+    height = qMin(height, MaxButtonHeight);
+
+    QWidget *parent = panBox;
+    int left = 32;
+    int top = ButtonsTop;
+    int width = BoxWidth - 64;
+    if (height < MinButtonHeight) {
+        height = ScrolledButtonHeight;
+        MenuScroll = new QScrollArea(panBox);
+        MenuScroll->setObjectName(QStringLiteral("MenuScroll"));
+        MenuScroll->setGeometry(8, ButtonsTop - ButtonGap, BoxWidth - 16, 432 - ButtonsTop);
+        MenuScroll->setFrameStyle(QFrame::NoFrame);
+        MenuScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        MenuScroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        auto *content = new QWidget;
+        const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        content->setFixedSize(MenuScroll->width() - scrollBar, ButtonGap + (count + 1) * (height + ButtonGap));
+        MenuScroll->setWidget(content);
+        MenuScroll->show();
+        parent = content;
+        left -= MenuScroll->x();
+        top = ButtonGap;
+    }
+
+    MenuButtons.assign(size_t(count) + 1, nullptr);
+    for (int i = 0; i <= count; ++i) {
+        auto *button = new TMyBitBtn(parent);
+        button->setObjectName(QStringLiteral("MenuButton%1").arg(i));
+        QString caption;
+        if (i < count) {
+            button->Tag = i;
+            caption = LabWork()->Chapters().Items(i)->Title;
+        } else {
+            button->Tag = -1;
+            button->setGlyph(QStringLiteral("EXIT"));
+            caption = Texts::ExitButton;
+        }
+        button->ApplyProperties(caption, left, top + (height + ButtonGap) * i, width, height);
+        connect(button, &QPushButton::clicked, this, [this, button] { guarded([&] { ButtonClick(button); }); });
+        button->show();
+        button->repaint();
+        MenuButtons[size_t(i)] = button;
+    }
+}
+
+void TMainForm::RefreshGlyphs()
+{
+    if (!LabWork())
+        return;
+    for (int i = 0; i < LabWork()->Chapters().Count() && size_t(i) < MenuButtons.size(); ++i) {
+        const bool open = LabWork()->CanOpen(i) || LabWork()->Chapters().Items(i)->Passed;
+        MenuButtons[size_t(i)]->setGlyph(open ? QStringLiteral("BUBBLE_RED") : QStringLiteral("BUBBLE_GRY"));
+    }
+}
+
+void TMainForm::tsMenuShow()
+{
+    if (!LabWork())
+        return;
+    panTitle->setText(LabWork()->Title);
+    RefreshGlyphs();
+}
+
+void TMainForm::ShowMenu()
+{
+    Pages->setCurrentWidget(tsMenu);
+}
+
+void TMainForm::ButtonClick(TMyBitBtn *button)
+{
+    if (button->Tag == -1) {
+        close();
+        return;
+    }
+    const int index = button->Tag;
+    if (LabWork()->CanOpen(index) || LabWork()->Chapters().Items(index)->Passed) {
+        LabWork()->SelectChapter(index);
+        OpenCurrentChapter();
+        return;
+    }
+    QMessageBox box(QMessageBox::Information, Texts::AttentionCaption, Texts::ChapterLocked, QMessageBox::Ok, this);
+    box.exec();
+}
+
+void TMainForm::OpenCurrentChapter()
+{
+    TChapter *chapter = LabWork()->CurrentChapter();
+    if (auto *experiment = dynamic_cast<TExperimentChapter *>(chapter)) {
+        lbLabTitle->setText(experiment->SchemaTitle);
+        lbLabTitle->adjustSize();
+        // The page builds itself when it comes into view, and again for another experiment
+        // (an experiment's instructions may link to one). What it raises reaches the report.
+        const bool rebuild = Pages->currentWidget() != tsLab || m_labPageChapter != experiment;
+        Pages->setCurrentWidget(tsLab);
+        if (rebuild) {
+            m_labPageChapter = experiment;
+            LabPage->tsLabShow();
+        }
+    } else if (dynamic_cast<TInfoChapter *>(chapter) || dynamic_cast<TTaskChapter *>(chapter)) {
+        tsHTML->setTitle(chapter->Title);
+        Viewer->LoadFromString(chapter->GetHTML());
+        Pages->setCurrentWidget(tsHTML);
+    }
+}
+
+void TMainForm::btStopClick()
+{
+    ShowMenu();
+}
+
+void TMainForm::panCopyrightsClick()
+{
+    AboutDlg->Fill(LabWork()->Title, LabWork()->Author, LabWork()->Description);
+    AboutDlg->ShowAbout();
+}
+
+void TMainForm::ViewFormSubmit(const QString &action, const QString &, const QString &, const QString &,
+                               const QStringList &results)
+{
+    TChapter *chapter = LabWork()->CurrentChapter();
+    if (dynamic_cast<TInfoChapter *>(chapter)) {
+        // Completing a document: back to the experiment that opened it, or to the menu.
+        chapter->Passed = true;
+        if (LabWork()->ReturnIndex >= 0) {
+            LabWork()->SelectChapter(LabWork()->ReturnIndex);
+            LabWork()->ReturnIndex = -1;
+            OpenCurrentChapter();
+        } else {
+            ShowMenu();
+        }
+        return;
+    }
+    if (auto *task = dynamic_cast<TTaskChapter *>(chapter); task && action == u":quest") {
+        const int right = task->CheckAnswers(results);
+        ResultsDlg->ShowResults(right, task->Questions);
+        task->Passed = true;
+    }
+    ShowMenu();
+}

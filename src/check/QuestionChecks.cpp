@@ -1,0 +1,344 @@
+#include "QuestionChecks.h"
+
+#include "CheckContext.h"
+#include "CheckTexts.h"
+#include "CodePages.h"
+#include "DocumentChecks.h"
+#include "FormControls.h"
+#include "IniChecks.h"
+#include "IniFile.h"
+#include "LabFolder.h"
+#include "NearestName.h"
+#include "QuestionFiles.h"
+#include "TextFormat.h"
+#include "LabWork.h"
+#include "Localization.h"
+#include "TaskChapter.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QMap>
+#include <QSet>
+
+#include <algorithm>
+
+namespace kelvo::check {
+
+namespace {
+
+const QString QuizStyleSheet = QStringLiteral("quest.css");
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// A name of the form "c<digits>.q<digits>.range.q" or "c<digits>.q<digits>.v<any>.q", any letter case.
+struct QuestionFileName
+{
+    QString chapterDigits;
+    QString questionDigits;
+    bool range = false;
+};
+
+std::optional<QuestionFileName> parseQuestionFileName(QStringView name)
+{
+    auto digitsAt = [&](qsizetype from) {
+        qsizetype end = from;
+        while (end < name.size() && isAsciiDigit(name[end]))
+            ++end;
+        return name.sliced(from, end - from);
+    };
+    if (name.size() < 2 || name[0].toLower() != u'c')
+        return std::nullopt;
+    const QStringView chapter = digitsAt(1);
+    qsizetype at = 1 + chapter.size();
+    if (chapter.isEmpty() || !name.sliced(at).startsWith(u".q", Qt::CaseInsensitive))
+        return std::nullopt;
+    at += 2;
+    const QStringView question = digitsAt(at);
+    at += question.size();
+    const QStringView rest = name.sliced(at);
+    if (question.isEmpty())
+        return std::nullopt;
+    if (rest.compare(u".range.q", Qt::CaseInsensitive) == 0)
+        return QuestionFileName { chapter.toString(), question.toString(), true };
+    if (rest.size() >= 4 && rest.startsWith(u".v", Qt::CaseInsensitive) && rest.endsWith(u".q", Qt::CaseInsensitive))
+        return QuestionFileName { chapter.toString(), question.toString(), false };
+    return std::nullopt;
+}
+
+// The number the digits stand for, when the player writes that number so ("%3.3d").
+std::optional<int> canonicalNumber(const QString &digits)
+{
+    if (digits.size() > 9)
+        return std::nullopt;
+    const int number = digits.toInt();
+    if (format(QStringLiteral("%3.3d"), { qint64(number) }) != digits)
+        return std::nullopt;
+    return number;
+}
+
+struct RadioUse
+{
+    int question = 0;
+    QString file;
+    int line = 0;
+    QString name;
+};
+
+class ExaminationCheck final
+{
+public:
+    ExaminationCheck(
+        CheckContext &context, const TIniFile &descriptor, const QString &descriptorShown, const TTaskChapter &chapter)
+        : m_context(context)
+        , m_report(context.report())
+        , m_chapter(chapter)
+        , m_folder(context.setup().labFolder)
+        , m_files(m_folder, chapter.Identifier)
+        , m_descriptorShown(descriptorShown)
+        , m_questionsLine(keyOrSectionLine(descriptor, chapter.SectionName, QStringLiteral("Questions")))
+    {
+    }
+
+    void run()
+    {
+        const QString prefix = format(QStringLiteral("c%3.3d.q"), { qint64(m_chapter.Identifier) });
+        QSet<int> present;
+        for (const QString &name : m_folder.match(QString(prefix + QLatin1Char('*')))) {
+            const std::optional<QuestionFileName> parsed = parseQuestionFileName(name);
+            if (!parsed)
+                continue;
+            const std::optional<int> number = canonicalNumber(parsed->questionDigits);
+            if (!number) {
+                const qint64 written = parsed->questionDigits.left(9).toLongLong();
+                m_report.warning(m_context.shownName(m_files.path(name)), 0, QStringLiteral("unused-question-file"),
+                    format(CheckTexts::BadQuestionNumber, { m_files.rangeName(int(std::max<qint64>(written, 1))) }));
+                continue;
+            }
+            if (*number > m_chapter.Questions || *number < 1) {
+                m_report.warning(m_context.shownName(m_files.path(name)), 0, QStringLiteral("unused-question-file"),
+                    format(CheckTexts::UnusedQuestionFile, { qint64(*number), qint64(m_chapter.Questions) }));
+                continue;
+            }
+            present.insert(*number);
+        }
+        if (m_chapter.Questions <= 0)
+            return;
+
+        const int last = present.isEmpty() ? 0 : *std::max_element(present.cbegin(), present.cend());
+        if (last == 0) {
+            m_report.error(m_descriptorShown, m_questionsLine, QStringLiteral("questions-exceed"),
+                format(CheckTexts::NoQuestionFiles,
+                    { qint64(m_chapter.Questions), QString(prefix + QStringLiteral("*.q")) }));
+            return;
+        }
+        if (m_chapter.Questions > last) {
+            m_report.error(m_descriptorShown, m_questionsLine, QStringLiteral("questions-exceed"),
+                format(CheckTexts::QuestionsExceed, { qint64(m_chapter.Questions), qint64(last) }));
+        }
+        for (int question = 1; question <= last; ++question)
+            checkQuestion(question);
+        reportSharedRadioNames();
+    }
+
+private:
+    void checkQuestion(int question)
+    {
+        const QString rangeName = m_files.rangeName(question);
+        const QStringList variants = m_files.variantCandidates(question);
+        if (const std::optional<QString> range = m_files.rangeFile(question)) {
+            for (const QString &variant : variants) {
+                m_report.warning(m_context.shownName(m_files.path(variant)), 0, QStringLiteral("shadowed-variants"),
+                    format(CheckTexts::ShadowedVariants, { qint64(question), *range }));
+            }
+            checkQuestionFile(*range, true, question);
+            return;
+        }
+        if (variants.isEmpty()) {
+            m_report.error(m_descriptorShown, m_questionsLine, QStringLiteral("missing-question"),
+                format(CheckTexts::MissingQuestion, { qint64(question), rangeName, m_files.variantPattern(question) }));
+            return;
+        }
+        for (const QString &variant : variants) {
+            const QString path = m_files.path(variant);
+            if (!QFileInfo(path).isFile()) {
+                m_report.error(m_context.shownName(path), 0, QStringLiteral("not-a-file"),
+                    format(CheckTexts::NotAFile, { variant, CheckTexts::WhatQuestion }));
+                continue;
+            }
+            checkQuestionFile(variant, false, question);
+        }
+    }
+
+    void checkQuestionFile(const QString &name, bool range, int question)
+    {
+        const QString path = m_files.path(name);
+        const QString shown = m_context.shownName(path);
+        const std::optional<QByteArray> bytes = readForCheck(m_context, path, shown, 0, CheckTexts::WhatQuestion);
+        if (!bytes)
+            return;
+        const QStringList lines = splitLines(decodeDataText(*bytes));
+
+        QList<qsizetype> separators;
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (lines[i] == Texts::QuestionSeparator) {
+                separators.append(i);
+            } else if (lines[i].trimmed().compare(Texts::QuestionSeparator, Qt::CaseInsensitive) == 0) {
+                m_report.warning(shown, int(i + 1), QStringLiteral("separator-typo"), CheckTexts::SeparatorTypo);
+            }
+        }
+        const qsizetype needed = range ? 2 : 1;
+        if (separators.size() < needed) {
+            const bool none = separators.isEmpty();
+            m_report.error(shown, none ? 0 : int(separators.first() + 1), QStringLiteral("no-separator"),
+                format(none ? CheckTexts::NoSeparator : CheckTexts::NoSecondSeparator, { qint64(lines.size()) }));
+            return;
+        }
+        const qsizetype textFrom = range ? separators[0] + 1 : 0;
+        const qsizetype textTo = separators[needed - 1];
+        const QList<HtmlToken> tokens
+            = scanHtml(lines.mid(textFrom, textTo - textFrom).join(QLatin1Char('\n')), int(textFrom + 1));
+        checkHtml(m_context, tokens, shown);
+        const QList<FormControl> controls = formControls(tokens);
+        for (const FormControl &control : controls) {
+            if (control.kind == u"radio")
+                m_radios[control.name.toCaseFolded()].append({ question, shown, control.line, control.name });
+        }
+        checkAnswers(lines, textTo + 1, controls, shown);
+    }
+
+    void checkAnswers(
+        const QStringList &lines, qsizetype from, const QList<FormControl> &controls, const QString &shown)
+    {
+        bool any = false;
+        for (qsizetype i = from; i < lines.size(); ++i) {
+            const QString &answer = lines[i];
+            if (answer.isEmpty())
+                continue; // never matches, and costs nothing
+            any = true;
+            const int line = int(i + 1);
+            const qsizetype equals = answer.indexOf(QLatin1Char('='));
+            if (equals < 0) {
+                m_report.error(shown, line, QStringLiteral("bad-answer-line"),
+                    format(CheckTexts::AnswerWithoutEquals, { answer }));
+                continue;
+            }
+            const QString name = answer.left(equals);
+            const QString value = answer.mid(equals + 1);
+            QList<const FormControl *> matching;
+            QStringList names;
+            for (const FormControl &control : controls) {
+                names.append(control.name);
+                if (control.name.toCaseFolded() == name.toCaseFolded())
+                    matching.append(&control);
+            }
+            if (matching.isEmpty()) {
+                QString hint;
+                if (names.contains(name.trimmed(), Qt::CaseInsensitive))
+                    hint = CheckTexts::BlanksCount;
+                else if (const std::optional<QString> near = nearestName(name, names))
+                    hint = format(CheckTexts::Suggestion, { *near });
+                m_report.error(shown, line, QStringLiteral("answer-unknown-control"),
+                    format(CheckTexts::AnswerUnknownControl, { answer, name, hint }));
+                continue;
+            }
+            const bool typed
+                = std::any_of(matching.cbegin(), matching.cend(), [](const FormControl *c) { return c->anyValue; });
+            if (typed) {
+                if (value != value.trimmed())
+                    m_report.warning(
+                        shown, line, QStringLiteral("answer-blanks"), format(CheckTexts::AnswerBlanks, { answer }));
+                continue;
+            }
+            QStringList values;
+            bool found = false;
+            for (const FormControl *control : matching) {
+                for (const QString &candidate : control->values) {
+                    if (!values.contains(candidate))
+                        values.append(candidate);
+                    found = found || candidate.toCaseFolded() == value.toCaseFolded();
+                }
+            }
+            if (!found) {
+                m_report.error(shown, line, QStringLiteral("answer-unknown-value"),
+                    format(CheckTexts::AnswerUnknownValue,
+                        { answer, matching.first()->name, value, values.join(CheckTexts::ListSeparator) }));
+            }
+        }
+        if (!any) {
+            m_report.error(shown, int(from), QStringLiteral("no-answers"), CheckTexts::NoAnswers);
+        }
+    }
+
+    // Radio buttons of one name form one group in the quiz's form, whichever question they stand in.
+    void reportSharedRadioNames()
+    {
+        for (const QList<RadioUse> &uses : std::as_const(m_radios)) {
+            int first = uses.first().question;
+            for (const RadioUse &use : uses)
+                first = std::min(first, use.question);
+            for (const RadioUse &use : uses) {
+                if (use.question != first) {
+                    m_report.warning(use.file, use.line, QStringLiteral("shared-radio-name"),
+                        format(CheckTexts::SharedRadioName, { use.name, qint64(first) }));
+                }
+            }
+        }
+    }
+
+    CheckContext &m_context;
+    CheckReport &m_report;
+    const TTaskChapter &m_chapter;
+    const LabFolder m_folder;
+    const QuestionFiles m_files;
+    const QString m_descriptorShown;
+    const int m_questionsLine;
+    QMap<QString, QList<RadioUse>> m_radios;
+};
+
+} // namespace
+
+void checkExamination(
+    CheckContext &context, const TIniFile &descriptor, const QString &descriptorShown, const TTaskChapter &chapter)
+{
+    // Two examinations with one identifier share their files: check them once.
+    if (!context.firstVisit(QStringLiteral("questions:") + QString::number(chapter.Identifier) + u':'
+            + QString::number(chapter.Questions)))
+        return;
+    ExaminationCheck(context, descriptor, descriptorShown, chapter).run();
+}
+
+void checkQuizFiles(CheckContext &context, const TLabWork &labWork, const QString &descriptorShown)
+{
+    QSet<int> examinations;
+    const TTaskChapter *first = nullptr;
+    for (int i = 0; i < labWork.Chapters().Count(); ++i) {
+        if (const auto *task = dynamic_cast<const TTaskChapter *>(labWork.Chapters().Items(i))) {
+            examinations.insert(task->Identifier);
+            if (!first)
+                first = task;
+        }
+    }
+    if (first) {
+        const int line = labWork.IniFile().SectionLine(first->SectionName);
+        if (const std::optional<QString> sheet = context.findFile(
+                QuizStyleSheet, descriptorShown, line, CheckTexts::WhatQuizStyleSheet, Level::Warning, false))
+            checkStyleSheet(context, *sheet);
+    }
+    for (const QString &name : context.topLevelNames()) {
+        const std::optional<QuestionFileName> parsed = parseQuestionFileName(name);
+        if (!parsed)
+            continue;
+        const std::optional<int> chapter = canonicalNumber(parsed->chapterDigits);
+        if (!chapter || !examinations.contains(*chapter)) {
+            context.report().warning(context.shownName(QDir(context.setup().labFolder).filePath(name)), 0,
+                QStringLiteral("orphan-question-file"),
+                format(CheckTexts::OrphanQuestionFile, { parsed->chapterDigits }));
+        }
+    }
+}
+
+} // namespace kelvo::check

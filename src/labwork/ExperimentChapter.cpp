@@ -1,0 +1,117 @@
+#include "ExperimentChapter.h"
+
+#include "IniFile.h"
+#include "LabFolder.h"
+#include "ModelMessages.h"
+#include "ValueExpression.h"
+#include "Localization.h"
+
+#include <algorithm>
+
+namespace {
+
+const QString HeaderSection = QStringLiteral("SchemaHeader");
+
+std::unique_ptr<TSchemaDevice> createDevice(const QString &kind, const TIniFile &schema, const QString &section)
+{
+    if (kind == u"Measurement")
+        return std::make_unique<TMeasurementDevice>(schema, section);
+    if (kind == u"Passive")
+        return std::make_unique<TPassiveDevice>(schema, section);
+    if (kind == u"Area")
+        return std::make_unique<TAreaDevice>(schema, section);
+    return nullptr;
+}
+
+// The schema file as the lab folder resolves it; a name it cannot find (or one that climbs out
+// of the folder) reads as a file without sections.
+std::unique_ptr<TIniFile> openSchema(const QString &name)
+{
+    const std::optional<QString> path = kelvo::LabFolder().resolve(name);
+    return std::make_unique<TIniFile>(path.value_or(QString()));
+}
+
+} // namespace
+
+TExperimentChapter::TExperimentChapter(const QString &sectionName, const TIniFile *iniFile)
+    : TChapter(sectionName, iniFile)
+{
+    SchemaFile = IniFile->ReadString(SectionName, QStringLiteral("SchemaFile"), Texts::ErrorReadingChapter);
+    LinkedChapter = quint8(IniFile->ReadInteger(SectionName, QStringLiteral("LinkedChapter"), 0));
+    Schema = openSchema(SchemaFile);
+
+    ImageFile = Schema->ReadString(HeaderSection, QStringLiteral("ImageFile"), Texts::ErrorReadingChapter);
+    SchemaTitle = Schema->ReadString(HeaderSection, QStringLiteral("Title"), Texts::ErrorReadingChapter);
+    StartFrom = Schema->ReadString(HeaderSection, QStringLiteral("StartFrom"), Texts::ErrorReadingChapter);
+
+    // Variants are read before the devices and activated after them: activation needs the devices.
+    Variants.LoadVariants(*Schema);
+    loadDevices();
+
+    if (!StartFrom.isEmpty() && StartFrom != Texts::ErrorReadingChapter && !ActivateVariant(StartFrom))
+        kelvo::reportActivationError(Texts::ActivationError);
+    // The page recalculates before it shows anything; doing it here as well gives headless runs
+    // the values, and the author the reports, without a window.
+    Recalculate();
+}
+
+TExperimentChapter::~TExperimentChapter()
+{
+    Devices.Clear();
+    Variants.Clear();
+}
+
+void TExperimentChapter::loadDevices()
+{
+    QStringList sections = Schema->ReadSections();
+    const auto header = std::find_if(sections.cbegin(), sections.cend(), [](const QString &name) {
+        return name.compare(HeaderSection, Qt::CaseInsensitive) == 0;
+    });
+    if (header != sections.cend())
+        sections.erase(header);
+
+    for (const QString &section : std::as_const(sections)) {
+        if (isVariantSection(section))
+            continue;
+        const QString kind = Schema->ReadString(section, QStringLiteral("Class"), {});
+        Devices.Add(createDevice(kind, *Schema, section));
+    }
+}
+
+bool TExperimentChapter::ActivateVariant(const QString &name)
+{
+    const TSchemeVariant *variant = Variants.FindVariant(name);
+    if (!variant)
+        return false;
+    ImageFile = variant->ImageFile;
+    for (const QString &line : variant->Values) {
+        const QString deviceName = line.left(line.indexOf(QLatin1Char('=')));
+        if (auto *device = dynamic_cast<TMeasurementDevice *>(Devices.FindDevice(deviceName))) {
+            if (const std::optional<QString> value = variant->ValueFor(deviceName))
+                device->ValueText = *value;
+        }
+    }
+    CurrentVariant = name;
+    return true;
+}
+
+void TExperimentChapter::Recalculate()
+{
+    kelvo::ExpressionVariables variables;
+    for (int i = 0; i < Devices.Count(); ++i) {
+        if (const auto *passive = dynamic_cast<const TPassiveDevice *>(Devices.Device(i)))
+            variables.insert(passive->Identifier, passive->Value);
+    }
+    for (int i = 0; i < Devices.Count(); ++i) {
+        auto *device = dynamic_cast<TMeasurementDevice *>(Devices.Device(i));
+        if (!device || device->ValueText.trimmed().isEmpty())
+            continue;
+        const kelvo::ExpressionResult result = kelvo::evaluateExpression(device->ValueText, variables);
+        if (result.ok()) {
+            device->Value = result.value;
+        } else if (!m_reportedTexts.contains(device->ValueText)) {
+            m_reportedTexts.insert(device->ValueText);
+            kelvo::reportValueTextError({SectionName, device->SectionName, device->ValueText, result.error});
+        }
+    }
+}

@@ -1,0 +1,104 @@
+#include "LabWork.h"
+
+#include "IniFile.h"
+#include "RuntimeErrors.h"
+#include "TextFormat.h"
+#include "ExperimentChapter.h"
+#include "InfoChapter.h"
+#include "Localization.h"
+#include "TaskChapter.h"
+
+#include <QFileInfo>
+
+namespace {
+
+const QString HeaderSection = QStringLiteral("Header");
+
+std::unique_ptr<TChapter> createChapter(const QString &type, const QString &section, const TIniFile *iniFile)
+{
+    if (type == u"Information")
+        return std::make_unique<TInfoChapter>(section, iniFile);
+    if (type == u"Examination")
+        return std::make_unique<TTaskChapter>(section, iniFile);
+    if (type == u"Experiment")
+        return std::make_unique<TExperimentChapter>(section, iniFile);
+    return nullptr;
+}
+
+} // namespace
+
+TLabWork::TLabWork(const QString &fileName)
+{
+    if (!QFileInfo(fileName).isFile())
+        throw EFOpenError(kelvo::format(Texts::LabWorkFileNotFound, {QStringLiteral(".\\") + fileName}));
+
+    m_iniFile = std::make_unique<TIniFile>(fileName);
+    // A binary file, or one without a single section, is no descriptor: say so rather than show
+    // an empty menu.
+    if (m_iniFile->IsBinary() || m_iniFile->ReadSections().isEmpty())
+        throw EReadError(kelvo::format(Texts::NotADescriptor, {fileName}));
+    Title = m_iniFile->ReadString(HeaderSection, QStringLiteral("Title"), Texts::ErrorReadingChapter);
+    Author = m_iniFile->ReadString(HeaderSection, QStringLiteral("Author"), {});
+    Description = m_iniFile->ReadString(HeaderSection, QStringLiteral("Description"), {});
+
+    QStringList sections = m_iniFile->ReadSections();
+    const auto header = std::find_if(sections.cbegin(), sections.cend(), [](const QString &name) {
+        return name.compare(HeaderSection, Qt::CaseInsensitive) == 0;
+    });
+    if (header != sections.cend())
+        sections.erase(header);
+
+    for (const QString &section : std::as_const(sections)) {
+        const QString type = m_iniFile->ReadString(section, QStringLiteral("Type"), Texts::ErrorReadingChapter);
+        if (auto chapter = createChapter(type, section, m_iniFile.get()))
+            m_chapters.Add(std::move(chapter));
+    }
+}
+
+TLabWork::~TLabWork()
+{
+    // Chapters read from the descriptor reader while they live: free them first.
+    m_chapters.Clear();
+}
+
+bool TLabWork::CanOpen(int index) const
+{
+    if (index < 0 || index >= m_chapters.Count())
+        return false;
+    const QByteArray &required = m_chapters.Items(index)->RequiredChapters;
+    for (int j = 0; j < m_chapters.Count(); ++j) {
+        if (j == index)
+            continue;
+        const TChapter *other = m_chapters.Items(j);
+        if (required.contains(char(other->Identifier)) && !other->Passed)
+            return false;
+    }
+    return true;
+}
+
+TChapter *TLabWork::CurrentChapter() const
+{
+    if (CurrentIndex < 0 || CurrentIndex >= m_chapters.Count())
+        return nullptr;
+    return m_chapters.Items(CurrentIndex);
+}
+
+bool TLabWork::SelectChapter(int index)
+{
+    if (index < 0 || index >= m_chapters.Count())
+        return false;
+    CurrentIndex = index;
+    return true;
+}
+
+bool TLabWork::SelectByIdentifier(quint8 identifier)
+{
+    bool found = false;
+    for (int i = 0; i < m_chapters.Count(); ++i) {
+        if (m_chapters.Items(i)->Identifier == identifier) {
+            CurrentIndex = i;
+            found = true;
+        }
+    }
+    return found;
+}

@@ -1,0 +1,48 @@
+#include "SchemeVariant.h"
+
+#include "IniFile.h"
+#include "ReplaceRand.h"
+#include "Localization.h"
+
+namespace {
+
+QStringList readValueLines(const TIniFile &schema, const QString &sectionName)
+{
+    QStringList lines;
+    for (const QString &key : schema.ReadSection(sectionName)) {
+        if (key == u"Title" || key == u"ImageFile")
+            continue;
+        lines.append(ReplaceRand(key + QLatin1Char('=') + schema.ReadString(sectionName, key, {})));
+    }
+    return lines;
+}
+
+QStringView namePart(const QString &line)
+{
+    const qsizetype equals = line.indexOf(QLatin1Char('='));
+    return equals < 0 ? QStringView(line) : QStringView(line).left(equals);
+}
+
+} // namespace
+
+TSchemeVariant::TSchemeVariant(const TIniFile &schema, const QString &sectionName)
+    : Title(schema.ReadString(sectionName, QStringLiteral("Title"), Texts::ErrorReadingChapter))
+    , ImageFile(schema.ReadString(sectionName, QStringLiteral("ImageFile"), Texts::ErrorReadingChapter))
+    , SectionName(sectionName)
+    , Values(readValueLines(schema, sectionName))
+{
+    for (qsizetype i = 0; i < Values.size(); ++i) {
+        const QString name = namePart(Values[i]).toString().toCaseFolded();
+        if (!m_firstLine.contains(name))
+            m_firstLine.insert(name, i);
+    }
+}
+
+std::optional<QString> TSchemeVariant::ValueFor(const QString &deviceName) const
+{
+    const auto it = m_firstLine.constFind(deviceName.toCaseFolded());
+    if (it == m_firstLine.cend())
+        return std::nullopt;
+    const QString &line = Values[*it];
+    return line.mid(line.indexOf(QLatin1Char('=')) + 1);
+}
