@@ -9,9 +9,9 @@
 // Prints "@ key value" lines for bench/run-benchmarks.sh.
 
 #include "BenchSupport.h"
-#include "Random.h"
 #include "InfoChapter.h"
 #include "LabWork.h"
+#include "Random.h"
 #include "TaskChapter.h"
 
 #include <QDir>

@@ -4,9 +4,9 @@
 // a picture decodes it, later ones find it decoded while its file is unchanged. Runs on the
 // offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
-#include "SchemaPicture.h"
 #include "LabPage.h"
 #include "LabWork.h"
+#include "SchemaPicture.h"
 #include "VariantButton.h"
 
 #include <QApplication>

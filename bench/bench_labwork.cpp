@@ -2,9 +2,9 @@
 // should grow linearly: the quiz lists the lab folder once per page (not once per question) and
 // groups the names in memory; loading finds devices and variant values through hashes.
 
+#include "LabWork.h"
 #include "ModelMessages.h"
 #include "Random.h"
-#include "LabWork.h"
 #include "TaskChapter.h"
 
 #include <QCoreApplication>
@@ -56,15 +56,14 @@ double quizPage(int questions)
     QTemporaryDir dir;
     const QString root = dir.path();
     writeText(root + QStringLiteral("/labwork.lbw"),
-              "[Quiz]\r\nType=Examination\r\nTitle=Quiz\r\nIdentifier=7\r\nHeading=Bench\r\nQuestions="
-                  + QByteArray::number(questions) + "\r\n");
+        "[Quiz]\r\nType=Examination\r\nTitle=Quiz\r\nIdentifier=7\r\nHeading=Bench\r\nQuestions="
+            + QByteArray::number(questions) + "\r\n");
     for (int q = 1; q <= questions; ++q) {
         for (int v = 0; v < VariantFiles; ++v) {
             const QByteArray name = "c007.q" + number(q, 3) + ".v" + number(v, 2) + ".q";
             writeText(root + u'/' + QString::fromLatin1(name),
-                      "<p>Question " + QByteArray::number(q) + "</p>\r\n<input type=\"radio\" name=\"q"
-                          + QByteArray::number(q) + "\" value=\"a\">\r\n<!--END-->\r\nq" + QByteArray::number(q)
-                          + "=a\r\n");
+                "<p>Question " + QByteArray::number(q) + "</p>\r\n<input type=\"radio\" name=\"q"
+                    + QByteArray::number(q) + "\" value=\"a\">\r\n<!--END-->\r\nq" + QByteArray::number(q) + "=a\r\n");
         }
     }
     const QString previous = QDir::currentPath();
@@ -96,8 +95,9 @@ QByteArray schemaFile()
         if (d <= measurements)
             text += "Class=Measurement\r\n";
         else if (d <= measurements + passives)
-            text += "Class=Passive\r\nIdentifier=P" + number(d - measurements, 4) + "\r\nValue=1\r\nAjustable=1\r\n"
-                    "Min=0\r\nMax=10\r\n";
+            text += "Class=Passive\r\nIdentifier=P" + number(d - measurements, 4)
+                + "\r\nValue=1\r\nAjustable=1\r\n"
+                  "Min=0\r\nMax=10\r\n";
         else
             text += "Class=Area\r\nHint=Part|Of the bench\r\n";
     }
@@ -113,8 +113,8 @@ double loadLabWork(int chapters)
     const QByteArray schema = schemaFile();
     QByteArray descriptor = "[Header]\r\nTitle=Bench\r\n";
     for (int c = 0; c < chapters; ++c) {
-        const QByteArray section = "[Chapter" + number(c, 4) + "]\r\nTitle=Chapter\r\nIdentifier="
-                                   + QByteArray::number(c % 256) + "\r\n";
+        const QByteArray section
+            = "[Chapter" + number(c, 4) + "]\r\nTitle=Chapter\r\nIdentifier=" + QByteArray::number(c % 256) + "\r\n";
         if (c % Chapters == Chapters - 1) {
             const QByteArray name = "schema" + number(c, 4) + ".ini";
             writeText(root + u'/' + QString::fromLatin1(name), schema);
@@ -139,8 +139,8 @@ double loadLabWork(int chapters)
 
 void report(const char *what, double base, double tenfold)
 {
-    std::printf("%s\n  1x: %9.1f ms\n 10x: %9.1f ms  (%.1f times; linear growth gives about 10)\n", what, base,
-                tenfold, tenfold / base);
+    std::printf("%s\n  1x: %9.1f ms\n 10x: %9.1f ms  (%.1f times; linear growth gives about 10)\n", what, base, tenfold,
+        tenfold / base);
     std::fflush(stdout);
 }
 
@@ -150,9 +150,8 @@ int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
     SeedRandom(1);
-    kelvo::setValueTextErrorHandler([](const kelvo::ValueTextError &error) {
-        qFatal("%s", qPrintable(kelvo::describeValueTextError(error)));
-    });
+    kelvo::setValueTextErrorHandler(
+        [](const kelvo::ValueTextError &error) { qFatal("%s", qPrintable(kelvo::describeValueTextError(error))); });
 
     std::printf("Generating inputs in the temporary folder...\n");
     std::fflush(stdout);
@@ -163,6 +162,6 @@ int main(int argc, char *argv[])
     const double load1 = loadLabWork(Chapters);
     const double load10 = loadLabWork(Chapters * 10);
     report("Loading: 38 chapters, a schema of 2000 devices and 10 variants (10x: 380 chapters, 10 such schemas)", load1,
-           load10);
+        load10);
     return 0;
 }

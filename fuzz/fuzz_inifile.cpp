@@ -3,12 +3,12 @@
 // chapter may name the descriptor itself as its schema file), its variants activated and its
 // values computed. An error is a fine answer; a crash, a hang or a sanitizer report is not.
 
+#include "ExperimentChapter.h"
 #include "IniFile.h"
+#include "LabWork.h"
 #include "LabWorkJson.h"
 #include "ModelMessages.h"
 #include "RuntimeErrors.h"
-#include "ExperimentChapter.h"
-#include "LabWork.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

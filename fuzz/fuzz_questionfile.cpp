@@ -30,7 +30,7 @@ std::unique_ptr<TIniFile> descriptor(const QDir &folder, const QString &name, in
     if (!file.open(QIODevice::WriteOnly))
         std::abort();
     file.write("[Header]\r\nTitle=Fuzz\r\n[quiz]\r\nType=Examination\r\nIdentifier=1\r\nHeading=Quiz\r\nQuestions="
-               + QByteArray::number(questions) + "\r\n");
+        + QByteArray::number(questions) + "\r\n");
     file.close();
     return std::make_unique<TIniFile>(file.fileName());
 }

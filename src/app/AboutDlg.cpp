@@ -3,23 +3,23 @@
 #include "BitButton.h"
 #include "Glyphs.h"
 #include "KeyPreview.h"
-#include "WidgetLook.h"
 #include "Localization.h"
+#include "WidgetLook.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QGuiApplication>
+#include <QtWebEngineCore/qtwebenginecoreversion.h>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWebEngineUrlScheme>
-#include <QtWebEngineCore/qtwebenginecoreversion.h>
 
 #include <zip.h>
 #include <zlib.h>
@@ -62,14 +62,14 @@ struct Component
 QList<Component> components()
 {
     return {
-        {QStringLiteral("Qt ") + QString::fromLatin1(qVersion()),
-         QStringLiteral("The Qt Company Ltd. и участники проекта Qt; LGPL 3")},
-        {QStringLiteral("Qt WebEngine ") + QStringLiteral(QTWEBENGINECORE_VERSION_STR) + QStringLiteral(", Chromium"),
-         QStringLiteral("The Qt Company Ltd., The Chromium Authors; LGPL 3, BSD")},
-        {QStringLiteral("libzip ") + QStringLiteral(LIBZIP_VERSION),
-         QStringLiteral("Dieter Baron, Thomas Klausner; BSD")},
-        {QStringLiteral("zlib ") + QStringLiteral(ZLIB_VERSION),
-         QStringLiteral("Jean-loup Gailly, Mark Adler; лицензия zlib")},
+        { QStringLiteral("Qt ") + QString::fromLatin1(qVersion()),
+            QStringLiteral("The Qt Company Ltd. и участники проекта Qt; LGPL 3") },
+        { QStringLiteral("Qt WebEngine ") + QStringLiteral(QTWEBENGINECORE_VERSION_STR) + QStringLiteral(", Chromium"),
+            QStringLiteral("The Qt Company Ltd., The Chromium Authors; LGPL 3, BSD") },
+        { QStringLiteral("libzip ") + QStringLiteral(LIBZIP_VERSION),
+            QStringLiteral("Dieter Baron, Thomas Klausner; BSD") },
+        { QStringLiteral("zlib ") + QStringLiteral(ZLIB_VERSION),
+            QStringLiteral("Jean-loup Gailly, Mark Adler; лицензия zlib") },
     };
 }
 

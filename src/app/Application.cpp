@@ -1,15 +1,15 @@
 #include "Application.h"
 
+#include "AboutDlg.h"
 #include "BenchTrace.h"
+#include "DeviceDlg.h"
 #include "Globals.h"
 #include "HtmlViewer.h"
-#include "TerminationSignals.h"
-#include "AboutDlg.h"
-#include "DeviceDlg.h"
 #include "LabPage.h"
 #include "Localization.h"
 #include "MainForm.h"
 #include "ResultsDlg.h"
+#include "TerminationSignals.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -29,8 +29,8 @@ int runWindow(int &argc, char **argv, const QStringList &arguments)
 
     // A closed terminal or a kill ends the loop, so that the shutdown still deletes the files.
     TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::terminationRequested, &application,
-                     [] { QCoreApplication::exit(1); });
+    QObject::connect(
+        &termination, &TerminationSignals::terminationRequested, &application, [] { QCoreApplication::exit(1); });
 
     auto mainForm = std::make_unique<TMainForm>(arguments);
     MainForm = mainForm.get();

@@ -3,9 +3,9 @@
 #include "Application.h"
 #include "CheckCommand.h"
 #include "LabWorkJson.h"
+#include "Localization.h"
 #include "Random.h"
 #include "StartupLoader.h"
-#include "Localization.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -19,24 +19,23 @@ namespace kelvo {
 
 namespace {
 
-const char *const Usage =
-    "Usage: kelvo [PATH]\n"
-    "       kelvo --dump PATH\n"
-    "       kelvo --check PATH [--json]\n"
-    "       kelvo --help | --version\n"
-    "\n"
-    "Plays an educational lab work. PATH is a lab work package (a ZIP archive, usually *.lwz)\n"
-    "or, when it ends in \".lbw\", a descriptor read in place. Without PATH, data.lwz in the\n"
-    "current folder is opened.\n"
-    "\n"
-    "  --dump PATH   load PATH as the program does at start-up, print the lab work as JSON\n"
-    "                on standard output and exit (1 and the start-up message on failure)\n"
-    "  --check PATH  load PATH as the program does at start-up and report, one line each\n"
-    "                (file:line: level: message), what the program would silently do with\n"
-    "                it, then a summary; exit 1 when there are errors, 0 otherwise\n"
-    "  --json        with --check: print the findings as one JSON object\n"
-    "  --help        show this text\n"
-    "  --version     show the program's version\n";
+const char *const Usage = "Usage: kelvo [PATH]\n"
+                          "       kelvo --dump PATH\n"
+                          "       kelvo --check PATH [--json]\n"
+                          "       kelvo --help | --version\n"
+                          "\n"
+                          "Plays an educational lab work. PATH is a lab work package (a ZIP archive, usually *.lwz)\n"
+                          "or, when it ends in \".lbw\", a descriptor read in place. Without PATH, data.lwz in the\n"
+                          "current folder is opened.\n"
+                          "\n"
+                          "  --dump PATH   load PATH as the program does at start-up, print the lab work as JSON\n"
+                          "                on standard output and exit (1 and the start-up message on failure)\n"
+                          "  --check PATH  load PATH as the program does at start-up and report, one line each\n"
+                          "                (file:line: level: message), what the program would silently do with\n"
+                          "                it, then a summary; exit 1 when there are errors, 0 otherwise\n"
+                          "  --json        with --check: print the findings as one JSON object\n"
+                          "  --help        show this text\n"
+                          "  --version     show the program's version\n";
 
 void printLine(FILE *stream, const QString &text)
 {

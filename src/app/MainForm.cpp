@@ -1,15 +1,15 @@
 #include "MainForm.h"
 
+#include "ClickPanel.h"
 #include "Globals.h"
 #include "HtmlPage.h"
 #include "HtmlViewer.h"
-#include "Random.h"
-#include "RuntimeErrors.h"
-#include "ClickPanel.h"
 #include "LabPage.h"
-#include "WidgetLook.h"
 #include "Localization.h"
 #include "MyBitBtn.h"
+#include "Random.h"
+#include "RuntimeErrors.h"
+#include "WidgetLook.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -35,7 +35,7 @@ TMainForm::TMainForm(const QStringList &arguments)
 {
     setWindowTitle(Texts::ApplicationTitle);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                   | Qt::WindowCloseButtonHint);
+        | Qt::WindowCloseButtonHint);
     setFont(pixelFont(QStringLiteral("MS Sans Serif"), 11));
     resize(DesignClient);
 
@@ -171,8 +171,8 @@ void TMainForm::placeMenuBox()
 {
     const QSize design = DesignClient - QSize(2, 2); // inside the background's border
     const QSize now = panBackground->size();
-    panBox->move(DesignBox.left() + (now.width() - design.width()) / 2,
-                 DesignBox.top() + (now.height() - design.height()) / 2);
+    panBox->move(
+        DesignBox.left() + (now.width() - design.width()) / 2, DesignBox.top() + (now.height() - design.height()) / 2);
 }
 
 void TMainForm::createHtmlPage()
@@ -182,10 +182,10 @@ void TMainForm::createHtmlPage()
     Pages->addWidget(tsHTML);
     Viewer = tsHTML->Viewer;
     connect(Viewer, &THtmlViewer::formSubmitted, this,
-            [this](const QString &action, const QString &target, const QString &encType, const QString &method,
-                   const QStringList &results) {
-                guarded([&] { ViewFormSubmit(action, target, encType, method, results); });
-            });
+        [this](const QString &action, const QString &target, const QString &encType, const QString &method,
+            const QStringList &results) {
+            guarded([&] { ViewFormSubmit(action, target, encType, method, results); });
+        });
 }
 
 void TMainForm::createLabPage()
@@ -196,7 +196,8 @@ void TMainForm::createLabPage()
     Pages->addWidget(tsLab);
     lbLabTitle = LabPage->lbLabTitle;
     connect(LabPage, &TLabPage::menuRequested, this, [this] { guarded([this] { btStopClick(); }); });
-    connect(LabPage, &TLabPage::openCurrentChapterRequested, this, [this] { guarded([this] { OpenCurrentChapter(); }); });
+    connect(
+        LabPage, &TLabPage::openCurrentChapterRequested, this, [this] { guarded([this] { OpenCurrentChapter(); }); });
     connect(LabPage, &TLabPage::errorRaised, this, &TMainForm::ShowErrorReport);
 }
 

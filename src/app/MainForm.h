@@ -42,8 +42,8 @@ public:
     void ButtonClick(TMyBitBtn *button);
     void btStopClick();
     void panCopyrightsClick();
-    void ViewFormSubmit(const QString &action, const QString &target, const QString &encType,
-                        const QString &method, const QStringList &results);
+    void ViewFormSubmit(const QString &action, const QString &target, const QString &encType, const QString &method,
+        const QStringList &results);
 
     // Shows an error that reached the window: the default error report.
     void ShowErrorReport(const QString &message);

@@ -1,10 +1,10 @@
 #include "MainForm.h"
 
+#include "AboutDlg.h"
+#include "ExperimentChapter.h"
 #include "Globals.h"
 #include "HtmlPage.h"
 #include "HtmlViewer.h"
-#include "AboutDlg.h"
-#include "ExperimentChapter.h"
 #include "InfoChapter.h"
 #include "LabPage.h"
 #include "Localization.h"
@@ -152,8 +152,8 @@ void TMainForm::panCopyrightsClick()
     AboutDlg->ShowAbout();
 }
 
-void TMainForm::ViewFormSubmit(const QString &action, const QString &, const QString &, const QString &,
-                               const QStringList &results)
+void TMainForm::ViewFormSubmit(
+    const QString &action, const QString &, const QString &, const QString &, const QStringList &results)
 {
     TChapter *chapter = LabWork()->CurrentChapter();
     if (dynamic_cast<TInfoChapter *>(chapter)) {

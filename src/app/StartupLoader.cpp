@@ -1,9 +1,9 @@
 #include "StartupLoader.h"
 
 #include "LabFolder.h"
+#include "Localization.h"
 #include "PackageExtractor.h"
 #include "TextFormat.h"
-#include "Localization.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,7 +21,7 @@ void createLabWork(LoadedLabWork &loaded)
         loaded.labWork = std::make_unique<TLabWork>(loaded.descriptorPath);
     } catch (const std::exception &) {
         // The error's own text is not shown: the descriptor message replaces it.
-        loaded.errorMessage = format(Texts::DescriptorError, {loaded.descriptorPath});
+        loaded.errorMessage = format(Texts::DescriptorError, { loaded.descriptorPath });
     }
 }
 
@@ -48,7 +48,7 @@ LoadedLabWork loadLabWork(const QString &path)
     }
 
     if (!isPlainZipArchive(path)) {
-        loaded.errorMessage = format(Texts::DamagedPackage, {path});
+        loaded.errorMessage = format(Texts::DamagedPackage, { path });
         return loaded;
     }
     RunFolder::sweepStaleRunFolders();
@@ -58,14 +58,13 @@ LoadedLabWork loadLabWork(const QString &path)
     loaded.descriptorPath = QDir(folder).absoluteFilePath(DescriptorName);
     if (!loaded.runFolder->isValid()) {
         // No folder to unpack into: the descriptor cannot be found there either.
-        loaded.errorMessage = format(Texts::DescriptorError, {loaded.descriptorPath});
+        loaded.errorMessage = format(Texts::DescriptorError, { loaded.descriptorPath });
         return loaded;
     }
-    const ExtractionResult extraction = extractPackage(path, folder, [&](const QString &file) {
-        loaded.extractedFiles->append(file);
-    });
+    const ExtractionResult extraction
+        = extractPackage(path, folder, [&](const QString &file) { loaded.extractedFiles->append(file); });
     if (!extraction.ok) {
-        loaded.errorMessage = format(Texts::DamagedPackage, {path});
+        loaded.errorMessage = format(Texts::DamagedPackage, { path });
         return loaded;
     }
     QDir::setCurrent(folder);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "RunFolder.h"
 #include "LabWork.h"
+#include "RunFolder.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,10 +15,10 @@ namespace kelvo {
 struct LoadedLabWork
 {
     std::unique_ptr<TLabWork> labWork;
-    std::unique_ptr<RunFolder> runFolder;      // the run's own folder, when a package was unpacked
+    std::unique_ptr<RunFolder> runFolder; // the run's own folder, when a package was unpacked
     std::optional<QStringList> extractedFiles; // every file the extraction wrote; only for a package
-    QString descriptorPath;                    // the path given to TLabWork
-    QString errorMessage;                      // the start-up message when loading failed
+    QString descriptorPath; // the path given to TLabWork
+    QString errorMessage; // the start-up message when loading failed
 };
 
 // The path start-up opens: the first argument, or data.lwz in the current directory.

@@ -97,5 +97,4 @@ private:
     QHash<QString, QStringList> m_namesBySuffix; // case-folded suffix -> top-level files
 };
 
-
 } // namespace kelvo::check

@@ -3,17 +3,17 @@
 #include "CheckContext.h"
 #include "CheckTexts.h"
 #include "DocumentChecks.h"
+#include "ExperimentChapter.h"
+#include "InfoChapter.h"
 #include "IniChecks.h"
 #include "IniFile.h"
+#include "LabWork.h"
 #include "NearestName.h"
 #include "NumberFormats.h"
 #include "QuestionChecks.h"
 #include "SchemaChecks.h"
-#include "TextFormat.h"
-#include "ExperimentChapter.h"
-#include "InfoChapter.h"
-#include "LabWork.h"
 #include "TaskChapter.h"
+#include "TextFormat.h"
 
 namespace kelvo::check {
 

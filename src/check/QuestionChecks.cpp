@@ -8,12 +8,12 @@
 #include "IniChecks.h"
 #include "IniFile.h"
 #include "LabFolder.h"
-#include "NearestName.h"
-#include "QuestionFiles.h"
-#include "TextFormat.h"
 #include "LabWork.h"
 #include "Localization.h"
+#include "NearestName.h"
+#include "QuestionFiles.h"
 #include "TaskChapter.h"
+#include "TextFormat.h"
 
 #include <QDir>
 #include <QFileInfo>

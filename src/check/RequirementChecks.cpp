@@ -2,13 +2,13 @@
 
 #include "CheckContext.h"
 #include "CheckTexts.h"
-#include "IniChecks.h"
-#include "IniFile.h"
-#include "TextFormat.h"
 #include "ExperimentChapter.h"
 #include "InfoChapter.h"
+#include "IniChecks.h"
+#include "IniFile.h"
 #include "LabWork.h"
 #include "TaskChapter.h"
+#include "TextFormat.h"
 
 #include <QSet>
 

@@ -2,13 +2,13 @@
 
 #include "CheckContext.h"
 #include "CheckTexts.h"
+#include "ExperimentChapter.h"
 #include "IniChecks.h"
 #include "IniFile.h"
+#include "Localization.h"
 #include "NearestName.h"
 #include "NumberFormats.h"
 #include "TextFormat.h"
-#include "ExperimentChapter.h"
-#include "Localization.h"
 #include "ValueExpression.h"
 
 #include <QHash>

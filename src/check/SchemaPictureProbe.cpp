@@ -1,10 +1,10 @@
 #include "SchemaPictureProbe.h"
 
 #include "LabFolder.h"
+#include "Localization.h"
 #include "RuntimeErrors.h"
 #include "SchemaPicture.h"
 #include "TextFormat.h"
-#include "Localization.h"
 
 namespace kelvo {
 

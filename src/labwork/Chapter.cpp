@@ -1,8 +1,8 @@
 #include "Chapter.h"
 
 #include "IniFile.h"
-#include "NumberFormats.h"
 #include "Localization.h"
+#include "NumberFormats.h"
 
 TChapter::TChapter(const QString &sectionName, const TIniFile *iniFile)
     : SectionName(sectionName)

@@ -2,9 +2,9 @@
 
 #include "IniFile.h"
 #include "LabFolder.h"
+#include "Localization.h"
 #include "ModelMessages.h"
 #include "ValueExpression.h"
-#include "Localization.h"
 
 #include <algorithm>
 
@@ -64,9 +64,8 @@ TExperimentChapter::~TExperimentChapter()
 void TExperimentChapter::loadDevices()
 {
     QStringList sections = Schema->ReadSections();
-    const auto header = std::find_if(sections.cbegin(), sections.cend(), [](const QString &name) {
-        return name.compare(HeaderSection, Qt::CaseInsensitive) == 0;
-    });
+    const auto header = std::find_if(sections.cbegin(), sections.cend(),
+        [](const QString &name) { return name.compare(HeaderSection, Qt::CaseInsensitive) == 0; });
     if (header != sections.cend())
         sections.erase(header);
 
@@ -111,7 +110,7 @@ void TExperimentChapter::Recalculate()
             device->Value = result.value;
         } else if (!m_reportedTexts.contains(device->ValueText)) {
             m_reportedTexts.insert(device->ValueText);
-            kelvo::reportValueTextError({SectionName, device->SectionName, device->ValueText, result.error});
+            kelvo::reportValueTextError({ SectionName, device->SectionName, device->ValueText, result.error });
         }
     }
 }

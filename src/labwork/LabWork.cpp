@@ -1,12 +1,12 @@
 #include "LabWork.h"
 
-#include "IniFile.h"
-#include "RuntimeErrors.h"
-#include "TextFormat.h"
 #include "ExperimentChapter.h"
 #include "InfoChapter.h"
+#include "IniFile.h"
 #include "Localization.h"
+#include "RuntimeErrors.h"
 #include "TaskChapter.h"
+#include "TextFormat.h"
 
 #include <QFileInfo>
 
@@ -30,21 +30,20 @@ std::unique_ptr<TChapter> createChapter(const QString &type, const QString &sect
 TLabWork::TLabWork(const QString &fileName)
 {
     if (!QFileInfo(fileName).isFile())
-        throw EFOpenError(kelvo::format(Texts::LabWorkFileNotFound, {QStringLiteral(".\\") + fileName}));
+        throw EFOpenError(kelvo::format(Texts::LabWorkFileNotFound, { QStringLiteral(".\\") + fileName }));
 
     m_iniFile = std::make_unique<TIniFile>(fileName);
     // A binary file, or one without a single section, is no descriptor: say so rather than show
     // an empty menu.
     if (m_iniFile->IsBinary() || m_iniFile->ReadSections().isEmpty())
-        throw EReadError(kelvo::format(Texts::NotADescriptor, {fileName}));
+        throw EReadError(kelvo::format(Texts::NotADescriptor, { fileName }));
     Title = m_iniFile->ReadString(HeaderSection, QStringLiteral("Title"), Texts::ErrorReadingChapter);
     Author = m_iniFile->ReadString(HeaderSection, QStringLiteral("Author"), {});
     Description = m_iniFile->ReadString(HeaderSection, QStringLiteral("Description"), {});
 
     QStringList sections = m_iniFile->ReadSections();
-    const auto header = std::find_if(sections.cbegin(), sections.cend(), [](const QString &name) {
-        return name.compare(HeaderSection, Qt::CaseInsensitive) == 0;
-    });
+    const auto header = std::find_if(sections.cbegin(), sections.cend(),
+        [](const QString &name) { return name.compare(HeaderSection, Qt::CaseInsensitive) == 0; });
     if (header != sections.cend())
         sections.erase(header);
 

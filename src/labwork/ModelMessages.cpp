@@ -1,7 +1,7 @@
 #include "ModelMessages.h"
 
-#include "TextFormat.h"
 #include "Localization.h"
+#include "TextFormat.h"
 
 #include <cstdio>
 
@@ -59,7 +59,7 @@ void reportValueTextError(const ValueTextError &error)
 
 QString describeValueTextError(const ValueTextError &error)
 {
-    return format(Texts::ValueTextError, {error.chapter, error.device, error.text, error.reason});
+    return format(Texts::ValueTextError, { error.chapter, error.device, error.text, error.reason });
 }
 
 } // namespace kelvo

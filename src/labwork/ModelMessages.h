@@ -19,9 +19,9 @@ void reportActivationError(const QString &text);
 struct ValueTextError
 {
     QString chapter; // section name of the experiment chapter
-    QString device;  // section name of the measurement device
-    QString text;    // the value text as evaluated
-    QString reason;  // why it does not evaluate
+    QString device; // section name of the measurement device
+    QString text; // the value text as evaluated
+    QString reason; // why it does not evaluate
 };
 
 using ValueTextErrorHandler = std::function<void(const ValueTextError &error)>;

@@ -1,7 +1,7 @@
 #include "QuestionFiles.h"
 
-#include "TextFormat.h"
 #include "Localization.h"
+#include "TextFormat.h"
 
 #include <QFileInfo>
 
@@ -30,7 +30,7 @@ QuestionFiles::QuestionFiles(const kelvo::LabFolder &folder, quint8 chapterIdent
     // Every name of a question file of this chapter starts with this prefix ("c003.q"). A name
     // matches a question's pattern only if the digits after the prefix are that question's
     // number as written, so grouping by those digits loses no candidate.
-    const QString prefix = kelvo::format(QStringLiteral("c%3.3d.q"), {qint64(m_chapter)});
+    const QString prefix = kelvo::format(QStringLiteral("c%3.3d.q"), { qint64(m_chapter) });
     const QStringList names = m_folder.match(QString(prefix + QLatin1Char('*')));
     for (const QString &name : names)
         m_byNumber[numberPart(name, prefix.size()).toString()].append(name);
@@ -38,18 +38,18 @@ QuestionFiles::QuestionFiles(const kelvo::LabFolder &folder, quint8 chapterIdent
 
 QString QuestionFiles::rangeName(int question) const
 {
-    return kelvo::format(Texts::RangeQuestionFile, {qint64(m_chapter), qint64(question)});
+    return kelvo::format(Texts::RangeQuestionFile, { qint64(m_chapter), qint64(question) });
 }
 
 QString QuestionFiles::variantPattern(int question) const
 {
-    return kelvo::format(Texts::VariantQuestionFile, {qint64(m_chapter), qint64(question), QStringLiteral("*")});
+    return kelvo::format(Texts::VariantQuestionFile, { qint64(m_chapter), qint64(question), QStringLiteral("*") });
 }
 
 const QStringList &QuestionFiles::namesOf(int question) const
 {
     static const QStringList none;
-    const auto it = m_byNumber.constFind(kelvo::format(QStringLiteral("%3.3d"), {qint64(question)}));
+    const auto it = m_byNumber.constFind(kelvo::format(QStringLiteral("%3.3d"), { qint64(question) }));
     return it == m_byNumber.cend() ? none : *it;
 }
 

@@ -1,8 +1,8 @@
 #include "SchemeVariant.h"
 
 #include "IniFile.h"
-#include "ReplaceRand.h"
 #include "Localization.h"
+#include "ReplaceRand.h"
 
 namespace {
 

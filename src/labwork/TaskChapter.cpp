@@ -4,11 +4,11 @@
 #include "IniFile.h"
 #include "LabFolder.h"
 #include "LineCursor.h"
+#include "Localization.h"
 #include "QuestionFiles.h"
 #include "Random.h"
 #include "RuntimeErrors.h"
 #include "TextFormat.h"
-#include "Localization.h"
 
 #include <QSet>
 
@@ -52,7 +52,7 @@ TTaskChapter::TTaskChapter(const QString &sectionName, const TIniFile *iniFile)
 QByteArray TTaskChapter::GetHTML()
 {
     Answers.clear();
-    QString page = kelvo::format(Texts::QuizPageHead, {Heading, qint64(AttemptCount) + 1});
+    QString page = kelvo::format(Texts::QuizPageHead, { Heading, qint64(AttemptCount) + 1 });
 
     const kelvo::LabFolder folder;
     const QuestionFiles files(folder, Identifier);

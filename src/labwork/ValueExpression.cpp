@@ -1,8 +1,8 @@
 #include "ValueExpression.h"
 
+#include "Localization.h"
 #include "NumberFormats.h"
 #include "TextFormat.h"
-#include "Localization.h"
 
 #include <algorithm>
 #include <cmath>
@@ -45,29 +45,29 @@ struct Function
 };
 
 const Function Functions[] = {
-    {u"sqrt", 1, 1, [](const std::vector<double> &a) { return std::sqrt(a[0]); }},
-    {u"exp", 1, 1, [](const std::vector<double> &a) { return std::exp(a[0]); }},
-    {u"ln", 1, 1, [](const std::vector<double> &a) { return std::log(a[0]); }},
-    {u"log10", 1, 1, [](const std::vector<double> &a) { return std::log10(a[0]); }},
-    {u"sin", 1, 1, [](const std::vector<double> &a) { return std::sin(a[0]); }},
-    {u"cos", 1, 1, [](const std::vector<double> &a) { return std::cos(a[0]); }},
-    {u"tan", 1, 1, [](const std::vector<double> &a) { return std::tan(a[0]); }},
-    {u"abs", 1, 1, [](const std::vector<double> &a) { return std::fabs(a[0]); }},
-    {u"round", 1, 1, [](const std::vector<double> &a) { return roundHalfEven(a[0]); }},
-    {u"min", 2, -1,
-     [](const std::vector<double> &a) {
-         double result = a[0];
-         for (const double v : a)
-             result = std::min(result, v);
-         return result;
-     }},
-    {u"max", 2, -1,
-     [](const std::vector<double> &a) {
-         double result = a[0];
-         for (const double v : a)
-             result = std::max(result, v);
-         return result;
-     }},
+    { u"sqrt", 1, 1, [](const std::vector<double> &a) { return std::sqrt(a[0]); } },
+    { u"exp", 1, 1, [](const std::vector<double> &a) { return std::exp(a[0]); } },
+    { u"ln", 1, 1, [](const std::vector<double> &a) { return std::log(a[0]); } },
+    { u"log10", 1, 1, [](const std::vector<double> &a) { return std::log10(a[0]); } },
+    { u"sin", 1, 1, [](const std::vector<double> &a) { return std::sin(a[0]); } },
+    { u"cos", 1, 1, [](const std::vector<double> &a) { return std::cos(a[0]); } },
+    { u"tan", 1, 1, [](const std::vector<double> &a) { return std::tan(a[0]); } },
+    { u"abs", 1, 1, [](const std::vector<double> &a) { return std::fabs(a[0]); } },
+    { u"round", 1, 1, [](const std::vector<double> &a) { return roundHalfEven(a[0]); } },
+    { u"min", 2, -1,
+        [](const std::vector<double> &a) {
+            double result = a[0];
+            for (const double v : a)
+                result = std::min(result, v);
+            return result;
+        } },
+    { u"max", 2, -1,
+        [](const std::vector<double> &a) {
+            double result = a[0];
+            for (const double v : a)
+                result = std::max(result, v);
+            return result;
+        } },
 };
 
 const Function *findFunction(QStringView name)
@@ -212,14 +212,14 @@ private:
             return value;
         if (word.compare(u"pi", Qt::CaseInsensitive) == 0)
             return std::numbers::pi;
-        return fail(format(Texts::ExpressionUnknownName, {word.toString()}));
+        return fail(format(Texts::ExpressionUnknownName, { word.toString() }));
     }
 
     std::optional<double> call(QStringView word, int depth)
     {
         const Function *function = findFunction(word);
         if (!function)
-            return fail(format(Texts::ExpressionUnknownFunction, {word.toString()}));
+            return fail(format(Texts::ExpressionUnknownFunction, { word.toString() }));
         std::vector<double> arguments;
         skipBlanks();
         if (!take(u')')) {
@@ -235,7 +235,7 @@ private:
         }
         const auto count = int(arguments.size());
         if (count < function->minArguments || (function->maxArguments >= 0 && count > function->maxArguments))
-            return fail(format(Texts::ExpressionArgumentCount, {word.toString()}));
+            return fail(format(Texts::ExpressionArgumentCount, { word.toString() }));
         return finite(function->apply(arguments));
     }
 
@@ -256,7 +256,7 @@ private:
         const int integerDigits = digits;
         if (const qsizetype length = separatorLength(m_pos); length > 0) {
             if (integerDigits > 0 && looksGrouped(m_pos))
-                return fail(format(Texts::ExpressionAmbiguousNumber, {qint64(m_pos + 1)}));
+                return fail(format(Texts::ExpressionAmbiguousNumber, { qint64(m_pos + 1) }));
             m_pos += length;
             normal += QLatin1Char('.');
             takeDigits();
@@ -274,7 +274,7 @@ private:
         }
         const std::optional<double> value = parseDecimal(normal, QLocale::c());
         if (!value)
-            return fail(format(Texts::ExpressionBadNumber, {qint64(start + 1)}));
+            return fail(format(Texts::ExpressionBadNumber, { qint64(start + 1) }));
         return value;
     }
 
@@ -333,7 +333,7 @@ private:
 
     std::optional<double> syntaxError()
     {
-        return fail(format(Texts::ExpressionSyntaxError, {qint64(qMin(m_pos, m_text.size()) + 1)}));
+        return fail(format(Texts::ExpressionSyntaxError, { qint64(qMin(m_pos, m_text.size()) + 1) }));
     }
 
     std::optional<double> fail(const QString &reason)

@@ -42,7 +42,7 @@ struct ExpressionResult
 
 // Evaluates `text`. Syntax errors, unknown names, division by zero and results that are not
 // finite give an error text instead of a value.
-ExpressionResult evaluateExpression(QStringView text, const ExpressionVariables &variables,
-                                    const QLocale &locale = QLocale());
+ExpressionResult evaluateExpression(
+    QStringView text, const ExpressionVariables &variables, const QLocale &locale = QLocale());
 
 } // namespace kelvo

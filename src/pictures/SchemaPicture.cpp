@@ -2,11 +2,11 @@
 
 #include "DibDecoder.h"
 #include "LabFolder.h"
+#include "Localization.h"
 #include "Metafile.h"
 #include "PictureErrors.h"
 #include "PictureLimits.h"
 #include "TextFormat.h"
-#include "Localization.h"
 
 #include <QBuffer>
 #include <QImageReader>

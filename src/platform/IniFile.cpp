@@ -94,7 +94,7 @@ void TIniFile::parse(const QString &text)
                 const QString key = folded(name);
                 if (!m_firstSection.contains(key))
                     m_firstSection.insert(key, qsizetype(m_sections.size()));
-                m_sections.push_back(Section{name, lineNumber, {}, {}});
+                m_sections.push_back(Section { name, lineNumber, {}, {} });
                 current = &m_sections.back();
                 continue;
             }
@@ -160,8 +160,8 @@ bool TIniFile::ReadBool(const QString &section, const QString &ident, bool defau
     return ReadInteger(section, ident, defaultValue ? 1 : 0) != 0;
 }
 
-double TIniFile::ReadFloat(const QString &section, const QString &ident, double defaultValue,
-                           const QLocale &locale) const
+double TIniFile::ReadFloat(
+    const QString &section, const QString &ident, double defaultValue, const QLocale &locale) const
 {
     const Entry *entry = findEntry(section, ident);
     if (!entry)

@@ -34,8 +34,8 @@ public:
     // An integer; non-zero is true.
     bool ReadBool(const QString &section, const QString &ident, bool defaultValue) const;
     // A decimal number in the locale's format; an unreadable value gives the default.
-    double ReadFloat(const QString &section, const QString &ident, double defaultValue,
-                     const QLocale &locale = QLocale()) const;
+    double ReadFloat(
+        const QString &section, const QString &ident, double defaultValue, const QLocale &locale = QLocale()) const;
 
     // Section names in file order, as far as they fit the name list.
     QStringList ReadSections() const;

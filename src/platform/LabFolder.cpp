@@ -1,8 +1,8 @@
 #include "LabFolder.h"
 
+#include "Localization.h"
 #include "RuntimeErrors.h"
 #include "TextFormat.h"
-#include "Localization.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,8 +16,8 @@ namespace {
 
 QStringList entriesOf(const QString &folder)
 {
-    QStringList names = QDir(folder).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+    QStringList names
+        = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -27,8 +27,7 @@ bool isSeparator(QChar c)
     return c == QLatin1Char('/') || c == QLatin1Char('\\');
 }
 
-template <typename Text>
-QList<Text> splitLinesOf(Text text)
+template <typename Text> QList<Text> splitLinesOf(Text text)
 {
     QList<Text> lines;
     qsizetype start = 0;
@@ -98,9 +97,8 @@ std::optional<QString> LabFolder::resolve(QStringView name) const
             continue;
         }
         const QStringList candidates = entriesOf(path);
-        const auto found = std::find_if(candidates.cbegin(), candidates.cend(), [&](const QString &candidate) {
-            return candidate.compare(part, Qt::CaseInsensitive) == 0;
-        });
+        const auto found = std::find_if(candidates.cbegin(), candidates.cend(),
+            [&](const QString &candidate) { return candidate.compare(part, Qt::CaseInsensitive) == 0; });
         if (found == candidates.cend())
             return std::nullopt;
         path += QLatin1Char('/') + *found;
@@ -139,7 +137,7 @@ bool wildcardMatch(QStringView pattern, QStringView name)
             starAt = p++;
             resumeAt = n;
         } else if (p < pattern.size()
-                   && (pattern[p] == QLatin1Char('?') || pattern[p].toCaseFolded() == name[n].toCaseFolded())) {
+            && (pattern[p] == QLatin1Char('?') || pattern[p].toCaseFolded() == name[n].toCaseFolded())) {
             ++p;
             ++n;
         } else if (starAt >= 0) {
@@ -163,7 +161,7 @@ QByteArray readWholeFile(const QString &path, const QString &shownName, qint64 m
     if (!file.open(QIODevice::ReadOnly))
         throw EFOpenError::cannotOpen(shownName);
     if (file.size() > maxBytes)
-        throw EReadError(format(Texts::FileTooLarge, {shownName}));
+        throw EReadError(format(Texts::FileTooLarge, { shownName }));
     // Read what is there, not what the limit allows: the size may be 0 for files that still
     // have content, and a file may grow while it is read.
     QByteArray bytes;
@@ -176,7 +174,7 @@ QByteArray readWholeFile(const QString &path, const QString &shownName, qint64 m
         if (got == 0)
             break;
         if (bytes.size() + got > maxBytes)
-            throw EReadError(format(Texts::FileTooLarge, {shownName}));
+            throw EReadError(format(Texts::FileTooLarge, { shownName }));
         bytes.append(chunk, got);
     }
     return bytes;

@@ -4,9 +4,9 @@
 
 #include <bit>
 #include <charconv>
-#include <cstring>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 namespace kelvo {
@@ -142,7 +142,7 @@ std::optional<qint32> parseInteger(QStringView text)
         hex = true;
         ++i;
     } else if (i + 1 < n && text[i] == QLatin1Char('0')
-               && (text[i + 1] == QLatin1Char('x') || text[i + 1] == QLatin1Char('X'))) {
+        && (text[i + 1] == QLatin1Char('x') || text[i + 1] == QLatin1Char('X'))) {
         hex = true;
         i += 2;
     }

@@ -368,8 +368,8 @@ std::optional<QList<PackageEntryInfo>> listPackageEntries(const QString &archive
         zip_stat_t stat;
         zip_stat_init(&stat);
         zip_stat_index(archive, index, 0, &stat);
-        entries.append({name, *flat, (stat.valid & ZIP_STAT_CRC) ? quint32(stat.crc) : 0,
-                        (stat.valid & ZIP_STAT_SIZE) ? quint64(stat.size) : 0});
+        entries.append({ name, *flat, (stat.valid & ZIP_STAT_CRC) ? quint32(stat.crc) : 0,
+            (stat.valid & ZIP_STAT_SIZE) ? quint64(stat.size) : 0 });
     }
     return entries;
 }

@@ -9,7 +9,7 @@ namespace {
 
 struct Generator
 {
-    std::mt19937 engine{0};
+    std::mt19937 engine { 0 };
     quint64 draws = 0;
 };
 

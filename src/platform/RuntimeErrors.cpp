@@ -1,7 +1,7 @@
 #include "RuntimeErrors.h"
 
-#include "TextFormat.h"
 #include "Localization.h"
+#include "TextFormat.h"
 
 ERuntimeError::ERuntimeError(QString message)
     : m_message(std::move(message))
@@ -11,11 +11,11 @@ ERuntimeError::ERuntimeError(QString message)
 
 EFOpenError EFOpenError::cannotOpen(const QString &name)
 {
-    return EFOpenError(kelvo::format(Texts::CannotOpenFile, {name}));
+    return EFOpenError(kelvo::format(Texts::CannotOpenFile, { name }));
 }
 
 EListError::EListError(qsizetype index)
-    : ERuntimeError(kelvo::format(Texts::ListIndexOutOfBounds, {qint64(index)}))
+    : ERuntimeError(kelvo::format(Texts::ListIndexOutOfBounds, { qint64(index) }))
 {
 }
 

@@ -77,7 +77,7 @@ QString format(const QString &pattern, std::initializer_list<FormatArgument> arg
                 digits.prepend(QString(precision - digits.size(), QLatin1Char('0')));
             text = value < 0 ? QLatin1Char('-') + digits : digits;
         } else if (type == QLatin1Char('f')
-                   && (std::holds_alternative<double>(argument) || std::holds_alternative<qint64>(argument))) {
+            && (std::holds_alternative<double>(argument) || std::holds_alternative<qint64>(argument))) {
             const double value = std::holds_alternative<double>(argument) ? std::get<double>(argument)
                                                                           : double(std::get<qint64>(argument));
             text = formatFixed(value, precision < 0 ? 2 : precision, locale);

@@ -14,7 +14,7 @@ using FormatArgument = std::variant<QString, qint64, double>;
 // "-", width and ".precision" (%3.3d pads with zeros to 3 digits, %0.2f gives two decimals,
 // %f two by default), and %% for a percent sign. Numbers use the locale's decimal separator.
 // A directive without a fitting argument is copied as written.
-QString format(const QString &pattern, std::initializer_list<FormatArgument> arguments,
-               const QLocale &locale = QLocale());
+QString format(
+    const QString &pattern, std::initializer_list<FormatArgument> arguments, const QLocale &locale = QLocale());
 
 } // namespace kelvo

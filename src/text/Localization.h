@@ -21,21 +21,21 @@ inline const QString NotADescriptor = QStringLiteral("Not a lab work descriptor:
 
 // Start-up
 inline const QString ErrorCaption = QStringLiteral("Ошибка");
-inline const QString DamagedPackage =
-    QStringLiteral("Ошибка загрузки: поврежден файл данных \"%s\".\nЗавершение работы программы.");
-inline const QString DescriptorError =
-    QStringLiteral("Ошибка чтения файла данных.\nФайл: \"%s\".\nЗавершение работы программы.");
+inline const QString DamagedPackage
+    = QStringLiteral("Ошибка загрузки: поврежден файл данных \"%s\".\nЗавершение работы программы.");
+inline const QString DescriptorError
+    = QStringLiteral("Ошибка чтения файла данных.\nФайл: \"%s\".\nЗавершение работы программы.");
 inline const QString CopyrightPrefix = QStringLiteral("Copyright ");
 // On standard error, when the web engine starts.
-inline const QString NoSandboxWarning = QStringLiteral(
-    "kelvo: warning: running as root, so the web engine runs without its sandbox (--no-sandbox)");
+inline const QString NoSandboxWarning
+    = QStringLiteral("kelvo: warning: running as root, so the web engine runs without its sandbox (--no-sandbox)");
 
 // Menu
 inline const QString MenuTitle = QStringLiteral("Kelvo");
 inline const QString ExitButton = QStringLiteral("Выход из программы");
 inline const QString AttentionCaption = QStringLiteral("Внимание");
-inline const QString ChapterLocked = QStringLiteral(
-    "К разделам, помеченным серым цветом, нельзя перейти без прохождения предыдущих разделов.");
+inline const QString ChapterLocked
+    = QStringLiteral("К разделам, помеченным серым цветом, нельзя перейти без прохождения предыдущих разделов.");
 
 // About dialog
 inline const QString AboutCaption = QStringLiteral("Авторство");
@@ -44,32 +44,31 @@ inline const QString AboutProgramTab = QStringLiteral("Программа");
 inline const QString AboutComponentsTab = QStringLiteral("Компоненты");
 inline const QString AboutAuthorPrefix = QStringLiteral("Авторство: ");
 inline const QString AboutLicenseButton = QStringLiteral("Текст лицензии (LICENSE.TXT)");
-inline const QString AboutComponentsHeading =
-    QStringLiteral("В Kelvo использованы следующие программные компоненты:");
+inline const QString AboutComponentsHeading = QStringLiteral("В Kelvo использованы следующие программные компоненты:");
 inline const QString OkButton = QStringLiteral("OK");
 
 // Information chapters
-inline const QString ReadConfirmationForm = QStringLiteral(
-    "<div align=\"center\"><form action=\"?system\"><input type=\"submit\" "
-    "value=\"   Все прочитано, назад.   \"></form></div>");
-inline const QString HtmlPageHint = QStringLiteral(
-    "Используйте клавиши со стрелками, а так же клавиши [PageUp] (на экран назад) и [PageDown] "
-    "(на экран вперед) для просмотра всей страницы.");
+inline const QString ReadConfirmationForm
+    = QStringLiteral("<div align=\"center\"><form action=\"?system\"><input type=\"submit\" "
+                     "value=\"   Все прочитано, назад.   \"></form></div>");
+inline const QString HtmlPageHint
+    = QStringLiteral("Используйте клавиши со стрелками, а так же клавиши [PageUp] (на экран назад) и [PageDown] "
+                     "(на экран вперед) для просмотра всей страницы.");
 
 // Quizzes
 inline const QString QuestionSeparator = QStringLiteral("<!--END-->");
 inline const QString RangeQuestionFile = QStringLiteral("c%3.3d.q%3.3d.range.q");
 inline const QString VariantQuestionFile = QStringLiteral("c%3.3d.q%3.3d.v%s.q");
-inline const QString QuizPageHead = QStringLiteral(
-    "<html><head><meta http-equiv=\"content-type\" content=\"text/html; charset=windows-1251\">"
-    "<link rel=\"StyleSheet\" type=\"text/css\" href=\"quest.css\"></head><body><h1>%s</h1>"
-    "Попытка номер: %d<br><form action=\":quest\" method=\"post\">");
-inline const QString QuizPageFooter = QStringLiteral(
-    "<div align=\"center\">Будьте внимательны, необходимо указать все ответы, прежде, чем сдавать "
-    "решение на проверку.<br><br><input type=\"submit\" id=\"submit_button\" "
-    "value=\"   Проверить решение   \"></div></form><form action=\":return\" method=\"post\">"
-    "<div class=\"return_button_div\" align=\"center\"><input id=\"return_button\" type=\"submit\" "
-    "id=\"submit_button\" value=\"   Вернуться в меню    \"></div></form></body></html>");
+inline const QString QuizPageHead
+    = QStringLiteral("<html><head><meta http-equiv=\"content-type\" content=\"text/html; charset=windows-1251\">"
+                     "<link rel=\"StyleSheet\" type=\"text/css\" href=\"quest.css\"></head><body><h1>%s</h1>"
+                     "Попытка номер: %d<br><form action=\":quest\" method=\"post\">");
+inline const QString QuizPageFooter
+    = QStringLiteral("<div align=\"center\">Будьте внимательны, необходимо указать все ответы, прежде, чем сдавать "
+                     "решение на проверку.<br><br><input type=\"submit\" id=\"submit_button\" "
+                     "value=\"   Проверить решение   \"></div></form><form action=\":return\" method=\"post\">"
+                     "<div class=\"return_button_div\" align=\"center\"><input id=\"return_button\" type=\"submit\" "
+                     "id=\"submit_button\" value=\"   Вернуться в меню    \"></div></form></body></html>");
 inline const QString QuestionRule = QStringLiteral("<hr>");
 
 // Results dialog
@@ -84,11 +83,11 @@ inline const QString CloseButton = QStringLiteral("Закрыть");
 
 // Experiments
 inline const QString ActivationError = QStringLiteral("Activation error!");
-inline const QString LabPageHint = QStringLiteral(
-    "Для получения информации об элементе схемы наведите на него указатель мыши, и в нижней части "
-    "рабочей области появится описание элемента. Для переключения значения тока накачки Iн "
-    "используйте кнопки справа. Для возврата к главному меню программы нажмите кнопку \"Меню\" "
-    "справа внизу. При затруднениях воспользуйтесь кнопкой \"Указания\" справа внизу.");
+inline const QString LabPageHint
+    = QStringLiteral("Для получения информации об элементе схемы наведите на него указатель мыши, и в нижней части "
+                     "рабочей области появится описание элемента. Для переключения значения тока накачки Iн "
+                     "используйте кнопки справа. Для возврата к главному меню программы нажмите кнопку \"Меню\" "
+                     "справа внизу. При затруднениях воспользуйтесь кнопкой \"Указания\" справа внизу.");
 inline const QString SchemaCaption = QStringLiteral("Исследуемая схема");
 inline const QString InstructionCaption = QStringLiteral("Описание работы");
 inline const QString ActionsCaption = QStringLiteral("Действия");
@@ -110,14 +109,13 @@ inline const QString PictureTooLarge = QStringLiteral("Picture is too large: %s"
 inline const QString DeviceDialogCaption = QStringLiteral("Значение");
 inline const QString DeviceInstructions = QStringLiteral("%s:");
 inline const QString NoButton = QStringLiteral("Нет");
-inline const QString NumberInputError =
-    QStringLiteral("Внимание! Ошибка ввода числа. Укажите действительное число.");
+inline const QString NumberInputError = QStringLiteral("Внимание! Ошибка ввода числа. Укажите действительное число.");
 
 // Value texts of measurement devices: reports for the lab work's author
 inline const QString ValueTextError = QStringLiteral("%s, device %s: cannot evaluate \"%s\": %s");
 inline const QString ExpressionSyntaxError = QStringLiteral("syntax error at character %d");
-inline const QString ExpressionAmbiguousNumber =
-    QStringLiteral("ambiguous number at character %d (digit grouping or decimal separator?)");
+inline const QString ExpressionAmbiguousNumber
+    = QStringLiteral("ambiguous number at character %d (digit grouping or decimal separator?)");
 inline const QString ExpressionBadNumber = QStringLiteral("number out of range at character %d");
 inline const QString ExpressionUnknownName = QStringLiteral("unknown name \"%s\"");
 inline const QString ExpressionUnknownFunction = QStringLiteral("unknown function \"%s\"");

@@ -82,8 +82,8 @@ void TBitButton::paintEvent(QPaintEvent *)
     } else {
         const int left = m_margin >= 0 ? m_margin : (width() - (glyph.width() + gap + caption.width())) / 2;
         glyphRect = QRect(QPoint(left, (height() - glyph.height()) / 2), glyph);
-        textRect = QRect(left + glyph.width() + gap, 0, m_margin >= 0 ? width() - left - glyph.width() - gap : caption.width(),
-                         height());
+        textRect = QRect(left + glyph.width() + gap, 0,
+            m_margin >= 0 ? width() - left - glyph.width() - gap : caption.width(), height());
     }
 
     if (!pixmap.isNull()) {

@@ -2,8 +2,8 @@
 
 #include "BitButton.h"
 #include "KeyPreview.h"
-#include "NumberFormats.h"
 #include "Localization.h"
+#include "NumberFormats.h"
 #include "SchemaDevice.h"
 #include "WidgetLook.h"
 

@@ -49,7 +49,7 @@ QPixmap glyphPixmap(const QString &name, qreal devicePixelRatio)
 QIcon glyphIcon(const QString &name)
 {
     QIcon icon;
-    for (const qreal ratio : {1.0, 1.25, 1.5, 2.0, 3.0})
+    for (const qreal ratio : { 1.0, 1.25, 1.5, 2.0, 3.0 })
         icon.addPixmap(glyphPixmap(name, ratio));
     return icon;
 }

@@ -1,12 +1,12 @@
 #include "HtmlPage.h"
 
 #include "HtmlViewer.h"
-#include "WidgetLook.h"
 #include "Localization.h"
+#include "WidgetLook.h"
 
 #include <QFrame>
-#include <QLabel>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QVBoxLayout>
 
 using kelvo::pixelFont;

@@ -4,8 +4,8 @@
 #include "Anchors.h"
 #include "BitButton.h"
 #include "DescriptionStrip.h"
-#include "SchemaImage.h"
 #include "Localization.h"
+#include "SchemaImage.h"
 #include "WidgetLook.h"
 
 #include <QApplication>

@@ -1,10 +1,10 @@
 #include "ResultsDlg.h"
 
 #include "BitButton.h"
-#include "WidgetLook.h"
+#include "Localization.h"
 #include "NumberFormats.h"
 #include "TextFormat.h"
-#include "Localization.h"
+#include "WidgetLook.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -58,7 +58,7 @@ void setTextColor(QLabel *label, const QColor &color)
 
 QString decimal(qint64 value)
 {
-    return kelvo::format(Texts::ResultsNumber, {value});
+    return kelvo::format(Texts::ResultsNumber, { value });
 }
 
 } // namespace
@@ -73,7 +73,7 @@ ResultFigures resultFigures(int Right, int Total)
     figures.right = decimal(Right);
     // In 64 bits, so that extreme counts show their true difference.
     figures.wrong = decimal(qint64(Total) - qint64(Right));
-    figures.percent = kelvo::format(Texts::ResultsPercent, {percent});
+    figures.percent = kelvo::format(Texts::ResultsPercent, { percent });
     figures.percentColor = QColor(int((128 - green) & 0xFF), int(green & 0xFF), 0);
     return figures;
 }
@@ -120,7 +120,7 @@ TResultsDlg::TResultsDlg(QWidget *parent)
     Bevel4 = framedBevel(this, QRect(1, 200, 345, 49));
     Label4 = rowCaption(this, Texts::ResultsPercentLabel, QPoint(8, 202));
     lbProcent = valueLabel(this, QRect(160, 208, 177, 33), pixelFont(QStringLiteral("Verdana"), 32),
-                           palette().color(QPalette::WindowText));
+        palette().color(QPalette::WindowText));
 
     bbClose = new TBitButton(Texts::CloseButton, TBitButton::Layout::GlyphLeft, this);
     bbClose->setGlyph(QStringLiteral("CLOSE"));
@@ -130,19 +130,19 @@ TResultsDlg::TResultsDlg(QWidget *parent)
     bbClose->setAutoDefault(true);
     connect(bbClose, &QPushButton::clicked, this, &QDialog::accept);
 
-    const std::pair<QWidget *, QString> names[] = {
-        {Panel1, QStringLiteral("Panel1")},   {Bevel1, QStringLiteral("Bevel1")},
-        {Label1, QStringLiteral("Label1")},   {lbTotal, QStringLiteral("lbTotal")},
-        {Bevel2, QStringLiteral("Bevel2")},   {Label2, QStringLiteral("Label2")},
-        {lbRight, QStringLiteral("lbRight")}, {Bevel3, QStringLiteral("Bevel3")},
-        {Label3, QStringLiteral("Label3")},   {lbWrong, QStringLiteral("lbWrong")},
-        {Bevel4, QStringLiteral("Bevel4")},   {Label4, QStringLiteral("Label4")},
-        {lbProcent, QStringLiteral("lbProcent")}, {bbClose, QStringLiteral("bbClose")}};
+    const std::pair<QWidget *, QString> names[]
+        = { { Panel1, QStringLiteral("Panel1") }, { Bevel1, QStringLiteral("Bevel1") },
+              { Label1, QStringLiteral("Label1") }, { lbTotal, QStringLiteral("lbTotal") },
+              { Bevel2, QStringLiteral("Bevel2") }, { Label2, QStringLiteral("Label2") },
+              { lbRight, QStringLiteral("lbRight") }, { Bevel3, QStringLiteral("Bevel3") },
+              { Label3, QStringLiteral("Label3") }, { lbWrong, QStringLiteral("lbWrong") },
+              { Bevel4, QStringLiteral("Bevel4") }, { Label4, QStringLiteral("Label4") },
+              { lbProcent, QStringLiteral("lbProcent") }, { bbClose, QStringLiteral("bbClose") } };
     for (const auto &[widget, name] : names)
         widget->setObjectName(name);
     // The rows' value labels are drawn above their bevels.
-    for (QWidget *bevel : {static_cast<QWidget *>(Bevel1), static_cast<QWidget *>(Bevel2),
-                           static_cast<QWidget *>(Bevel3), static_cast<QWidget *>(Bevel4)})
+    for (QWidget *bevel : { static_cast<QWidget *>(Bevel1), static_cast<QWidget *>(Bevel2),
+             static_cast<QWidget *>(Bevel3), static_cast<QWidget *>(Bevel4) })
         bevel->lower();
 }
 

@@ -9,8 +9,7 @@
 // panels with the raised or lowered bevels of the original layouts.
 namespace kelvo {
 
-QFont pixelFont(const QString &family, int pixelSize, bool bold = false, bool italic = false,
-                bool underline = false);
+QFont pixelFont(const QString &family, int pixelSize, bool bold = false, bool italic = false, bool underline = false);
 
 // Gives a widget its own background and text colour.
 void setColours(QWidget *widget, const QColor &background, const QColor &text = QColor());

@@ -10,8 +10,8 @@ QString TFormBridge::channelName()
     return QStringLiteral("kelvoForms");
 }
 
-void TFormBridge::submit(const QString &action, const QString &target, const QString &encType,
-                         const QString &method, const QVariantList &results)
+void TFormBridge::submit(const QString &action, const QString &target, const QString &encType, const QString &method,
+    const QVariantList &results)
 {
     QStringList lines;
     lines.reserve(results.size());

@@ -18,10 +18,10 @@ public:
     // The object's name on the web channel; FormBridge.js looks it up by this name.
     static QString channelName();
 
-    Q_INVOKABLE void submit(const QString &action, const QString &target, const QString &encType,
-                            const QString &method, const QVariantList &results);
+    Q_INVOKABLE void submit(const QString &action, const QString &target, const QString &encType, const QString &method,
+        const QVariantList &results);
 
 Q_SIGNALS:
     void submitted(const QString &action, const QString &target, const QString &encType, const QString &method,
-                   const QStringList &results);
+        const QStringList &results);
 };

@@ -5,10 +5,10 @@
 #include "LabScheme.h"
 #include "LabSchemeHandler.h"
 #include "LabWebPage.h"
-#include "Process.h"
-#include "ViewerResources.h"
-#include "ViewerLog.h"
 #include "Localization.h"
+#include "Process.h"
+#include "ViewerLog.h"
+#include "ViewerResources.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -16,7 +16,6 @@
 #include <QPointer>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QWindow>
 #include <QWebChannel>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineProfile>
@@ -24,6 +23,7 @@
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+#include <QWindow>
 
 namespace {
 
@@ -40,13 +40,12 @@ QString resourceText(const QString &path)
 void applyLockedDownSettings(QWebEngineSettings *settings)
 {
     using S = QWebEngineSettings;
-    for (const S::WebAttribute off :
-         {S::JavascriptEnabled, S::JavascriptCanOpenWindows, S::JavascriptCanAccessClipboard, S::JavascriptCanPaste,
-          S::LocalContentCanAccessFileUrls, S::LocalContentCanAccessRemoteUrls, S::LocalStorageEnabled,
-          S::PluginsEnabled, S::PdfViewerEnabled, S::NavigateOnDropEnabled, S::HyperlinkAuditingEnabled,
-          S::DnsPrefetchEnabled, S::AutoLoadIconsForPage, S::TouchIconsEnabled, S::ScreenCaptureEnabled,
-          S::FullScreenSupportEnabled, S::AllowRunningInsecureContent, S::AllowGeolocationOnInsecureOrigins,
-          S::AllowWindowActivationFromJavaScript, S::ErrorPageEnabled})
+    for (const S::WebAttribute off : { S::JavascriptEnabled, S::JavascriptCanOpenWindows,
+             S::JavascriptCanAccessClipboard, S::JavascriptCanPaste, S::LocalContentCanAccessFileUrls,
+             S::LocalContentCanAccessRemoteUrls, S::LocalStorageEnabled, S::PluginsEnabled, S::PdfViewerEnabled,
+             S::NavigateOnDropEnabled, S::HyperlinkAuditingEnabled, S::DnsPrefetchEnabled, S::AutoLoadIconsForPage,
+             S::TouchIconsEnabled, S::ScreenCaptureEnabled, S::FullScreenSupportEnabled, S::AllowRunningInsecureContent,
+             S::AllowGeolocationOnInsecureOrigins, S::AllowWindowActivationFromJavaScript, S::ErrorPageEnabled })
         settings->setAttribute(off, false);
     settings->setAttribute(S::WebRTCPublicInterfacesOnly, true);
     settings->setUnknownUrlSchemePolicy(S::DisallowUnknownUrlSchemes);
@@ -61,7 +60,7 @@ QWebEngineScript formBridgeScript()
     QWebEngineScript script;
     script.setName(QStringLiteral("kelvo-form-bridge"));
     script.setSourceCode(resourceText(QStringLiteral(":/qtwebchannel/qwebchannel.js")) + QLatin1Char('\n')
-                         + resourceText(QStringLiteral(":/kelvo/viewer/FormBridge.js")));
+        + resourceText(QStringLiteral(":/kelvo/viewer/FormBridge.js")));
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
     script.setWorldId(QWebEngineScript::ApplicationWorld);
     script.setRunsOnSubFrames(false);
@@ -235,7 +234,7 @@ void THtmlViewer::createEngine()
 }
 
 void THtmlViewer::deliverSubmission(const QString &action, const QString &target, const QString &encType,
-                                    const QString &method, const QStringList &results)
+    const QString &method, const QStringList &results)
 {
     // A receiver that runs a modal dialog lets further reports in through its event loop: they
     // are dropped rather than handled inside the first one.
@@ -253,5 +252,5 @@ void THtmlViewer::deliverSubmission(const QString &action, const QString &target
     // A new document starts with its bridge ready; the same one is told it may report again.
     if (serial == m_loadSerial)
         m_page->runJavaScript(QStringLiteral("window.kelvoFormsReleased && window.kelvoFormsReleased();"),
-                              QWebEngineScript::ApplicationWorld);
+            QWebEngineScript::ApplicationWorld);
 }

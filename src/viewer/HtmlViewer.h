@@ -56,8 +56,8 @@ Q_SIGNALS:
     // A form of the document was submitted: the form's action, target, enctype and method
     // attributes as written (empty when absent) and its name=value lines. Delivered after the
     // click has been handled, so a receiver may load another document.
-    void formSubmitted(const QString &action, const QString &target, const QString &encType,
-                       const QString &method, const QStringList &results);
+    void formSubmitted(const QString &action, const QString &target, const QString &encType, const QString &method,
+        const QStringList &results);
     // A document (the one loaded from memory, or one a link led to) finished loading.
     void loadFinished(bool ok);
 
@@ -68,8 +68,8 @@ protected:
 private:
     void createEngine();
     void finishWarmUp();
-    void deliverSubmission(const QString &action, const QString &target, const QString &encType,
-                           const QString &method, const QStringList &results);
+    void deliverSubmission(const QString &action, const QString &target, const QString &encType, const QString &method,
+        const QStringList &results);
 
     QWebEngineProfile *m_profile = nullptr;
     TLabSchemeHandler *m_schemeHandler = nullptr;

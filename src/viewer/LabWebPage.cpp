@@ -50,11 +50,10 @@ QWebEnginePage *TLabWebPage::createWindow(WebWindowType type)
     return nullptr;
 }
 
-void TLabWebPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
-                                           int lineNumber, const QString &sourceID)
+void TLabWebPage::javaScriptConsoleMessage(
+    JavaScriptConsoleMessageLevel level, const QString &message, int lineNumber, const QString &sourceID)
 {
-    qCDebug(lcViewer).nospace() << "console(" << int(level) << ") " << sourceID << ':' << lineNumber << ": "
-                                << message;
+    qCDebug(lcViewer).nospace() << "console(" << int(level) << ") " << sourceID << ':' << lineNumber << ": " << message;
 }
 
 void TLabWebPage::onNewWindowRequested(QWebEngineNewWindowRequest &request)

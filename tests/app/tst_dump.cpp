@@ -63,12 +63,13 @@ void TestDump::descriptorUnderBothRegionalSettings()
 {
     QFETCH(QString, localeName);
     const QDir lab(m_dir.filePath(QStringLiteral("Лабораторная")));
-    const QString path = writeFile(lab, QStringLiteral("labwork.lbw"), windowsText(QStringLiteral(
-        "[Header]\nTitle=Закон Ома\nAuthor=Иванов И. И.\nDescription=Для 8 класса\n"
-        "[intro]\nType=Information\nTitle=Введение\nIdentifier=1\nDocument=intro.htm\n"
-        "[exam]\nType=Examination\nTitle=Контроль\nIdentifier=2\nRequiredChapters=1\nQuestions=3\n"
-        "Heading=Проверка\nAttempts=5\n")));
-    const Run run = runKelvo({QStringLiteral("--dump"), path}, localeName);
+    const QString path = writeFile(lab, QStringLiteral("labwork.lbw"),
+        windowsText(
+            QStringLiteral("[Header]\nTitle=Закон Ома\nAuthor=Иванов И. И.\nDescription=Для 8 класса\n"
+                           "[intro]\nType=Information\nTitle=Введение\nIdentifier=1\nDocument=intro.htm\n"
+                           "[exam]\nType=Examination\nTitle=Контроль\nIdentifier=2\nRequiredChapters=1\nQuestions=3\n"
+                           "Heading=Проверка\nAttempts=5\n")));
+    const Run run = runKelvo({ QStringLiteral("--dump"), path }, localeName);
     QCOMPARE(run.err, QString());
     QCOMPARE(run.exitCode, 0);
     QJsonParseError error;
@@ -86,7 +87,7 @@ void TestDump::descriptorUnderBothRegionalSettings()
     QCOMPARE(intro.value(QStringLiteral("CanOpen")).toBool(), true);
     const QJsonObject exam = chapters[1].toObject();
     QCOMPARE(exam.value(QStringLiteral("Class")).toString(), QStringLiteral("TTaskChapter"));
-    QCOMPARE(exam.value(QStringLiteral("RequiredChapters")).toArray(), QJsonArray{1});
+    QCOMPARE(exam.value(QStringLiteral("RequiredChapters")).toArray(), QJsonArray { 1 });
     QCOMPARE(exam.value(QStringLiteral("CanOpen")).toBool(), false);
     QCOMPARE(exam.value(QStringLiteral("Questions")).toInt(), 3);
     QCOMPARE(exam.value(QStringLiteral("Attempts")).toInt(), 5);
@@ -118,7 +119,7 @@ void TestDump::badInputGivesTheStartupMessage()
     QFETCH(QByteArray, content);
     QFETCH(bool, descriptorMessage);
     const QString path = content == "-" ? m_dir.filePath(name) : writeFile(QDir(m_dir.path()), name, content);
-    const Run run = runKelvo({QStringLiteral("--dump"), path});
+    const Run run = runKelvo({ QStringLiteral("--dump"), path });
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.out, QByteArray());
     const QString expected = descriptorMessage
@@ -129,13 +130,13 @@ void TestDump::badInputGivesTheStartupMessage()
 
 void TestDump::helpAndVersion()
 {
-    const Run help = runKelvo({QStringLiteral("--help")});
+    const Run help = runKelvo({ QStringLiteral("--help") });
     QCOMPARE(help.exitCode, 0);
     QVERIFY(help.out.contains("--dump PATH"));
-    const Run version = runKelvo({QStringLiteral("--version")});
+    const Run version = runKelvo({ QStringLiteral("--version") });
     QCOMPARE(version.exitCode, 0);
     QVERIFY(version.out.startsWith("Kelvo 1.0"));
-    QCOMPARE(runKelvo({QStringLiteral("--dump")}).exitCode, 2);
+    QCOMPARE(runKelvo({ QStringLiteral("--dump") }).exitCode, 2);
 }
 
 QTEST_GUILESS_MAIN(TestDump)

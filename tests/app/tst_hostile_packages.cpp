@@ -6,14 +6,14 @@
 // Chapters that read their files only when opened (documents, question files, schema pictures)
 // are opened through the loader, in this process, the same way.
 
+#include "ExperimentChapter.h"
+#include "Localization.h"
 #include "RuntimeErrors.h"
 #include "SchemaPicture.h"
 #include "StartupLoader.h"
 #include "TestSupport.h"
 #include "TextFormat.h"
 #include "tst_hostile_fixture.h"
-#include "ExperimentChapter.h"
-#include "Localization.h"
 
 #include <QFileInfo>
 #include <QImage>

@@ -4,10 +4,10 @@
 // engine starts without its sandbox and the program says so on standard error; otherwise the
 // sandbox stays and nothing is said.
 
+#include "Localization.h"
 #include "Process.h"
 #include "TestSupport.h"
 #include "tst_hostile_fixture.h"
-#include "Localization.h"
 
 #include <QFile>
 #include <QProcess>

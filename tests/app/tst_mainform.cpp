@@ -1,9 +1,9 @@
-#include "Globals.h"
-#include "ClickPanel.h"
-#include "TestSupport.h"
 #include "AboutDlg.h"
+#include "ClickPanel.h"
+#include "Globals.h"
 #include "MainForm.h"
 #include "MyBitBtn.h"
+#include "TestSupport.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -54,7 +54,7 @@ QByteArray chapters(int count, const QByteArray &extra = {})
     QByteArray text = "[Header]\nTitle=Lab\nAuthor=A. Author\n";
     for (int i = 0; i < count; ++i)
         text += "[c" + QByteArray::number(i) + "]\nType=Information\nTitle=Chapter " + QByteArray::number(i)
-                + "\nIdentifier=" + QByteArray::number(i + 1) + "\nDocument=doc.htm\n";
+            + "\nIdentifier=" + QByteArray::number(i + 1) + "\nDocument=doc.htm\n";
     return text + extra;
 }
 
@@ -71,7 +71,7 @@ private:
     std::unique_ptr<TMainForm> openDescriptor(const QByteArray &content, const QString &folder = QStringLiteral("lab"))
     {
         const QString path = writeFile(QDir(m_dir.filePath(folder)), QStringLiteral("labwork.lbw"), content);
-        auto form = std::make_unique<TMainForm>(QStringList{path});
+        auto form = std::make_unique<TMainForm>(QStringList { path });
         MainForm = form.get();
         return form;
     }
@@ -119,7 +119,8 @@ void TestMainForm::menuButtonsGeometry()
         QCOMPARE(button->parentWidget(), form->panBox);
         QCOMPARE(button->geometry(), QRect(32, 106 + (height + 8) * i, 569, height));
         QCOMPARE(button->Tag, i < count ? i : -1);
-        QCOMPARE(button->text(), i < count ? QStringLiteral("Chapter %1").arg(i) : QStringLiteral("Выход из программы"));
+        QCOMPARE(
+            button->text(), i < count ? QStringLiteral("Chapter %1").arg(i) : QStringLiteral("Выход из программы"));
     }
     QCOMPARE(form->MenuButtons.back()->glyph(), QStringLiteral("EXIT"));
 }
@@ -156,19 +157,19 @@ void TestMainForm::glyphsFollowTheAccessRule()
         return names;
     };
     QCOMPARE(form->panTitle->text(), QStringLiteral("Lab"));
-    QCOMPARE(glyphs(), (QStringList{"BUBBLE_RED", "BUBBLE_GRY", "BUBBLE_GRY"}));
+    QCOMPARE(glyphs(), (QStringList { "BUBBLE_RED", "BUBBLE_GRY", "BUBBLE_GRY" }));
 
     form->LabWork()->Chapters().Items(0)->Passed = true;
     form->Pages->setCurrentWidget(form->tsLab);
-    QCOMPARE(glyphs(), (QStringList{"BUBBLE_RED", "BUBBLE_GRY", "BUBBLE_GRY"})); // only showing the menu refreshes
+    QCOMPARE(glyphs(), (QStringList { "BUBBLE_RED", "BUBBLE_GRY", "BUBBLE_GRY" })); // only showing the menu refreshes
     form->ShowMenu();
-    QCOMPARE(glyphs(), (QStringList{"BUBBLE_RED", "BUBBLE_RED", "BUBBLE_GRY"}));
+    QCOMPARE(glyphs(), (QStringList { "BUBBLE_RED", "BUBBLE_RED", "BUBBLE_GRY" }));
 
     // A passed chapter stays open whatever the rule says.
     form->LabWork()->Chapters().Items(2)->Passed = true;
     form->Pages->setCurrentWidget(form->tsLab);
     form->ShowMenu();
-    QCOMPARE(glyphs(), (QStringList{"BUBBLE_RED", "BUBBLE_RED", "BUBBLE_RED"}));
+    QCOMPARE(glyphs(), (QStringList { "BUBBLE_RED", "BUBBLE_RED", "BUBBLE_RED" }));
 }
 
 void TestMainForm::lockedChapterAnswersWithTheMessage()
@@ -180,8 +181,9 @@ void TestMainForm::lockedChapterAnswersWithTheMessage()
     QTest::mouseClick(form->MenuButtons[1], Qt::LeftButton);
     QTRY_VERIFY(seen->seen);
     QCOMPARE(seen->caption, QStringLiteral("Внимание"));
-    QCOMPARE(seen->text, QStringLiteral("К разделам, помеченным серым цветом, нельзя перейти без прохождения "
-                                        "предыдущих разделов."));
+    QCOMPARE(seen->text,
+        QStringLiteral("К разделам, помеченным серым цветом, нельзя перейти без прохождения "
+                       "предыдущих разделов."));
     QCOMPARE(seen->icon, QMessageBox::Information);
     QCOMPARE(form->LabWork()->CurrentIndex, -1);
     QCOMPARE(form->Pages->currentWidget(), form->tsMenu);
@@ -231,7 +233,7 @@ void TestMainForm::startupMessages()
     QFETCH(bool, descriptorMessage);
     const QString path = content == "-" ? m_dir.filePath(name) : writeFile(QDir(m_dir.path()), name, content);
     const auto seen = answerNextMessageBox();
-    TMainForm form({path});
+    TMainForm form({ path });
     QVERIFY(form.StartupFailed());
     QVERIFY(seen->seen);
     QCOMPARE(seen->caption, QStringLiteral("Ошибка"));
@@ -250,10 +252,11 @@ void TestMainForm::packageIsUnpackedAndCleanedUp()
 
     // A package made on Windows: the descriptor in other letter case, files in sub-folders.
     const QString package = m_dir.filePath(QStringLiteral("lab.lwz"));
-    writeZip(package, {{"LabWork.LBW", chapters(2)}, {"docs/doc.htm", "<p>x</p>"}, {"pics\\fig.gif", "GIF89a"}});
+    writeZip(
+        package, { { "LabWork.LBW", chapters(2) }, { "docs/doc.htm", "<p>x</p>" }, { "pics\\fig.gif", "GIF89a" } });
     QStringList extracted;
     {
-        TMainForm form({package});
+        TMainForm form({ package });
         QVERIFY(!form.StartupFailed());
         QCOMPARE(form.MenuButtons.size(), size_t(3));
         QVERIFY(form.ExtractedFiles());
@@ -272,10 +275,10 @@ void TestMainForm::packageIsUnpackedAndCleanedUp()
     QCOMPARE(QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
 
     // Without a descriptor: the descriptor message names the run's folder, and the files go.
-    writeZip(package, {{"doc.htm", "<p>x</p>"}});
+    writeZip(package, { { "doc.htm", "<p>x</p>" } });
     const auto seen = answerNextMessageBox();
     {
-        TMainForm form({package});
+        TMainForm form({ package });
         QVERIFY(form.StartupFailed());
         QVERIFY(seen->text.contains(QLatin1String("/labwork.lbw\".")));
         QVERIFY(seen->text.contains(QLatin1String("vemratmp-")));

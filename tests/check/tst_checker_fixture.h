@@ -3,10 +3,10 @@
 // A small lab work written into a temporary folder and checked as `kelvo --check` checks a
 // descriptor read in place. Shared by the checker's test suites.
 
+#include "LabWork.h"
 #include "LabWorkChecker.h"
 #include "ModelMessages.h"
 #include "TestSupport.h"
-#include "LabWork.h"
 
 #include <QMap>
 #include <QTemporaryDir>

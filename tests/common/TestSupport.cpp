@@ -5,8 +5,8 @@
 
 #include <QFile>
 
-#include <zip.h>
 #include <QFileInfo>
+#include <zip.h>
 
 namespace kelvo::test {
 

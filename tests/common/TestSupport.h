@@ -2,8 +2,8 @@
 
 #include <QByteArray>
 #include <QDir>
-#include <QLocale>
 #include <QList>
+#include <QLocale>
 #include <QPair>
 #include <QString>
 

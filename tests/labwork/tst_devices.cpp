@@ -1,10 +1,10 @@
+#include "DeviceList.h"
 #include "IniFile.h"
+#include "Localization.h"
 #include "NumberFormats.h"
 #include "Random.h"
 #include "RuntimeErrors.h"
 #include "TestSupport.h"
-#include "DeviceList.h"
-#include "Localization.h"
 #include "VariantList.h"
 
 #include <QRegularExpression>
@@ -26,8 +26,8 @@ class Schema final
 public:
     explicit Schema(const QString &text)
     {
-        const QString path = kelvo::test::writeFile(QDir(m_dir.path()), u"schema.ini"_s,
-                                                    "\xEF\xBB\xBF" + text.toUtf8());
+        const QString path
+            = kelvo::test::writeFile(QDir(m_dir.path()), u"schema.ini"_s, "\xEF\xBB\xBF" + text.toUtf8());
         m_ini = std::make_unique<TIniFile>(path);
     }
     const TIniFile &ini() const { return *m_ini; }
@@ -54,9 +54,9 @@ QString number(double value)
 // The fields of a device in one line, in declared order.
 QString describe(const TSchemaDevice &device)
 {
-    QStringList fields{device.ClassName(),         device.SectionName,         device.Title,
-                       device.Unit,                number(device.Value),       QString::number(device.Left),
-                       QString::number(device.Top), QString::number(device.Width), QString::number(device.Height)};
+    QStringList fields { device.ClassName(), device.SectionName, device.Title, device.Unit, number(device.Value),
+        QString::number(device.Left), QString::number(device.Top), QString::number(device.Width),
+        QString::number(device.Height) };
     if (const auto *measurement = dynamic_cast<const TMeasurementDevice *>(&device))
         fields << u"ValueText="_s + measurement->ValueText;
     if (const auto *passive = dynamic_cast<const TPassiveDevice *>(&device))
@@ -90,7 +90,7 @@ void DevicesTest::device_data()
     QTest::addColumn<QString>("expected");
 
     const QString error = Texts::ErrorReadingChapter;
-    for (const QLocale &locale : {kelvo::test::russian(), kelvo::test::english()}) {
+    for (const QLocale &locale : { kelvo::test::russian(), kelvo::test::english() }) {
         const QString tag = u" ("_s + locale.name() + u')';
         const QString sep = kelvo::decimalSeparator(locale);
         const QString other = sep == u"," ? u"."_s : u","_s;
@@ -101,7 +101,7 @@ void DevicesTest::device_data()
         row("nominal: adjustable passive device")
             << u"Passive"_s
             << u"Title=Supply voltage\nLeft=40\nTop=200\nUnit=V\nAjustable=1\nIdentifier=U\nValue=12"_s + sep
-                   + u"5\nMin=0\nMax=24"_s
+                + u"5\nMin=0\nMax=24"_s
             << u"TPassiveDevice|S|Supply voltage|V|12.5|40|200|100|100|U|0|24|adjustable"_s;
         row("passive: not adjustable, Min and Max stay 0")
             << u"Passive"_s << u"Ajustable=0\nIdentifier=R\nValue=3\nMin=1\nMax=9"_s
@@ -118,9 +118,9 @@ void DevicesTest::device_data()
         row("measurement: starts at 0 whatever the file says")
             << u"Measurement"_s << u"Title=Voltmeter\nLeft=300\nTop=120\nWidth=90\nUnit=V\nValue=5"_s
             << u"TMeasurementDevice|S|Voltmeter|V|0|300|120|90|100|ValueText="_s;
-        row("area: hint with a bar")
-            << u"Area"_s << u"Left=180\nTop=60\nWidth=60\nHeight=80\nHint=Lamp|Filament lamp for 12 V"_s
-            << u"TAreaDevice|S|"_s + error + u"||0|180|60|60|80|Lamp|Filament lamp for 12 V"_s;
+        row("area: hint with a bar") << u"Area"_s
+                                     << u"Left=180\nTop=60\nWidth=60\nHeight=80\nHint=Lamp|Filament lamp for 12 V"_s
+                                     << u"TAreaDevice|S|"_s + error + u"||0|180|60|60|80|Lamp|Filament lamp for 12 V"_s;
         row("integers: hexadecimal after a dollar sign and after 0x")
             << u"Area"_s << u"Left=$1F\nTop=0x10\nWidth=0X0a\nHeight=-$10"_s
             << u"TAreaDevice|S|"_s + error + u"||0|31|16|10|-16|"_s;
@@ -153,8 +153,9 @@ void DevicesTest::variant()
     QCOMPARE(closed.SectionName, u"__closed"_s);
     // Only "Title" and "ImageFile" in exactly that case leave the list; a value is read as the
     // reader gives it (first key of a name, trimmed).
-    QCOMPARE(closed.Values, (QStringList{u"V1=2,5"_s, u"A1=7"_s, u"TITLE=Switch closed"_s, u"imagefile=closed.bmp"_s,
-                                         u"v1=2,5"_s, u"Empty="_s}));
+    QCOMPARE(closed.Values,
+        (QStringList {
+            u"V1=2,5"_s, u"A1=7"_s, u"TITLE=Switch closed"_s, u"imagefile=closed.bmp"_s, u"v1=2,5"_s, u"Empty="_s }));
     QCOMPARE(closed.ValueFor(u"V1"_s), u"2,5"_s);
     QCOMPARE(closed.ValueFor(u"a1"_s), u"7"_s);
     QCOMPARE(closed.ValueFor(u"Empty"_s), QString());
@@ -216,7 +217,7 @@ void DevicesTest::variantList()
     for (int i = 0; i < list.Count(); ++i)
         names << list.Variant(i)->SectionName + u':' + list.Variant(i)->Title;
     // A repeated section is read through its first occurrence, as the reader answers.
-    QCOMPARE(names, (QStringList{u"__open:Open"_s, u"__:Bare"_s, u"__closed:Closed"_s, u"__open:Open"_s}));
+    QCOMPARE(names, (QStringList { u"__open:Open"_s, u"__:Bare"_s, u"__closed:Closed"_s, u"__open:Open"_s }));
     QCOMPARE(list.FindVariant(u"__open"_s), list.Variant(0));
     QCOMPARE(list.FindVariant(u"__Closed"_s), nullptr);
     QCOMPARE(list.FindVariant(u"_device"_s), nullptr);

@@ -1,10 +1,10 @@
+#include "ExperimentChapter.h"
 #include "IniFile.h"
+#include "Localization.h"
 #include "ModelMessages.h"
 #include "NumberFormats.h"
 #include "Random.h"
 #include "TestSupport.h"
-#include "ExperimentChapter.h"
-#include "Localization.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -74,8 +74,7 @@ QStringList sectionNames(const TDeviceList &devices)
     return names;
 }
 
-template <typename Device>
-Device *device(const TExperimentChapter &chapter, const QString &name)
+template <typename Device> Device *device(const TExperimentChapter &chapter, const QString &name)
 {
     auto *found = dynamic_cast<Device *>(chapter.Devices.FindDevice(name));
     if (!found)
@@ -146,21 +145,21 @@ void ExperimentTest::workedExample()
     QCOMPARE(chapter.LinkedChapter, quint8(3));
     QCOMPARE(chapter.StartFrom, u"__open"_s);
     QCOMPARE(chapter.GetHTML(), QByteArray());
-    QCOMPARE(chapter.CheckAnswers({u"q1=a"_s}), -1);
+    QCOMPARE(chapter.CheckAnswers({ u"q1=a"_s }), -1);
     QVERIFY(!chapter.Passed);
 
     // Note has a class that is none of the three and gives no device.
-    QCOMPARE(sectionNames(chapter.Devices), (QStringList{u"Supply"_s, u"V1"_s, u"Lamp"_s}));
+    QCOMPARE(sectionNames(chapter.Devices), (QStringList { u"Supply"_s, u"V1"_s, u"Lamp"_s }));
     QVERIFY(dynamic_cast<TPassiveDevice *>(chapter.Devices.Device(0)));
     QVERIFY(dynamic_cast<TMeasurementDevice *>(chapter.Devices.Device(1)));
     QVERIFY(dynamic_cast<TAreaDevice *>(chapter.Devices.Device(2)));
 
     QCOMPARE(chapter.Variants.Count(), 2);
-    QCOMPARE(chapter.Variants.Variant(0)->Values, QStringList{u"V1=0"_s});
+    QCOMPARE(chapter.Variants.Variant(0)->Values, QStringList { u"V1=0"_s });
     const QString closedLine = chapter.Variants.Variant(1)->Values.value(0);
     const QString separator = QRegularExpression::escape(kelvo::decimalSeparator(locale));
-    QVERIFY2(QRegularExpression(u"^V1=0"_s + separator + uR"(\d+$)"_s).match(closedLine).hasMatch(),
-             qPrintable(closedLine));
+    QVERIFY2(
+        QRegularExpression(u"^V1=0"_s + separator + uR"(\d+$)"_s).match(closedLine).hasMatch(), qPrintable(closedLine));
 
     // The start variant is active after loading.
     auto *supply = device<TPassiveDevice>(chapter, u"Supply"_s);
@@ -194,17 +193,17 @@ void ExperimentTest::workedExample()
 void ExperimentTest::sectionKinds()
 {
     Bench bench;
-    TExperimentChapter &chapter = bench.load(
-        QString(), u"[schemaheader]\nTitle=Small letters\nStartFrom=\n"
-                   "[_one]\nClass=Area\n"
-                   "[__]\nTitle=Nameless\n"
-                   "[Low]\nClass=measurement\n"
-                   "[None]\nTitle=No class\n"
-                   "[Between]\nClass=Passive\n"
-                   "[__x]\nTitle=Second\n"
-                   "[Last]\nClass=Measurement\n"_s);
+    TExperimentChapter &chapter = bench.load(QString(),
+        u"[schemaheader]\nTitle=Small letters\nStartFrom=\n"
+        "[_one]\nClass=Area\n"
+        "[__]\nTitle=Nameless\n"
+        "[Low]\nClass=measurement\n"
+        "[None]\nTitle=No class\n"
+        "[Between]\nClass=Passive\n"
+        "[__x]\nTitle=Second\n"
+        "[Last]\nClass=Measurement\n"_s);
     QCOMPARE(chapter.SchemaTitle, u"Small letters"_s);
-    QCOMPARE(sectionNames(chapter.Devices), (QStringList{u"_one"_s, u"Between"_s, u"Last"_s}));
+    QCOMPARE(sectionNames(chapter.Devices), (QStringList { u"_one"_s, u"Between"_s, u"Last"_s }));
     QCOMPARE(chapter.Variants.Count(), 2);
     QCOMPARE(chapter.Variants.Variant(0)->SectionName, u"__"_s);
     QCOMPARE(chapter.Variants.Variant(1)->SectionName, u"__x"_s);
@@ -221,10 +220,9 @@ void ExperimentTest::startVariant_data()
     QTest::newRow("none: StartFrom missing") << QString() << QString() << u"header.bmp"_s << 0;
     QTest::newRow("none: StartFrom empty") << u"StartFrom="_s << QString() << u"header.bmp"_s << 0;
     QTest::newRow("error: StartFrom names no variant") << u"StartFrom=__gone"_s << QString() << u"header.bmp"_s << 1;
-    QTest::newRow("error: StartFrom in other letter case") << u"StartFrom=__OPEN"_s << QString() << u"header.bmp"_s
-                                                           << 1;
-    QTest::newRow("error: StartFrom without the low lines") << u"StartFrom=open"_s << QString() << u"header.bmp"_s
-                                                            << 1;
+    QTest::newRow("error: StartFrom in other letter case")
+        << u"StartFrom=__OPEN"_s << QString() << u"header.bmp"_s << 1;
+    QTest::newRow("error: StartFrom without the low lines") << u"StartFrom=open"_s << QString() << u"header.bmp"_s << 1;
 }
 
 void ExperimentTest::startVariant()
@@ -235,9 +233,8 @@ void ExperimentTest::startVariant()
     QFETCH(int, activationErrors);
 
     Bench bench;
-    TExperimentChapter &chapter =
-        bench.load(QString(), u"[SchemaHeader]\nImageFile=header.bmp\n"_s + header
-                                  + u"\n[__open]\nTitle=Open\nImageFile=open.bmp\n"_s);
+    TExperimentChapter &chapter = bench.load(QString(),
+        u"[SchemaHeader]\nImageFile=header.bmp\n"_s + header + u"\n[__open]\nTitle=Open\nImageFile=open.bmp\n"_s);
     QCOMPARE(chapter.CurrentVariant, currentVariant);
     QCOMPARE(chapter.ImageFile, imageFile);
     QCOMPARE(m_activationErrors, QStringList(activationErrors, u"Activation error!"_s));
@@ -316,13 +313,13 @@ void ExperimentTest::linkedChapter()
 void ExperimentTest::activateVariant()
 {
     Bench bench;
-    TExperimentChapter &chapter = bench.load(
-        QString(), u"[SchemaHeader]\nImageFile=header.bmp\nStartFrom=\n"
-                   "[__a]\nTitle=A\nImageFile=a.bmp\nV1=1\nP=5\nLamp=x\nGhost=3\nTITLE=caps\n"
-                   "[__b]\nTitle=B\nV2=2\n"
-                   "[__c]\nTitle=C\nImageFile=c.bmp\nv1=first of the name\nV1=second\n"
-                   "[V1]\nClass=Measurement\n[V2]\nClass=Measurement\n[P]\nClass=Passive\nIdentifier=p\nValue=7\n"
-                   "[Lamp]\nClass=Area\nHint=h\n"_s);
+    TExperimentChapter &chapter = bench.load(QString(),
+        u"[SchemaHeader]\nImageFile=header.bmp\nStartFrom=\n"
+        "[__a]\nTitle=A\nImageFile=a.bmp\nV1=1\nP=5\nLamp=x\nGhost=3\nTITLE=caps\n"
+        "[__b]\nTitle=B\nV2=2\n"
+        "[__c]\nTitle=C\nImageFile=c.bmp\nv1=first of the name\nV1=second\n"
+        "[V1]\nClass=Measurement\n[V2]\nClass=Measurement\n[P]\nClass=Passive\nIdentifier=p\nValue=7\n"
+        "[Lamp]\nClass=Area\nHint=h\n"_s);
     auto *v1 = device<TMeasurementDevice>(chapter, u"V1"_s);
     auto *v2 = device<TMeasurementDevice>(chapter, u"V2"_s);
     auto *passive = device<TPassiveDevice>(chapter, u"P"_s);
@@ -371,16 +368,17 @@ void ExperimentTest::recalculate()
     const kelvo::test::DefaultLocale scope(locale);
     const QString sep = kelvo::decimalSeparator(locale);
     Bench bench;
-    TExperimentChapter &chapter = bench.load(
-        QString(), u"[SchemaHeader]\nStartFrom=__on\n"
-                   "[__on]\nTitle=On\nImageFile=on.bmp\nA1=u / R\nV1=U\nI2=2"_s
-            + sep + u"5 * sqrt(R)\nEmpty=\n"
-                    "[__off]\nTitle=Off\nImageFile=off.bmp\nA1=0\n"
-                    "[U]\nClass=Passive\nIdentifier=U\nValue=12\n"
-                    "[Shadow]\nClass=Passive\nIdentifier=u\nValue=1000\n"
-                    "[R]\nClass=Passive\nIdentifier=R\nValue=4\n"
-                    "[A1]\nClass=Measurement\n[V1]\nClass=Measurement\n[I2]\nClass=Measurement\n"
-                    "[Empty]\nClass=Measurement\n[Zone]\nClass=Area\n"_s);
+    TExperimentChapter &chapter = bench.load(QString(),
+        u"[SchemaHeader]\nStartFrom=__on\n"
+        "[__on]\nTitle=On\nImageFile=on.bmp\nA1=u / R\nV1=U\nI2=2"_s
+            + sep
+            + u"5 * sqrt(R)\nEmpty=\n"
+              "[__off]\nTitle=Off\nImageFile=off.bmp\nA1=0\n"
+              "[U]\nClass=Passive\nIdentifier=U\nValue=12\n"
+              "[Shadow]\nClass=Passive\nIdentifier=u\nValue=1000\n"
+              "[R]\nClass=Passive\nIdentifier=R\nValue=4\n"
+              "[A1]\nClass=Measurement\n[V1]\nClass=Measurement\n[I2]\nClass=Measurement\n"
+              "[Empty]\nClass=Measurement\n[Zone]\nClass=Area\n"_s);
     auto value = [&](const QString &name) { return chapter.Devices.FindDevice(name)->Value; };
 
     // Loading computed the start variant's values; the first passive device of an identifier wins.
@@ -409,11 +407,11 @@ void ExperimentTest::recalculate()
 void ExperimentTest::recalculateReportsOncePerText()
 {
     Bench bench;
-    TExperimentChapter &chapter = bench.load(
-        QString(), u"[SchemaHeader]\nStartFrom=__a\n"
-                   "[__a]\nTitle=A\nA1=U / R\nA2=U / R\nV1=volts\n"
-                   "[U]\nClass=Passive\nIdentifier=U\nValue=12\n[R]\nClass=Passive\nIdentifier=R\nValue=0\n"
-                   "[A1]\nClass=Measurement\n[A2]\nClass=Measurement\n[V1]\nClass=Measurement\n"_s);
+    TExperimentChapter &chapter = bench.load(QString(),
+        u"[SchemaHeader]\nStartFrom=__a\n"
+        "[__a]\nTitle=A\nA1=U / R\nA2=U / R\nV1=volts\n"
+        "[U]\nClass=Passive\nIdentifier=U\nValue=12\n[R]\nClass=Passive\nIdentifier=R\nValue=0\n"
+        "[A1]\nClass=Measurement\n[A2]\nClass=Measurement\n[V1]\nClass=Measurement\n"_s);
     auto *a1 = device<TMeasurementDevice>(chapter, u"A1"_s);
     QCOMPARE(a1->Value, 0.0);
 
@@ -424,7 +422,7 @@ void ExperimentTest::recalculateReportsOncePerText()
     QCOMPARE(m_valueTextErrors[0].text, u"U / R"_s);
     QCOMPARE(m_valueTextErrors[0].reason, u"division by zero"_s);
     QCOMPARE(kelvo::describeValueTextError(m_valueTextErrors[1]),
-             u"Bench, device V1: cannot evaluate \"volts\": unknown name \"volts\""_s);
+        u"Bench, device V1: cannot evaluate \"volts\": unknown name \"volts\""_s);
 
     a1->Value = 5;
     chapter.Recalculate();

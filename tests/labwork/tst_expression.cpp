@@ -7,8 +7,8 @@
 #include <numbers>
 
 using namespace Qt::StringLiterals;
-using kelvo::ExpressionVariables;
 using kelvo::evaluateExpression;
+using kelvo::ExpressionVariables;
 
 namespace {
 
@@ -90,7 +90,7 @@ void ExpressionTest::evaluates()
     const kelvo::ExpressionResult result = evaluateExpression(text, benchVariables());
     QVERIFY2(result.ok(), qPrintable(result.error));
     QVERIFY2(std::fabs(result.value - expected) <= 1e-12 * std::max(1.0, std::fabs(expected)),
-             qPrintable(QString::number(result.value, 'g', 17)));
+        qPrintable(QString::number(result.value, 'g', 17)));
 }
 
 void ExpressionTest::rejects_data()
@@ -105,12 +105,10 @@ void ExpressionTest::rejects_data()
     QTest::newRow("syntax: dangling operator") << ru << u"2,5+"_s << u"syntax error at character 5"_s;
     QTest::newRow("syntax: trailing text") << ru << u"2 V"_s << u"syntax error at character 3"_s;
     QTest::newRow("syntax: unclosed parenthesis") << ru << u"(1 + 2"_s << u"syntax error at character 7"_s;
-    QTest::newRow("syntax: comma as argument separator") << en << u"max(1, 2)"_s
-                                                         << u"syntax error at character 6"_s;
+    QTest::newRow("syntax: comma as argument separator") << en << u"max(1, 2)"_s << u"syntax error at character 6"_s;
     QTest::newRow("syntax: two decimal separators") << ru << u"1,2,3"_s << u"syntax error at character 4"_s;
     QTest::newRow("syntax: separator without digits") << ru << u"1,"_s << u"syntax error at character 2"_s;
-    QTest::newRow("syntax: unreplaced RAND( without bracket") << ru << u"RAND("_s
-                                                              << u"unknown function \"RAND\""_s;
+    QTest::newRow("syntax: unreplaced RAND( without bracket") << ru << u"RAND("_s << u"unknown function \"RAND\""_s;
     QTest::newRow("ambiguous: grouping-like comma under English settings")
         << en << u"1,234"_s << u"ambiguous number at character 2 (digit grouping or decimal separator?)"_s;
     QTest::newRow("range: number too large") << en << u"1e400"_s << u"number out of range at character 1"_s;
@@ -121,16 +119,16 @@ void ExpressionTest::rejects_data()
     QTest::newRow("arguments: none") << en << u"abs()"_s << u"wrong number of arguments for abs"_s;
     QTest::newRow("arithmetic: division by zero") << ru << u"U / (R_2 - 4)"_s << u"division by zero"_s;
     QTest::newRow("arithmetic: zero to a negative power") << ru << u"0^-1"_s << u"division by zero"_s;
-    QTest::newRow("arithmetic: square root of a negative number") << ru << u"sqrt(-1)"_s
-                                                                   << u"the result is not a finite number"_s;
-    QTest::newRow("arithmetic: NaN inside min does not vanish") << ru << u"min(1; sqrt(-1))"_s
-                                                                << u"the result is not a finite number"_s;
+    QTest::newRow("arithmetic: square root of a negative number")
+        << ru << u"sqrt(-1)"_s << u"the result is not a finite number"_s;
+    QTest::newRow("arithmetic: NaN inside min does not vanish")
+        << ru << u"min(1; sqrt(-1))"_s << u"the result is not a finite number"_s;
     QTest::newRow("arithmetic: logarithm of zero") << ru << u"ln(0)"_s << u"the result is not a finite number"_s;
     QTest::newRow("arithmetic: overflow") << en << u"1e300 * 1e300"_s << u"the result is not a finite number"_s;
-    QTest::newRow("robustness: deep nesting") << en << QString(100000, u'(') + u'1'
-                                              << u"the expression is nested too deeply"_s;
-    QTest::newRow("robustness: long chain of signs") << en << QString(100000, u'-') + u'1'
-                                                     << u"the expression is nested too deeply"_s;
+    QTest::newRow("robustness: deep nesting")
+        << en << QString(100000, u'(') + u'1' << u"the expression is nested too deeply"_s;
+    QTest::newRow("robustness: long chain of signs")
+        << en << QString(100000, u'-') + u'1' << u"the expression is nested too deeply"_s;
     QTest::newRow("robustness: control character") << en << u"1\u00012"_s << u"syntax error at character 2"_s;
 }
 

@@ -1,8 +1,8 @@
 #include "CodePages.h"
-#include "RuntimeErrors.h"
-#include "TestSupport.h"
 #include "InfoChapter.h"
 #include "LabWork.h"
+#include "RuntimeErrors.h"
+#include "TestSupport.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -12,7 +12,8 @@ using namespace kelvo::test;
 namespace {
 
 // A descriptor whose chapter sections are given as (section, type, identifier, required).
-QByteArray descriptor(const QList<std::array<const char *, 4>> &chapters, const QByteArray &header = "[Header]\nTitle=Lab\n")
+QByteArray descriptor(
+    const QList<std::array<const char *, 4>> &chapters, const QByteArray &header = "[Header]\nTitle=Lab\n")
 {
     QByteArray text = header;
     for (const auto &[section, type, identifier, required] : chapters) {
@@ -61,17 +62,17 @@ private Q_SLOTS:
 
 void TestLabWork::headerAndChapterKinds()
 {
-    const auto lab = load(windowsText(QStringLiteral(
-        "[Info]\nType=Information\nTitle=Введение\nDocument=intro.htm\n"
-        "[header]\nTitle=Закон Ома\nAuthor=Иванов\nDescription=Описание\n"
-        "[Exam]\nType=Examination\nTitle=Контроль\n[Lab]\nType=Experiment\nTitle=Опыт\n")));
+    const auto lab = load(
+        windowsText(QStringLiteral("[Info]\nType=Information\nTitle=Введение\nDocument=intro.htm\n"
+                                   "[header]\nTitle=Закон Ома\nAuthor=Иванов\nDescription=Описание\n"
+                                   "[Exam]\nType=Examination\nTitle=Контроль\n[Lab]\nType=Experiment\nTitle=Опыт\n")));
     QCOMPARE(lab->Title, QStringLiteral("Закон Ома"));
     QCOMPARE(lab->Author, QStringLiteral("Иванов"));
     QCOMPARE(lab->Description, QStringLiteral("Описание"));
     QCOMPARE(lab->CurrentIndex, -1);
     QCOMPARE(lab->ReturnIndex, -1);
     QCOMPARE(lab->Chapters().Count(), 3);
-    const QStringList classes{"TInfoChapter", "TTaskChapter", "TExperimentChapter"};
+    const QStringList classes { "TInfoChapter", "TTaskChapter", "TExperimentChapter" };
     for (int i = 0; i < 3; ++i) {
         QCOMPARE(lab->Chapters().Items(i)->ClassName(), classes[i]);
         QVERIFY(!lab->Chapters().Items(i)->Passed);
@@ -109,7 +110,8 @@ void TestLabWork::missingDescriptorRaisesTheFileOpenError()
         TLabWork lab(path);
         QFAIL("no error raised");
     } catch (const EFOpenError &error) {
-        QCOMPARE(error.message(), QStringLiteral("TLabWork.Create: File not found (\".\\") + path + QStringLiteral("\")."));
+        QCOMPARE(
+            error.message(), QStringLiteral("TLabWork.Create: File not found (\".\\") + path + QStringLiteral("\")."));
     }
     QVERIFY_THROWS_EXCEPTION(EFOpenError, TLabWork(m_dir.path())); // a folder is no file
 }
@@ -145,7 +147,7 @@ void TestLabWork::identifiers()
 {
     QFETCH(QByteArray, value);
     QFETCH(int, identifier);
-    const auto lab = load(descriptor({{"c", "Information", value.constData(), ""}}));
+    const auto lab = load(descriptor({ { "c", "Information", value.constData(), "" } }));
     QCOMPARE(int(lab->Chapters().Items(0)->Identifier), identifier);
 }
 
@@ -168,7 +170,7 @@ void TestLabWork::requiredChapters()
 {
     QFETCH(QByteArray, value);
     QFETCH(QByteArray, bytes);
-    const auto lab = load(descriptor({{"c", "Information", "", value.constData()}}));
+    const auto lab = load(descriptor({ { "c", "Information", "", value.constData() } }));
     QCOMPARE(lab->Chapters().Items(0)->RequiredChapters, bytes);
 }
 
@@ -176,13 +178,9 @@ void TestLabWork::accessRule()
 {
     // 0 and 1 share identifier 5; 2 requires 5; 3 requires itself (7); 4 requires 9 (nobody);
     // 5 is an experiment (identifier 8) that 6 requires.
-    const auto lab = load(descriptor({{"a", "Information", "5", ""},
-                                      {"b", "Information", "5", ""},
-                                      {"c", "Examination", "6", "5"},
-                                      {"d", "Information", "7", "7"},
-                                      {"e", "Information", "1", "9"},
-                                      {"f", "Experiment", "8", ""},
-                                      {"g", "Information", "2", "8,6"}}));
+    const auto lab = load(descriptor({ { "a", "Information", "5", "" }, { "b", "Information", "5", "" },
+        { "c", "Examination", "6", "5" }, { "d", "Information", "7", "7" }, { "e", "Information", "1", "9" },
+        { "f", "Experiment", "8", "" }, { "g", "Information", "2", "8,6" } }));
     TChapterList &chapters = lab->Chapters();
     QVERIFY(!lab->CanOpen(2));
     chapters.Items(0)->Passed = true;
@@ -199,10 +197,8 @@ void TestLabWork::accessRule()
 
 void TestLabWork::selection()
 {
-    const auto lab = load(descriptor({{"a", "Information", "1", ""},
-                                      {"b", "Information", "3", ""},
-                                      {"c", "Information", "2", ""},
-                                      {"d", "Information", "3", ""}}));
+    const auto lab = load(descriptor({ { "a", "Information", "1", "" }, { "b", "Information", "3", "" },
+        { "c", "Information", "2", "" }, { "d", "Information", "3", "" } }));
     QCOMPARE(lab->CurrentChapter(), nullptr);
     QVERIFY(lab->SelectByIdentifier(3));
     QCOMPARE(lab->CurrentIndex, 3);
@@ -220,16 +216,19 @@ void TestLabWork::documentPage_data()
     QTest::addColumn<QByteArray>("document");
     QTest::addColumn<QByteArray>("page"); // "FORM" stands for the read-confirmation form
 
-    QTest::newRow("before the closing body tag")
-        << QByteArray("<html><body>\nText\n</body></html>") << QByteArray("<html><body>\r\nText\r\nFORM</body></html>\r\n");
+    QTest::newRow("before the closing body tag") << QByteArray("<html><body>\nText\n</body></html>")
+                                                 << QByteArray("<html><body>\r\nText\r\nFORM</body></html>\r\n");
     QTest::newRow("no closing body tag: at the very top")
         << QByteArray("<p>Text</p>") << QByteArray("FORM<p>Text</p>\r\n");
     QTest::newRow("upper-case tag is not seen") << QByteArray("<P>x</BODY>") << QByteArray("FORM<P>x</BODY>\r\n");
-    QTest::newRow("before the first of two") << QByteArray("a</body>b</body>") << QByteArray("aFORM</body>b</body>\r\n");
-    QTest::newRow("line ends normalised") << QByteArray("a\rb\nc\r\n\r\nd") << QByteArray("FORMa\r\nb\r\nc\r\n\r\nd\r\n");
+    QTest::newRow("before the first of two")
+        << QByteArray("a</body>b</body>") << QByteArray("aFORM</body>b</body>\r\n");
+    QTest::newRow("line ends normalised")
+        << QByteArray("a\rb\nc\r\n\r\nd") << QByteArray("FORMa\r\nb\r\nc\r\n\r\nd\r\n");
     QTest::newRow("empty document") << QByteArray() << QByteArray("FORM");
-    QTest::newRow("byte order mark stays first")
-        << QByteArray("\xEF\xBB\xBF<p>x</p>") << QByteArray("\xEF\xBB\xBF" "FORM<p>x</p>\r\n");
+    QTest::newRow("byte order mark stays first") << QByteArray("\xEF\xBB\xBF<p>x</p>")
+                                                 << QByteArray("\xEF\xBB\xBF"
+                                                               "FORM<p>x</p>\r\n");
 }
 
 void TestLabWork::documentPage()
@@ -241,13 +240,14 @@ void TestLabWork::documentPage()
     const auto lab = load("[c]\nType=Information\nDocument=docs\\intro.htm\n");
     const CurrentDirectory inLab(m_dir.path());
     const QByteArray form = kelvo::hasUtf8ByteOrderMark(document)
-                                ? QStringLiteral("<div align=\"center\"><form action=\"?system\"><input type=\"submit\" "
-                                                 "value=\"   Все прочитано, назад.   \"></form></div>").toUtf8()
-                                : windowsText(QStringLiteral("<div align=\"center\"><form action=\"?system\"><input "
-                                                             "type=\"submit\" value=\"   Все прочитано, назад.   \">"
-                                                             "</form></div>"));
+        ? QStringLiteral("<div align=\"center\"><form action=\"?system\"><input type=\"submit\" "
+                         "value=\"   Все прочитано, назад.   \"></form></div>")
+              .toUtf8()
+        : windowsText(QStringLiteral("<div align=\"center\"><form action=\"?system\"><input "
+                                     "type=\"submit\" value=\"   Все прочитано, назад.   \">"
+                                     "</form></div>"));
     QCOMPARE(lab->Chapters().Items(0)->GetHTML(), QByteArray(page).replace("FORM", form));
-    QCOMPARE(lab->Chapters().Items(0)->CheckAnswers({QStringLiteral("a=b")}), 0);
+    QCOMPARE(lab->Chapters().Items(0)->CheckAnswers({ QStringLiteral("a=b") }), 0);
 }
 
 void TestLabWork::documentFormFollowsTheDocumentsCharset_data()
@@ -257,10 +257,10 @@ void TestLabWork::documentFormFollowsTheDocumentsCharset_data()
 
     const QString caption = QStringLiteral("Все прочитано");
     QTest::newRow("Windows-1251 by default") << QByteArray("<p>\xCE\xEC</p></body>") << windowsText(caption);
-    QTest::newRow("declared UTF-8")
-        << QByteArray("<meta charset=\"UTF-8\"><p>x</p></body>") << caption.toUtf8();
+    QTest::newRow("declared UTF-8") << QByteArray("<meta charset=\"UTF-8\"><p>x</p></body>") << caption.toUtf8();
     QTest::newRow("declared in http-equiv") << QByteArray("<meta http-equiv=\"Content-Type\" content=\"text/html; "
-                                                          "charset=utf-8\"></body>") << caption.toUtf8();
+                                                          "charset=utf-8\"></body>")
+                                            << caption.toUtf8();
     QTest::newRow("undeclared but UTF-8") << QStringLiteral("<p>Ом</p></body>").toUtf8() << caption.toUtf8();
     QTest::newRow("declared KOI8-R: character references")
         << QByteArray("<meta charset=koi8-r></body>") << QByteArray("&#1042;&#1089;&#1077; &#1087;&#1088;");
@@ -282,7 +282,8 @@ void TestLabWork::documentErrors()
     const auto lab = load("[a]\nType=Information\nDocument=absent.htm\n[b]\nType=Information\n"
                           "[c]\nType=Information\nDocument=/etc/hostname\n");
     const CurrentDirectory inLab(m_dir.path());
-    const QStringList expected{"Cannot open file ./absent.htm", "Cannot open file ./", "Cannot open file .//etc/hostname"};
+    const QStringList expected { "Cannot open file ./absent.htm", "Cannot open file ./",
+        "Cannot open file .//etc/hostname" };
     for (int i = 0; i < 3; ++i) {
         try {
             lab->Chapters().Items(i)->GetHTML();

@@ -37,7 +37,8 @@ void TestCodePages::tablesAgreeWithIconv()
         upper.append(char(b));
     }
     QProcess iconv;
-    iconv.start(QStringLiteral("iconv"), {QStringLiteral("-f"), codePage, QStringLiteral("-t"), QStringLiteral("UTF-8")});
+    iconv.start(
+        QStringLiteral("iconv"), { QStringLiteral("-f"), codePage, QStringLiteral("-t"), QStringLiteral("UTF-8") });
     if (!iconv.waitForStarted())
         QSKIP("iconv is not available");
     iconv.write(upper);
@@ -77,8 +78,7 @@ void TestCodePages::dataTextDecoding_data()
         << QByteArray("\xFF\xFE\x17\x04\x0A\x00", 6) << QStringLiteral("З\n");
     QTest::newRow("UTF-16BE with byte order mark") << QByteArray("\xFE\xFF\x04\x17", 4) << QStringLiteral("З");
     QTest::newRow("ASCII") << QByteArray("plain") << QStringLiteral("plain");
-    QTest::newRow("Windows-1251 that looks almost like UTF-8")
-        << QByteArray("\xD0\xB0\xD0") << QStringLiteral("Р°Р");
+    QTest::newRow("Windows-1251 that looks almost like UTF-8") << QByteArray("\xD0\xB0\xD0") << QStringLiteral("Р°Р");
 }
 
 void TestCodePages::dataTextDecoding()

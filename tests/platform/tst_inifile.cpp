@@ -41,37 +41,65 @@ void TestIniFile::readString_data()
     QTest::addColumn<QString>("expected");
 
     const QString fallback = QStringLiteral("<default>");
-    QTest::newRow("nominal: plain value") << QByteArray("[S]\r\nKey=value\r\n") << "S" << "Key" << "value";
-    QTest::newRow("nominal: names ignore case") << QByteArray("[Header]\nTITLE=x\n") << "header" << "title" << "x";
+    QTest::newRow("nominal: plain value") << QByteArray("[S]\r\nKey=value\r\n") << "S"
+                                          << "Key"
+                                          << "value";
+    QTest::newRow("nominal: names ignore case") << QByteArray("[Header]\nTITLE=x\n") << "header"
+                                                << "title"
+                                                << "x";
     QTest::newRow("nominal: Cyrillic names ignore case")
         << windowsText(QStringLiteral("[Раздел]\nКлюч=да\n")) << QStringLiteral("РАЗДЕЛ") << QStringLiteral("ключ")
         << QStringLiteral("да");
-    QTest::newRow("nominal: blanks around key and value trimmed")
-        << QByteArray("[S]\n  Key \t=  a b \t\n") << "S" << "Key" << "a b";
-    QTest::newRow("nominal: value keeps later equals signs") << QByteArray("[S]\nK=a=b\n") << "S" << "K" << "a=b";
-    QTest::newRow("nominal: empty value is empty, not the default") << QByteArray("[S]\nK=\n") << "S" << "K" << "";
-    QTest::newRow("nominal: double quotes removed") << QByteArray("[S]\nK=\" a \"\n") << "S" << "K" << " a ";
-    QTest::newRow("nominal: single quotes removed") << QByteArray("[S]\nK='b'\n") << "S" << "K" << "b";
-    QTest::newRow("nominal: unmatched quotes kept") << QByteArray("[S]\nK=\"b'\n") << "S" << "K" << "\"b'";
-    QTest::newRow("nominal: a lone quote kept") << QByteArray("[S]\nK=\"\n") << "S" << "K" << "\"";
-    QTest::newRow("nominal: first key of a name wins") << QByteArray("[S]\nK=1\nk=2\n") << "S" << "K" << "1";
-    QTest::newRow("nominal: first section of a name wins")
-        << QByteArray("[S]\nA=1\n[s]\nA=2\nB=3\n") << "S" << "B" << fallback;
-    QTest::newRow("nominal: section header closes at its last bracket")
-        << QByteArray("[a]b] trailing\nK=v\n") << "a]b" << "K" << "v";
-    QTest::newRow("nominal: indented section header") << QByteArray("  [S]\nK=v\n") << "S" << "K" << "v";
-    QTest::newRow("robustness: missing key gives default") << QByteArray("[S]\nK=v\n") << "S" << "X" << fallback;
-    QTest::newRow("robustness: missing section gives default") << QByteArray("[S]\nK=v\n") << "T" << "K" << fallback;
-    QTest::newRow("robustness: line without equals is no key") << QByteArray("[S]\nK\n") << "S" << "K" << fallback;
-    QTest::newRow("robustness: comment line is no key") << QByteArray("[S]\n;K=v\n") << "S" << ";K" << fallback;
-    QTest::newRow("robustness: keys before any section belong to none")
-        << QByteArray("K=v\n[S]\n") << "S" << "K" << fallback;
+    QTest::newRow("nominal: blanks around key and value trimmed") << QByteArray("[S]\n  Key \t=  a b \t\n") << "S"
+                                                                  << "Key"
+                                                                  << "a b";
+    QTest::newRow("nominal: value keeps later equals signs") << QByteArray("[S]\nK=a=b\n") << "S"
+                                                             << "K"
+                                                             << "a=b";
+    QTest::newRow("nominal: empty value is empty, not the default") << QByteArray("[S]\nK=\n") << "S"
+                                                                    << "K"
+                                                                    << "";
+    QTest::newRow("nominal: double quotes removed") << QByteArray("[S]\nK=\" a \"\n") << "S"
+                                                    << "K"
+                                                    << " a ";
+    QTest::newRow("nominal: single quotes removed") << QByteArray("[S]\nK='b'\n") << "S"
+                                                    << "K"
+                                                    << "b";
+    QTest::newRow("nominal: unmatched quotes kept") << QByteArray("[S]\nK=\"b'\n") << "S"
+                                                    << "K"
+                                                    << "\"b'";
+    QTest::newRow("nominal: a lone quote kept") << QByteArray("[S]\nK=\"\n") << "S"
+                                                << "K"
+                                                << "\"";
+    QTest::newRow("nominal: first key of a name wins") << QByteArray("[S]\nK=1\nk=2\n") << "S"
+                                                       << "K"
+                                                       << "1";
+    QTest::newRow("nominal: first section of a name wins") << QByteArray("[S]\nA=1\n[s]\nA=2\nB=3\n") << "S"
+                                                           << "B" << fallback;
+    QTest::newRow("nominal: section header closes at its last bracket") << QByteArray("[a]b] trailing\nK=v\n") << "a]b"
+                                                                        << "K"
+                                                                        << "v";
+    QTest::newRow("nominal: indented section header") << QByteArray("  [S]\nK=v\n") << "S"
+                                                      << "K"
+                                                      << "v";
+    QTest::newRow("robustness: missing key gives default") << QByteArray("[S]\nK=v\n") << "S"
+                                                           << "X" << fallback;
+    QTest::newRow("robustness: missing section gives default") << QByteArray("[S]\nK=v\n") << "T"
+                                                               << "K" << fallback;
+    QTest::newRow("robustness: line without equals is no key") << QByteArray("[S]\nK\n") << "S"
+                                                               << "K" << fallback;
+    QTest::newRow("robustness: comment line is no key") << QByteArray("[S]\n;K=v\n") << "S"
+                                                        << ";K" << fallback;
+    QTest::newRow("robustness: keys before any section belong to none") << QByteArray("K=v\n[S]\n") << "S"
+                                                                        << "K" << fallback;
     QTest::newRow("robustness: header without closing bracket is no section")
-        << QByteArray("[S]\nA=1\n[T\nB=2\n") << "S" << "[T" << fallback;
+        << QByteArray("[S]\nA=1\n[T\nB=2\n") << "S"
+        << "[T" << fallback;
     QTest::newRow("robustness: value cut at 2047 characters")
-        << (QByteArray("[S]\nK=") + QByteArray(3000, 'x') + "\n") << "S" << "K" << QString(2047, QLatin1Char('x'));
-    QTest::newRow("robustness: NUL byte is an ordinary character")
-        << QByteArray("[S]\nK=a\0b\n", 10) << "S" << "K" << QString::fromLatin1("a\0b", 3);
+        << (QByteArray("[S]\nK=") + QByteArray(3000, 'x') + "\n") << "S"
+        << "K" << QString(2047, QLatin1Char('x'));
+    QTest::newRow("robustness: NUL byte is an ordinary character") << QByteArray("[S]\nK=a\0b\n", 10) << "S"
+                                                                   << "K" << QString::fromLatin1("a\0b", 3);
 }
 
 void TestIniFile::readString()
@@ -101,12 +129,12 @@ void TestIniFile::decoding()
     QFETCH(QByteArray, content);
     const TIniFile ini(write(content));
     QCOMPARE(ini.ReadString(QStringLiteral("заголовок"), QStringLiteral("НАЗВАНИЕ"), {}),
-             QStringLiteral("Закон Ома «I = U/R» №1"));
+        QStringLiteral("Закон Ома «I = U/R» №1"));
 }
 
 void TestIniFile::missingOrUnusableFileReadsAsEmpty()
 {
-    for (const QString &path : {m_dir.filePath(QStringLiteral("absent.ini")), m_dir.path()}) {
+    for (const QString &path : { m_dir.filePath(QStringLiteral("absent.ini")), m_dir.path() }) {
         const TIniFile ini(path);
         QVERIFY(ini.ReadSections().isEmpty());
         QCOMPARE(ini.ReadString(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("d")), QStringLiteral("d"));
@@ -117,8 +145,8 @@ void TestIniFile::missingOrUnusableFileReadsAsEmpty()
 void TestIniFile::sectionNamesInFileOrder()
 {
     const TIniFile ini(write("[B]\nk1=1\nk2\n;c=1\nK3=3\n[Header]\n[A]\n[b]\n"));
-    QCOMPARE(ini.ReadSections(), (QStringList{"B", "Header", "A", "b"}));
-    QCOMPARE(ini.ReadSection(QStringLiteral("b")), (QStringList{"k1", "K3"}));
+    QCOMPARE(ini.ReadSections(), (QStringList { "B", "Header", "A", "b" }));
+    QCOMPARE(ini.ReadSection(QStringLiteral("b")), (QStringList { "k1", "K3" }));
     QVERIFY(ini.ReadSection(QStringLiteral("none")).isEmpty());
     QVERIFY(ini.SectionExists(QStringLiteral("a")));
     QVERIFY(ini.ValueExists(QStringLiteral("B"), QStringLiteral("k3")));
@@ -150,11 +178,11 @@ void TestIniFile::nameListsStopAtTheirByteLimit()
             content += name + "=v\n";
         return TIniFile(write(content)).ReadSection(QStringLiteral("S"));
     };
-    for (const QStringList &list : {sections(81), keys(81)}) {
+    for (const QStringList &list : { sections(81), keys(81) }) {
         QCOMPARE(list.size(), 164);
         QCOMPARE(list.last(), QString(81, QLatin1Char('x')));
     }
-    for (const QStringList &list : {sections(82), keys(82)}) {
+    for (const QStringList &list : { sections(82), keys(82) }) {
         QCOMPARE(list.size(), 163);
         QVERIFY(list.last().startsWith(QLatin1String("1162")));
     }

@@ -46,20 +46,32 @@ void TestLabFolder::resolve_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("found"); // relative to the root; empty: nothing found
 
-    QTest::newRow("nominal: exact name wins over other case") << "Intro.HTM" << "Intro.HTM";
-    QTest::newRow("nominal: exact lower-case name") << "intro.htm" << "intro.htm";
-    QTest::newRow("nominal: other case, first in sorted order") << "INTRO.htm" << "Intro.HTM";
-    QTest::newRow("nominal: backslash and case") << "Pictures\\Fig1.GIF" << "pictures/fig1.gif";
-    QTest::newRow("nominal: dot-backslash prefix") << ".\\pictures\\fig1.gif" << "pictures/fig1.gif";
-    QTest::newRow("nominal: Cyrillic in other case") << QStringLiteral("документы/схема.bmp")
-                                                     << QStringLiteral("Документы/Схема.BMP");
-    QTest::newRow("nominal: inner .. stays inside") << "pictures/../intro.htm" << "intro.htm";
-    QTest::newRow("nominal: empty name is the folder itself") << "" << ".";
-    QTest::newRow("robustness: missing file") << "absent.htm" << "";
-    QTest::newRow("robustness: .. cannot climb out") << "..\\secret.txt" << "";
-    QTest::newRow("robustness: absolute path stays inside") << "/secret.txt" << "";
-    QTest::newRow("robustness: drive letter") << "C:\\intro.htm" << "";
-    QTest::newRow("robustness: file used as folder") << "intro.htm/x" << "";
+    QTest::newRow("nominal: exact name wins over other case") << "Intro.HTM"
+                                                              << "Intro.HTM";
+    QTest::newRow("nominal: exact lower-case name") << "intro.htm"
+                                                    << "intro.htm";
+    QTest::newRow("nominal: other case, first in sorted order") << "INTRO.htm"
+                                                                << "Intro.HTM";
+    QTest::newRow("nominal: backslash and case") << "Pictures\\Fig1.GIF"
+                                                 << "pictures/fig1.gif";
+    QTest::newRow("nominal: dot-backslash prefix") << ".\\pictures\\fig1.gif"
+                                                   << "pictures/fig1.gif";
+    QTest::newRow("nominal: Cyrillic in other case")
+        << QStringLiteral("документы/схема.bmp") << QStringLiteral("Документы/Схема.BMP");
+    QTest::newRow("nominal: inner .. stays inside") << "pictures/../intro.htm"
+                                                    << "intro.htm";
+    QTest::newRow("nominal: empty name is the folder itself") << ""
+                                                              << ".";
+    QTest::newRow("robustness: missing file") << "absent.htm"
+                                              << "";
+    QTest::newRow("robustness: .. cannot climb out") << "..\\secret.txt"
+                                                     << "";
+    QTest::newRow("robustness: absolute path stays inside") << "/secret.txt"
+                                                            << "";
+    QTest::newRow("robustness: drive letter") << "C:\\intro.htm"
+                                              << "";
+    QTest::newRow("robustness: file used as folder") << "intro.htm/x"
+                                                     << "";
 }
 
 void TestLabFolder::resolve()
@@ -83,14 +95,22 @@ void TestLabFolder::wildcardMatching_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("matches");
 
-    QTest::newRow("star") << "c003.q001.v*.q" << "c003.q001.vA.q" << true;
-    QTest::newRow("star matches empty") << "c003.q001.v*.q" << "c003.q001.v.q" << true;
-    QTest::newRow("case ignored") << "c003.q001.v*.q" << "C003.Q001.VB.Q" << true;
-    QTest::newRow("other question") << "c003.q001.v*.q" << "c003.q011.vA.q" << false;
-    QTest::newRow("longer suffix") << "c003.q001.v*.q" << "c003.q001.vA.q.bak" << false;
-    QTest::newRow("star backtracks") << "*.q" << "a.q.q" << true;
-    QTest::newRow("question mark") << "a?c" << "abc" << true;
-    QTest::newRow("question mark needs a character") << "a?c" << "ac" << false;
+    QTest::newRow("star") << "c003.q001.v*.q"
+                          << "c003.q001.vA.q" << true;
+    QTest::newRow("star matches empty") << "c003.q001.v*.q"
+                                        << "c003.q001.v.q" << true;
+    QTest::newRow("case ignored") << "c003.q001.v*.q"
+                                  << "C003.Q001.VB.Q" << true;
+    QTest::newRow("other question") << "c003.q001.v*.q"
+                                    << "c003.q011.vA.q" << false;
+    QTest::newRow("longer suffix") << "c003.q001.v*.q"
+                                   << "c003.q001.vA.q.bak" << false;
+    QTest::newRow("star backtracks") << "*.q"
+                                     << "a.q.q" << true;
+    QTest::newRow("question mark") << "a?c"
+                                   << "abc" << true;
+    QTest::newRow("question mark needs a character") << "a?c"
+                                                     << "ac" << false;
 }
 
 void TestLabFolder::wildcardMatching()
@@ -104,11 +124,11 @@ void TestLabFolder::wildcardMatching()
 void TestLabFolder::matchListsInStableOrder()
 {
     QTemporaryDir dir;
-    for (const char *name : {"c001.q001.vB.q", "c001.q001.va.q", "C001.Q001.VC.Q", "c001.q002.vA.q", "other"})
+    for (const char *name : { "c001.q001.vB.q", "c001.q001.va.q", "C001.Q001.VC.Q", "c001.q002.vA.q", "other" })
         writeFile(QDir(dir.path()), QString::fromLatin1(name), "x");
     QDir(dir.path()).mkdir(QStringLiteral("c001.q001.vDir.q"));
     const LabFolder folder(dir.path());
-    const QStringList expected{"C001.Q001.VC.Q", "c001.q001.vB.q", "c001.q001.vDir.q", "c001.q001.va.q"};
+    const QStringList expected { "C001.Q001.VC.Q", "c001.q001.vB.q", "c001.q001.vDir.q", "c001.q001.va.q" };
     QCOMPARE(folder.match(u"c001.q001.v*.q"), expected);
     // The listing is taken once: a file added later is not seen by the same object.
     writeFile(QDir(dir.path()), QStringLiteral("c001.q001.vZ.q"), "x");
@@ -135,12 +155,12 @@ void TestLabFolder::splitLines_data()
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QList<QByteArray>>("lines");
 
-    QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << QList<QByteArray>{"a", "b"};
-    QTest::newRow("LF and CR mixed") << QByteArray("a\nb\rc") << QList<QByteArray>{"a", "b", "c"};
-    QTest::newRow("empty lines kept") << QByteArray("a\r\n\r\nb") << QList<QByteArray>{"a", "", "b"};
-    QTest::newRow("CR CR LF is two breaks") << QByteArray("a\r\r\nb") << QList<QByteArray>{"a", "", "b"};
-    QTest::newRow("empty text") << QByteArray() << QList<QByteArray>{};
-    QTest::newRow("only a break") << QByteArray("\n") << QList<QByteArray>{""};
+    QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << QList<QByteArray> { "a", "b" };
+    QTest::newRow("LF and CR mixed") << QByteArray("a\nb\rc") << QList<QByteArray> { "a", "b", "c" };
+    QTest::newRow("empty lines kept") << QByteArray("a\r\n\r\nb") << QList<QByteArray> { "a", "", "b" };
+    QTest::newRow("CR CR LF is two breaks") << QByteArray("a\r\r\nb") << QList<QByteArray> { "a", "", "b" };
+    QTest::newRow("empty text") << QByteArray() << QList<QByteArray> {};
+    QTest::newRow("only a break") << QByteArray("\n") << QList<QByteArray> { "" };
 }
 
 void TestLabFolder::splitLines()

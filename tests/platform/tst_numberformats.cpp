@@ -207,16 +207,16 @@ void TestNumberFormats::roundHalfEven()
 void TestNumberFormats::formatPatterns()
 {
     const QLocale ru = kelvo::test::russian();
-    QCOMPARE(kelvo::format(QStringLiteral("Cannot open file %s"), {QStringLiteral("./a.htm")}, ru),
-             QStringLiteral("Cannot open file ./a.htm"));
-    QCOMPARE(kelvo::format(QStringLiteral("c%3.3d.q%3.3d.v%s.q"), {qint64(3), qint64(1000), QStringLiteral("*")}, ru),
-             QStringLiteral("c003.q1000.v*.q"));
-    QCOMPARE(kelvo::format(QStringLiteral("%0.2f%%"), {2.0 / 3 * 100}, ru), QStringLiteral("66,67%"));
-    QCOMPARE(kelvo::format(QStringLiteral("%f %s"), {2.5, QString()}, ru), QStringLiteral("2,50 "));
-    QCOMPARE(kelvo::format(QStringLiteral("%d"), {qint64(-5)}, ru), QStringLiteral("-5"));
-    QCOMPARE(kelvo::format(QStringLiteral("<h1>%s</h1>"), {QStringLiteral("100% %d")}, ru),
-             QStringLiteral("<h1>100% %d</h1>"));
-    QCOMPARE(kelvo::format(QStringLiteral("%s and %s"), {QStringLiteral("x")}, ru), QStringLiteral("x and %s"));
+    QCOMPARE(kelvo::format(QStringLiteral("Cannot open file %s"), { QStringLiteral("./a.htm") }, ru),
+        QStringLiteral("Cannot open file ./a.htm"));
+    QCOMPARE(kelvo::format(QStringLiteral("c%3.3d.q%3.3d.v%s.q"), { qint64(3), qint64(1000), QStringLiteral("*") }, ru),
+        QStringLiteral("c003.q1000.v*.q"));
+    QCOMPARE(kelvo::format(QStringLiteral("%0.2f%%"), { 2.0 / 3 * 100 }, ru), QStringLiteral("66,67%"));
+    QCOMPARE(kelvo::format(QStringLiteral("%f %s"), { 2.5, QString() }, ru), QStringLiteral("2,50 "));
+    QCOMPARE(kelvo::format(QStringLiteral("%d"), { qint64(-5) }, ru), QStringLiteral("-5"));
+    QCOMPARE(kelvo::format(QStringLiteral("<h1>%s</h1>"), { QStringLiteral("100% %d") }, ru),
+        QStringLiteral("<h1>100% %d</h1>"));
+    QCOMPARE(kelvo::format(QStringLiteral("%s and %s"), { QStringLiteral("x") }, ru), QStringLiteral("x and %s"));
 }
 
 void TestNumberFormats::errorReportAppendsFullStop_data()
@@ -224,12 +224,15 @@ void TestNumberFormats::errorReportAppendsFullStop_data()
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("shown");
 
-    QTest::newRow("letter") << "Cannot open file ./a.htm" << "Cannot open file ./a.htm.";
+    QTest::newRow("letter") << "Cannot open file ./a.htm"
+                            << "Cannot open file ./a.htm.";
     QTest::newRow("closing bracket sorts before the stop") << "List index out of bounds (0)"
                                                            << "List index out of bounds (0)";
-    QTest::newRow("full stop") << "Done." << "Done.";
+    QTest::newRow("full stop") << "Done."
+                               << "Done.";
     QTest::newRow("Cyrillic letter") << QStringLiteral("Ошибка") << QStringLiteral("Ошибка.");
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestNumberFormats::errorReportAppendsFullStop()

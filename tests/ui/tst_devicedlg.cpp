@@ -1,9 +1,9 @@
 #include "BitButton.h"
-#include "IniFile.h"
-#include "TestSupport.h"
 #include "DeviceDlg.h"
+#include "IniFile.h"
 #include "Localization.h"
 #include "SchemaDevice.h"
+#include "TestSupport.h"
 
 #include <QApplication>
 #include <QLabel>

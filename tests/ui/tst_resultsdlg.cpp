@@ -1,6 +1,6 @@
 #include "BitButton.h"
-#include "TestSupport.h"
 #include "ResultsDlg.h"
+#include "TestSupport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -34,29 +34,32 @@ void TestResultsDlg::figures_data()
     QTest::addColumn<QColor>("colour");
 
     const QLocale ru = kelvo::test::russian();
-    QTest::newRow("nominal: all right") << ru << 3 << 3 << QStringList{"3", "3", "0", "100,00%"} << QColor(0, 128, 0);
-    QTest::newRow("nominal: nothing right") << ru << 0 << 3 << QStringList{"3", "0", "3", "0,00%"} << QColor(128, 0, 0);
-    QTest::newRow("nominal: 2 of 3") << ru << 2 << 3 << QStringList{"3", "2", "1", "66,67%"} << QColor(43, 85, 0);
-    QTest::newRow("nominal: half") << ru << 1 << 2 << QStringList{"2", "1", "1", "50,00%"} << QColor(64, 64, 0);
+    QTest::newRow("nominal: all right") << ru << 3 << 3 << QStringList { "3", "3", "0", "100,00%" }
+                                        << QColor(0, 128, 0);
+    QTest::newRow("nominal: nothing right")
+        << ru << 0 << 3 << QStringList { "3", "0", "3", "0,00%" } << QColor(128, 0, 0);
+    QTest::newRow("nominal: 2 of 3") << ru << 2 << 3 << QStringList { "3", "2", "1", "66,67%" } << QColor(43, 85, 0);
+    QTest::newRow("nominal: half") << ru << 1 << 2 << QStringList { "2", "1", "1", "50,00%" } << QColor(64, 64, 0);
     QTest::newRow("nominal: 1 of 32, second decimal rounded half up")
-        << ru << 1 << 32 << QStringList{"32", "1", "31", "3,13%"} << QColor(124, 4, 0);
+        << ru << 1 << 32 << QStringList { "32", "1", "31", "3,13%" } << QColor(124, 4, 0);
     QTest::newRow("nominal: colour halves go to the even neighbour (0.5)")
-        << ru << 1 << 256 << QStringList{"256", "1", "255", "0,39%"} << QColor(128, 0, 0);
+        << ru << 1 << 256 << QStringList { "256", "1", "255", "0,39%" } << QColor(128, 0, 0);
     QTest::newRow("nominal: colour halves go to the even neighbour (1.5)")
-        << ru << 3 << 256 << QStringList{"256", "3", "253", "1,17%"} << QColor(126, 2, 0);
-    QTest::newRow("nominal: English settings") << kelvo::test::english() << 2 << 3
-                                               << QStringList{"3", "2", "1", "66.67%"} << QColor(43, 85, 0);
+        << ru << 3 << 256 << QStringList { "256", "3", "253", "1,17%" } << QColor(126, 2, 0);
+    QTest::newRow("nominal: English settings")
+        << kelvo::test::english() << 2 << 3 << QStringList { "3", "2", "1", "66.67%" } << QColor(43, 85, 0);
     QTest::newRow("robustness: more matches than questions (150 %)")
-        << ru << 3 << 2 << QStringList{"2", "3", "-1", "150,00%"} << QColor(192, 192, 0);
-    QTest::newRow("robustness: no questions") << ru << 0 << 0 << QStringList{"0", "0", "0", "0,00%"}
-                                              << QColor(128, 0, 0);
-    QTest::newRow("robustness: negative total") << ru << 1 << -2 << QStringList{"-2", "1", "-3", "0,00%"}
-                                                << QColor(128, 0, 0);
+        << ru << 3 << 2 << QStringList { "2", "3", "-1", "150,00%" } << QColor(192, 192, 0);
+    QTest::newRow("robustness: no questions")
+        << ru << 0 << 0 << QStringList { "0", "0", "0", "0,00%" } << QColor(128, 0, 0);
+    QTest::newRow("robustness: negative total")
+        << ru << 1 << -2 << QStringList { "-2", "1", "-3", "0,00%" } << QColor(128, 0, 0);
     QTest::newRow("robustness: counts at the ends of 32 bits")
-        << ru << INT_MIN << INT_MAX << QStringList{"2147483647", "-2147483648", "4294967295", "-100,00%"}
+        << ru << INT_MIN << INT_MAX << QStringList { "2147483647", "-2147483648", "4294967295", "-100,00%" }
         << QColor(0, 128, 0);
     QTest::newRow("robustness: huge percentage, colour channels modulo 256")
-        << ru << INT_MAX << 1 << QStringList{"1", "2147483647", "-2147483646", "214748364700,00%"} << QColor(0, 128, 0);
+        << ru << INT_MAX << 1 << QStringList { "1", "2147483647", "-2147483646", "214748364700,00%" }
+        << QColor(0, 128, 0);
 }
 
 void TestResultsDlg::figures()
@@ -70,9 +73,9 @@ void TestResultsDlg::figures()
     const DefaultLocale settings(locale);
     TResultsDlg dialog;
     dialog.FillResults(right, total);
-    QCOMPARE(QStringList({dialog.lbTotal->text(), dialog.lbRight->text(), dialog.lbWrong->text(),
-                          dialog.lbProcent->text()}),
-             shown);
+    QCOMPARE(QStringList(
+                 { dialog.lbTotal->text(), dialog.lbRight->text(), dialog.lbWrong->text(), dialog.lbProcent->text() }),
+        shown);
     QCOMPARE(dialog.lbProcent->palette().color(dialog.lbProcent->foregroundRole()), colour);
 }
 
