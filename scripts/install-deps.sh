@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # toolchain
-  build-essential cmake ninja-build pkg-config git clang llvm libclang-rt-dev ccache
+  build-essential cmake ninja-build pkg-config git clang llvm libclang-rt-dev ccache clang-format-14
   # Qt 6: widgets, web engine with its helper process, web channel, SVG for our artwork
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-webengine-dev qt6-webengine-dev-tools libqt6webenginecore6-bin qt6-webchannel-dev

@@ -9,6 +9,9 @@ cd "$here"
 
 bash scripts/install-deps.sh
 
+echo "== format"
+bash scripts/check-format.sh
+
 # Chromium refuses to run as root without this; the program sets it itself when it runs as root.
 export QTWEBENGINE_DISABLE_SANDBOX=1
 
