@@ -1,5 +1,7 @@
 #include "AboutDlg.h"
 
+#include "PackageExtractor.h"
+
 #include "BitButton.h"
 #include "Glyphs.h"
 #include "KeyPreview.h"
@@ -21,7 +23,6 @@
 #include <QVBoxLayout>
 #include <QWebEngineUrlScheme>
 
-#include <zip.h>
 #include <zlib.h>
 
 using namespace kelvo;
@@ -66,7 +67,7 @@ QList<Component> components()
             QStringLiteral("The Qt Company Ltd. и участники проекта Qt; LGPL 3") },
         { QStringLiteral("Qt WebEngine ") + QStringLiteral(QTWEBENGINECORE_VERSION_STR) + QStringLiteral(", Chromium"),
             QStringLiteral("The Qt Company Ltd., The Chromium Authors; LGPL 3, BSD") },
-        { QStringLiteral("libzip ") + QStringLiteral(LIBZIP_VERSION),
+        { QStringLiteral("libzip ") + kelvo::archiveLibraryVersion(),
             QStringLiteral("Dieter Baron, Thomas Klausner; BSD") },
         { QStringLiteral("zlib ") + QStringLiteral(ZLIB_VERSION),
             QStringLiteral("Jean-loup Gailly, Mark Adler; лицензия zlib") },

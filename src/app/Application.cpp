@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QStringList>
 
+TDeviceDlg *DeviceDlg = nullptr;
 TAboutDlg *AboutDlg = nullptr;
 TResultsDlg *ResultsDlg = nullptr;
 

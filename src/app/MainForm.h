@@ -91,5 +91,3 @@ private:
     const TChapter *m_labPageChapter = nullptr; // the experiment the laboratory page was built for
     bool m_startupFailed = false;
 };
-
-extern TMainForm *MainForm;

@@ -374,4 +374,9 @@ std::optional<QList<PackageEntryInfo>> listPackageEntries(const QString &archive
     return entries;
 }
 
+QString archiveLibraryVersion()
+{
+    return QString::fromLatin1(zip_libzip_version());
+}
+
 } // namespace kelvo

@@ -65,4 +65,7 @@ struct PackageEntryInfo
 // when the file is no plain ZIP archive.
 std::optional<QList<PackageEntryInfo>> listPackageEntries(const QString &archivePath);
 
+// The version of the archive library that the extraction runs on, for the about box.
+QString archiveLibraryVersion();
+
 } // namespace kelvo

@@ -20,8 +20,6 @@
 #include <climits>
 #include <utility>
 
-TDeviceDlg *DeviceDlg = nullptr;
-
 namespace {
 
 constexpr QSize ClientSize(128, 272);

@@ -65,6 +65,3 @@ private:
     qint64 boundsSum() const;
     void showInputError();
 };
-
-// The one value dialog of the program, created at start-up with the other windows.
-extern TDeviceDlg *DeviceDlg;

@@ -70,8 +70,6 @@ TDeviceDlg *TLabPage::deviceDialog()
 {
     if (m_dialog)
         return m_dialog;
-    if (DeviceDlg)
-        return DeviceDlg;
     if (!m_ownDialog)
         m_ownDialog = new TDeviceDlg(this);
     return m_ownDialog;

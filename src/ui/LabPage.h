@@ -40,8 +40,7 @@ public:
 
     // The lab work whose current chapter the page shows; not owned. Clears the last build.
     void setLabWork(TLabWork *labWork);
-    // The value dialog to use; none means the program's DeviceDlg (or one of the page's own when
-    // the program has none).
+    // The value dialog to use; none means one of the page's own, made when first needed.
     void setDeviceDialog(TDeviceDlg *dialog);
 
     // The page has become the visible page: builds it for the current chapter and shows the values.
