@@ -87,7 +87,7 @@ TAboutDlg::TAboutDlg(QWidget *parent)
     PageControl1->setGeometry(0, 0, 360, 233);
     PageControl1->setTabPosition(QTabWidget::East);
     PageControl1->tabBar()->setFont(pixelFont(Tahoma, 8));
-    // All three tabs stand beside the pages at once, as the several rows of the original allowed.
+    // All three tabs stand beside the pages at once: no scroll buttons hide one of them.
     PageControl1->setUsesScrollButtons(false);
     PageControl1->addTab(createLabWorkPage(), Texts::AboutLabWorkTab);
     PageControl1->addTab(createProgramPage(), Texts::AboutProgramTab);

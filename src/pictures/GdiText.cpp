@@ -134,7 +134,7 @@ void GdiPlayer::textOut(const TextOut &out)
         m_painter->drawText(QPointF(x0, baseline), out.text);
     } else {
         // Each character where the record puts it: the layout stays even when the font that
-        // stands in for the original is wider or narrower.
+        // stands in for the one the picture names is wider or narrower.
         qreal x = x0;
         for (qsizetype i = 0; i < out.text.size(); ++i) {
             const bool pair = out.text[i].isHighSurrogate() && i + 1 < out.text.size();

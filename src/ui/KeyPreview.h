@@ -6,7 +6,8 @@ class QWidget;
 namespace kelvo {
 
 // Lets `filter` see every key press of `window` and its controls before the focused control
-// does (the "key preview" of the original dialogs): the filter is installed on each of them.
+// does, so that a dialog's own keys (Enter, Esc) work whichever control has the focus: the
+// filter is installed on each of them.
 void installKeyPreview(QWidget *window, QObject *filter);
 
 } // namespace kelvo

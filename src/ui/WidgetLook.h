@@ -6,7 +6,7 @@
 #include <QString>
 
 // How the program's windows are drawn: fonts by name and character height in pixels, coloured
-// panels with the raised or lowered bevels of the original layouts.
+// panels with raised or lowered bevels.
 namespace kelvo {
 
 QFont pixelFont(const QString &family, int pixelSize, bool bold = false, bool italic = false, bool underline = false);
