@@ -9,9 +9,13 @@
 #include "Localization.h"
 #include "MainForm.h"
 #include "ResultsDlg.h"
+#include "RunReporter.h"
 #include "TerminationSignals.h"
+#include "TextFormat.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QMessageBox>
 #include <QStringList>
 
 TDeviceDlg *DeviceDlg = nullptr;
@@ -20,7 +24,7 @@ TResultsDlg *ResultsDlg = nullptr;
 
 namespace kelvo {
 
-int runWindow(int &argc, char **argv, const QStringList &arguments)
+int runWindow(int &argc, char **argv, const QStringList &arguments, const QString &reportFolder)
 {
     // The web engine takes its scheme and flags only before the application object exists.
     THtmlViewer::prepareEngine();
@@ -33,6 +37,20 @@ int runWindow(int &argc, char **argv, const QStringList &arguments)
     QObject::connect(
         &termination, &TerminationSignals::terminationRequested, &application, [] { QCoreApplication::exit(1); });
 
+    // A classroom's report folder that cannot be written is said before the student starts.
+    std::optional<ReportFolder> folder;
+    if (!reportFolder.isEmpty()) {
+        QString error;
+        folder = ReportFolder::open(reportFolder, &error);
+        if (!folder) {
+            QMessageBox box(QMessageBox::Critical, Texts::ErrorCaption,
+                format(Texts::ReportFolderUnusable, { QDir::toNativeSeparators(reportFolder), error }),
+                QMessageBox::Ok);
+            box.exec();
+            return 1;
+        }
+    }
+
     auto mainForm = std::make_unique<TMainForm>(arguments);
     MainForm = mainForm.get();
     if (MainForm->StartupFailed()) {
@@ -40,6 +58,7 @@ int runWindow(int &argc, char **argv, const QStringList &arguments)
         MainForm = nullptr;
         return 1;
     }
+    auto *reporter = new TRunReporter(*MainForm, chooseStartPath(arguments), std::move(folder));
     TDeviceDlg deviceDlg(MainForm);
     DeviceDlg = &deviceDlg;
     MainForm->LabPage->setDeviceDialog(DeviceDlg);
@@ -52,6 +71,7 @@ int runWindow(int &argc, char **argv, const QStringList &arguments)
     MainForm->show();
     MainForm->Viewer->warmUp();
     const int status = QApplication::exec();
+    reporter->finish();
 
     ResultsDlg = nullptr;
     AboutDlg = nullptr;

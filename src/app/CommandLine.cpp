@@ -5,6 +5,7 @@
 #include "LabWorkJson.h"
 #include "Localization.h"
 #include "Random.h"
+#include "ReportFolder.h"
 #include "StartupLoader.h"
 
 #include <QCoreApplication>
@@ -22,6 +23,7 @@ namespace {
 const char *const Usage = "Usage: kelvo [PATH]\n"
                           "       kelvo --dump PATH\n"
                           "       kelvo --check PATH [--json]\n"
+                          "       kelvo --report DIR [PATH]\n"
                           "       kelvo --help | --version\n"
                           "\n"
                           "Plays an educational lab work. PATH is a lab work package (a ZIP archive, usually *.lwz)\n"
@@ -34,6 +36,9 @@ const char *const Usage = "Usage: kelvo [PATH]\n"
                           "                (file:line: level: message), what the program would silently do with\n"
                           "                it, then a summary; exit 1 when there are errors, 0 otherwise\n"
                           "  --json        with --check: print the findings as one JSON object\n"
+                          "  --report DIR  play PATH and write the run's report (PDF and JSON) into DIR after\n"
+                          "                every check and at the end; the environment variable KELVO_REPORT_DIR\n"
+                          "                does the same\n"
                           "  --help        show this text\n"
                           "  --version     show the program's version\n";
 
@@ -99,7 +104,16 @@ int runKelvo(int argc, char *argv[])
         QGuiApplication application(argc, argv);
         return runCheck(rest.first(), json);
     }
-    return runWindow(argc, argv, arguments);
+    QString reportFolder = qEnvironmentVariable(ReportFolderVariable);
+    if (!arguments.isEmpty() && arguments.first() == u"--report") {
+        if (arguments.size() < 2 || arguments.size() > 3) {
+            std::fputs(Usage, stderr);
+            return 2;
+        }
+        reportFolder = arguments.at(1);
+        arguments = arguments.mid(2);
+    }
+    return runWindow(argc, argv, arguments, reportFolder);
 }
 
 } // namespace kelvo

@@ -67,6 +67,13 @@ public:
     TLabPage *LabPage = nullptr;
     QLabel *lbLabTitle = nullptr;
 
+Q_SIGNALS:
+    // What the run's report records: a chapter shown, answers checked (before the results are
+    // shown), a document read to its end.
+    void chapterOpened(int index);
+    void answersChecked(int index, int right, int total);
+    void chapterCompleted(int index);
+
 protected:
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;

@@ -123,6 +123,8 @@ void TMainForm::ButtonClick(TMyBitBtn *button)
 void TMainForm::OpenCurrentChapter()
 {
     TChapter *chapter = LabWork()->CurrentChapter();
+    if (chapter)
+        Q_EMIT chapterOpened(LabWork()->CurrentIndex);
     if (auto *experiment = dynamic_cast<TExperimentChapter *>(chapter)) {
         lbLabTitle->setText(experiment->SchemaTitle);
         lbLabTitle->adjustSize();
@@ -159,6 +161,7 @@ void TMainForm::ViewFormSubmit(
     if (dynamic_cast<TInfoChapter *>(chapter)) {
         // Completing a document: back to the experiment that opened it, or to the menu.
         chapter->Passed = true;
+        Q_EMIT chapterCompleted(LabWork()->CurrentIndex);
         if (LabWork()->ReturnIndex >= 0) {
             LabWork()->SelectChapter(LabWork()->ReturnIndex);
             LabWork()->ReturnIndex = -1;
@@ -170,6 +173,7 @@ void TMainForm::ViewFormSubmit(
     }
     if (auto *task = dynamic_cast<TTaskChapter *>(chapter); task && action == u":quest") {
         const int right = task->CheckAnswers(results);
+        Q_EMIT answersChecked(LabWork()->CurrentIndex, right, task->Questions);
         ResultsDlg->ShowResults(right, task->Questions);
         task->Passed = true;
     }

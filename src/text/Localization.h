@@ -81,6 +81,34 @@ inline const QString ResultsPercent = QStringLiteral("%0.2f%%");
 inline const QString ResultsNumber = QStringLiteral("%d");
 inline const QString CloseButton = QStringLiteral("Закрыть");
 
+// Report of the run, which the student saves or prints and a classroom collects
+inline const QString ReportHeading = QStringLiteral("Отчёт о выполнении лабораторной работы");
+inline const QString ReportLabWork = QStringLiteral("Лабораторная работа:");
+inline const QString ReportAuthor = QStringLiteral("Автор:");
+inline const QString ReportStarted = QStringLiteral("Начало работы:");
+inline const QString ReportWritten = QStringLiteral("Отчёт составлен:");
+inline const QString ReportUser = QStringLiteral("Пользователь компьютера:");
+inline const QString ReportChapter = QStringLiteral("Раздел");
+inline const QString ReportState = QStringLiteral("Состояние");
+inline const QString ReportOpened = QStringLiteral("Открыт, раз");
+inline const QString ReportScores = QStringLiteral("Проверки");
+inline const QString ReportPassed = QStringLiteral("пройден");
+inline const QString ReportStartedChapter = QStringLiteral("начат");
+inline const QString ReportNotOpened = QStringLiteral("не открывался");
+inline const QString ReportCheck = QStringLiteral("%d из %d (%0.2f%%), %s");
+inline const QString ReportNoChecks = QStringLiteral("—");
+inline const QString ReportSaveMenu = QStringLiteral("Сохранить отчёт в PDF...");
+inline const QString ReportPrintMenu = QStringLiteral("Напечатать отчёт...");
+inline const QString ReportSaveCaption = QStringLiteral("Сохранить отчёт");
+inline const QString ReportPdfFilter = QStringLiteral("Документ PDF (*.pdf)");
+inline const QString ReportSaveFailed = QStringLiteral("Не удалось сохранить отчёт в файл \"%s\": %s");
+inline const QString ReportFolderUnusable
+    = QStringLiteral("Папка для отчётов \"%s\" недоступна для записи: %s\nЗавершение работы программы.");
+inline const QString ReportNoSuchFolder = QStringLiteral("такой папки нет");
+inline const QString ReportNotAFolder = QStringLiteral("это не папка");
+inline const QString ReportCannotCreate = QStringLiteral("в ней нельзя создать файл (%s)");
+inline const QString ReportWriteFailed = QStringLiteral("Не удалось записать отчёт в папку \"%s\": %s");
+
 // Experiments
 inline const QString ActivationError = QStringLiteral("Activation error!");
 inline const QString LabPageHint

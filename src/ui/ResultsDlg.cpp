@@ -1,4 +1,5 @@
 #include "ResultsDlg.h"
+#include "QuizScore.h"
 
 #include "BitButton.h"
 #include "Localization.h"
@@ -65,7 +66,7 @@ QString decimal(qint64 value)
 
 ResultFigures resultFigures(int Right, int Total)
 {
-    const double percent = Total >= 1 ? double(Right) / double(Total) * 100.0 : 0.0;
+    const double percent = kelvo::quizPercent(Right, Total);
     // The product stays far inside 64 bits for any two 32-bit counts.
     const qint64 green = qint64(kelvo::roundHalfEven(percent / 100.0 * 128.0));
     ResultFigures figures;
