@@ -137,6 +137,7 @@ private slots:
 
 private:
     QRect menuButton(int index) const;
+    int programWindows() const;
     bool glyphIsOpen(const QImage &screen, int index) const;
     std::optional<QJsonValue> page(const QString &expression, QString *error = nullptr);
     bool waitForPage(const QString &condition, int timeoutMs = StepTimeoutMs);
@@ -152,6 +153,7 @@ private:
     bool waitForDevice(const QString &section, const std::function<bool(double)> &condition);
     int variantIndex(const QString &title) const;
     QString report(const QString &what);
+    QString deviceFailure(const QString &what) const;
 
     QTemporaryDir m_tmp;
     QTemporaryDir m_runtime;
@@ -161,6 +163,7 @@ private:
     QString m_source;
     IniSections m_schema;
     QPoint m_bench; // the top-left corner of the bench's picture on the screen
+    QString m_lostDrag; // the device whose reading lost its drag
 };
 
 void tst_DemoWindow::initTestCase()
@@ -229,6 +232,20 @@ QString tst_DemoWindow::report(const QString &what)
     return what + QStringLiteral("\nprogram output:\n") + QString::fromLocal8Bit(m_kelvo.readAll());
 }
 
+// What a failed reading of a device says.
+QString tst_DemoWindow::deviceFailure(const QString &what) const
+{
+    return m_lostDrag.isEmpty() ? what : what + QStringLiteral(" (the program lost the drag over ") + m_lostDrag + u')';
+}
+
+// How many windows the program shows (its main window, dialogs and popups).
+int tst_DemoWindow::programWindows() const
+{
+    const std::optional<QString> ids = xdotool({ QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+        QStringLiteral("--pid"), QString::number(m_kelvo.processId()) });
+    return ids ? int(ids->split(u'\n', Qt::SkipEmptyParts).size()) : 0;
+}
+
 QRect tst_DemoWindow::menuButton(int index) const
 {
     return layout::menuButton(m_window.size(), index, ChapterCount).translated(m_window.topLeft());
@@ -272,53 +289,54 @@ bool tst_DemoWindow::htmlPageShown() const
     return countColour(grabScreen(), leftEdge, Navy) == 0;
 }
 
-// Presses a button of the document shown: brought into view and clicked, and clicked again
-// while a click that came as the document was still settling has not done its work.
+// Presses a button of the document shown, as a student does once the page is there: the
+// document and its pictures loaded, the button brought into view and the topmost element where
+// the mouse goes. One click, which must do its work.
 bool tst_DemoWindow::pressPageButton(const QString &selector, const std::function<bool()> &pressed)
 {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        if (attempt > 0 && (pressed() || !htmlPageShown()))
-            return pressed();
-        const std::optional<QJsonValue> box = page(QStringLiteral(R"((function (selector) {
-            const button = document.querySelector(selector);
-            if (!button || document.readyState !== 'complete')
-                return null;
-            button.scrollIntoView({block: 'center'});
-            const box = button.getBoundingClientRect();
-            return {x: box.left + box.width / 2, y: box.top + box.height / 2};
-        })(%1))")
-                                                       .arg(jsString(selector)));
-        if (!box || !box->isObject()) {
-            QTest::qWait(300);
-            continue;
-        }
-        click(onScreen(*box));
-        if (waitFor(pressed, StepTimeoutMs))
-            return true;
+    std::optional<QJsonValue> box;
+    const bool ready = waitFor(
+        [&] {
+            box = page(QStringLiteral(R"((function (selector) {
+                const button = document.querySelector(selector);
+                if (!button || document.readyState !== 'complete'
+                        || !Array.from(document.images).every(i => i.complete))
+                    return null;
+                button.scrollIntoView({block: 'center'});
+                const box = button.getBoundingClientRect();
+                const x = box.left + box.width / 2;
+                const y = box.top + box.height / 2;
+                return document.elementFromPoint(x, y) === button ? {x: x, y: y} : null;
+            })(%1))")
+                           .arg(jsString(selector)));
+            return box && box->isObject();
+        },
+        StepTimeoutMs);
+    if (!ready) {
+        qWarning("the page never showed %s ready to be pressed", qPrintable(selector));
+        return false;
     }
-    return false;
+    click(onScreen(*box));
+    return waitFor(pressed, StepTimeoutMs);
 }
 
 // Sets the control of the quiz form that an answer line names to the answer, as a student
-// does: a click on the choice, typing into the field, the arrow keys in a list. A click that
-// comes while the page is still settling may go unseen: the student then tries again.
+// does: a click on the choice, typing into the field, the arrow keys in a list. The control must
+// take the answer at the first try.
 QString tst_DemoWindow::answer(const QString &name, const QString &value)
 {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const QString error = setControl(name, value);
-        if (!error.isEmpty())
-            return error;
-        if (waitForPage(QStringLiteral(R"((function (name, value) {
-                const form = document.querySelector('form[action=":quest"]');
-                return Array.from(form.elements).some(e => e.name === name &&
-                    ((e.type === 'radio' || e.type === 'checkbox')
-                        ? e.checked && (e.hasAttribute('value') ? e.value : 'on') === value
-                        : e.value === value));
-            })(%1, %2))")
-                            .arg(jsString(name), jsString(value)),
-                2000))
-            return {};
-    }
+    const QString error = setControl(name, value);
+    if (!error.isEmpty())
+        return error;
+    if (waitForPage(QStringLiteral(R"((function (name, value) {
+            const form = document.querySelector('form[action=":quest"]');
+            return Array.from(form.elements).some(e => e.name === name &&
+                ((e.type === 'radio' || e.type === 'checkbox')
+                    ? e.checked && (e.hasAttribute('value') ? e.value : 'on') === value
+                    : e.value === value));
+        })(%1, %2))")
+                        .arg(jsString(name), jsString(value))))
+        return {};
     return QStringLiteral("%1 does not take the answer %2").arg(name, value);
 }
 
@@ -359,16 +377,25 @@ QString tst_DemoWindow::setControl(const QString &name, const QString &value)
     const QString kind = (*control)[QStringLiteral("kind")].toString();
     if (kind == u"done")
         return {};
+    const int windowsBefore = programWindows();
     click(onScreen(*control));
+    // The click has done its work once the control has the keyboard.
+    if (!waitForPage(
+            QStringLiteral("document.activeElement && document.activeElement.name === %1").arg(jsString(name))))
+        return QStringLiteral("a click on %1 did not reach it").arg(name);
     if (kind == u"text") {
         pressKeys(QStringLiteral("ctrl+a"));
         typeText(value);
     } else if (kind == u"dropdown" || kind == u"listbox") {
-        // A click opens the drop-down's list (Escape closes it again) or picks the list box's
-        // first entry; the arrow keys then walk to the answer.
-        QTest::qWait(300);
-        if (kind == u"dropdown")
+        // A click opens the drop-down's list in a window of its own (Escape closes it again) or
+        // picks the list box's first entry; the arrow keys then walk to the answer.
+        if (kind == u"dropdown") {
+            if (!waitFor([&] { return programWindows() > windowsBefore; }, StepTimeoutMs))
+                return QStringLiteral("the list of %1 did not open").arg(name);
             pressKeys(QStringLiteral("Escape"));
+            if (!waitFor([&] { return programWindows() == windowsBefore; }, StepTimeoutMs))
+                return QStringLiteral("the list of %1 did not close").arg(name);
+        }
         pressKeys(QStringLiteral("Home"));
         for (int i = 0; i < (*control)[QStringLiteral("steps")].toInt(); ++i)
             pressKeys(QStringLiteral("Down"));
@@ -545,33 +572,43 @@ int tst_DemoWindow::variantIndex(const QString &title) const
 }
 
 // A measuring device's value, read as a student copies it: the mouse drawn over it selects it,
-// and the program offers the selection to others. The test never takes the selection itself (an
-// owner that another program's later claim outdates would keep answering with its own text):
-// a new selection shows as a change, and the unit tells which device it came from.
+// and the program offers the selection to others. Each drag must claim the selection anew: the
+// clipboard reports every claim, even of the text it held, so a drag the program lost shows.
+// The test never takes the selection itself (an owner that another program's later claim
+// outdates would keep answering with its own text).
 std::optional<double> tst_DemoWindow::readDevice(const QString &section)
 {
     const QMap<QString, QString> device = schemaSection(section);
     const int width = device.value(QStringLiteral("Width"), QStringLiteral("100")).toInt();
     const QString unit = u' ' + device.value(QStringLiteral("Unit"));
-    const QString before = primarySelection();
+    int claims = 0;
+    const QMetaObject::Connection counting = connect(QGuiApplication::clipboard(), &QClipboard::changed, this,
+        [&claims](QClipboard::Mode mode) { claims += mode == QClipboard::Selection ? 1 : 0; });
     drag(devicePoint(section, QPoint(2, 9)), devicePoint(section, QPoint(width - 2, 9)));
-    // While the program is busy the selection may read empty for a moment.
+    const bool claimed = waitFor([&] { return claims > 0; }, StepTimeoutMs);
+    disconnect(counting);
+    if (!claimed) {
+        m_lostDrag = section;
+        return std::nullopt;
+    }
     QString selected;
-    if (!waitFor([&] { return (selected = primarySelection()) != before && selected.endsWith(unit); }, 3000))
-        selected = primarySelection(); // still the text read before: the device shows what it showed
-    if (!selected.endsWith(unit))
+    if (!waitFor([&] { return (selected = primarySelection()).endsWith(unit); }, StepTimeoutMs))
         return std::nullopt;
     return numberIn(selected);
 }
 
+// Reads a device until it shows what `condition` wants, as the value may follow a change a
+// moment later; a drag the program lost ends the wait at once.
 bool tst_DemoWindow::waitForDevice(const QString &section, const std::function<bool(double)> &condition)
 {
+    m_lostDrag.clear();
     return waitFor(
-        [&] {
-            const std::optional<double> value = readDevice(section);
-            return value && condition(*value);
-        },
-        StepTimeoutMs);
+               [&] {
+                   const std::optional<double> value = readDevice(section);
+                   return !m_lostDrag.isEmpty() || (value && condition(*value));
+               },
+               StepTimeoutMs)
+        && m_lostDrag.isEmpty();
 }
 
 void tst_DemoWindow::benchMeasuresAsOhmsLawSays()
@@ -592,14 +629,14 @@ void tst_DemoWindow::benchMeasuresAsOhmsLawSays()
 
     // R1 is 100 to 200 ohms, drawn when the program started, and the ammeter has 1 ohm.
     QVERIFY2(waitForDevice(QStringLiteral("Voltmeter"), [](double v) { return v == 4.0; }),
-        "the voltmeter shows the source's 4 V");
+        qPrintable(deviceFailure(QStringLiteral("the voltmeter shows the source's 4 V"))));
     double at4 = 0;
     QVERIFY2(waitForDevice(QStringLiteral("Ammeter"),
                  [&](double i) {
                      at4 = i;
                      return i > 4000.0 / 201 && i <= 4000.0 / 101;
                  }),
-        "R1 (100 to 200 ohms) takes 20 to 40 mA at 4 V");
+        qPrintable(deviceFailure(QStringLiteral("R1 (100 to 200 ohms) takes 20 to 40 mA at 4 V"))));
 
     // Pointing at a hint area shows its description; the bare picture hides it again.
     moveMouse(devicePoint(QStringLiteral("SourceArea"), QPoint(30, 30)));
@@ -627,16 +664,18 @@ void tst_DemoWindow::benchMeasuresAsOhmsLawSays()
     screenshot(QStringLiteral("value-dialog"));
     pressKeys(QStringLiteral("Return"));
     QVERIFY2(waitFor([] { return windowsTitled(ValueDialogTitle).isEmpty(); }, StepTimeoutMs), "Enter accepts 6 V");
-    QVERIFY2(waitForDevice(QStringLiteral("Voltmeter"), [](double v) { return v == 6.0; }), "the voltmeter shows 6 V");
+    QVERIFY2(waitForDevice(QStringLiteral("Voltmeter"), [](double v) { return v == 6.0; }),
+        qPrintable(deviceFailure(QStringLiteral("the voltmeter shows 6 V"))));
     QVERIFY2(waitForDevice(QStringLiteral("Ammeter"), [&](double i) { return qAbs(i - at4 * 1.5) <= 0.011; }),
-        "1.5 times the voltage drives 1.5 times the current through a resistor");
+        qPrintable(
+            deviceFailure(QStringLiteral("1.5 times the voltage drives 1.5 times the current through a resistor"))));
 
     // The lamp has no random part: 100 mA at 12 V, and (6/12)^0.55 of it at 6 V.
     click(layout::variantButton(m_window.size(), variantIndex(QStringLiteral("Лампа")), variants)
               .translated(m_window.topLeft())
               .center());
     QVERIFY2(waitForDevice(QStringLiteral("Ammeter"), [](double i) { return i == 68.30; }),
-        "the lamp takes 68,30 mA at 6 V");
+        qPrintable(deviceFailure(QStringLiteral("the lamp takes 68,30 mA at 6 V"))));
 
     click(layout::variantButton(m_window.size(), variantIndex(QStringLiteral("R2")), variants)
               .translated(m_window.topLeft())
@@ -647,7 +686,7 @@ void tst_DemoWindow::benchMeasuresAsOhmsLawSays()
                      r2Current = i;
                      return i > 6000.0 / 501 && i <= 6000.0 / 301;
                  }),
-        "R2 (300 to 500 ohms) takes 12 to 20 mA at 6 V");
+        qPrintable(deviceFailure(QStringLiteral("R2 (300 to 500 ohms) takes 12 to 20 mA at 6 V"))));
 
     // The instructions open from the bench and lead back to it as the student left it.
     click(layout::infoButton(m_window.size()).translated(m_window.topLeft()).center());
@@ -669,9 +708,10 @@ void tst_DemoWindow::benchMeasuresAsOhmsLawSays()
                  },
                  StepTimeoutMs),
         "back on the bench");
-    QVERIFY2(waitForDevice(QStringLiteral("Voltmeter"), [](double v) { return v == 6.0; }), "with the voltage");
+    QVERIFY2(waitForDevice(QStringLiteral("Voltmeter"), [](double v) { return v == 6.0; }),
+        qPrintable(deviceFailure(QStringLiteral("with the voltage"))));
     QVERIFY2(waitForDevice(QStringLiteral("Ammeter"), [&](double i) { return i == r2Current; }),
-        "and the element as they were");
+        qPrintable(deviceFailure(QStringLiteral("and the element as they were"))));
 
     click(layout::stopButton(m_window.size()).translated(m_window.topLeft()).center());
     QVERIFY2(
