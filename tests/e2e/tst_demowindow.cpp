@@ -173,7 +173,7 @@ void tst_DemoWindow::initTestCase()
     m_source = qEnvironmentVariable("KELVO_DEMO_SOURCE");
     QVERIFY2(QFileInfo(program).isExecutable(), qPrintable(QStringLiteral("no program at ") + program));
     QVERIFY2(QFileInfo::exists(package), qPrintable(QStringLiteral("no package at ") + package));
-    QVERIFY(QDir(m_source).exists());
+    QVERIFY2(!m_source.isEmpty() && QDir(m_source).exists(), qPrintable(QStringLiteral("no sources at ") + m_source));
     QVERIFY(m_tmp.isValid() && m_runtime.isValid());
     QFile::setPermissions(m_runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QVERIFY2(windowsTitled(MainWindowTitle).isEmpty(), "another Kelvo runs on this display");
