@@ -91,6 +91,8 @@ private:
 private Q_SLOTS:
     void packageReportsByEntryName();
     void cleanDescriptor();
+    void exitStatus_data();
+    void exitStatus();
     void loadFailures_data();
     void loadFailures();
     void usage();
@@ -164,6 +166,46 @@ void TestCheckCli::cleanDescriptor()
     const QJsonObject report = QJsonDocument::fromJson(json2.out.toUtf8()).object();
     QCOMPARE(report.value(QStringLiteral("findings")).toArray().size(), 0);
     QCOMPARE(report.value(QStringLiteral("errors")).toInt(), 0);
+}
+
+void TestCheckCli::exitStatus_data()
+{
+    QTest::addColumn<QString>("chapters"); // descriptor sections after the header
+    QTest::addColumn<int>("errors");
+    QTest::addColumn<int>("warnings");
+    QTest::addColumn<int>("status");
+
+    const QString read = QStringLiteral("[a]\nType=Information\nTitle=A\nDocument=read.htm\n");
+    const QString noBodyEnd = QStringLiteral("[b]\nType=Information\nTitle=B\nDocument=nobodyend.htm\n");
+    const QString missing = QStringLiteral("[c]\nType=Information\nTitle=C\nDocument=absent.htm\n");
+    const QString missing2 = QStringLiteral("[d]\nType=Information\nTitle=D\nDocument=absent2.htm\n");
+    QTest::newRow("no finding") << read << 0 << 0 << 0;
+    QTest::newRow("warnings only") << read + noBodyEnd << 0 << 1 << 0;
+    QTest::newRow("exactly one error") << read + missing << 1 << 0 << 1;
+    QTest::newRow("errors and warnings") << noBodyEnd + missing + missing2 << 2 << 1 << 1;
+}
+
+// The status tells a script whether the package would play as its author meant: 1 as soon as
+// there is one error, 0 when there are only warnings or nothing.
+void TestCheckCli::exitStatus()
+{
+    QFETCH(QString, chapters);
+    QFETCH(int, errors);
+    QFETCH(int, warnings);
+    QFETCH(int, status);
+    const QDir lab(m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'-')));
+    writeFile(lab, QStringLiteral("read.htm"), "<html><body><p>Text</p></body></html>\n");
+    writeFile(lab, QStringLiteral("nobodyend.htm"), "<html><p>Text</p></html>\n");
+    const QString descriptor = writeFile(
+        lab, QStringLiteral("labwork.lbw"), windowsText(QStringLiteral("[Header]\nTitle=Lab\n") + chapters));
+
+    const Run json = runKelvo({ QStringLiteral("--check"), QStringLiteral("--json"), descriptor }, m_temp.path());
+    const QJsonObject report = QJsonDocument::fromJson(json.out.toUtf8()).object();
+    QCOMPARE(describe(report).size(), errors + warnings);
+    QCOMPARE(report.value(QStringLiteral("errors")).toInt(), errors);
+    QCOMPARE(report.value(QStringLiteral("warnings")).toInt(), warnings);
+    QCOMPARE(json.exitCode, status);
+    QCOMPARE(runKelvo({ QStringLiteral("--check"), descriptor }, m_temp.path()).exitCode, status);
 }
 
 void TestCheckCli::loadFailures_data()

@@ -55,20 +55,33 @@ private Q_SLOTS:
 void TestDump::descriptorUnderBothRegionalSettings_data()
 {
     QTest::addColumn<QString>("localeName");
-    QTest::newRow("Russian") << "ru_RU.UTF-8";
-    QTest::newRow("English") << "C";
+    QTest::addColumn<QString>("separator"); // the decimal separator of those settings
+    QTest::newRow("Russian") << "ru_RU.UTF-8"
+                             << ",";
+    QTest::newRow("English") << "C"
+                             << ".";
 }
 
 void TestDump::descriptorUnderBothRegionalSettings()
 {
     QFETCH(QString, localeName);
+    QFETCH(QString, separator);
     const QDir lab(m_dir.filePath(QStringLiteral("Лабораторная")));
+    // Numbers of the schema are written as the author's regional settings write them (# is the
+    // decimal separator).
+    writeFile(lab, QStringLiteral("bench.ini"),
+        windowsText(QStringLiteral("[SchemaHeader]\nImageFile=bench.bmp\nTitle=Схема\nStartFrom=__a\n"
+                                   "[__a]\nTitle=А\nImageFile=bench.bmp\nV1=0#25\n"
+                                   "[Supply]\nClass=Passive\nTitle=Напряжение\nUnit=В\nValue=12#5\nMin=0\nMax=24\n"
+                                   "[V1]\nClass=Measurement\nUnit=В\n")
+                        .replace(u'#', separator)));
     const QString path = writeFile(lab, QStringLiteral("labwork.lbw"),
         windowsText(
             QStringLiteral("[Header]\nTitle=Закон Ома\nAuthor=Иванов И. И.\nDescription=Для 8 класса\n"
                            "[intro]\nType=Information\nTitle=Введение\nIdentifier=1\nDocument=intro.htm\n"
                            "[exam]\nType=Examination\nTitle=Контроль\nIdentifier=2\nRequiredChapters=1\nQuestions=3\n"
-                           "Heading=Проверка\nAttempts=5\n")));
+                           "Heading=Проверка\nAttempts=5\n"
+                           "[bench]\nType=Experiment\nTitle=Стенд\nIdentifier=3\nSchemaFile=bench.ini\n")));
     const Run run = runKelvo({ QStringLiteral("--dump"), path }, localeName);
     QCOMPARE(run.err, QString());
     QCOMPARE(run.exitCode, 0);
@@ -80,7 +93,7 @@ void TestDump::descriptorUnderBothRegionalSettings()
     QCOMPARE(json.value(QStringLiteral("CurrentIndex")).toInt(), -1);
     QVERIFY(!json.contains(QStringLiteral("ExtractedFiles")));
     const QJsonArray chapters = json.value(QStringLiteral("Chapters")).toArray();
-    QCOMPARE(chapters.size(), 2);
+    QCOMPARE(chapters.size(), 3);
     const QJsonObject intro = chapters[0].toObject();
     QCOMPARE(intro.value(QStringLiteral("Class")).toString(), QStringLiteral("TInfoChapter"));
     QCOMPARE(intro.value(QStringLiteral("Document")).toString(), QStringLiteral("intro.htm"));
@@ -92,6 +105,11 @@ void TestDump::descriptorUnderBothRegionalSettings()
     QCOMPARE(exam.value(QStringLiteral("Questions")).toInt(), 3);
     QCOMPARE(exam.value(QStringLiteral("Attempts")).toInt(), 5);
     QCOMPARE(exam.value(QStringLiteral("Passed")).toBool(), false);
+    // Read with the separator of the settings the program runs under.
+    const QJsonArray devices = chapters[2].toObject().value(QStringLiteral("Devices")).toArray();
+    QCOMPARE(devices.size(), 2);
+    QCOMPARE(devices[0].toObject().value(QStringLiteral("Value")).toDouble(), 12.5);
+    QCOMPARE(devices[1].toObject().value(QStringLiteral("Value")).toDouble(), 0.25);
 }
 
 void TestDump::badInputGivesTheStartupMessage_data()

@@ -196,7 +196,10 @@ void TestMainForm::bottomPanelAndAboutDialog()
     QCOMPARE(form->panCopyrights->text(), QStringLiteral("Copyright И. Иванов"));
     TAboutDlg about(form.get());
     AboutDlg = &about;
+    // The checks run while the dialog is open; a dialog that never shows leaves `shown` false.
+    bool shown = false;
     QTimer::singleShot(0, &about, [&] {
+        shown = about.isVisible() && QApplication::activeModalWidget() == &about;
         QCOMPARE(about.PageControl1->currentIndex(), 0);
         QCOMPARE(about.Label1->text(), QStringLiteral("Очень длинное название лабораторной работы по физике"));
         QCOMPARE(about.Label2->text(), QStringLiteral("Авторство: И. Иванов"));
@@ -204,6 +207,7 @@ void TestMainForm::bottomPanelAndAboutDialog()
         QTest::keyClick(about.Memo1, Qt::Key_Escape);
     });
     Q_EMIT form->panCopyrights->clicked();
+    QVERIFY2(shown, "a click on the bottom panel shows the about dialog, modal");
     QVERIFY(!about.isVisible());
     AboutDlg = nullptr;
 

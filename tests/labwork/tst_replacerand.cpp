@@ -1,9 +1,7 @@
-#include "NumberFormats.h"
 #include "Random.h"
 #include "ReplaceRand.h"
 #include "TestSupport.h"
 
-#include <QRegularExpression>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -40,27 +38,23 @@ void ReplaceRandTest::unchanged()
 void ReplaceRandTest::everyOccurrenceGetsItsOwnNumber_data()
 {
     QTest::addColumn<QLocale>("locale");
-    QTest::addColumn<QString>("shape");
-    QTest::newRow("Russian settings") << kelvo::test::russian() << uR"(^x=0,\d+\+0,\d+RAND\(RAND\)$)"_s;
-    QTest::newRow("English settings") << kelvo::test::english() << uR"(^x=0\.\d+\+0\.\d+RAND\(RAND\)$)"_s;
+    QTest::addColumn<QString>("expected");
+    // Seeded with 7, the generator's first two draws are 327741615 and 976413892 (std::mt19937's
+    // sequence); divided by 2^32 and written with 15 significant digits, trailing zeros dropped.
+    QTest::newRow("Russian settings") << kelvo::test::russian() << u"x=0,0763082911726087+0,22733907494694RAND(RAND)"_s;
+    QTest::newRow("English settings") << kelvo::test::english() << u"x=0.0763082911726087+0.22733907494694RAND(RAND)"_s;
 }
 
+// Left to right, one fresh number each, in the general format with the regional separator.
 void ReplaceRandTest::everyOccurrenceGetsItsOwnNumber()
 {
     QFETCH(QLocale, locale);
-    QFETCH(QString, shape);
+    QFETCH(QString, expected);
     const kelvo::test::DefaultLocale scope(locale);
 
     SeedRandom(7);
-    const QString replaced = ReplaceRand(u"x=RAND()+RAND()RAND(RAND)"_s);
-    QVERIFY2(QRegularExpression(shape).match(replaced).hasMatch(), qPrintable(replaced));
-
-    // Left to right, one fresh number each, in the general format with the regional separator.
-    SeedRandom(7);
-    const QString first = kelvo::formatGeneral(RandomReal());
-    const QString second = kelvo::formatGeneral(RandomReal());
-    QVERIFY(first != second);
-    QCOMPARE(replaced, u"x="_s + first + u'+' + second + u"RAND(RAND)"_s);
+    QCOMPARE(ReplaceRand(u"x=RAND()+RAND()RAND(RAND)"_s), expected);
+    QCOMPARE(RandomDrawCount(), quint64(2));
 }
 
 QTEST_GUILESS_MAIN(ReplaceRandTest)

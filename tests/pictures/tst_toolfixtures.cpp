@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -87,7 +88,7 @@ void tst_ToolFixtures::opensAtItsSizeAndLooksLikeTheExport()
     QFETCH(double, tolerance);
 
     const QString source = fixture(file);
-    QVERIFY(!source.isEmpty());
+    QVERIFY2(QFileInfo(source).isFile(), qPrintable(QStringLiteral("no fixture at ") + source));
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     QVERIFY(QFile::copy(source, dir.filePath(file.toUpper())));

@@ -415,6 +415,7 @@ void TestExtraction::refusesDamagedPackages_data()
 {
     QTest::addColumn<int>("source");
     QTest::addColumn<QByteArray>("archive");
+    QTest::addColumn<QString>("reason"); // what the problem says, in part
 
     // The damaged entry comes second, so that the first one has been written when it fails.
     const TestEntry first { "first.txt", "written before the damage" };
@@ -422,40 +423,55 @@ void TestExtraction::refusesDamagedPackages_data()
     const QByteArray deflated = zipOf({ first, { "second.txt", someText(), true } });
     const auto bytes = int(Source::Bytes);
 
-    QTest::newRow("not a ZIP: missing file") << int(Source::Missing) << QByteArray();
-    QTest::newRow("not a ZIP: folder") << int(Source::Folder) << QByteArray();
-    QTest::newRow("not a ZIP: text file") << bytes << QByteArray("[Header]\r\n");
+    QTest::newRow("not a ZIP: missing file")
+        << int(Source::Missing) << QByteArray() << QStringLiteral("cannot open the package");
+    QTest::newRow("not a ZIP: folder") << int(Source::Folder) << QByteArray()
+                                       << QStringLiteral("cannot open the package");
+    QTest::newRow("not a ZIP: text file")
+        << bytes << QByteArray("[Header]\r\n") << QStringLiteral("not a plain ZIP archive");
     QTest::newRow("not a ZIP: self-extracting program")
-        << bytes << ZipPatch(stored).prependProgram(programStub()).bytes();
-    QTest::newRow("truncated archive") << bytes << stored.first(stored.size() - 10);
-    QTest::newRow("encrypted entry") << bytes << ZipPatch(stored).setFlag(1, EncryptedFlag, true).bytes();
-    QTest::newRow("unsupported method: Deflate64") << bytes << ZipPatch(deflated).setMethod(1, 9).bytes();
-    QTest::newRow("unsupported method: PPMd") << bytes << ZipPatch(stored).setMethod(1, 98).bytes();
-    QTest::newRow("corrupt: CRC field") << bytes << ZipPatch(stored).setCrc(1, 0x12345678).bytes();
-    QTest::newRow("corrupt: stored data") << bytes << ZipPatch(stored).flipDataByte(1, 100).bytes();
-    QTest::newRow("corrupt: deflated data") << bytes << ZipPatch(deflated).flipDataByte(1, 40).bytes();
+        << bytes << ZipPatch(stored).prependProgram(programStub()).bytes() << QStringLiteral("not a plain ZIP archive");
+    QTest::newRow("truncated archive") << bytes << stored.first(stored.size() - 10)
+                                       << QStringLiteral("not a readable ZIP archive");
+    QTest::newRow("encrypted entry") << bytes << ZipPatch(stored).setFlag(1, EncryptedFlag, true).bytes()
+                                     << QStringLiteral("\"second.txt\" is encrypted");
+    QTest::newRow("unsupported method: Deflate64") << bytes << ZipPatch(deflated).setMethod(1, 9).bytes()
+                                                   << QStringLiteral("\"second.txt\" uses compression method 9,");
+    QTest::newRow("unsupported method: PPMd") << bytes << ZipPatch(stored).setMethod(1, 98).bytes()
+                                              << QStringLiteral("\"second.txt\" uses compression method 98,");
+    QTest::newRow("corrupt: CRC field") << bytes << ZipPatch(stored).setCrc(1, 0x12345678).bytes()
+                                        << QStringLiteral("\"second.txt\" is damaged");
+    QTest::newRow("corrupt: stored data")
+        << bytes << ZipPatch(stored).flipDataByte(1, 100).bytes() << QStringLiteral("\"second.txt\" is damaged");
+    QTest::newRow("corrupt: deflated data")
+        << bytes << ZipPatch(deflated).flipDataByte(1, 40).bytes() << QStringLiteral("\"second.txt\" is damaged");
     QTest::newRow("corrupt: UTF-8 flag on a name that is not UTF-8")
-        << bytes << ZipPatch(zipOf({ first, { "\x8F\xE0.htm", "x" } })).setFlag(1, Utf8Flag, true).bytes();
+        << bytes << ZipPatch(zipOf({ first, { "\x8F\xE0.htm", "x" } })).setFlag(1, Utf8Flag, true).bytes()
+        << QStringLiteral("not a readable ZIP archive: Zip archive inconsistent");
     QTest::newRow("sizes: data shorter than declared")
-        << bytes << ZipPatch(stored).setSize(1, quint32(someText().size() + 1)).bytes();
+        << bytes << ZipPatch(stored).setSize(1, quint32(someText().size() + 1)).bytes()
+        << QStringLiteral("\"second.txt\" is damaged");
     // 4 MiB of zeros deflate to about 4 KiB; the entry says it holds 1,000 bytes.
     QTest::newRow("bomb: inflates far beyond its declared size")
-        << bytes << ZipPatch(zipOf({ first, { "bomb.bin", zeros(4 << 20), true } })).setSize(1, 1000).bytes();
+        << bytes << ZipPatch(zipOf({ first, { "bomb.bin", zeros(4 << 20), true } })).setSize(1, 1000).bytes()
+        << QStringLiteral("\"bomb.bin\" holds more data than its declared 1000 bytes");
 
     // 50 entries of 1 MiB each, all unpacking the same 1 KiB of deflated zeros.
     QTest::newRow("bomb: entries that share one packed stream")
-        << bytes << ZipPatch(zipOf({ first, { "bomb.bin", zeros(1 << 20), true } })).shareData(1, 50).bytes();
+        << bytes << ZipPatch(zipOf({ first, { "bomb.bin", zeros(1 << 20), true } })).shareData(1, 50).bytes()
+        << QStringLiteral("packed data overlap");
 
     QList<TestEntry> many;
     for (int i = 0; i <= ExtractionLimits().maxEntries; ++i)
         many.append({ "f" + QByteArray::number(i), "" });
-    QTest::newRow("bomb: more entries than the cap") << bytes << zipOf(many);
+    QTest::newRow("bomb: more entries than the cap") << bytes << zipOf(many) << QStringLiteral("more than 20000");
 }
 
 void TestExtraction::refusesDamagedPackages()
 {
     QFETCH(int, source);
     QFETCH(QByteArray, archive);
+    QFETCH(QString, reason);
 
     const Fixture fixture;
     fixture.place(Source(source), archive);
@@ -464,7 +480,7 @@ void TestExtraction::refusesDamagedPackages()
         = extractPackage(fixture.archive, fixture.destination, [&](const QString &) { reported = true; });
 
     QVERIFY(!result.ok);
-    QVERIFY(!result.problem.isEmpty());
+    QVERIFY2(result.problem.contains(reason), qPrintable(result.problem));
     QVERIFY(result.writtenFiles.isEmpty());
     QVERIFY(!reported);
     QCOMPARE(fixture.written(), QStringList());
@@ -475,26 +491,32 @@ void TestExtraction::limits_data()
     QTest::addColumn<QByteArray>("archive");
     QTest::addColumn<ExtractionLimits>("limits");
     QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("reason"); // of a refusal, in part
 
     const QByteArray three = zipOf({ { "a", "1" }, { "b", "2" }, { "c/", "" } });
     QTest::newRow("entries: as many as the cap (folders count)")
-        << three << ExtractionLimits { .maxEntries = 3 } << true;
-    QTest::newRow("entries: one more than the cap") << three << ExtractionLimits { .maxEntries = 2 } << false;
+        << three << ExtractionLimits { .maxEntries = 3 } << true << QString();
+    QTest::newRow("entries: one more than the cap")
+        << three << ExtractionLimits { .maxEntries = 2 } << false << QStringLiteral("holds 3 entries, more than 2");
 
     const QByteArray twice600 = zipOf({ { "a", zeros(600) }, { "b", zeros(600), true } });
-    QTest::newRow("bytes: as many as the cap") << twice600 << ExtractionLimits { .maxTotalBytes = 1200 } << true;
-    QTest::newRow("bytes: one more than the cap") << twice600 << ExtractionLimits { .maxTotalBytes = 1199 } << false;
+    QTest::newRow("bytes: as many as the cap")
+        << twice600 << ExtractionLimits { .maxTotalBytes = 1200 } << true << QString();
+    QTest::newRow("bytes: one more than the cap") << twice600 << ExtractionLimits { .maxTotalBytes = 1199 } << false
+                                                  << QStringLiteral("unpacks to more than 1199 bytes");
     // The cap counts what is written; a duplicate name is written twice.
     QTest::newRow("bytes: duplicates count twice")
-        << zipOf({ { "a", zeros(600) }, { "x/a", zeros(600) } }) << ExtractionLimits { .maxTotalBytes = 1000 } << false;
+        << zipOf({ { "a", zeros(600) }, { "x/a", zeros(600) } }) << ExtractionLimits { .maxTotalBytes = 1000 } << false
+        << QStringLiteral("unpacks to more than 1000 bytes");
 
     // 2 MiB of zeros deflate at about 1000 : 1, near the best deflate can do.
     const QByteArray packed = zipOf({ { "blank.bmp", zeros(2 << 20), true } });
-    QTest::newRow("ratio: the best deflate can do passes") << packed << ExtractionLimits {} << true;
-    QTest::newRow("ratio: beyond the limit") << packed << ExtractionLimits { .maxCompressionRatio = 100 } << false;
+    QTest::newRow("ratio: the best deflate can do passes") << packed << ExtractionLimits {} << true << QString();
+    QTest::newRow("ratio: beyond the limit")
+        << packed << ExtractionLimits { .maxCompressionRatio = 100 } << false << QStringLiteral("\"blank.bmp\" claims");
     QTest::newRow("ratio: a lie beyond what deflate can do")
         << ZipPatch(packed).setSize(0, 1u << 30).bytes() << ExtractionLimits { .maxTotalBytes = quint64(2) << 30 }
-        << false;
+        << false << QStringLiteral("\"blank.bmp\" claims");
 }
 
 void TestExtraction::limits()
@@ -502,13 +524,16 @@ void TestExtraction::limits()
     QFETCH(QByteArray, archive);
     QFETCH(ExtractionLimits, limits);
     QFETCH(bool, ok);
+    QFETCH(QString, reason);
 
     const Fixture fixture;
     fixture.place(Source::Bytes, archive);
     const ExtractionResult result = extractPackage(fixture.archive, fixture.destination, {}, limits);
     QVERIFY2(result.ok == ok, qPrintable(result.problem));
-    if (!ok)
+    if (!ok) {
+        QVERIFY2(result.problem.contains(reason), qPrintable(result.problem));
         QCOMPARE(fixture.written(), QStringList());
+    }
 }
 
 void TestExtraction::reportsEachFileOnceInOrderWritten()

@@ -10,7 +10,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace kelvo;
@@ -64,6 +67,54 @@ QString makeStaleFolder(const QDir &parent, const QString &name, const QStringLi
     return path;
 }
 
+// Another run of the program: a process that makes its run folder under `parent`, unpacks a file
+// into it and lives until it is killed, which leaves the folder and the file behind.
+class OtherRun final
+{
+public:
+    explicit OtherRun(const QString &parent)
+    {
+        int channel[2];
+        if (::pipe(channel) != 0)
+            return;
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::close(channel[0]);
+            const RunFolder folder(parent);
+            writeFile(QDir(folder.path()), QStringLiteral("intro.htm"), "unpacked");
+            const QByteArray path = QFile::encodeName(folder.path()) + '\n';
+            if (::write(channel[1], path.constData(), size_t(path.size())) != path.size())
+                ::_exit(1);
+            for (;;)
+                ::pause();
+        }
+        ::close(channel[1]);
+        char buffer[4096];
+        QByteArray path;
+        for (ssize_t got = 0; !path.endsWith('\n') && (got = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+            path.append(buffer, got);
+        ::close(channel[0]);
+        m_path = QFile::decodeName(path.trimmed());
+    }
+    ~OtherRun() { kill(); }
+    Q_DISABLE_COPY_MOVE(OtherRun)
+
+    const QString &path() const { return m_path; }
+
+    void kill()
+    {
+        if (m_pid <= 0)
+            return;
+        ::kill(m_pid, SIGKILL);
+        ::waitpid(m_pid, nullptr, 0);
+        m_pid = 0;
+    }
+
+private:
+    pid_t m_pid = 0;
+    QString m_path;
+};
+
 } // namespace
 
 class TestRunFolder : public QObject
@@ -78,6 +129,8 @@ private Q_SLOTS:
     void unusableParentIsReported();
     void removeIfEmpty();
     void sweepRemovesOnlyStaleFoldersAndTheirFiles();
+    void sweepAtStartup_data();
+    void sweepAtStartup();
     void sweepKeepsFolderLockedByAnotherProcess();
     void sweepKeepsFoldersOfOtherUsers();
 };
@@ -200,6 +253,35 @@ void TestRunFolder::sweepRemovesOnlyStaleFoldersAndTheirFiles()
     expected.sort();
     QCOMPARE(treeOf(parent.path()), expected);
     QVERIFY(QFileInfo(parent.filePath(QStringLiteral("vemratmp-link"))).isSymLink());
+}
+
+// The sweep at start-up, with a run folder that another run of the program left: a run that
+// was killed (it ended without its shutdown) leaves its folder to be swept; one that still runs
+// keeps it.
+void TestRunFolder::sweepAtStartup_data()
+{
+    QTest::addColumn<bool>("ended");
+    QTest::addColumn<int>("swept");
+    QTest::newRow("a run of ours that ended: swept") << true << 1;
+    QTest::newRow("a run of ours that still runs: kept") << false << 0;
+}
+
+void TestRunFolder::sweepAtStartup()
+{
+    QFETCH(bool, ended);
+    QFETCH(int, swept);
+    const QTemporaryDir parent;
+    OtherRun other(parent.path());
+    QVERIFY(QFileInfo::exists(other.path() + QStringLiteral("/intro.htm")));
+    if (ended)
+        other.kill();
+
+    const RunFolder next(parent.path());
+    QVERIFY(next.isValid());
+    QCOMPARE(RunFolder::sweepStaleRunFolders(parent.path()), swept);
+    QCOMPARE(QFileInfo::exists(other.path()), !ended);
+    QCOMPARE(QFileInfo::exists(other.path() + QStringLiteral("/intro.htm")), !ended);
+    QVERIFY2(QFileInfo::exists(next.path()), "the sweeping run's own folder stays");
 }
 
 void TestRunFolder::sweepKeepsFolderLockedByAnotherProcess()
