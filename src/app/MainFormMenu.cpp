@@ -9,6 +9,7 @@
 #include "LabPage.h"
 #include "Localization.h"
 #include "MyBitBtn.h"
+#include "QuizReview.h"
 #include "ResultsDlg.h"
 #include "TaskChapter.h"
 
@@ -176,6 +177,11 @@ void TMainForm::ViewFormSubmit(
         Q_EMIT answersChecked(LabWork()->CurrentIndex, right, task->Questions);
         ResultsDlg->ShowResults(right, task->Questions);
         task->Passed = true;
+        if (task->Review > 0) {
+            // The checked page again, marked; its only button leads to the menu.
+            Viewer->LoadFromString(kelvo::quizReviewPage(*task, results, task->Review >= 2));
+            return;
+        }
     }
     ShowMenu();
 }

@@ -35,7 +35,7 @@ const QList<ChapterKind> &chapterKinds()
         { QStringLiteral("Information"), { QStringLiteral("Document") } },
         { QStringLiteral("Examination"),
             { QStringLiteral("Questions"), QStringLiteral("Heading"), QStringLiteral("Attempts"),
-                QStringLiteral("MessageStyle") } },
+                QStringLiteral("MessageStyle"), QStringLiteral("Review") } },
         { QStringLiteral("Experiment"), { QStringLiteral("SchemaFile"), QStringLiteral("LinkedChapter") } },
     };
     return kinds;
@@ -189,6 +189,12 @@ private:
             CheckTexts::MarkerShown);
         checkInteger(m_context, m_ini, m_shown, name, QStringLiteral("Attempts"), -1);
         checkInteger(m_context, m_ini, m_shown, name, QStringLiteral("MessageStyle"), 0);
+        const QString review = QStringLiteral("Review");
+        if (const std::optional<qint32> value = checkInteger(m_context, m_ini, m_shown, name, review, 0);
+            value && (*value < 0 || *value > 2)) {
+            m_report.warning(m_shown, m_ini.KeyLine(name, review), QStringLiteral("review-value"),
+                format(CheckTexts::UnknownReview, { qint64(*value), qint64(*value < 0 ? 0 : 2) }));
+        }
         checkExamination(m_context, m_ini, m_shown, chapter);
     }
 

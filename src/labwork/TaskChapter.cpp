@@ -1,5 +1,6 @@
 #include "TaskChapter.h"
 
+#include "AnswerMatcher.h"
 #include "CodePages.h"
 #include "IniFile.h"
 #include "LabFolder.h"
@@ -9,8 +10,6 @@
 #include "Random.h"
 #include "RuntimeErrors.h"
 #include "TextFormat.h"
-
-#include <QSet>
 
 namespace {
 
@@ -47,11 +46,13 @@ TTaskChapter::TTaskChapter(const QString &sectionName, const TIniFile *iniFile)
     Heading = IniFile->ReadString(SectionName, QStringLiteral("Heading"), Texts::ErrorReadingChapter);
     Attempts = IniFile->ReadInteger(SectionName, QStringLiteral("Attempts"), -1);
     MessageStyle = IniFile->ReadInteger(SectionName, QStringLiteral("MessageStyle"), 0);
+    Review = IniFile->ReadInteger(SectionName, QStringLiteral("Review"), 0);
 }
 
 QByteArray TTaskChapter::GetHTML()
 {
     Answers.clear();
+    PageQuestions.clear();
     QString page = kelvo::format(Texts::QuizPageHead, { Heading, qint64(AttemptCount) + 1 });
 
     const kelvo::LabFolder folder;
@@ -90,11 +91,13 @@ void TTaskChapter::appendQuestion(QString &page, const QuestionFiles &files, int
     };
     if (range)
         untilSeparator(lines, [](QStringView) {});
+    const qsizetype textStart = page.size();
     untilSeparator(lines, [&](QStringView line) {
         page += line;
         page += LineEnd;
         withinLimit();
     });
+    const qsizetype textEnd = page.size();
     page += Texts::QuestionRule;
     while (!lines.atEnd()) {
         const QStringView line = lines.next();
@@ -102,22 +105,18 @@ void TTaskChapter::appendQuestion(QString &page, const QuestionFiles &files, int
         answerCost += line.size() + QuizAnswerLineCost;
         withinLimit();
     }
+    // Kept for the review only: without it the page's questions are not held twice.
+    if (Review > 0)
+        PageQuestions.append({ page.sliced(textStart, textEnd - textStart), Answers.sliced(answersBefore) });
 }
 
 int TTaskChapter::CheckAnswers(const QStringList &results)
 {
     ++AttemptCount;
     RightCount = 0;
-    // Case folding equates Latin and Cyrillic capitals with their small letters, as the
-    // case-insensitive comparison of the user's locale does; empty answer lines never match.
-    QSet<QString> accepted;
-    accepted.reserve(Answers.size());
-    for (const QString &answer : std::as_const(Answers)) {
-        if (!answer.isEmpty())
-            accepted.insert(answer.toCaseFolded());
-    }
+    const AnswerMatcher matcher(Answers);
     for (const QString &result : results) {
-        if (accepted.contains(result.toCaseFolded()))
+        if (matcher.matches(result))
             ++RightCount;
     }
     return RightCount;

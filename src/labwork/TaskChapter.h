@@ -2,7 +2,16 @@
 
 #include "Chapter.h"
 
+#include <QList>
+
 class QuestionFiles;
+
+// A question as the page generated last showed it: its HTML and its answer lines.
+struct QuizQuestion
+{
+    QString text;
+    QStringList answers;
+};
 
 // An examination: a quiz generated from question files, checked against their answer lines.
 class TTaskChapter final : public TChapter
@@ -26,6 +35,10 @@ public:
     qint32 AttemptCount = 0;
     qint32 Attempts = -1;
     qint32 MessageStyle = 0;
+    // After a check: 0 the menu; 1 the checked page again, each question marked right or wrong;
+    // 2 the same with the expected answers beside wrong ones.
+    qint32 Review = 0;
+    QList<QuizQuestion> PageQuestions; // of the page generated last, when Review asks for them
 
 private:
     // Appends a question's text to the page and its answer lines to Answers; `answerCost` sums

@@ -115,6 +115,9 @@ inline const QString WhatQuizStyleSheet = QStringLiteral("таблица сти�
 
 // Question files
 inline const QString NoQuestions = QStringLiteral("Questions=%d: тест будет без вопросов");
+inline const QString UnknownReview
+    = QStringLiteral("Review=%d: разбор после проверки знает значения 0 (нет), 1 (отметки) и 2 (отметки и правильные "
+                     "ответы); это значение действует как %d");
 inline const QString MissingQuestion = QStringLiteral(
     "Для вопроса %d нет ни файла «%s», ни файлов «%s»: тест не откроется («List index out of bounds (0)»)");
 inline const QString QuestionsExceed = QStringLiteral(

@@ -71,6 +71,22 @@ inline const QString QuizPageFooter
                      "id=\"submit_button\" value=\"   Вернуться в меню    \"></div></form></body></html>");
 inline const QString QuestionRule = QStringLiteral("<hr>");
 
+// Review of a checked quiz
+inline const QString ReviewPageHead = QStringLiteral(
+    "<html><head><meta http-equiv=\"content-type\" content=\"text/html; charset=windows-1251\"><link "
+    "rel=\"StyleSheet\" type=\"text/css\" href=\"quest.css\"></head><body><h1>%s</h1>Разбор попытки номер: "
+    "%d<br>");
+inline const QString ReviewPageFooter = QStringLiteral(
+    "<form action=\":return\" method=\"post\"><div class=\"return_button_div\" align=\"center\"><input "
+    "id=\"return_button\" type=\"submit\" value=\"   Вернуться в меню    \"></div></form></body></html>");
+inline const QString ReviewQuestionStart = QStringLiteral(
+    "<div class=\"%s\" style=\"border-left: 6px solid %s; padding-left: 8px; margin: 6px 0\"><p style=\"color: %s; "
+    "font-weight: bold\">%s</p>");
+inline const QString ReviewQuestionEnd = QStringLiteral("</div>");
+inline const QString ReviewRight = QStringLiteral("Верно");
+inline const QString ReviewWrong = QStringLiteral("Неверно");
+inline const QString ReviewExpected = QStringLiteral("<p class=\"review_expected\">Правильный ответ: %s</p>");
+
 // Results dialog
 inline const QString ResultsCaption = QStringLiteral("Результаты:");
 inline const QString ResultsTotal = QStringLiteral("Всего заданий:");

@@ -63,6 +63,18 @@ void TestCheckerDescriptor::descriptor_data()
                "labwork.lbw:13: warning: bad-required-entry", "labwork.lbw:13: warning: bad-required-entry" }
         << QStringList { "пробел перед запятой", "то есть 44" };
 
+    QTest::newRow("values: the review after a check is known, its values checked")
+        << LabFiles { { "labwork.lbw",
+                          "[Header]\nTitle=T\n"
+                          "[a]\nType=Examination\nTitle=A\nIdentifier=1\nHeading=H\nQuestions=0\nReview=2\n"
+                          "[b]\nType=Examination\nTitle=B\nIdentifier=2\nHeading=H\nQuestions=0\nReview=3\n"
+                          "[c]\nType=Examination\nTitle=C\nIdentifier=3\nHeading=H\nQuestions=0\nReview=yes\n" },
+               { "quest.css", "h1 { }" } }
+        << QStringList { "labwork.lbw:8: warning: no-questions", "labwork.lbw:15: warning: no-questions",
+               "labwork.lbw:16: warning: review-value", "labwork.lbw:22: warning: no-questions",
+               "labwork.lbw:23: warning: bad-integer" }
+        << QStringList { "действует как 2" };
+
     QTest::newRow("markers: missing titles, heading and document")
         << LabFiles { { "labwork.lbw",
                           "[Header]\nAuthor=X\n"

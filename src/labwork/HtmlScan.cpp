@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-namespace kelvo::check {
+namespace kelvo {
 
 namespace {
 
@@ -72,9 +72,9 @@ private:
         if (startsWith(u"<!--")) {
             qsizetype end = m_html.indexOf(u"-->", start + 4);
             end = end < 0 ? m_html.size() : end;
-            m_tokens.append(
-                { HtmlToken::Kind::Comment, {}, {}, m_html.sliced(start + 4, end - start - 4).toString(), line });
             m_pos = std::min(m_html.size(), end + 3);
+            m_tokens.append({ HtmlToken::Kind::Comment, {}, {}, m_html.sliced(start + 4, end - start - 4).toString(),
+                line, start, m_pos });
             return true;
         }
         const QChar next = start + 1 < m_html.size() ? m_html[start + 1] : QChar();
@@ -92,6 +92,8 @@ private:
         tag.name = readName();
         tag.line = line;
         scanAttributes(tag);
+        tag.start = start;
+        tag.end = m_pos;
         const QString name = tag.name;
         m_tokens.append(std::move(tag));
         if (!closing && isRawTextElement(name))
@@ -151,8 +153,8 @@ private:
         const QString close = QStringLiteral("</") + name;
         qsizetype end = m_html.indexOf(close, start, Qt::CaseInsensitive);
         end = end < 0 ? m_html.size() : end;
-        m_tokens.append(
-            { HtmlToken::Kind::Text, name, {}, m_html.sliced(start, end - start).toString(), m_lines.lineAt(start) });
+        m_tokens.append({ HtmlToken::Kind::Text, name, {}, m_html.sliced(start, end - start).toString(),
+            m_lines.lineAt(start), start, end });
         m_pos = end;
     }
 
@@ -161,8 +163,8 @@ private:
         const qsizetype start = m_pos;
         qsizetype end = m_html.indexOf(u'<', start + 1);
         end = end < 0 ? m_html.size() : end;
-        m_tokens.append(
-            { HtmlToken::Kind::Text, {}, {}, m_html.sliced(start, end - start).toString(), m_lines.lineAt(start) });
+        m_tokens.append({ HtmlToken::Kind::Text, {}, {}, m_html.sliced(start, end - start).toString(),
+            m_lines.lineAt(start), start, end });
         m_pos = end;
     }
 
@@ -259,4 +261,4 @@ QString decodeCharacterReferences(QStringView text)
     return decoded;
 }
 
-} // namespace kelvo::check
+} // namespace kelvo

@@ -1,6 +1,6 @@
 #include "FormControls.h"
 
-namespace kelvo::check {
+namespace kelvo {
 
 namespace {
 
@@ -75,4 +75,4 @@ QList<FormControl> formControls(const QList<HtmlToken> &tokens)
     return controls;
 }
 
-} // namespace kelvo::check
+} // namespace kelvo

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace kelvo::check {
+namespace kelvo {
 
 // A control of a question's form: what the viewer submits for it as name=value.
 struct FormControl
@@ -22,4 +22,4 @@ struct FormControl
 // buttons), selection lists with their options, text areas and buttons, each with a name.
 QList<FormControl> formControls(const QList<HtmlToken> &tokens);
 
-} // namespace kelvo::check
+} // namespace kelvo

@@ -4,10 +4,10 @@
 #include <QString>
 #include <QStringView>
 
-// A forgiving scan of HTML for the package checker: tags with their attributes and the lines they
-// stand on, text between them. It builds no tree and never fails; what it does not understand
-// is text.
-namespace kelvo::check {
+// A forgiving scan of HTML, for the package checker and the review of a quiz: tags with their
+// attributes and the lines they stand on, text between them. It builds no tree and never fails;
+// what it does not understand is text.
+namespace kelvo {
 
 struct HtmlAttribute
 {
@@ -25,6 +25,8 @@ struct HtmlToken
     QList<HtmlAttribute> attributes;
     QString text;
     int line = 0;
+    qsizetype start = 0; // where the token stands in the scanned text, its end excluded
+    qsizetype end = 0;
 
     const HtmlAttribute *attribute(QStringView attributeName) const;
 };
@@ -48,4 +50,4 @@ private:
     int m_firstLine;
 };
 
-} // namespace kelvo::check
+} // namespace kelvo
