@@ -508,13 +508,21 @@ void tst_DemoWindow::admissionPassesWithTheRightAnswers()
     focusWindow(*results);
     pressKeys(QStringLiteral("Return"));
     QVERIFY2(waitFor([&] { return windowsTitled(MainWindowTitle).size() == 1; }, StepTimeoutMs), "Enter closes it");
-    QVERIFY2(waitFor(
+
+    // The demo's admission asks for the review: the checked page again, every question marked right.
+    QVERIFY2(waitForPage(QStringLiteral("document.querySelectorAll('div.review_right').length === %1 && "
+                                        "document.querySelectorAll('div.review_wrong').length === 0 && "
+                                        "Array.from(document.querySelectorAll('input, select'))"
+                                        ".every(c => c.disabled || c.id === 'return_button')")
+                             .arg(AdmissionQuestions)),
+        "the review shows every question marked right, read-only");
+    screenshot(QStringLiteral("review"));
+    QVERIFY2(pressPageButton(QStringLiteral("#return_button"),
                  [this] {
                      const QImage menu = grabScreen();
                      return glyphIsOpen(menu, Admission) && glyphIsOpen(menu, Bench) && glyphIsOpen(menu, Report);
-                 },
-                 StepTimeoutMs),
-        "the passed admission unlocks the bench and the report");
+                 }),
+        "its button leads to the menu, where the passed admission unlocks the bench and the report");
 }
 
 // The bench's picture is centred in the work field: it is found by its top wire, the highest
