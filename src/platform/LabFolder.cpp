@@ -22,6 +22,17 @@ QStringList entriesOf(const QString &folder)
     return names;
 }
 
+// True when `path`, with every link in it followed, is the folder `canonicalRoot` or inside it.
+bool staysInside(const QString &path, const QString &canonicalRoot)
+{
+    const QString real = QFileInfo(path).canonicalFilePath();
+    if (real.isEmpty() || canonicalRoot.isEmpty())
+        return false;
+    return real == canonicalRoot
+        || (real.startsWith(canonicalRoot)
+            && (canonicalRoot.endsWith(QLatin1Char('/')) || real.at(canonicalRoot.size()) == u'/'));
+}
+
 bool isSeparator(QChar c)
 {
     return c == QLatin1Char('/') || c == QLatin1Char('\\');
@@ -103,6 +114,9 @@ std::optional<QString> LabFolder::resolve(QStringView name) const
             return std::nullopt;
         path += QLatin1Char('/') + *found;
     }
+    // A symbolic link in the folder may point anywhere: what it leads to must be inside too.
+    if (!staysInside(path, QFileInfo(m_root).canonicalFilePath()))
+        return std::nullopt;
     return path;
 }
 

@@ -25,6 +25,7 @@ private Q_SLOTS:
     void wildcardMatching();
     void matchListsInStableOrder();
     void readLabFileReportsTheNameAsOpened();
+    void rootReachedThroughALink();
     void splitLines_data();
     void splitLines();
 };
@@ -39,6 +40,15 @@ void TestLabFolder::initTestCase()
     writeFile(root, QStringLiteral("Intro.HTM"), "y");
     writeFile(root, QStringLiteral("pictures/fig1.gif"), "g");
     writeFile(root, QStringLiteral("Документы/Схема.BMP"), "b");
+    writeFile(outer, QStringLiteral("outside/passwd"), "root");
+    // Links that lead out of the folder, and ones that stay inside it.
+    QVERIFY(QFile::link(outer.absoluteFilePath(QStringLiteral("outside")), root.filePath(QStringLiteral("etc"))));
+    QVERIFY(
+        QFile::link(outer.absoluteFilePath(QStringLiteral("secret.txt")), root.filePath(QStringLiteral("key.txt"))));
+    QVERIFY(QFile::link(QStringLiteral("../../outside"), root.filePath(QStringLiteral("pictures/up"))));
+    QVERIFY(QFile::link(QStringLiteral("/"), root.filePath(QStringLiteral("system"))));
+    QVERIFY(QFile::link(QStringLiteral("pictures"), root.filePath(QStringLiteral("figures"))));
+    QVERIFY(QFile::link(QStringLiteral("intro.htm"), root.filePath(QStringLiteral("start.htm"))));
 }
 
 void TestLabFolder::resolve_data()
@@ -72,6 +82,22 @@ void TestLabFolder::resolve_data()
                                               << "";
     QTest::newRow("robustness: file used as folder") << "intro.htm/x"
                                                      << "";
+    QTest::newRow("robustness: linked folder outside") << "etc/passwd"
+                                                       << "";
+    QTest::newRow("robustness: linked folder outside, other case") << "ETC\\PASSWD"
+                                                                   << "";
+    QTest::newRow("robustness: the link to a folder outside itself") << "etc"
+                                                                     << "";
+    QTest::newRow("robustness: linked file outside") << "key.txt"
+                                                     << "";
+    QTest::newRow("robustness: relative link climbing out") << "pictures/up/passwd"
+                                                            << "";
+    QTest::newRow("robustness: link to the root of the system") << "system/etc/passwd"
+                                                                << "";
+    QTest::newRow("nominal: linked folder inside") << "Figures/FIG1.GIF"
+                                                   << "figures/fig1.gif";
+    QTest::newRow("nominal: linked file inside") << "start.htm"
+                                                 << "start.htm";
 }
 
 void TestLabFolder::resolve()
@@ -148,6 +174,18 @@ void TestLabFolder::readLabFileReportsTheNameAsOpened()
     }
     QVERIFY_THROWS_EXCEPTION(EFOpenError, readLabFile(u"pictures")); // a folder
     QVERIFY_THROWS_EXCEPTION(EFOpenError, readLabFile(u""));
+    QCOMPARE(messageOf([] { readLabFile(u"etc\\passwd"); }), QStringLiteral("Cannot open file ./etc/passwd"));
+}
+
+void TestLabFolder::rootReachedThroughALink()
+{
+    // A descriptor read in place may sit in a folder that is itself a link: its files are inside.
+    const QString linkedRoot = QDir(m_outer.path()).filePath(QStringLiteral("linked-lab"));
+    QVERIFY(QFile::link(m_root, linkedRoot));
+    const LabFolder folder(linkedRoot);
+    QCOMPARE(folder.resolve(u"PICTURES/fig1.gif"), std::optional<QString>(linkedRoot + u"/pictures/fig1.gif"));
+    QCOMPARE(folder.resolve(u"figures/fig1.gif"), std::optional<QString>(linkedRoot + u"/figures/fig1.gif"));
+    QVERIFY(!folder.resolve(u"etc/passwd"));
 }
 
 void TestLabFolder::splitLines_data()
