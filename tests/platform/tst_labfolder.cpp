@@ -26,6 +26,7 @@ private Q_SLOTS:
     void matchListsInStableOrder();
     void readLabFileReportsTheNameAsOpened();
     void rootReachedThroughALink();
+    void resolverSeesChangesOfTheFolder();
     void splitLines_data();
     void splitLines();
 };
@@ -186,6 +187,30 @@ void TestLabFolder::rootReachedThroughALink()
     QCOMPARE(folder.resolve(u"PICTURES/fig1.gif"), std::optional<QString>(linkedRoot + u"/pictures/fig1.gif"));
     QCOMPARE(folder.resolve(u"figures/fig1.gif"), std::optional<QString>(linkedRoot + u"/figures/fig1.gif"));
     QVERIFY(!folder.resolve(u"etc/passwd"));
+}
+
+void TestLabFolder::resolverSeesChangesOfTheFolder()
+{
+    // Listings are kept between lookups: a name added, renamed or removed must still be seen.
+    QTemporaryDir dir;
+    const QDir root(dir.path());
+    writeFile(root, QStringLiteral("a.htm"), "a");
+    const LabFolder folder(dir.path());
+    QVERIFY(!folder.resolve(u"NEW.HTM"));
+    QVERIFY(folder.resolve(u"A.HTM"));
+    writeFile(root, QStringLiteral("New.htm"), "n");
+    QCOMPARE(folder.resolve(u"NEW.HTM"), std::optional<QString>(root.filePath(QStringLiteral("New.htm"))));
+    QVERIFY(QFile::rename(root.filePath(QStringLiteral("New.htm")), root.filePath(QStringLiteral("Renamed.htm"))));
+    QVERIFY(!folder.resolve(u"NEW.HTM"));
+    QCOMPARE(LabFolder(dir.path()).resolve(u"renamed.HTM"),
+        std::optional<QString>(root.filePath(QStringLiteral("Renamed.htm"))));
+    QVERIFY(QFile::remove(root.filePath(QStringLiteral("a.htm"))));
+    QVERIFY(!folder.resolve(u"A.HTM"));
+    // In a sub-folder as well.
+    writeFile(root, QStringLiteral("Sub/b.gif"), "b");
+    QVERIFY(folder.resolve(u"sub/B.GIF"));
+    writeFile(root, QStringLiteral("Sub/C.gif"), "c");
+    QVERIFY(folder.resolve(u"sub/c.GIF"));
 }
 
 void TestLabFolder::splitLines_data()
