@@ -135,6 +135,20 @@ QList<QByteArray> FolderHandle::entryNames() const
     return names;
 }
 
+FileDescriptor FolderHandle::openFile(const QByteArray &name) const
+{
+    FileDescriptor file(retryOnInterrupt([&] {
+        return ::openat(
+            m_descriptor.get(), name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    }));
+    struct stat info
+    {
+    };
+    if (!file.isValid() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return {};
+    return file;
+}
+
 FileDescriptor FolderHandle::createFile(const QByteArray &name) const
 {
     return FileDescriptor(retryOnInterrupt([&] {

@@ -70,6 +70,8 @@ public:
     // The names inside the folder, without "." and "..", in no particular order.
     QList<QByteArray> entryNames() const;
 
+    // Opens a regular file inside this one for reading; a symbolic link, FIFO or folder is refused.
+    FileDescriptor openFile(const QByteArray &name) const;
     // Creates (or truncates) a regular file for writing with mode 0600; a symbolic link or a
     // folder of that name is an error.
     FileDescriptor createFile(const QByteArray &name) const;

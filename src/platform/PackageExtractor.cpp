@@ -2,6 +2,7 @@
 
 #include "CodePages.h"
 #include "FolderHandle.h"
+#include "RunFolder.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -122,7 +123,8 @@ std::optional<QString> flatFileName(const QString &entryName)
     QString name = entryName.sliced(lastSeparator + 1);
     if (name.size() >= 2 && name[1] == u':' && isAsciiLetter(name[0]))
         name.remove(0, 2);
-    if (name.isEmpty() || name == u"." || name == u"..")
+    // The run folder's marker is the program's own: a package cannot replace it.
+    if (name.isEmpty() || name == u"." || name == u".." || name == RunFolder::MarkerName)
         return std::nullopt;
     return name;
 }

@@ -10,8 +10,9 @@ namespace kelvo {
 
 // The private folder one run of the program unpacks its package into: "vemratmp-XXXXXX" under the
 // temporary folder (QDir::tempPath(), which honours TMPDIR), with an unpredictable name, created
-// atomically with mode 0700, and locked for as long as this object lives. A run that was killed
-// leaves its folder unlocked behind, and the next run's sweep removes it.
+// atomically with mode 0700, marked as this program's own (a marker file that names the owner),
+// and locked for as long as this object lives. A run that was killed leaves its folder unlocked
+// behind, and the next run's sweep removes it.
 //
 // Shutdown: delete the files the extraction reported, then call removeIfEmpty().
 class RunFolder final
@@ -27,17 +28,22 @@ public:
     // Why the folder could not be made.
     const QString &errorString() const { return m_error; }
 
-    // Removes the folder when nothing is left in it, and releases the lock in any case, so that
-    // a later run's sweep clears what is left. The destructor does this too.
+    // Removes the folder (and its marker) when nothing else is left in it, and releases the lock
+    // in any case, so that a later run's sweep clears what is left. The destructor does this too.
     bool removeIfEmpty();
 
     // Removes the "vemratmp-*" folders under `parentFolder` whose run has ended: only real folders
-    // (never a symbolic link) owned by this user and locked by no one. Only the regular files
-    // directly inside them are deleted, then the folder if that emptied it; links are never
-    // followed. Returns the number of folders removed.
+    // (never a symbolic link) owned by this user, carrying this program's marker for this user,
+    // and locked by no one; a folder of that name that a user made is never touched. Only the
+    // regular files directly inside them are deleted, then the folder if that emptied it; links
+    // are never followed. Returns the number of folders removed.
     static int sweepStaleRunFolders(const QString &parentFolder = QDir::tempPath());
 
     static inline const QString NamePrefix = QStringLiteral("vemratmp-");
+    // The marker file inside a run's folder, and what it holds for the user running this program.
+    // The extraction never writes a package's entry of this name.
+    static inline const QString MarkerName = QStringLiteral(".kelvo-run-folder");
+    static QByteArray markerText();
 
 private:
     FolderHandle m_parent;

@@ -349,6 +349,9 @@ void TestExtraction::unpacksFlat_data()
         << ZipPatch(zipOf({ { utf8Name, "x" } })).setFlag(0, Utf8Flag, false).bytes()
         << FileMap { { "Пример.htm", "x" } };
 
+    QTest::newRow("robustness: the run folder's marker is never written")
+        << zipOf({ { ".kelvo-run-folder", "forged" }, { "docs/.kelvo-run-folder", "forged" }, { "a.htm", "a" } })
+        << FileMap { { "a.htm", "a" } };
     QTest::newRow("robustness: climbing with ../")
         << zipOf({ { "../escaped.txt", "1" }, { "../../../../escaped2.txt", "2" } })
         << FileMap { { "escaped.txt", "1" }, { "escaped2.txt", "2" } };

@@ -54,13 +54,24 @@ private:
     mode_t m_previous;
 };
 
-// A stale run folder: what a killed run leaves behind (nobody holds its lock).
+// A stale run folder: what a killed run leaves behind (nobody holds its lock), with the run's
+// marker.
 QString makeStaleFolder(const QDir &parent, const QString &name, const QStringList &files)
 {
     const QString path = parent.absoluteFilePath(name);
     QDir().mkpath(path);
+    writeFile(QDir(path), RunFolder::MarkerName, RunFolder::markerText());
     for (const QString &file : files)
         writeFile(QDir(path), file, "left behind");
+    return path;
+}
+
+// A folder of a run folder's name that a user made, with the user's files.
+QString makeUsersFolder(const QDir &parent, const QString &name, const QStringList &files)
+{
+    const QString path = parent.absoluteFilePath(name);
+    for (const QString &file : files)
+        writeFile(QDir(path), file, "the user's own");
     return path;
 }
 
@@ -98,6 +109,7 @@ void TestRunFolder::createsPrivateUniqueFolders()
         QCOMPARE(info.absolutePath(), QDir(parent.path()).absolutePath());
         QVERIFY(info.isDir() && !info.isSymLink());
         QCOMPARE(modeOf(folder->path()), 0700u);
+        QCOMPARE(treeOf(folder->path()), QStringList { RunFolder::MarkerName });
     }
 }
 
@@ -189,14 +201,30 @@ void TestRunFolder::sweepRemovesOnlyStaleFoldersAndTheirFiles()
     makeStaleFolder(parent, QStringLiteral("other"), { QStringLiteral("a.txt") });
     makeStaleFolder(parent, QStringLiteral("vemratmp"), { QStringLiteral("shared.txt") });
 
+    // Folders of the name that are not this program's: no marker, another user's marker, a
+    // marker that is a link to a real one.
+    makeUsersFolder(parent, QStringLiteral("vemratmp-mine"), { QStringLiteral("thesis.txt") });
+    const QString forged = makeUsersFolder(parent, QStringLiteral("vemratmp-forged"), { QStringLiteral("data.txt") });
+    writeFile(QDir(forged), RunFolder::MarkerName, "Kelvo run folder of user 4242\n");
+    const QString linked = makeUsersFolder(parent, QStringLiteral("vemratmp-linked"), { QStringLiteral("data.txt") });
+    QVERIFY(QFile::link(
+        parent.filePath(QStringLiteral("vemratmp/") + RunFolder::MarkerName), linked + u'/' + RunFolder::MarkerName));
+
     QCOMPARE(RunFolder::sweepStaleRunFolders(parent.path()), 2);
 
     const QString liveName = QFileInfo(live.path()).fileName();
-    QStringList expected = { QStringLiteral("other"), QStringLiteral("other/a.txt"), QStringLiteral("vemratmp"),
-        QStringLiteral("vemratmp/shared.txt"), QStringLiteral("vemratmp-file"), QStringLiteral("vemratmp-link"),
-        QStringLiteral("vemratmp-mixed"), QStringLiteral("vemratmp-mixed/link.txt"),
-        QStringLiteral("vemratmp-mixed/sub"), QStringLiteral("vemratmp-mixed/sub/inner.txt"), QStringLiteral("victim"),
-        QStringLiteral("victim/precious.txt"), liveName, liveName + QStringLiteral("/intro.htm") };
+    const QString marker = u'/' + RunFolder::MarkerName;
+    QStringList expected = { QStringLiteral("other"), QStringLiteral("other/a.txt"), QStringLiteral("other") + marker,
+        QStringLiteral("vemratmp"), QStringLiteral("vemratmp/shared.txt"), QStringLiteral("vemratmp") + marker,
+        QStringLiteral("vemratmp-file"), QStringLiteral("vemratmp-link"), QStringLiteral("vemratmp-mixed"),
+        QStringLiteral("vemratmp-mixed/link.txt"), QStringLiteral("vemratmp-mixed/sub"),
+        QStringLiteral("vemratmp-mixed") + marker, QStringLiteral("vemratmp-mixed/sub/inner.txt"),
+        QStringLiteral("victim"), QStringLiteral("victim/precious.txt"), QStringLiteral("victim") + marker, liveName,
+        liveName + QStringLiteral("/intro.htm"), liveName + marker, QStringLiteral("vemratmp-mine"),
+        QStringLiteral("vemratmp-mine/thesis.txt"), QStringLiteral("vemratmp-forged"),
+        QStringLiteral("vemratmp-forged/data.txt"), QStringLiteral("vemratmp-forged") + marker,
+        QStringLiteral("vemratmp-linked"), QStringLiteral("vemratmp-linked/data.txt"),
+        QStringLiteral("vemratmp-linked") + marker };
     expected.sort();
     QCOMPARE(treeOf(parent.path()), expected);
     QVERIFY(QFileInfo(parent.filePath(QStringLiteral("vemratmp-link"))).isSymLink());
