@@ -145,6 +145,11 @@ bool isRegularFileEntry(zip_t *archive, zip_uint64_t index)
     return true;
 }
 
+bool beyondRatio(quint64 unpacked, quint64 packed, const ExtractionLimits &limits)
+{
+    return unpacked > RatioCheckedAbove && unpacked / std::max<quint64>(packed, 1) > limits.maxCompressionRatio;
+}
+
 struct PlannedEntry
 {
     zip_uint64_t index = 0;
@@ -203,8 +208,7 @@ Plan planExtraction(zip_t *archive, quint64 archiveBytes, const ExtractionLimits
                                .arg(stat.comp_method);
             return plan;
         }
-        if (stat.comp_method == ZIP_CM_DEFLATE && stat.size > RatioCheckedAbove
-            && stat.size / std::max<zip_uint64_t>(stat.comp_size, 1) > limits.maxCompressionRatio) {
+        if (beyondRatio(stat.size, stat.comp_size, limits)) {
             plan.problem = QStringLiteral("entry \"%1\" claims %2 bytes packed into %3")
                                .arg(name)
                                .arg(stat.size)
@@ -226,6 +230,9 @@ Plan planExtraction(zip_t *archive, quint64 archiveBytes, const ExtractionLimits
         plan.totalBytes += stat.size;
         plan.entries.push_back({ index, *fileName, QFile::encodeName(*fileName), stat.size });
     }
+    // Many entries of up to 1 MiB each pass one by one; together they meet the same bound.
+    if (beyondRatio(plan.totalBytes, archiveBytes, limits))
+        plan.problem = QStringLiteral("the package unpacks to %1 bytes from %2").arg(plan.totalBytes).arg(archiveBytes);
     return plan;
 }
 

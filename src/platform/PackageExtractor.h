@@ -19,8 +19,9 @@ struct ExtractionLimits
 {
     qint64 maxEntries = 20'000;
     quint64 maxTotalBytes = quint64(1) << 30;
-    // For deflated entries of more than 1 MiB: deflate cannot pack better than about 1032 : 1, so
-    // an entry that claims more is a lie. Other methods are bounded by the byte caps only.
+    // Deflate cannot pack better than about 1032 : 1, so more is a lie or a bomb. Every method is
+    // held to it (bzip2 packs zeros a million to one): each entry of more than 1 MiB, and the
+    // whole package once it unpacks to more than 1 MiB.
     quint64 maxCompressionRatio = 1'100;
 };
 

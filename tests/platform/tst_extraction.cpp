@@ -39,7 +39,15 @@ struct TestEntry
     QByteArray data;
     bool deflate;
     std::optional<zip_uint32_t> unixMode;
+    std::optional<zip_int32_t> method; // another method than deflate or store
 };
+
+TestEntry bzip2(QByteArray name, QByteArray data)
+{
+    TestEntry entry(std::move(name), std::move(data));
+    entry.method = ZIP_CM_BZIP2;
+    return entry;
+}
 
 constexpr zip_uint32_t SymbolicLinkMode = 0120777;
 
@@ -57,7 +65,8 @@ QByteArray zipOf(const QList<TestEntry> &entries)
         const zip_int64_t index = zip_file_add(archive, entry.name.constData(), source, ZIP_FL_ENC_GUESS);
         if (index < 0)
             qFatal("cannot add %s: %s", entry.name.constData(), zip_strerror(archive));
-        zip_set_file_compression(archive, zip_uint64_t(index), entry.deflate ? ZIP_CM_DEFLATE : ZIP_CM_STORE, 0);
+        zip_set_file_compression(
+            archive, zip_uint64_t(index), entry.method.value_or(entry.deflate ? ZIP_CM_DEFLATE : ZIP_CM_STORE), 0);
         if (entry.unixMode)
             zip_file_set_external_attributes(archive, zip_uint64_t(index), 0, ZIP_OPSYS_UNIX, *entry.unixMode << 16);
     }
@@ -498,6 +507,26 @@ void TestExtraction::limits_data()
     QTest::newRow("ratio: a lie beyond what deflate can do")
         << ZipPatch(packed).setSize(0, 1u << 30).bytes() << ExtractionLimits { .maxTotalBytes = quint64(2) << 30 }
         << false;
+
+    // bzip2 packs zeros far better than deflate can: held to the same ratio, entry by entry and
+    // for the whole package.
+    QByteArray numbers;
+    for (int i = 0; i < 100'000; ++i)
+        numbers += QByteArray::number(i * 7919 % 100'003) + ' ';
+    QTest::newRow("ratio: bzip2 of ordinary text passes")
+        << zipOf({ bzip2("numbers.htm", numbers) }) << ExtractionLimits {} << true;
+    QTest::newRow("ratio: bzip2 beyond what deflate can do")
+        << zipOf({ bzip2("blank.bmp", zeros(4 << 20)) }) << ExtractionLimits {} << false;
+    QList<TestEntry> megabytes;
+    for (int i = 0; i < 40; ++i)
+        megabytes.append(bzip2("blank" + QByteArray::number(i), zeros(1 << 20)));
+    QTest::newRow("ratio: 40 bzip2 entries of 1 MiB, each too small to be checked alone")
+        << zipOf(megabytes) << ExtractionLimits {} << false;
+    QList<TestEntry> deflatedMegabytes;
+    for (int i = 0; i < 40; ++i)
+        deflatedMegabytes.append({ "blank" + QByteArray::number(i), zeros(1 << 20), true });
+    QTest::newRow("ratio: 40 deflated entries of 1 MiB pass")
+        << zipOf(deflatedMegabytes) << ExtractionLimits {} << true;
 }
 
 void TestExtraction::limits()
