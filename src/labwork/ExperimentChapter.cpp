@@ -24,11 +24,12 @@ std::unique_ptr<TSchemaDevice> createDevice(const QString &kind, const TIniFile 
 }
 
 // The schema file as the lab folder resolves it; a name it cannot find (or one that climbs out
-// of the folder) reads as a file without sections.
+// of the folder), and a file too large to read, read as a file without sections: the chapter has
+// no devices and no variants, and loading goes on.
 std::unique_ptr<TIniFile> openSchema(const QString &name)
 {
     const std::optional<QString> path = kelvo::LabFolder().resolve(name);
-    return std::make_unique<TIniFile>(path.value_or(QString()));
+    return std::make_unique<TIniFile>(path.value_or(QString()), TIniFile::MaxFileBytes, std::nothrow);
 }
 
 } // namespace
