@@ -33,9 +33,10 @@ TLabWork::TLabWork(const QString &fileName)
         throw EFOpenError(kelvo::format(Texts::LabWorkFileNotFound, { QStringLiteral(".\\") + fileName }));
 
     m_iniFile = std::make_unique<TIniFile>(fileName);
-    // A binary file, or one without a single section, is no descriptor: say so rather than show
-    // an empty menu.
-    if (m_iniFile->IsBinary() || m_iniFile->ReadSections().isEmpty())
+    // A file without a single section (a picture, an archive, any other file) is no descriptor:
+    // say so rather than show an empty menu. A stray NUL byte, as editors leave them, is read as
+    // any other byte.
+    if (m_iniFile->ReadSections().isEmpty())
         throw EReadError(kelvo::format(Texts::NotADescriptor, { fileName }));
     Title = m_iniFile->ReadString(HeaderSection, QStringLiteral("Title"), Texts::ErrorReadingChapter);
     Author = m_iniFile->ReadString(HeaderSection, QStringLiteral("Author"), {});

@@ -47,6 +47,8 @@ private Q_SLOTS:
     void missingDescriptorRaisesTheFileOpenError();
     void fileThatIsNoDescriptorIsRefused_data();
     void fileThatIsNoDescriptorIsRefused();
+    void strayNulBytesAreReadLikeAnyOther_data();
+    void strayNulBytesAreReadLikeAnyOther();
     void identifiers_data();
     void identifiers();
     void requiredChapters_data();
@@ -121,7 +123,7 @@ void TestLabWork::fileThatIsNoDescriptorIsRefused_data()
     QTest::addColumn<QByteArray>("content");
     QTest::newRow("empty") << QByteArray();
     QTest::newRow("text without sections") << QByteArray("Title=x\nsome words\n");
-    QTest::newRow("binary with a section-like line") << QByteArray("\x89PNG\0\0\n[Header]\nTitle=x\n", 22);
+    QTest::newRow("binary without a section") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\x01[\0", 21);
     QTest::newRow("one huge line") << QByteArray(4 * 1024 * 1024, 'x');
 }
 
@@ -129,6 +131,31 @@ void TestLabWork::fileThatIsNoDescriptorIsRefused()
 {
     QFETCH(QByteArray, content);
     QVERIFY_THROWS_EXCEPTION(EReadError, load(content));
+}
+
+void TestLabWork::strayNulBytesAreReadLikeAnyOther_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("chapters");
+
+    const QByteArray chapter = "[intro]\nType=Information\nTitle=Intro\n";
+    QTest::newRow("in a value") << QByteArray("[Header]\nTitle=a\0b\n", 19) + chapter << QString::fromLatin1("a\0b", 3)
+                                << 1;
+    QTest::newRow("in a comment") << QByteArray("; saved\0\n[Header]\nTitle=t\n", 26) + chapter << "t" << 1;
+    QTest::newRow("at the very end") << "[Header]\nTitle=t\n" + chapter + QByteArray(1, '\0') << "t" << 1;
+    QTest::newRow("before the first section")
+        << QByteArray("\x89PNG\0\0\n[Header]\nTitle=x\n", 24) + chapter << "x" << 1;
+}
+
+void TestLabWork::strayNulBytesAreReadLikeAnyOther()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, title);
+    QFETCH(int, chapters);
+    const std::unique_ptr<TLabWork> lab = load(content);
+    QCOMPARE(lab->Title, title);
+    QCOMPARE(lab->Chapters().Count(), chapters);
 }
 
 void TestLabWork::identifiers_data()
