@@ -5,6 +5,7 @@
 #include "IniFile.h"
 #include "Localization.h"
 #include "RuntimeErrors.h"
+#include "SchemaFiles.h"
 #include "TaskChapter.h"
 #include "TextFormat.h"
 
@@ -14,14 +15,15 @@ namespace {
 
 const QString HeaderSection = QStringLiteral("Header");
 
-std::unique_ptr<TChapter> createChapter(const QString &type, const QString &section, const TIniFile *iniFile)
+std::unique_ptr<TChapter> createChapter(
+    const QString &type, const QString &section, const TIniFile *iniFile, kelvo::SchemaFiles &schemaFiles)
 {
     if (type == u"Information")
         return std::make_unique<TInfoChapter>(section, iniFile);
     if (type == u"Examination")
         return std::make_unique<TTaskChapter>(section, iniFile);
     if (type == u"Experiment")
-        return std::make_unique<TExperimentChapter>(section, iniFile);
+        return std::make_unique<TExperimentChapter>(section, iniFile, &schemaFiles);
     return nullptr;
 }
 
@@ -48,9 +50,11 @@ TLabWork::TLabWork(const QString &fileName)
     if (header != sections.cend())
         sections.erase(header);
 
+    // Experiments that name one schema file share it; all of them together are bounded.
+    kelvo::SchemaFiles schemaFiles;
     for (const QString &section : std::as_const(sections)) {
         const QString type = m_iniFile->ReadString(section, QStringLiteral("Type"), Texts::ErrorReadingChapter);
-        if (auto chapter = createChapter(type, section, m_iniFile.get()))
+        if (auto chapter = createChapter(type, section, m_iniFile.get(), schemaFiles))
             m_chapters.Add(std::move(chapter));
     }
 }

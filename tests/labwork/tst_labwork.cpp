@@ -1,7 +1,10 @@
 #include "CodePages.h"
+#include "ExperimentChapter.h"
 #include "InfoChapter.h"
+#include "IniFile.h"
 #include "LabWork.h"
 #include "RuntimeErrors.h"
+#include "SchemaFiles.h"
 #include "TestSupport.h"
 
 #include <QTemporaryDir>
@@ -49,6 +52,8 @@ private Q_SLOTS:
     void fileThatIsNoDescriptorIsRefused();
     void strayNulBytesAreReadLikeAnyOther_data();
     void strayNulBytesAreReadLikeAnyOther();
+    void oneSchemaFileIsReadOncePerLoad();
+    void schemaFilesOfOneLoadAreBounded();
     void identifiers_data();
     void identifiers();
     void requiredChapters_data();
@@ -156,6 +161,61 @@ void TestLabWork::strayNulBytesAreReadLikeAnyOther()
     const std::unique_ptr<TLabWork> lab = load(content);
     QCOMPARE(lab->Title, title);
     QCOMPARE(lab->Chapters().Count(), chapters);
+}
+
+void TestLabWork::oneSchemaFileIsReadOncePerLoad()
+{
+    const QTemporaryDir dir;
+    const CurrentDirectory inLab(dir.path());
+    writeFile(QDir(dir.path()), QStringLiteral("lamp.ini"),
+        "[SchemaHeader]\nTitle=Lamp\nImageFile=lamp.bmp\n[V1]\nClass=Measurement\n");
+    writeFile(QDir(dir.path()), QStringLiteral("other.ini"), "[SchemaHeader]\nTitle=Other\n");
+    QByteArray descriptor = "[Header]\nTitle=t\n";
+    for (const char *name : { "lamp.ini", "LAMP.INI", ".\\lamp.ini", "other.ini", "absent.ini", "gone.ini" })
+        descriptor += "[" + QByteArray(name) + "]\nType=Experiment\nSchemaFile=" + name + "\n";
+    const TLabWork lab(writeFile(QDir(dir.path()), QStringLiteral("labwork.lbw"), descriptor));
+    QCOMPARE(lab.Chapters().Count(), 6);
+    const auto schemaOf = [&](int index) {
+        return dynamic_cast<const TExperimentChapter &>(*lab.Chapters().Items(index)).Schema.get();
+    };
+    // One reader for every name of one file, each chapter with devices of its own.
+    QCOMPARE(schemaOf(1), schemaOf(0));
+    QCOMPARE(schemaOf(2), schemaOf(0));
+    QVERIFY(schemaOf(3) != schemaOf(0));
+    QCOMPARE(schemaOf(0)->ReadString(QStringLiteral("SchemaHeader"), QStringLiteral("Title"), {}), u"Lamp");
+    QVERIFY(lab.Chapters().Items(0) != lab.Chapters().Items(1));
+    QCOMPARE(dynamic_cast<const TExperimentChapter &>(*lab.Chapters().Items(1)).Devices.Count(), 1);
+    QVERIFY(dynamic_cast<const TExperimentChapter &>(*lab.Chapters().Items(0)).Devices.Device(0)
+        != dynamic_cast<const TExperimentChapter &>(*lab.Chapters().Items(1)).Devices.Device(0));
+    QVERIFY(schemaOf(4)->AllSections().empty());
+}
+
+void TestLabWork::schemaFilesOfOneLoadAreBounded()
+{
+    // Three files of 3 MiB: the third would take the load past its bound, and reads as too large.
+    const QTemporaryDir dir;
+    const CurrentDirectory inLab(dir.path());
+    const QByteArray schema = "[SchemaHeader]\nTitle=T\n[D]\nClass=Area\n";
+    const QByteArray padding(3 * 1024 * 1024 - schema.size(), ';');
+    QByteArray descriptor = "[Header]\nTitle=t\n";
+    for (const char *name : { "a.ini", "b.ini", "c.ini", "a.ini" }) {
+        writeFile(QDir(dir.path()), QString::fromLatin1(name), schema + padding);
+        descriptor += "[" + QByteArray(name) + QByteArray::number(descriptor.size())
+            + "]\nType=Experiment\nSchemaFile=" + name + "\n";
+    }
+    static_assert(3 * 3 * 1024 * 1024 > kelvo::SchemaFiles::MaxTotalBytes);
+    static_assert(2 * 3 * 1024 * 1024 <= kelvo::SchemaFiles::MaxTotalBytes);
+    const TLabWork lab(writeFile(QDir(dir.path()), QStringLiteral("labwork.lbw"), descriptor));
+    QCOMPARE(lab.Chapters().Count(), 4);
+    QList<bool> tooLarge;
+    QList<int> devices;
+    for (int i = 0; i < lab.Chapters().Count(); ++i) {
+        const auto &chapter = dynamic_cast<const TExperimentChapter &>(*lab.Chapters().Items(i));
+        tooLarge.append(chapter.Schema->TooLarge());
+        devices.append(chapter.Devices.Count());
+    }
+    QCOMPARE(tooLarge, QList<bool>({ false, false, true, false }));
+    QCOMPARE(devices, QList<int>({ 1, 1, 0, 1 }));
 }
 
 void TestLabWork::identifiers_data()
