@@ -57,17 +57,26 @@ QByteArray RunFolder::markerText()
     return QByteArrayLiteral("Kelvo run folder of user ") + QByteArray::number(quint64(::geteuid())) + '\n';
 }
 
+QString RunFolder::temporaryFolder()
+{
+    const QString named = qEnvironmentVariable("TMPDIR");
+    return QDir::cleanPath(QDir::current().absoluteFilePath(named.isEmpty() ? QStringLiteral("/tmp") : named));
+}
+
 RunFolder::RunFolder(const QString &parentFolder)
 {
-    const QString parentPath = QDir(parentFolder).absolutePath();
+    // An empty name would be the current directory: never unpack there.
+    const QString parentPath = parentFolder.isEmpty() ? temporaryFolder() : QDir(parentFolder).absolutePath();
+    const QByteArray prefix = QFile::encodeName(NamePrefix);
+    m_intendedPath = QDir(parentPath).filePath(QFile::decodeName(prefix + randomSuffix()));
     m_parent = FolderHandle::open(parentPath);
     if (!m_parent.isOpen()) {
         m_error = QStringLiteral("cannot open the temporary folder %1: %2").arg(parentPath, FolderHandle::lastError());
         return;
     }
-    const QByteArray prefix = QFile::encodeName(NamePrefix);
     for (int attempt = 0; attempt < MaxNameAttempts; ++attempt) {
         const QByteArray name = prefix + randomSuffix();
+        m_intendedPath = QDir(parentPath).filePath(QFile::decodeName(name));
         if (!m_parent.createSubfolder(name)) {
             if (FolderHandle::lastErrorWasExisting())
                 continue;

@@ -87,6 +87,8 @@ private Q_SLOTS:
     void modeIsOwnerOnlyWhateverTheUmask();
     void defaultParentHonoursTmpdir();
     void unusableParentIsReported();
+    void unusableTemporaryFolderMakesNothingElsewhere_data();
+    void unusableTemporaryFolderMakesNothingElsewhere();
     void removeIfEmpty();
     void sweepRemovesOnlyStaleFoldersAndTheirFiles();
     void sweepKeepsFolderLockedByAnotherProcess();
@@ -152,8 +154,68 @@ void TestRunFolder::unusableParentIsReported()
         QVERIFY(!folder.isValid());
         QVERIFY(folder.path().isEmpty());
         QVERIFY(!folder.errorString().isEmpty());
+        QVERIFY2(
+            QRegularExpression(QStringLiteral("^%1/vemratmp-[A-Za-z0-9]{6}$").arg(QRegularExpression::escape(path)))
+                .match(folder.intendedPath())
+                .hasMatch(),
+            qPrintable(folder.intendedPath()));
     }
     QCOMPARE(treeOf(parent.path()), QStringList { QStringLiteral("not-a-folder") });
+}
+
+void TestRunFolder::unusableTemporaryFolderMakesNothingElsewhere_data()
+{
+    QTest::addColumn<QString>("tmpdir"); // relative to a scratch folder; "-": unset
+    QTest::addColumn<QString>("parent"); // the temporary folder that results; empty: /tmp
+    QTest::addColumn<bool>("usable");
+
+    QTest::newRow("nominal: unset is /tmp") << "-"
+                                            << "" << true;
+    QTest::newRow("nominal: empty is /tmp") << ""
+                                            << "" << true;
+    QTest::newRow("nominal: a folder") << "temp"
+                                       << "temp" << true;
+    QTest::newRow("robustness: a missing folder") << "absent"
+                                                  << "absent" << false;
+    QTest::newRow("robustness: a plain file") << "plain"
+                                              << "plain" << false;
+    QTest::newRow("robustness: below a plain file") << "plain/sub"
+                                                    << "plain/sub" << false;
+}
+
+void TestRunFolder::unusableTemporaryFolderMakesNothingElsewhere()
+{
+    QFETCH(QString, tmpdir);
+    QFETCH(QString, parent);
+    QFETCH(bool, usable);
+
+    const QTemporaryDir scratch;
+    QDir(scratch.path()).mkdir(QStringLiteral("temp"));
+    QDir(scratch.path()).mkdir(QStringLiteral("work"));
+    writeFile(QDir(scratch.path()), QStringLiteral("plain"), "x");
+    const CurrentDirectory inWork(scratch.filePath(QStringLiteral("work")));
+    const QByteArray previous = qgetenv("TMPDIR");
+    const bool wasSet = qEnvironmentVariableIsSet("TMPDIR");
+    if (tmpdir == u"-")
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", QFile::encodeName(tmpdir.isEmpty() ? tmpdir : scratch.filePath(tmpdir)));
+    const QString expectedParent = parent.isEmpty() ? QStringLiteral("/tmp") : scratch.filePath(parent);
+    QCOMPARE(RunFolder::temporaryFolder(), expectedParent);
+    {
+        const RunFolder folder;
+        QCOMPARE(folder.isValid(), usable);
+        QCOMPARE(QFileInfo(folder.intendedPath()).absolutePath(), expectedParent);
+        if (usable)
+            QCOMPARE(folder.path(), folder.intendedPath());
+    }
+    if (wasSet)
+        qputenv("TMPDIR", previous);
+    else
+        qunsetenv("TMPDIR");
+    // Nothing made in the working folder, whatever the temporary folder was.
+    QCOMPARE(treeOf(scratch.filePath(QStringLiteral("work"))), QStringList());
+    QCOMPARE(treeOf(scratch.filePath(QStringLiteral("temp"))), QStringList());
 }
 
 void TestRunFolder::removeIfEmpty()
