@@ -4,6 +4,7 @@
 #include "CheckCommand.h"
 #include "LabWorkJson.h"
 #include "Localization.h"
+#include "Process.h"
 #include "Random.h"
 #include "StartupLoader.h"
 
@@ -67,6 +68,7 @@ int dump(const QString &path)
 
 int runKelvo(int argc, char *argv[])
 {
+    ignoreFileSizeLimitSignal();
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));

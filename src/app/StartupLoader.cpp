@@ -66,7 +66,10 @@ LoadedLabWork loadLabWork(const QString &path)
     const ExtractionResult extraction
         = extractPackage(path, folder, [&](const QString &file) { loaded.extractedFiles->append(file); });
     if (!extraction.ok) {
-        loaded.errorMessage = format(Texts::DamagedPackage, { path });
+        // A full disk is no fault of the package: say where the room is missing.
+        loaded.errorMessage = extraction.destinationFull
+            ? format(Texts::TemporaryFolderFull, { QFileInfo(folder).absolutePath() })
+            : format(Texts::DamagedPackage, { path });
         return loaded;
     }
     QDir::setCurrent(folder);

@@ -167,6 +167,11 @@ bool FolderHandle::lastErrorWasExisting()
     return errno == EEXIST;
 }
 
+bool FolderHandle::lastErrorWasNoRoom()
+{
+    return errno == ENOSPC || errno == EDQUOT || errno == EFBIG;
+}
+
 bool FolderHandle::removeFile(const QByteArray &name) const
 {
     return ::unlinkat(m_descriptor.get(), name.constData(), 0) == 0;

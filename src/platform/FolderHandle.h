@@ -80,6 +80,9 @@ public:
     bool createSubfolder(const QByteArray &name) const;
     // True when the creation failed because the name exists.
     static bool lastErrorWasExisting();
+    // True when a creation or a write failed for want of room: no space or inodes left, a quota,
+    // or the process's limit on file sizes.
+    static bool lastErrorWasNoRoom();
     bool removeFile(const QByteArray &name) const;
     bool removeEmptySubfolder(const QByteArray &name) const;
 

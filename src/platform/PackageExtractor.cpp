@@ -259,17 +259,20 @@ private:
     QSet<QByteArray> m_known;
 };
 
-// Copies one entry into a new file; the reason when that fails.
+// Copies one entry into a new file; the reason when that fails. `noRoom` tells that the file
+// system had no room for it.
 QString writeEntry(zip_t *archive, const PlannedEntry &entry, const FolderHandle &folder, WrittenFiles &written,
-    std::vector<char> &buffer)
+    std::vector<char> &buffer, bool &noRoom)
 {
     const ZipEntryReader reader(zip_fopen_index(archive, entry.index, 0));
     if (!reader)
         return QStringLiteral("entry \"%1\" cannot be read: %2")
             .arg(entry.name, QString::fromUtf8(zip_strerror(archive)));
     FileDescriptor output = folder.createFile(entry.fileName);
-    if (!output.isValid())
+    if (!output.isValid()) {
+        noRoom = FolderHandle::lastErrorWasNoRoom();
         return QStringLiteral("cannot create \"%1\": %2").arg(entry.name, FolderHandle::lastError());
+    }
     written.remember(entry.fileName);
 
     // libzip checks the CRC only when a read reports the end, and never that the data ends at the
@@ -287,23 +290,28 @@ QString writeEntry(zip_t *archive, const PlannedEntry &entry, const FolderHandle
             return QStringLiteral("entry \"%1\" holds more data than its declared %2 bytes")
                 .arg(entry.name)
                 .arg(entry.size);
-        if (!writeAll(output.get(), buffer.data(), got))
+        if (!writeAll(output.get(), buffer.data(), got)) {
+            noRoom = FolderHandle::lastErrorWasNoRoom();
             return QStringLiteral("cannot write \"%1\": %2").arg(entry.name, FolderHandle::lastError());
+        }
     }
     if (copied != entry.size)
         return QStringLiteral("entry \"%1\" holds less data than its declared %2 bytes")
             .arg(entry.name)
             .arg(entry.size);
-    if (!output.close())
+    if (!output.close()) {
+        noRoom = FolderHandle::lastErrorWasNoRoom();
         return QStringLiteral("cannot write \"%1\": %2").arg(entry.name, FolderHandle::lastError());
+    }
     return {};
 }
 
-ExtractionResult failure(const QString &problem)
+ExtractionResult failure(const QString &problem, bool destinationFull = false)
 {
     qCDebug(lcExtraction) << "package refused:" << problem;
     ExtractionResult result;
     result.problem = problem;
+    result.destinationFull = destinationFull;
     return result;
 }
 
@@ -330,15 +338,17 @@ ExtractionResult extractPackage(const QString &archivePath, const QString &desti
     const std::optional<quint64> freeBytes = folder.freeBytes();
     if (freeBytes && plan.totalBytes > *freeBytes)
         return failure(
-            QStringLiteral("the package needs %1 bytes, the disk has %2 free").arg(plan.totalBytes).arg(*freeBytes));
+            QStringLiteral("the package needs %1 bytes, the disk has %2 free").arg(plan.totalBytes).arg(*freeBytes),
+            true);
 
     WrittenFiles written;
     std::vector<char> buffer(CopyBufferBytes);
     for (const PlannedEntry &entry : plan.entries) {
-        const QString problem = writeEntry(opened.archive.get(), entry, folder, written, buffer);
+        bool noRoom = false;
+        const QString problem = writeEntry(opened.archive.get(), entry, folder, written, buffer, noRoom);
         if (!problem.isEmpty()) {
             written.removeAll(folder);
-            return failure(problem);
+            return failure(problem, noRoom);
         }
     }
 

@@ -30,8 +30,12 @@ struct ExtractionResult
     bool ok = false;
     // On success: the full path of every file written, each once, in the order first written.
     QStringList writtenFiles;
-    // On failure: a short English reason for logs and tests; users see the damaged-package message.
+    // On failure: a short English reason for logs and tests; users see the damaged-package message,
+    // or, when the destination had no room, that the temporary folder is full.
     QString problem;
+    // On failure: the destination's file system had no room for the files (no space, no free
+    // inodes, a quota or the process's file size limit), whatever the package holds.
+    bool destinationFull = false;
 };
 
 using FileWrittenHandler = std::function<void(const QString &path)>;

@@ -14,6 +14,9 @@
 
 #include <optional>
 
+#include <csignal>
+
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -280,6 +283,7 @@ private Q_SLOTS:
     void limits();
     void reportsEachFileOnceInOrderWritten();
     void failureRemovesWhatItWroteAndNothingElse();
+    void fullDestinationIsToldFromADamagedPackage();
     void linkPlantedInDestinationIsNotFollowed();
     void runFolderIsGoneAfterShutdown();
 };
@@ -576,6 +580,32 @@ void TestExtraction::failureRemovesWhatItWroteAndNothingElse()
     // A file the extraction truncated is as damaged as one it made: it goes too.
     QCOMPARE(fixture.written(), QStringList { QStringLiteral("unpacked/here/unrelated.txt") });
     QCOMPARE(contentOf(destination.filePath(QStringLiteral("unrelated.txt"))), QByteArray("stays"));
+}
+
+void TestExtraction::fullDestinationIsToldFromADamagedPackage()
+{
+    // No room for the files (here the limit on file sizes, which fails a write as a full disk
+    // does): the package is not to blame, and nothing is left.
+    const Fixture fixture;
+    fixture.place(Source::Bytes, zipOf({ { "small.htm", "x" }, { "big.bmp", zeros(1 << 20), true } }));
+    rlimit previous {};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit small { 64 * 1024, previous.rlim_max };
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const ExtractionResult full = extractPackage(fixture.archive, fixture.destination);
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &previous), 0);
+    std::signal(SIGXFSZ, previousHandler);
+    QVERIFY(!full.ok);
+    QVERIFY2(full.destinationFull, qPrintable(full.problem));
+    QCOMPARE(fixture.written(), QStringList());
+
+    // With room it unpacks; a damaged package is no full disk.
+    QVERIFY(extractPackage(fixture.archive, fixture.destination).ok);
+    fixture.place(Source::Bytes, ZipPatch(zipOf({ { "a.htm", "text" } })).setCrc(0, 1).bytes());
+    const ExtractionResult damaged = extractPackage(fixture.archive, fixture.destination);
+    QVERIFY(!damaged.ok);
+    QVERIFY(!damaged.destinationFull);
 }
 
 void TestExtraction::linkPlantedInDestinationIsNotFollowed()
