@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "CheckCommand.h"
 #include "LabWorkJson.h"
+#include "LocalFileNames.h"
 #include "Localization.h"
 #include "Process.h"
 #include "Random.h"
@@ -71,7 +72,7 @@ int runKelvo(int argc, char *argv[])
     ignoreFileSizeLimitSignal();
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+        arguments.append(decodeLocalFileName(argv[i])); // a package's name need not be UTF-8
 
     if (!arguments.isEmpty() && arguments.first() == u"--help") {
         std::fputs(Usage, stdout);

@@ -1,5 +1,7 @@
 #include "FolderHandle.h"
 
+#include "LocalFileNames.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -221,7 +223,7 @@ bool writeAll(int descriptor, const char *data, qint64 size)
 
 FileDescriptor openRegularFileForReading(const QString &path)
 {
-    const QByteArray encoded = QFile::encodeName(path);
+    const QByteArray encoded = encodeLocalFileName(path);
     // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused just below.
     FileDescriptor file(
         retryOnInterrupt([&] { return ::open(encoded.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK); }));

@@ -107,7 +107,8 @@ private:
 // Writes all of `size` bytes, going on after short writes and interruptions.
 bool writeAll(int descriptor, const char *data, qint64 size);
 
-// Opens a regular file for reading; a FIFO, device or folder is refused without blocking.
+// Opens a regular file for reading; a FIFO, device or folder is refused without blocking. The
+// path's bytes are those of encodeLocalFileName, so that any name given on the command line opens.
 FileDescriptor openRegularFileForReading(const QString &path);
 
 // The size of an open file; nothing when the system cannot tell.
