@@ -8,6 +8,7 @@
 #include "Process.h"
 #include "Random.h"
 #include "StartupLoader.h"
+#include "TerminationSignals.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -41,18 +42,21 @@ const char *const Usage = "Usage: kelvo [PATH]\n"
 
 void printLine(FILE *stream, const QString &text)
 {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fputc('\n', stream);
     std::fflush(stream);
+    // A reader that stops reading must not keep the run from cleaning up when it is stopped.
+    writeUnlessTerminated(fileno(stream), QByteArray(text.toUtf8() + '\n'));
 }
 
 int dump(const QString &path)
 {
     SeedRandomFromClock();
+    // Stopped by a signal, the run still deletes what it unpacked.
+    const TerminationSignals termination;
     LoadedLabWork loaded = loadLabWork(path);
     int status = 0;
-    if (!loaded.labWork) {
+    if (TerminationSignals::caughtSignal() != 0) {
+        // Nothing more to do.
+    } else if (!loaded.labWork) {
         printLine(stderr, loaded.errorMessage);
         status = 1;
     } else {
@@ -62,6 +66,8 @@ int dump(const QString &path)
         printLine(stdout, QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Indented)).trimmed());
     }
     releaseLabWork(loaded);
+    if (const int caught = TerminationSignals::caughtSignal())
+        TerminationSignals::endBySignal(caught);
     return status;
 }
 
