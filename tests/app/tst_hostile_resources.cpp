@@ -5,7 +5,10 @@
 // nothing behind.
 
 #include "IniFile.h"
+#include "LabWork.h"
 #include "Localization.h"
+#include "RuntimeErrors.h"
+#include "StartupLoader.h"
 #include "TestSupport.h"
 #include "TextFormat.h"
 #include "tst_hostile_fixture.h"
@@ -231,6 +234,7 @@ private Q_SLOTS:
     void fullTemporaryFolder();
     void packageNameThatIsNotUtf8();
     void terminatedDumpLeavesNothing();
+    void descriptorReadInPlaceStaysInItsFolder();
 };
 
 void TestHostileResources::initTestCase()
@@ -415,6 +419,41 @@ void TestHostileResources::terminatedDumpLeavesNothing()
     QCOMPARE(process.exitStatus(), QProcess::CrashExit); // ended by the signal
     QFile::remove(QFile::decodeName(fifo));
     QCOMPARE(box.state(), before);
+}
+
+// A descriptor read in place, beside links that lead out of its folder: its documents are found
+// inside the folder only (the scheme handler of the window finds them the same way).
+void TestHostileResources::descriptorReadInPlaceStaysInItsFolder()
+{
+    const QTemporaryDir root;
+    const QDir lab(root.filePath(QStringLiteral("lab")));
+    writeFile(QDir(root.path()), QStringLiteral("private/notes.htm"), "<p>the student's own</p>");
+    writeFile(lab, QStringLiteral("inside.htm"), "<p>inside</p>");
+    QVERIFY(QFile::link(QStringLiteral("/etc"), lab.filePath(QStringLiteral("etc"))));
+    QVERIFY(QFile::link(root.filePath(QStringLiteral("private/notes.htm")), lab.filePath(QStringLiteral("notes.htm"))));
+    QVERIFY(QFile::link(QStringLiteral("inside.htm"), lab.filePath(QStringLiteral("alias.htm"))));
+    const QString descriptor = writeFile(lab, QStringLiteral("labwork.lbw"),
+        "[Header]\r\nTitle=In place\r\n"
+        "[passwd]\r\nType=Information\r\nDocument=etc\\passwd\r\n"
+        "[notes]\r\nType=Information\r\nDocument=NOTES.HTM\r\n"
+        "[alias]\r\nType=Information\r\nDocument=alias.htm\r\n");
+
+    const CurrentDirectory keep(QDir::currentPath());
+    LoadedLabWork loaded = loadLabWork(descriptor);
+    QVERIFY2(loaded.labWork, qPrintable(loaded.errorMessage));
+    QStringList outcomes;
+    for (int i = 0; i < loaded.labWork->Chapters().Count(); ++i) {
+        try {
+            const QByteArray page = loaded.labWork->Chapters().Items(i)->GetHTML();
+            outcomes.append(page.contains("inside") ? QStringLiteral("inside") : QStringLiteral("other page"));
+        } catch (const ERuntimeError &raised) {
+            outcomes.append(raised.message());
+        }
+    }
+    releaseLabWork(loaded);
+    QCOMPARE(outcomes,
+        QStringList({ QStringLiteral("Cannot open file ./etc/passwd"), QStringLiteral("Cannot open file ./NOTES.HTM"),
+            QStringLiteral("inside") }));
 }
 
 QTEST_MAIN(TestHostileResources)
