@@ -6,6 +6,7 @@
 #include "Random.h"
 #include "SchemaPictureProbe.h"
 #include "StartupLoader.h"
+#include "TerminationSignals.h"
 
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -18,10 +19,9 @@ namespace {
 
 void printLine(FILE *stream, const QString &text)
 {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fputc('\n', stream);
     std::fflush(stream);
+    // A reader that stops reading must not keep the run from cleaning up when it is stopped.
+    writeUnlessTerminated(fileno(stream), QByteArray(text.toUtf8() + '\n'));
 }
 
 // The model tells a window about a missing start variant and value texts that do not evaluate;
@@ -52,7 +52,16 @@ int runCheck(const QString &path, bool json)
 {
     SeedRandomFromClock();
     const QuietModelMessages quiet;
+    // Stopped by a signal, the run still deletes what it unpacked.
+    const TerminationSignals termination;
+    const auto endIfSignalled = [](LoadedLabWork &loaded) {
+        if (const int caught = TerminationSignals::caughtSignal()) {
+            releaseLabWork(loaded);
+            TerminationSignals::endBySignal(caught);
+        }
+    };
     LoadedLabWork loaded = loadLabWork(path);
+    endIfSignalled(loaded);
     if (!loaded.labWork) {
         printLine(stderr, loaded.errorMessage);
         releaseLabWork(loaded);
@@ -67,6 +76,7 @@ int runCheck(const QString &path, bool json)
     setup.pictureProbe = probeSchemaPicture;
     setup.locale = QLocale();
     const check::CheckReport report = check::checkLabWork(*loaded.labWork, setup);
+    endIfSignalled(loaded);
     releaseLabWork(loaded);
 
     if (json) {
@@ -77,6 +87,7 @@ int runCheck(const QString &path, bool json)
             printLine(stdout, check::formatFinding(finding));
         printLine(stdout, check::formatSummary(report));
     }
+    endIfSignalled(loaded);
     return report.errorCount() > 0 ? 1 : 0;
 }
 

@@ -3,10 +3,13 @@
 #include "Application.h"
 #include "CheckCommand.h"
 #include "LabWorkJson.h"
+#include "LocalFileNames.h"
 #include "Localization.h"
+#include "Process.h"
 #include "Random.h"
 #include "ReportFolder.h"
 #include "StartupLoader.h"
+#include "TerminationSignals.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -44,18 +47,21 @@ const char *const Usage = "Usage: kelvo [PATH]\n"
 
 void printLine(FILE *stream, const QString &text)
 {
-    const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fputc('\n', stream);
     std::fflush(stream);
+    // A reader that stops reading must not keep the run from cleaning up when it is stopped.
+    writeUnlessTerminated(fileno(stream), QByteArray(text.toUtf8() + '\n'));
 }
 
 int dump(const QString &path)
 {
     SeedRandomFromClock();
+    // Stopped by a signal, the run still deletes what it unpacked.
+    const TerminationSignals termination;
     LoadedLabWork loaded = loadLabWork(path);
     int status = 0;
-    if (!loaded.labWork) {
+    if (TerminationSignals::caughtSignal() != 0) {
+        // Nothing more to do.
+    } else if (!loaded.labWork) {
         printLine(stderr, loaded.errorMessage);
         status = 1;
     } else {
@@ -65,6 +71,8 @@ int dump(const QString &path)
         printLine(stdout, QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Indented)).trimmed());
     }
     releaseLabWork(loaded);
+    if (const int caught = TerminationSignals::caughtSignal())
+        TerminationSignals::endBySignal(caught);
     return status;
 }
 
@@ -72,9 +80,10 @@ int dump(const QString &path)
 
 int runKelvo(int argc, char *argv[])
 {
+    ignoreFileSizeLimitSignal();
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+        arguments.append(decodeLocalFileName(argv[i])); // a package's name need not be UTF-8
 
     if (!arguments.isEmpty() && arguments.first() == u"--help") {
         std::fputs(Usage, stdout);

@@ -54,17 +54,22 @@ LoadedLabWork loadLabWork(const QString &path)
     RunFolder::sweepStaleRunFolders();
     loaded.runFolder = std::make_unique<RunFolder>();
     loaded.extractedFiles = QStringList();
-    const QString folder = loaded.runFolder->path();
-    loaded.descriptorPath = QDir(folder).absoluteFilePath(DescriptorName);
     if (!loaded.runFolder->isValid()) {
-        // No folder to unpack into: the descriptor cannot be found there either.
+        // No folder to unpack into (no usable temporary folder): nothing is unpacked anywhere
+        // else, and the descriptor is missing where it was to be.
+        loaded.descriptorPath = QDir(loaded.runFolder->intendedPath()).filePath(DescriptorName);
         loaded.errorMessage = format(Texts::DescriptorError, { loaded.descriptorPath });
         return loaded;
     }
+    const QString folder = loaded.runFolder->path();
+    loaded.descriptorPath = QDir(folder).absoluteFilePath(DescriptorName);
     const ExtractionResult extraction
         = extractPackage(path, folder, [&](const QString &file) { loaded.extractedFiles->append(file); });
     if (!extraction.ok) {
-        loaded.errorMessage = format(Texts::DamagedPackage, { path });
+        // A full disk is no fault of the package: say where the room is missing.
+        loaded.errorMessage = extraction.destinationFull
+            ? format(Texts::TemporaryFolderFull, { QFileInfo(folder).absolutePath() })
+            : format(Texts::DamagedPackage, { path });
         return loaded;
     }
     QDir::setCurrent(folder);

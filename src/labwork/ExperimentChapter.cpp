@@ -4,6 +4,7 @@
 #include "LabFolder.h"
 #include "Localization.h"
 #include "ModelMessages.h"
+#include "SchemaFiles.h"
 #include "ValueExpression.h"
 
 #include <algorithm>
@@ -24,21 +25,26 @@ std::unique_ptr<TSchemaDevice> createDevice(const QString &kind, const TIniFile 
 }
 
 // The schema file as the lab folder resolves it; a name it cannot find (or one that climbs out
-// of the folder) reads as a file without sections.
-std::unique_ptr<TIniFile> openSchema(const QString &name)
+// of the folder), and a file too large to read, read as a file without sections: the chapter has
+// no devices and no variants, and loading goes on.
+std::shared_ptr<const TIniFile> openSchema(const QString &name, kelvo::SchemaFiles *schemaFiles)
 {
-    const std::optional<QString> path = kelvo::LabFolder().resolve(name);
-    return std::make_unique<TIniFile>(path.value_or(QString()));
+    const QString path = kelvo::LabFolder().resolve(name).value_or(QString());
+    if (schemaFiles)
+        return schemaFiles->open(path);
+    kelvo::SchemaFiles own;
+    return own.open(path);
 }
 
 } // namespace
 
-TExperimentChapter::TExperimentChapter(const QString &sectionName, const TIniFile *iniFile)
+TExperimentChapter::TExperimentChapter(
+    const QString &sectionName, const TIniFile *iniFile, kelvo::SchemaFiles *schemaFiles)
     : TChapter(sectionName, iniFile)
 {
     SchemaFile = IniFile->ReadString(SectionName, QStringLiteral("SchemaFile"), Texts::ErrorReadingChapter);
     LinkedChapter = quint8(IniFile->ReadInteger(SectionName, QStringLiteral("LinkedChapter"), 0));
-    Schema = openSchema(SchemaFile);
+    Schema = openSchema(SchemaFile, schemaFiles);
 
     ImageFile = Schema->ReadString(HeaderSection, QStringLiteral("ImageFile"), Texts::ErrorReadingChapter);
     SchemaTitle = Schema->ReadString(HeaderSection, QStringLiteral("Title"), Texts::ErrorReadingChapter);

@@ -10,14 +10,19 @@
 
 class TIniFile;
 
+namespace kelvo {
+class SchemaFiles;
+}
+
 // An experiment: a schema picture with devices and variants, read from its schema file when
 // the lab work loads.
 class TExperimentChapter final : public TChapter
 {
 public:
     // Reads the chapter's keys and the whole schema file, activates the start variant (reporting
-    // "Activation error!" when it is missing) and computes the measured values.
-    TExperimentChapter(const QString &sectionName, const TIniFile *iniFile);
+    // "Activation error!" when it is missing) and computes the measured values. The schema file
+    // comes from `schemaFiles`, the files of the whole load, when given.
+    TExperimentChapter(const QString &sectionName, const TIniFile *iniFile, kelvo::SchemaFiles *schemaFiles = nullptr);
     ~TExperimentChapter() override;
 
     QByteArray GetHTML() override { return {}; }
@@ -35,7 +40,8 @@ public:
 
     TDeviceList Devices;
     TVariantList Variants;
-    std::unique_ptr<TIniFile> Schema;
+    // Shared, read-only, with the other experiments of the lab work that name the same file.
+    std::shared_ptr<const TIniFile> Schema;
     QString ImageFile;
     QString SchemaTitle;
     quint8 LinkedChapter = 0;

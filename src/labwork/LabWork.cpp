@@ -5,6 +5,7 @@
 #include "IniFile.h"
 #include "Localization.h"
 #include "RuntimeErrors.h"
+#include "SchemaFiles.h"
 #include "TaskChapter.h"
 #include "TextFormat.h"
 
@@ -14,14 +15,15 @@ namespace {
 
 const QString HeaderSection = QStringLiteral("Header");
 
-std::unique_ptr<TChapter> createChapter(const QString &type, const QString &section, const TIniFile *iniFile)
+std::unique_ptr<TChapter> createChapter(
+    const QString &type, const QString &section, const TIniFile *iniFile, kelvo::SchemaFiles &schemaFiles)
 {
     if (type == u"Information")
         return std::make_unique<TInfoChapter>(section, iniFile);
     if (type == u"Examination")
         return std::make_unique<TTaskChapter>(section, iniFile);
     if (type == u"Experiment")
-        return std::make_unique<TExperimentChapter>(section, iniFile);
+        return std::make_unique<TExperimentChapter>(section, iniFile, &schemaFiles);
     return nullptr;
 }
 
@@ -33,9 +35,10 @@ TLabWork::TLabWork(const QString &fileName)
         throw EFOpenError(kelvo::format(Texts::LabWorkFileNotFound, { QStringLiteral(".\\") + fileName }));
 
     m_iniFile = std::make_unique<TIniFile>(fileName);
-    // A binary file, or one without a single section, is no descriptor: say so rather than show
-    // an empty menu.
-    if (m_iniFile->IsBinary() || m_iniFile->ReadSections().isEmpty())
+    // A file without a single section (a picture, an archive, any other file) is no descriptor:
+    // say so rather than show an empty menu. A stray NUL byte, as editors leave them, is read as
+    // any other byte.
+    if (m_iniFile->ReadSections().isEmpty())
         throw EReadError(kelvo::format(Texts::NotADescriptor, { fileName }));
     Title = m_iniFile->ReadString(HeaderSection, QStringLiteral("Title"), Texts::ErrorReadingChapter);
     Author = m_iniFile->ReadString(HeaderSection, QStringLiteral("Author"), {});
@@ -47,9 +50,11 @@ TLabWork::TLabWork(const QString &fileName)
     if (header != sections.cend())
         sections.erase(header);
 
+    // Experiments that name one schema file share it; all of them together are bounded.
+    kelvo::SchemaFiles schemaFiles;
     for (const QString &section : std::as_const(sections)) {
         const QString type = m_iniFile->ReadString(section, QStringLiteral("Type"), Texts::ErrorReadingChapter);
-        if (auto chapter = createChapter(type, section, m_iniFile.get()))
+        if (auto chapter = createChapter(type, section, m_iniFile.get(), schemaFiles))
             m_chapters.Add(std::move(chapter));
     }
 }

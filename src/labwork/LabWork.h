@@ -13,7 +13,7 @@ class TLabWork final
 {
 public:
     // Loads the descriptor at `fileName`. Throws EFOpenError when no file is there, EReadError
-    // when it is no descriptor (binary, or without any section); errors raised while a chapter
+    // when it is no descriptor (without any section) or too large; errors raised while a chapter
     // is read pass through.
     explicit TLabWork(const QString &fileName);
     ~TLabWork();

@@ -1,5 +1,7 @@
 #include "FolderHandle.h"
 
+#include "LocalFileNames.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -135,6 +137,20 @@ QList<QByteArray> FolderHandle::entryNames() const
     return names;
 }
 
+FileDescriptor FolderHandle::openFile(const QByteArray &name) const
+{
+    FileDescriptor file(retryOnInterrupt([&] {
+        return ::openat(
+            m_descriptor.get(), name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    }));
+    struct stat info
+    {
+    };
+    if (!file.isValid() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return {};
+    return file;
+}
+
 FileDescriptor FolderHandle::createFile(const QByteArray &name) const
 {
     return FileDescriptor(retryOnInterrupt([&] {
@@ -151,6 +167,11 @@ bool FolderHandle::createSubfolder(const QByteArray &name) const
 bool FolderHandle::lastErrorWasExisting()
 {
     return errno == EEXIST;
+}
+
+bool FolderHandle::lastErrorWasNoRoom()
+{
+    return errno == ENOSPC || errno == EDQUOT || errno == EFBIG;
 }
 
 bool FolderHandle::removeFile(const QByteArray &name) const
@@ -202,7 +223,7 @@ bool writeAll(int descriptor, const char *data, qint64 size)
 
 FileDescriptor openRegularFileForReading(const QString &path)
 {
-    const QByteArray encoded = QFile::encodeName(path);
+    const QByteArray encoded = encodeLocalFileName(path);
     // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused just below.
     FileDescriptor file(
         retryOnInterrupt([&] { return ::open(encoded.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK); }));

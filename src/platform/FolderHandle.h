@@ -70,6 +70,8 @@ public:
     // The names inside the folder, without "." and "..", in no particular order.
     QList<QByteArray> entryNames() const;
 
+    // Opens a regular file inside this one for reading; a symbolic link, FIFO or folder is refused.
+    FileDescriptor openFile(const QByteArray &name) const;
     // Creates (or truncates) a regular file for writing with mode 0600; a symbolic link or a
     // folder of that name is an error.
     FileDescriptor createFile(const QByteArray &name) const;
@@ -78,6 +80,9 @@ public:
     bool createSubfolder(const QByteArray &name) const;
     // True when the creation failed because the name exists.
     static bool lastErrorWasExisting();
+    // True when a creation or a write failed for want of room: no space or inodes left, a quota,
+    // or the process's limit on file sizes.
+    static bool lastErrorWasNoRoom();
     bool removeFile(const QByteArray &name) const;
     bool removeEmptySubfolder(const QByteArray &name) const;
 
@@ -102,7 +107,8 @@ private:
 // Writes all of `size` bytes, going on after short writes and interruptions.
 bool writeAll(int descriptor, const char *data, qint64 size);
 
-// Opens a regular file for reading; a FIFO, device or folder is refused without blocking.
+// Opens a regular file for reading; a FIFO, device or folder is refused without blocking. The
+// path's bytes are those of encodeLocalFileName, so that any name given on the command line opens.
 FileDescriptor openRegularFileForReading(const QString &path);
 
 // The size of an open file; nothing when the system cannot tell.

@@ -2,8 +2,10 @@
 
 #include "CodePages.h"
 #include "LabFolder.h"
+#include "Localization.h"
 #include "NumberFormats.h"
 #include "RuntimeErrors.h"
+#include "TextFormat.h"
 
 #include <QFileInfo>
 
@@ -50,15 +52,25 @@ QStringList fitNameList(const QStringList &names, qsizetype bytes)
 } // namespace
 
 TIniFile::TIniFile(const QString &fileName)
+    : TIniFile(fileName, MaxFileBytes, std::nothrow)
+{
+    if (m_tooLarge)
+        throw EReadError(kelvo::format(Texts::FileTooLarge, { fileName }));
+}
+
+TIniFile::TIniFile(const QString &fileName, qint64 maxBytes, std::nothrow_t)
     : m_fileName(fileName)
 {
     if (!QFileInfo(fileName).isFile())
         return;
     QByteArray bytes;
     try {
-        bytes = kelvo::readWholeFile(fileName, fileName, MaxFileBytes);
+        bytes = kelvo::readWholeFile(fileName, fileName, maxBytes);
     } catch (const EFOpenError &) {
         return; // unreadable reads as empty, as the profile functions answer
+    } catch (const EReadError &) {
+        m_tooLarge = true;
+        return;
     }
     const QString text = kelvo::decodeDataText(bytes);
     m_binary = text.contains(QChar(0));

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <new>
 #include <vector>
 
 // The INI reader, answering as the Windows profile functions do, but reading the file once:
@@ -25,6 +26,8 @@ public:
 
     // Throws EReadError when the file is larger than MaxFileBytes.
     explicit TIniFile(const QString &fileName);
+    // A file larger than `maxBytes` reads as a file without sections, and TooLarge() says so.
+    TIniFile(const QString &fileName, qint64 maxBytes, std::nothrow_t);
 
     const QString &FileName() const { return m_fileName; }
 
@@ -45,6 +48,8 @@ public:
     bool SectionExists(const QString &section) const;
     // The file holds NUL characters: it is no text file, whatever sections it seemed to have.
     bool IsBinary() const { return m_binary; }
+    // The file was not read for its size: it reads as a file without sections.
+    bool TooLarge() const { return m_tooLarge; }
     bool ValueExists(const QString &section, const QString &ident) const;
 
     // Where the file says what, for reports to the lab work's author. Lines count from 1; a line
@@ -80,6 +85,7 @@ private:
 
     QString m_fileName;
     bool m_binary = false;
+    bool m_tooLarge = false;
     std::vector<Section> m_sections;
     QHash<QString, qsizetype> m_firstSection; // case-folded name -> index
     QList<int> m_ignoredLines;

@@ -7,8 +7,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 
 #include <algorithm>
+#include <memory>
+
+#include <sys/stat.h>
 
 namespace kelvo {
 
@@ -20,6 +25,87 @@ QStringList entriesOf(const QString &folder)
         = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// What tells that a folder's entries may have changed: a name added, removed or renamed changes
+// the folder's modification time.
+struct FolderStamp
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 seconds = 0;
+    qint64 nanoseconds = 0;
+    bool operator==(const FolderStamp &) const = default;
+};
+
+std::optional<FolderStamp> stampOf(const QString &folder)
+{
+    struct stat status;
+    if (::stat(QFile::encodeName(folder).constData(), &status) != 0 || !S_ISDIR(status.st_mode))
+        return std::nullopt;
+    return FolderStamp { quint64(status.st_dev), quint64(status.st_ino), qint64(status.st_mtim.tv_sec),
+        qint64(status.st_mtim.tv_nsec) };
+}
+
+// A folder's entries, sorted, with an index from each case-folded name to the first entry in
+// sorted order that folds to it.
+struct FolderListing
+{
+    FolderStamp stamp;
+    QStringList sorted;
+    QHash<QString, qsizetype> byFoldedName;
+};
+
+// Every miss of an exact name would otherwise list and sort the whole folder: a document with
+// thousands of missing pictures in a package of thousands of files took minutes. Folders are
+// listed once and listed again only when they change.
+class FolderListings final
+{
+public:
+    static FolderListings &instance()
+    {
+        static FolderListings listings;
+        return listings;
+    }
+
+    std::shared_ptr<const FolderListing> listing(const QString &folder)
+    {
+        const std::optional<FolderStamp> stamp = stampOf(folder);
+        if (!stamp)
+            return nullptr;
+        const QMutexLocker lock(&m_mutex);
+        const auto cached = m_listings.constFind(folder);
+        if (cached != m_listings.cend() && (*cached)->stamp == *stamp)
+            return *cached;
+        auto made = std::make_shared<FolderListing>();
+        made->stamp = *stamp;
+        made->sorted = entriesOf(folder);
+        for (qsizetype i = 0; i < made->sorted.size(); ++i) {
+            const QString folded = made->sorted.at(i).toCaseFolded();
+            if (!made->byFoldedName.contains(folded))
+                made->byFoldedName.insert(folded, i);
+        }
+        if (m_listings.size() >= MaxFolders && !m_listings.contains(folder))
+            m_listings.clear();
+        m_listings.insert(folder, made);
+        return made;
+    }
+
+private:
+    static constexpr qsizetype MaxFolders = 64;
+    QMutex m_mutex;
+    QHash<QString, std::shared_ptr<const FolderListing>> m_listings;
+};
+
+// True when `path`, with every link in it followed, is the folder `canonicalRoot` or inside it.
+bool staysInside(const QString &path, const QString &canonicalRoot)
+{
+    const QString real = QFileInfo(path).canonicalFilePath();
+    if (real.isEmpty() || canonicalRoot.isEmpty())
+        return false;
+    return real == canonicalRoot
+        || (real.startsWith(canonicalRoot)
+            && (canonicalRoot.endsWith(QLatin1Char('/')) || real.at(canonicalRoot.size()) == u'/'));
 }
 
 bool isSeparator(QChar c)
@@ -96,20 +182,26 @@ std::optional<QString> LabFolder::resolve(QStringView name) const
             path = exact;
             continue;
         }
-        const QStringList candidates = entriesOf(path);
-        const auto found = std::find_if(candidates.cbegin(), candidates.cend(),
-            [&](const QString &candidate) { return candidate.compare(part, Qt::CaseInsensitive) == 0; });
-        if (found == candidates.cend())
+        const std::shared_ptr<const FolderListing> listing = FolderListings::instance().listing(path);
+        if (!listing)
             return std::nullopt;
-        path += QLatin1Char('/') + *found;
+        const auto found = listing->byFoldedName.constFind(part.toCaseFolded());
+        if (found == listing->byFoldedName.cend())
+            return std::nullopt;
+        path += QLatin1Char('/') + listing->sorted.at(*found);
     }
+    // A symbolic link in the folder may point anywhere: what it leads to must be inside too.
+    if (!staysInside(path, QFileInfo(m_root).canonicalFilePath()))
+        return std::nullopt;
     return path;
 }
 
 QStringList LabFolder::match(QStringView pattern) const
 {
-    if (!m_rootEntries)
-        m_rootEntries = entriesOf(m_root);
+    if (!m_rootEntries) {
+        const std::shared_ptr<const FolderListing> listing = FolderListings::instance().listing(m_root);
+        m_rootEntries = listing ? listing->sorted : QStringList();
+    }
     QStringList names;
     for (const QString &entry : std::as_const(*m_rootEntries)) {
         if (wildcardMatch(pattern, entry))

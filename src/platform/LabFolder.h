@@ -12,7 +12,8 @@ namespace kelvo {
 // The folder of a lab work, and how the names that a lab work gives are found in it.
 // Packages are authored on Windows, whose file names ignore letter case and take "\" as well
 // as "/": each part of a name is matched exactly first, then without regard to case.
-// Nothing outside the folder is ever found: ".." cannot climb above it.
+// Nothing outside the folder is ever found: ".." cannot climb above it, and a symbolic link is
+// followed only as far as it stays inside.
 class LabFolder final
 {
 public:

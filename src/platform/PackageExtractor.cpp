@@ -2,6 +2,7 @@
 
 #include "CodePages.h"
 #include "FolderHandle.h"
+#include "RunFolder.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -122,7 +123,8 @@ std::optional<QString> flatFileName(const QString &entryName)
     QString name = entryName.sliced(lastSeparator + 1);
     if (name.size() >= 2 && name[1] == u':' && isAsciiLetter(name[0]))
         name.remove(0, 2);
-    if (name.isEmpty() || name == u"." || name == u"..")
+    // The run folder's marker is the program's own: a package cannot replace it.
+    if (name.isEmpty() || name == u"." || name == u".." || name == RunFolder::MarkerName)
         return std::nullopt;
     return name;
 }
@@ -141,6 +143,11 @@ bool isRegularFileEntry(zip_t *archive, zip_uint64_t index)
         return type == 0 || type == UnixRegularFile;
     }
     return true;
+}
+
+bool beyondRatio(quint64 unpacked, quint64 packed, const ExtractionLimits &limits)
+{
+    return unpacked > RatioCheckedAbove && unpacked / std::max<quint64>(packed, 1) > limits.maxCompressionRatio;
 }
 
 struct PlannedEntry
@@ -201,8 +208,7 @@ Plan planExtraction(zip_t *archive, quint64 archiveBytes, const ExtractionLimits
                                .arg(stat.comp_method);
             return plan;
         }
-        if (stat.comp_method == ZIP_CM_DEFLATE && stat.size > RatioCheckedAbove
-            && stat.size / std::max<zip_uint64_t>(stat.comp_size, 1) > limits.maxCompressionRatio) {
+        if (beyondRatio(stat.size, stat.comp_size, limits)) {
             plan.problem = QStringLiteral("entry \"%1\" claims %2 bytes packed into %3")
                                .arg(name)
                                .arg(stat.size)
@@ -224,6 +230,9 @@ Plan planExtraction(zip_t *archive, quint64 archiveBytes, const ExtractionLimits
         plan.totalBytes += stat.size;
         plan.entries.push_back({ index, *fileName, QFile::encodeName(*fileName), stat.size });
     }
+    // Many entries of up to 1 MiB each pass one by one; together they meet the same bound.
+    if (beyondRatio(plan.totalBytes, archiveBytes, limits))
+        plan.problem = QStringLiteral("the package unpacks to %1 bytes from %2").arg(plan.totalBytes).arg(archiveBytes);
     return plan;
 }
 
@@ -250,17 +259,20 @@ private:
     QSet<QByteArray> m_known;
 };
 
-// Copies one entry into a new file; the reason when that fails.
+// Copies one entry into a new file; the reason when that fails. `noRoom` tells that the file
+// system had no room for it.
 QString writeEntry(zip_t *archive, const PlannedEntry &entry, const FolderHandle &folder, WrittenFiles &written,
-    std::vector<char> &buffer)
+    std::vector<char> &buffer, bool &noRoom)
 {
     const ZipEntryReader reader(zip_fopen_index(archive, entry.index, 0));
     if (!reader)
         return QStringLiteral("entry \"%1\" cannot be read: %2")
             .arg(entry.name, QString::fromUtf8(zip_strerror(archive)));
     FileDescriptor output = folder.createFile(entry.fileName);
-    if (!output.isValid())
+    if (!output.isValid()) {
+        noRoom = FolderHandle::lastErrorWasNoRoom();
         return QStringLiteral("cannot create \"%1\": %2").arg(entry.name, FolderHandle::lastError());
+    }
     written.remember(entry.fileName);
 
     // libzip checks the CRC only when a read reports the end, and never that the data ends at the
@@ -278,23 +290,28 @@ QString writeEntry(zip_t *archive, const PlannedEntry &entry, const FolderHandle
             return QStringLiteral("entry \"%1\" holds more data than its declared %2 bytes")
                 .arg(entry.name)
                 .arg(entry.size);
-        if (!writeAll(output.get(), buffer.data(), got))
+        if (!writeAll(output.get(), buffer.data(), got)) {
+            noRoom = FolderHandle::lastErrorWasNoRoom();
             return QStringLiteral("cannot write \"%1\": %2").arg(entry.name, FolderHandle::lastError());
+        }
     }
     if (copied != entry.size)
         return QStringLiteral("entry \"%1\" holds less data than its declared %2 bytes")
             .arg(entry.name)
             .arg(entry.size);
-    if (!output.close())
+    if (!output.close()) {
+        noRoom = FolderHandle::lastErrorWasNoRoom();
         return QStringLiteral("cannot write \"%1\": %2").arg(entry.name, FolderHandle::lastError());
+    }
     return {};
 }
 
-ExtractionResult failure(const QString &problem)
+ExtractionResult failure(const QString &problem, bool destinationFull = false)
 {
     qCDebug(lcExtraction) << "package refused:" << problem;
     ExtractionResult result;
     result.problem = problem;
+    result.destinationFull = destinationFull;
     return result;
 }
 
@@ -321,15 +338,17 @@ ExtractionResult extractPackage(const QString &archivePath, const QString &desti
     const std::optional<quint64> freeBytes = folder.freeBytes();
     if (freeBytes && plan.totalBytes > *freeBytes)
         return failure(
-            QStringLiteral("the package needs %1 bytes, the disk has %2 free").arg(plan.totalBytes).arg(*freeBytes));
+            QStringLiteral("the package needs %1 bytes, the disk has %2 free").arg(plan.totalBytes).arg(*freeBytes),
+            true);
 
     WrittenFiles written;
     std::vector<char> buffer(CopyBufferBytes);
     for (const PlannedEntry &entry : plan.entries) {
-        const QString problem = writeEntry(opened.archive.get(), entry, folder, written, buffer);
+        bool noRoom = false;
+        const QString problem = writeEntry(opened.archive.get(), entry, folder, written, buffer, noRoom);
         if (!problem.isEmpty()) {
             written.removeAll(folder);
-            return failure(problem);
+            return failure(problem, noRoom);
         }
     }
 

@@ -19,8 +19,9 @@ struct ExtractionLimits
 {
     qint64 maxEntries = 20'000;
     quint64 maxTotalBytes = quint64(1) << 30;
-    // For deflated entries of more than 1 MiB: deflate cannot pack better than about 1032 : 1, so
-    // an entry that claims more is a lie. Other methods are bounded by the byte caps only.
+    // Deflate cannot pack better than about 1032 : 1, so more is a lie or a bomb. Every method is
+    // held to it (bzip2 packs zeros a million to one): each entry of more than 1 MiB, and the
+    // whole package once it unpacks to more than 1 MiB.
     quint64 maxCompressionRatio = 1'100;
 };
 
@@ -29,8 +30,12 @@ struct ExtractionResult
     bool ok = false;
     // On success: the full path of every file written, each once, in the order first written.
     QStringList writtenFiles;
-    // On failure: a short English reason for logs and tests; users see the damaged-package message.
+    // On failure: a short English reason for logs and tests; users see the damaged-package message,
+    // or, when the destination had no room, that the temporary folder is full.
     QString problem;
+    // On failure: the destination's file system had no room for the files (no space, no free
+    // inodes, a quota or the process's file size limit), whatever the package holds.
+    bool destinationFull = false;
 };
 
 using FileWrittenHandler = std::function<void(const QString &path)>;
@@ -38,8 +43,9 @@ using FileWrittenHandler = std::function<void(const QString &path)>;
 // Unpacks every entry of a package flat into `destinationFolder`, which must exist: an entry is
 // written under the part of its name after the last "/" or "\" (without a drive prefix "C:"),
 // overwriting a file of that name. Entries that are folders, symbolic links or other non-regular
-// files, and names that are empty, "." or "..", or hold control characters, are skipped. Names are
-// UTF-8 when the entry is marked so or is valid UTF-8, CP866 (DOS Cyrillic) otherwise.
+// files, and names that are empty, "." or "..", the run folder's marker, or hold control
+// characters, are skipped. Names are UTF-8 when the entry is marked so or is valid UTF-8, CP866
+// (DOS Cyrillic) otherwise.
 //
 // The whole package fails when it is not a plain ZIP archive, holds an encrypted entry or one
 // in a method that cannot be read, has damaged data (CRC, sizes), or breaks `limits`.

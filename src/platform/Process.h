@@ -8,6 +8,10 @@ namespace kelvo {
 // The web engine's sandbox refuses to start then unless it is told to do without.
 bool runningAsRoot();
 
+// A write beyond the process's limit on file sizes fails with an error (reported as a full
+// temporary folder) instead of ending the program with SIGXFSZ.
+void ignoreFileSizeLimitSignal();
+
 // Writes one line to standard error at once, whatever Qt's message handler does with messages.
 void writeErrorLine(const QString &text);
 

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QRandomGenerator>
 
+#include <unistd.h>
+
 namespace kelvo {
 
 namespace {
@@ -24,19 +26,57 @@ bool isSameFolder(const EntryStatus &a, const EntryStatus &b)
     return a.kind == EntryKind::Folder && b.kind == EntryKind::Folder && a.device == b.device && a.inode == b.inode;
 }
 
+QByteArray markerFileName()
+{
+    return QFile::encodeName(RunFolder::MarkerName);
+}
+
+bool writeMarker(const FolderHandle &folder)
+{
+    FileDescriptor marker = folder.createFile(markerFileName());
+    const QByteArray text = RunFolder::markerText();
+    return marker.isValid() && writeAll(marker.get(), text.constData(), text.size()) && marker.close();
+}
+
+// The folder carries this program's marker for this user: a regular file, not a link, owned by
+// this user, holding exactly the marker text.
+bool hasOwnMarker(const FolderHandle &folder)
+{
+    const EntryStatus status = folder.entryStatus(markerFileName());
+    if (status.kind != EntryKind::RegularFile || !status.ownedByCurrentUser)
+        return false;
+    const FileDescriptor marker = folder.openFile(markerFileName());
+    const QByteArray expected = RunFolder::markerText();
+    return marker.isValid() && readFileStart(marker.get(), expected.size() + 1) == expected;
+}
+
 } // namespace
+
+QByteArray RunFolder::markerText()
+{
+    return QByteArrayLiteral("Kelvo run folder of user ") + QByteArray::number(quint64(::geteuid())) + '\n';
+}
+
+QString RunFolder::temporaryFolder()
+{
+    const QString named = qEnvironmentVariable("TMPDIR");
+    return QDir::cleanPath(QDir::current().absoluteFilePath(named.isEmpty() ? QStringLiteral("/tmp") : named));
+}
 
 RunFolder::RunFolder(const QString &parentFolder)
 {
-    const QString parentPath = QDir(parentFolder).absolutePath();
+    // An empty name would be the current directory: never unpack there.
+    const QString parentPath = parentFolder.isEmpty() ? temporaryFolder() : QDir(parentFolder).absolutePath();
+    const QByteArray prefix = QFile::encodeName(NamePrefix);
+    m_intendedPath = QDir(parentPath).filePath(QFile::decodeName(prefix + randomSuffix()));
     m_parent = FolderHandle::open(parentPath);
     if (!m_parent.isOpen()) {
         m_error = QStringLiteral("cannot open the temporary folder %1: %2").arg(parentPath, FolderHandle::lastError());
         return;
     }
-    const QByteArray prefix = QFile::encodeName(NamePrefix);
     for (int attempt = 0; attempt < MaxNameAttempts; ++attempt) {
         const QByteArray name = prefix + randomSuffix();
+        m_intendedPath = QDir(parentPath).filePath(QFile::decodeName(name));
         if (!m_parent.createSubfolder(name)) {
             if (FolderHandle::lastErrorWasExisting())
                 continue;
@@ -68,6 +108,12 @@ RunFolder::RunFolder(const QString &parentFolder)
             m_parent.removeEmptySubfolder(name);
             return;
         }
+        if (!writeMarker(folder)) {
+            m_error = QStringLiteral("cannot write in a folder in %1: %2").arg(parentPath, FolderHandle::lastError());
+            folder.removeFile(markerFileName());
+            m_parent.removeEmptySubfolder(name);
+            return;
+        }
         m_folder = std::move(folder);
         m_name = name;
         m_path = QDir(parentPath).filePath(QFile::decodeName(name));
@@ -85,6 +131,10 @@ bool RunFolder::removeIfEmpty()
 {
     if (!m_folder.isOpen())
         return false;
+    // The marker stays while anything else is left, so that a later sweep knows the folder.
+    const QList<QByteArray> left = m_folder.entryNames();
+    if (left == QList<QByteArray> { markerFileName() })
+        m_folder.removeFile(markerFileName());
     const bool removed = m_parent.removeEmptySubfolder(m_name);
     m_folder = FolderHandle();
     m_parent = FolderHandle();
@@ -106,13 +156,20 @@ int RunFolder::sweepStaleRunFolders(const QString &parentFolder)
             continue;
         // Opened without following a link, and checked to be the folder that lstat saw.
         const FolderHandle folder = parent.openSubfolder(name);
-        if (!folder.isOpen() || !isSameFolder(folder.status(), seen)
+        if (!folder.isOpen() || !isSameFolder(folder.status(), seen) || !hasOwnMarker(folder)
             || folder.tryLock() != FolderHandle::LockResult::Locked)
             continue;
+        // The marker goes last, and only when nothing else is left: a folder that cannot be
+        // emptied stays known for the next sweep.
+        bool othersLeft = false;
         for (const QByteArray &inner : folder.entryNames()) {
-            if (folder.entryStatus(inner).kind == EntryKind::RegularFile)
-                folder.removeFile(inner);
+            if (inner == markerFileName())
+                continue;
+            if (folder.entryStatus(inner).kind != EntryKind::RegularFile || !folder.removeFile(inner))
+                othersLeft = true;
         }
+        if (!othersLeft)
+            folder.removeFile(markerFileName());
         if (parent.removeEmptySubfolder(name))
             ++removed;
     }

@@ -23,6 +23,9 @@ inline const QString NotADescriptor = QStringLiteral("Not a lab work descriptor:
 inline const QString ErrorCaption = QStringLiteral("Ошибка");
 inline const QString DamagedPackage
     = QStringLiteral("Ошибка загрузки: поврежден файл данных \"%s\".\nЗавершение работы программы.");
+// The package could not be unpacked for want of room (space, inodes, quota) in the temporary folder.
+inline const QString TemporaryFolderFull
+    = QStringLiteral("Ошибка загрузки: во временной папке \"%s\" не хватает места.\nЗавершение работы программы.");
 inline const QString DescriptorError
     = QStringLiteral("Ошибка чтения файла данных.\nФайл: \"%s\".\nЗавершение работы программы.");
 inline const QString CopyrightPrefix = QStringLiteral("Copyright ");

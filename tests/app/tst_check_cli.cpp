@@ -214,7 +214,7 @@ void TestCheckCli::loadFailures_data()
     QTest::addColumn<QByteArray>("content"); // "-": no file
     QTest::addColumn<bool>("descriptorMessage");
     QTest::newRow("missing descriptor") << "absent.lbw" << QByteArray("-") << true;
-    QTest::newRow("binary descriptor") << "binary.lbw" << QByteArray("\0\1\2[x]\n", 8) << true;
+    QTest::newRow("binary descriptor without a section") << "binary.lbw" << QByteArray("\0\1\2x]\n", 7) << true;
     QTest::newRow("package that is no archive") << "notzip.lwz" << QByteArray("not a zip") << false;
 }
 

@@ -246,16 +246,22 @@ void ExperimentTest::brokenSchema_data()
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("schemaName");
     QTest::addColumn<QByteArray>("schemaBytes");
+    QTest::addColumn<bool>("tooLarge");
 
     const QByteArray valid = "[SchemaHeader]\nTitle=T\nImageFile=i.bmp\nStartFrom=__a\n[__a]\n[D]\nClass=Area\n";
-    QTest::newRow("missing: no SchemaFile key") << QString() << u"schema.ini"_s << valid;
-    QTest::newRow("missing: schema file not there") << u"SchemaFile=other.ini\n"_s << u"schema.ini"_s << valid;
+    QTest::newRow("missing: no SchemaFile key") << QString() << u"schema.ini"_s << valid << false;
+    QTest::newRow("missing: schema file not there") << u"SchemaFile=other.ini\n"_s << u"schema.ini"_s << valid << false;
     QTest::newRow("robustness: name climbs out of the lab folder")
-        << u"SchemaFile=..\\outside.ini\n"_s << u"../outside.ini"_s << valid;
-    QTest::newRow("robustness: schema name is a folder") << u"SchemaFile=folder\n"_s << u"folder/x"_s << valid;
-    QTest::newRow("robustness: empty schema file") << u"SchemaFile=schema.ini\n"_s << u"schema.ini"_s << QByteArray();
+        << u"SchemaFile=..\\outside.ini\n"_s << u"../outside.ini"_s << valid << false;
+    QTest::newRow("robustness: schema name is a folder") << u"SchemaFile=folder\n"_s << u"folder/x"_s << valid << false;
+    QTest::newRow("robustness: empty schema file")
+        << u"SchemaFile=schema.ini\n"_s << u"schema.ini"_s << QByteArray() << false;
     QTest::newRow("robustness: binary schema file")
-        << u"SchemaFile=schema.ini\n"_s << u"schema.ini"_s << QByteArray("\x00\x01\xFF\xFE garbage\x00", 14);
+        << u"SchemaFile=schema.ini\n"_s << u"schema.ini"_s << QByteArray("\x00\x01\xFF\xFE garbage\x00", 14) << false;
+    // Unreadable like a missing file: the chapter stays, without devices and variants.
+    QTest::newRow("robustness: schema file one byte over the size limit")
+        << u"SchemaFile=schema.ini\n"_s << u"schema.ini"_s
+        << valid + QByteArray(TIniFile::MaxFileBytes + 1 - valid.size(), ';') << true;
 }
 
 void ExperimentTest::brokenSchema()
@@ -263,6 +269,7 @@ void ExperimentTest::brokenSchema()
     QFETCH(QString, keys);
     QFETCH(QString, schemaName);
     QFETCH(QByteArray, schemaBytes);
+    QFETCH(bool, tooLarge);
 
     Bench bench;
     if (schemaName.startsWith(u"../"_s))
@@ -278,6 +285,7 @@ void ExperimentTest::brokenSchema()
     QCOMPARE(chapter.StartFrom, Texts::ErrorReadingChapter);
     QCOMPARE(chapter.CurrentVariant, QString());
     QVERIFY(m_activationErrors.isEmpty());
+    QCOMPARE(chapter.Schema->TooLarge(), tooLarge);
 }
 
 void ExperimentTest::schemaFoundAsWindowsNamesIt()

@@ -1,7 +1,10 @@
 #include "CodePages.h"
+#include "ExperimentChapter.h"
 #include "InfoChapter.h"
+#include "IniFile.h"
 #include "LabWork.h"
 #include "RuntimeErrors.h"
+#include "SchemaFiles.h"
 #include "TestSupport.h"
 
 #include <QTemporaryDir>
@@ -47,6 +50,10 @@ private Q_SLOTS:
     void missingDescriptorRaisesTheFileOpenError();
     void fileThatIsNoDescriptorIsRefused_data();
     void fileThatIsNoDescriptorIsRefused();
+    void strayNulBytesAreReadLikeAnyOther_data();
+    void strayNulBytesAreReadLikeAnyOther();
+    void oneSchemaFileIsReadOncePerLoad();
+    void schemaFilesOfOneLoadAreBounded();
     void identifiers_data();
     void identifiers();
     void requiredChapters_data();
@@ -121,7 +128,7 @@ void TestLabWork::fileThatIsNoDescriptorIsRefused_data()
     QTest::addColumn<QByteArray>("content");
     QTest::newRow("empty") << QByteArray();
     QTest::newRow("text without sections") << QByteArray("Title=x\nsome words\n");
-    QTest::newRow("binary with a section-like line") << QByteArray("\x89PNG\0\0\n[Header]\nTitle=x\n", 22);
+    QTest::newRow("binary without a section") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\x01[\0", 21);
     QTest::newRow("one huge line") << QByteArray(4 * 1024 * 1024, 'x');
 }
 
@@ -129,6 +136,86 @@ void TestLabWork::fileThatIsNoDescriptorIsRefused()
 {
     QFETCH(QByteArray, content);
     QVERIFY_THROWS_EXCEPTION(EReadError, load(content));
+}
+
+void TestLabWork::strayNulBytesAreReadLikeAnyOther_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("chapters");
+
+    const QByteArray chapter = "[intro]\nType=Information\nTitle=Intro\n";
+    QTest::newRow("in a value") << QByteArray("[Header]\nTitle=a\0b\n", 19) + chapter << QString::fromLatin1("a\0b", 3)
+                                << 1;
+    QTest::newRow("in a comment") << QByteArray("; saved\0\n[Header]\nTitle=t\n", 26) + chapter << "t" << 1;
+    QTest::newRow("at the very end") << "[Header]\nTitle=t\n" + chapter + QByteArray(1, '\0') << "t" << 1;
+    QTest::newRow("before the first section")
+        << QByteArray("\x89PNG\0\0\n[Header]\nTitle=x\n", 24) + chapter << "x" << 1;
+}
+
+void TestLabWork::strayNulBytesAreReadLikeAnyOther()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, title);
+    QFETCH(int, chapters);
+    const std::unique_ptr<TLabWork> lab = load(content);
+    QCOMPARE(lab->Title, title);
+    QCOMPARE(lab->Chapters().Count(), chapters);
+}
+
+void TestLabWork::oneSchemaFileIsReadOncePerLoad()
+{
+    const QTemporaryDir dir;
+    const CurrentDirectory inLab(dir.path());
+    writeFile(QDir(dir.path()), QStringLiteral("lamp.ini"),
+        "[SchemaHeader]\nTitle=Lamp\nImageFile=lamp.bmp\n[V1]\nClass=Measurement\n");
+    writeFile(QDir(dir.path()), QStringLiteral("other.ini"), "[SchemaHeader]\nTitle=Other\n");
+    QByteArray descriptor = "[Header]\nTitle=t\n";
+    for (const char *name : { "lamp.ini", "LAMP.INI", ".\\lamp.ini", "other.ini", "absent.ini", "gone.ini" })
+        descriptor += "[" + QByteArray(name) + "]\nType=Experiment\nSchemaFile=" + name + "\n";
+    const TLabWork lab(writeFile(QDir(dir.path()), QStringLiteral("labwork.lbw"), descriptor));
+    QCOMPARE(lab.Chapters().Count(), 6);
+    const auto schemaOf = [&](int index) {
+        return dynamic_cast<const TExperimentChapter &>(*lab.Chapters().Items(index)).Schema.get();
+    };
+    // One reader for every name of one file, each chapter with devices of its own.
+    QCOMPARE(schemaOf(1), schemaOf(0));
+    QCOMPARE(schemaOf(2), schemaOf(0));
+    QVERIFY(schemaOf(3) != schemaOf(0));
+    QCOMPARE(schemaOf(0)->ReadString(QStringLiteral("SchemaHeader"), QStringLiteral("Title"), {}), u"Lamp");
+    QVERIFY(lab.Chapters().Items(0) != lab.Chapters().Items(1));
+    QCOMPARE(dynamic_cast<const TExperimentChapter &>(*lab.Chapters().Items(1)).Devices.Count(), 1);
+    QVERIFY(dynamic_cast<const TExperimentChapter &>(*lab.Chapters().Items(0)).Devices.Device(0)
+        != dynamic_cast<const TExperimentChapter &>(*lab.Chapters().Items(1)).Devices.Device(0));
+    QVERIFY(schemaOf(4)->AllSections().empty());
+}
+
+void TestLabWork::schemaFilesOfOneLoadAreBounded()
+{
+    // Three files of 3 MiB: the third would take the load past its bound, and reads as too large.
+    const QTemporaryDir dir;
+    const CurrentDirectory inLab(dir.path());
+    const QByteArray schema = "[SchemaHeader]\nTitle=T\n[D]\nClass=Area\n";
+    const QByteArray padding(3 * 1024 * 1024 - schema.size(), ';');
+    QByteArray descriptor = "[Header]\nTitle=t\n";
+    for (const char *name : { "a.ini", "b.ini", "c.ini", "a.ini" }) {
+        writeFile(QDir(dir.path()), QString::fromLatin1(name), schema + padding);
+        descriptor += "[" + QByteArray(name) + QByteArray::number(descriptor.size())
+            + "]\nType=Experiment\nSchemaFile=" + name + "\n";
+    }
+    static_assert(3 * 3 * 1024 * 1024 > kelvo::SchemaFiles::MaxTotalBytes);
+    static_assert(2 * 3 * 1024 * 1024 <= kelvo::SchemaFiles::MaxTotalBytes);
+    const TLabWork lab(writeFile(QDir(dir.path()), QStringLiteral("labwork.lbw"), descriptor));
+    QCOMPARE(lab.Chapters().Count(), 4);
+    QList<bool> tooLarge;
+    QList<int> devices;
+    for (int i = 0; i < lab.Chapters().Count(); ++i) {
+        const auto &chapter = dynamic_cast<const TExperimentChapter &>(*lab.Chapters().Items(i));
+        tooLarge.append(chapter.Schema->TooLarge());
+        devices.append(chapter.Devices.Count());
+    }
+    QCOMPARE(tooLarge, QList<bool>({ false, false, true, false }));
+    QCOMPARE(devices, QList<int>({ 1, 1, 0, 1 }));
 }
 
 void TestLabWork::identifiers_data()

@@ -14,6 +14,9 @@
 
 #include <optional>
 
+#include <csignal>
+
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,7 +42,15 @@ struct TestEntry
     QByteArray data;
     bool deflate;
     std::optional<zip_uint32_t> unixMode;
+    std::optional<zip_int32_t> method; // another method than deflate or store
 };
+
+TestEntry bzip2(QByteArray name, QByteArray data)
+{
+    TestEntry entry(std::move(name), std::move(data));
+    entry.method = ZIP_CM_BZIP2;
+    return entry;
+}
 
 constexpr zip_uint32_t SymbolicLinkMode = 0120777;
 
@@ -57,7 +68,8 @@ QByteArray zipOf(const QList<TestEntry> &entries)
         const zip_int64_t index = zip_file_add(archive, entry.name.constData(), source, ZIP_FL_ENC_GUESS);
         if (index < 0)
             qFatal("cannot add %s: %s", entry.name.constData(), zip_strerror(archive));
-        zip_set_file_compression(archive, zip_uint64_t(index), entry.deflate ? ZIP_CM_DEFLATE : ZIP_CM_STORE, 0);
+        zip_set_file_compression(
+            archive, zip_uint64_t(index), entry.method.value_or(entry.deflate ? ZIP_CM_DEFLATE : ZIP_CM_STORE), 0);
         if (entry.unixMode)
             zip_file_set_external_attributes(archive, zip_uint64_t(index), 0, ZIP_OPSYS_UNIX, *entry.unixMode << 16);
     }
@@ -271,6 +283,7 @@ private Q_SLOTS:
     void limits();
     void reportsEachFileOnceInOrderWritten();
     void failureRemovesWhatItWroteAndNothingElse();
+    void fullDestinationIsToldFromADamagedPackage();
     void linkPlantedInDestinationIsNotFollowed();
     void runFolderIsGoneAfterShutdown();
 };
@@ -349,6 +362,9 @@ void TestExtraction::unpacksFlat_data()
         << ZipPatch(zipOf({ { utf8Name, "x" } })).setFlag(0, Utf8Flag, false).bytes()
         << FileMap { { "Пример.htm", "x" } };
 
+    QTest::newRow("robustness: the run folder's marker is never written")
+        << zipOf({ { ".kelvo-run-folder", "forged" }, { "docs/.kelvo-run-folder", "forged" }, { "a.htm", "a" } })
+        << FileMap { { "a.htm", "a" } };
     QTest::newRow("robustness: climbing with ../")
         << zipOf({ { "../escaped.txt", "1" }, { "../../../../escaped2.txt", "2" } })
         << FileMap { { "escaped.txt", "1" }, { "escaped2.txt", "2" } };
@@ -517,6 +533,27 @@ void TestExtraction::limits_data()
     QTest::newRow("ratio: a lie beyond what deflate can do")
         << ZipPatch(packed).setSize(0, 1u << 30).bytes() << ExtractionLimits { .maxTotalBytes = quint64(2) << 30 }
         << false << QStringLiteral("\"blank.bmp\" claims");
+
+    // bzip2 packs zeros far better than deflate can: held to the same ratio, entry by entry and
+    // for the whole package.
+    QByteArray numbers;
+    for (int i = 0; i < 100'000; ++i)
+        numbers += QByteArray::number(i * 7919 % 100'003) + ' ';
+    QTest::newRow("ratio: bzip2 of ordinary text passes")
+        << zipOf({ bzip2("numbers.htm", numbers) }) << ExtractionLimits {} << true << QString();
+    QTest::newRow("ratio: bzip2 beyond what deflate can do")
+        << zipOf({ bzip2("blank.bmp", zeros(4 << 20)) }) << ExtractionLimits {} << false
+        << QStringLiteral("\"blank.bmp\" claims");
+    QList<TestEntry> megabytes;
+    for (int i = 0; i < 40; ++i)
+        megabytes.append(bzip2("blank" + QByteArray::number(i), zeros(1 << 20)));
+    QTest::newRow("ratio: 40 bzip2 entries of 1 MiB, each too small to be checked alone")
+        << zipOf(megabytes) << ExtractionLimits {} << false << QStringLiteral("the package unpacks to");
+    QList<TestEntry> deflatedMegabytes;
+    for (int i = 0; i < 40; ++i)
+        deflatedMegabytes.append({ "blank" + QByteArray::number(i), zeros(1 << 20), true });
+    QTest::newRow("ratio: 40 deflated entries of 1 MiB pass")
+        << zipOf(deflatedMegabytes) << ExtractionLimits {} << true << QString();
 }
 
 void TestExtraction::limits()
@@ -569,6 +606,32 @@ void TestExtraction::failureRemovesWhatItWroteAndNothingElse()
     // A file the extraction truncated is as damaged as one it made: it goes too.
     QCOMPARE(fixture.written(), QStringList { QStringLiteral("unpacked/here/unrelated.txt") });
     QCOMPARE(contentOf(destination.filePath(QStringLiteral("unrelated.txt"))), QByteArray("stays"));
+}
+
+void TestExtraction::fullDestinationIsToldFromADamagedPackage()
+{
+    // No room for the files (here the limit on file sizes, which fails a write as a full disk
+    // does): the package is not to blame, and nothing is left.
+    const Fixture fixture;
+    fixture.place(Source::Bytes, zipOf({ { "small.htm", "x" }, { "big.bmp", zeros(1 << 20), true } }));
+    rlimit previous {};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit small { 64 * 1024, previous.rlim_max };
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const ExtractionResult full = extractPackage(fixture.archive, fixture.destination);
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &previous), 0);
+    std::signal(SIGXFSZ, previousHandler);
+    QVERIFY(!full.ok);
+    QVERIFY2(full.destinationFull, qPrintable(full.problem));
+    QCOMPARE(fixture.written(), QStringList());
+
+    // With room it unpacks; a damaged package is no full disk.
+    QVERIFY(extractPackage(fixture.archive, fixture.destination).ok);
+    fixture.place(Source::Bytes, ZipPatch(zipOf({ { "a.htm", "text" } })).setCrc(0, 1).bytes());
+    const ExtractionResult damaged = extractPackage(fixture.archive, fixture.destination);
+    QVERIFY(!damaged.ok);
+    QVERIFY(!damaged.destinationFull);
 }
 
 void TestExtraction::linkPlantedInDestinationIsNotFollowed()

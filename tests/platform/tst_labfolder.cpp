@@ -25,6 +25,8 @@ private Q_SLOTS:
     void wildcardMatching();
     void matchListsInStableOrder();
     void readLabFileReportsTheNameAsOpened();
+    void rootReachedThroughALink();
+    void resolverSeesChangesOfTheFolder();
     void splitLines_data();
     void splitLines();
 };
@@ -39,6 +41,15 @@ void TestLabFolder::initTestCase()
     writeFile(root, QStringLiteral("Intro.HTM"), "y");
     writeFile(root, QStringLiteral("pictures/fig1.gif"), "g");
     writeFile(root, QStringLiteral("Документы/Схема.BMP"), "b");
+    writeFile(outer, QStringLiteral("outside/passwd"), "root");
+    // Links that lead out of the folder, and ones that stay inside it.
+    QVERIFY(QFile::link(outer.absoluteFilePath(QStringLiteral("outside")), root.filePath(QStringLiteral("etc"))));
+    QVERIFY(
+        QFile::link(outer.absoluteFilePath(QStringLiteral("secret.txt")), root.filePath(QStringLiteral("key.txt"))));
+    QVERIFY(QFile::link(QStringLiteral("../../outside"), root.filePath(QStringLiteral("pictures/up"))));
+    QVERIFY(QFile::link(QStringLiteral("/"), root.filePath(QStringLiteral("system"))));
+    QVERIFY(QFile::link(QStringLiteral("pictures"), root.filePath(QStringLiteral("figures"))));
+    QVERIFY(QFile::link(QStringLiteral("intro.htm"), root.filePath(QStringLiteral("start.htm"))));
 }
 
 void TestLabFolder::resolve_data()
@@ -72,6 +83,22 @@ void TestLabFolder::resolve_data()
                                               << "";
     QTest::newRow("robustness: file used as folder") << "intro.htm/x"
                                                      << "";
+    QTest::newRow("robustness: linked folder outside") << "etc/passwd"
+                                                       << "";
+    QTest::newRow("robustness: linked folder outside, other case") << "ETC\\PASSWD"
+                                                                   << "";
+    QTest::newRow("robustness: the link to a folder outside itself") << "etc"
+                                                                     << "";
+    QTest::newRow("robustness: linked file outside") << "key.txt"
+                                                     << "";
+    QTest::newRow("robustness: relative link climbing out") << "pictures/up/passwd"
+                                                            << "";
+    QTest::newRow("robustness: link to the root of the system") << "system/etc/passwd"
+                                                                << "";
+    QTest::newRow("nominal: linked folder inside") << "Figures/FIG1.GIF"
+                                                   << "figures/fig1.gif";
+    QTest::newRow("nominal: linked file inside") << "start.htm"
+                                                 << "start.htm";
 }
 
 void TestLabFolder::resolve()
@@ -148,6 +175,42 @@ void TestLabFolder::readLabFileReportsTheNameAsOpened()
     }
     QVERIFY_THROWS_EXCEPTION(EFOpenError, readLabFile(u"pictures")); // a folder
     QVERIFY_THROWS_EXCEPTION(EFOpenError, readLabFile(u""));
+    QCOMPARE(messageOf([] { readLabFile(u"etc\\passwd"); }), QStringLiteral("Cannot open file ./etc/passwd"));
+}
+
+void TestLabFolder::rootReachedThroughALink()
+{
+    // A descriptor read in place may sit in a folder that is itself a link: its files are inside.
+    const QString linkedRoot = QDir(m_outer.path()).filePath(QStringLiteral("linked-lab"));
+    QVERIFY(QFile::link(m_root, linkedRoot));
+    const LabFolder folder(linkedRoot);
+    QCOMPARE(folder.resolve(u"PICTURES/fig1.gif"), std::optional<QString>(linkedRoot + u"/pictures/fig1.gif"));
+    QCOMPARE(folder.resolve(u"figures/fig1.gif"), std::optional<QString>(linkedRoot + u"/figures/fig1.gif"));
+    QVERIFY(!folder.resolve(u"etc/passwd"));
+}
+
+void TestLabFolder::resolverSeesChangesOfTheFolder()
+{
+    // Listings are kept between lookups: a name added, renamed or removed must still be seen.
+    QTemporaryDir dir;
+    const QDir root(dir.path());
+    writeFile(root, QStringLiteral("a.htm"), "a");
+    const LabFolder folder(dir.path());
+    QVERIFY(!folder.resolve(u"NEW.HTM"));
+    QVERIFY(folder.resolve(u"A.HTM"));
+    writeFile(root, QStringLiteral("New.htm"), "n");
+    QCOMPARE(folder.resolve(u"NEW.HTM"), std::optional<QString>(root.filePath(QStringLiteral("New.htm"))));
+    QVERIFY(QFile::rename(root.filePath(QStringLiteral("New.htm")), root.filePath(QStringLiteral("Renamed.htm"))));
+    QVERIFY(!folder.resolve(u"NEW.HTM"));
+    QCOMPARE(LabFolder(dir.path()).resolve(u"renamed.HTM"),
+        std::optional<QString>(root.filePath(QStringLiteral("Renamed.htm"))));
+    QVERIFY(QFile::remove(root.filePath(QStringLiteral("a.htm"))));
+    QVERIFY(!folder.resolve(u"A.HTM"));
+    // In a sub-folder as well.
+    writeFile(root, QStringLiteral("Sub/b.gif"), "b");
+    QVERIFY(folder.resolve(u"sub/B.GIF"));
+    writeFile(root, QStringLiteral("Sub/C.gif"), "c");
+    QVERIFY(folder.resolve(u"sub/c.GIF"));
 }
 
 void TestLabFolder::splitLines_data()

@@ -57,11 +57,13 @@ private:
     mode_t m_previous;
 };
 
-// A stale run folder: what a killed run leaves behind (nobody holds its lock).
+// A stale run folder: what a killed run leaves behind (nobody holds its lock), with the run's
+// marker.
 QString makeStaleFolder(const QDir &parent, const QString &name, const QStringList &files)
 {
     const QString path = parent.absoluteFilePath(name);
     QDir().mkpath(path);
+    writeFile(QDir(path), RunFolder::MarkerName, RunFolder::markerText());
     for (const QString &file : files)
         writeFile(QDir(path), file, "left behind");
     return path;
@@ -115,6 +117,15 @@ private:
     QString m_path;
 };
 
+// A folder of a run folder's name that a user made, with the user's files.
+QString makeUsersFolder(const QDir &parent, const QString &name, const QStringList &files)
+{
+    const QString path = parent.absoluteFilePath(name);
+    for (const QString &file : files)
+        writeFile(QDir(path), file, "the user's own");
+    return path;
+}
+
 } // namespace
 
 class TestRunFolder : public QObject
@@ -127,6 +138,8 @@ private Q_SLOTS:
     void modeIsOwnerOnlyWhateverTheUmask();
     void defaultParentHonoursTmpdir();
     void unusableParentIsReported();
+    void unusableTemporaryFolderMakesNothingElsewhere_data();
+    void unusableTemporaryFolderMakesNothingElsewhere();
     void removeIfEmpty();
     void sweepRemovesOnlyStaleFoldersAndTheirFiles();
     void sweepAtStartup_data();
@@ -151,6 +164,7 @@ void TestRunFolder::createsPrivateUniqueFolders()
         QCOMPARE(info.absolutePath(), QDir(parent.path()).absolutePath());
         QVERIFY(info.isDir() && !info.isSymLink());
         QCOMPARE(modeOf(folder->path()), 0700u);
+        QCOMPARE(treeOf(folder->path()), QStringList { RunFolder::MarkerName });
     }
 }
 
@@ -193,8 +207,68 @@ void TestRunFolder::unusableParentIsReported()
         QVERIFY(!folder.isValid());
         QVERIFY(folder.path().isEmpty());
         QVERIFY(!folder.errorString().isEmpty());
+        QVERIFY2(
+            QRegularExpression(QStringLiteral("^%1/vemratmp-[A-Za-z0-9]{6}$").arg(QRegularExpression::escape(path)))
+                .match(folder.intendedPath())
+                .hasMatch(),
+            qPrintable(folder.intendedPath()));
     }
     QCOMPARE(treeOf(parent.path()), QStringList { QStringLiteral("not-a-folder") });
+}
+
+void TestRunFolder::unusableTemporaryFolderMakesNothingElsewhere_data()
+{
+    QTest::addColumn<QString>("tmpdir"); // relative to a scratch folder; "-": unset
+    QTest::addColumn<QString>("parent"); // the temporary folder that results; empty: /tmp
+    QTest::addColumn<bool>("usable");
+
+    QTest::newRow("nominal: unset is /tmp") << "-"
+                                            << "" << true;
+    QTest::newRow("nominal: empty is /tmp") << ""
+                                            << "" << true;
+    QTest::newRow("nominal: a folder") << "temp"
+                                       << "temp" << true;
+    QTest::newRow("robustness: a missing folder") << "absent"
+                                                  << "absent" << false;
+    QTest::newRow("robustness: a plain file") << "plain"
+                                              << "plain" << false;
+    QTest::newRow("robustness: below a plain file") << "plain/sub"
+                                                    << "plain/sub" << false;
+}
+
+void TestRunFolder::unusableTemporaryFolderMakesNothingElsewhere()
+{
+    QFETCH(QString, tmpdir);
+    QFETCH(QString, parent);
+    QFETCH(bool, usable);
+
+    const QTemporaryDir scratch;
+    QDir(scratch.path()).mkdir(QStringLiteral("temp"));
+    QDir(scratch.path()).mkdir(QStringLiteral("work"));
+    writeFile(QDir(scratch.path()), QStringLiteral("plain"), "x");
+    const CurrentDirectory inWork(scratch.filePath(QStringLiteral("work")));
+    const QByteArray previous = qgetenv("TMPDIR");
+    const bool wasSet = qEnvironmentVariableIsSet("TMPDIR");
+    if (tmpdir == u"-")
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", QFile::encodeName(tmpdir.isEmpty() ? tmpdir : scratch.filePath(tmpdir)));
+    const QString expectedParent = parent.isEmpty() ? QStringLiteral("/tmp") : scratch.filePath(parent);
+    QCOMPARE(RunFolder::temporaryFolder(), expectedParent);
+    {
+        const RunFolder folder;
+        QCOMPARE(folder.isValid(), usable);
+        QCOMPARE(QFileInfo(folder.intendedPath()).absolutePath(), expectedParent);
+        if (usable)
+            QCOMPARE(folder.path(), folder.intendedPath());
+    }
+    if (wasSet)
+        qputenv("TMPDIR", previous);
+    else
+        qunsetenv("TMPDIR");
+    // Nothing made in the working folder, whatever the temporary folder was.
+    QCOMPARE(treeOf(scratch.filePath(QStringLiteral("work"))), QStringList());
+    QCOMPARE(treeOf(scratch.filePath(QStringLiteral("temp"))), QStringList());
 }
 
 void TestRunFolder::removeIfEmpty()
@@ -242,14 +316,30 @@ void TestRunFolder::sweepRemovesOnlyStaleFoldersAndTheirFiles()
     makeStaleFolder(parent, QStringLiteral("other"), { QStringLiteral("a.txt") });
     makeStaleFolder(parent, QStringLiteral("vemratmp"), { QStringLiteral("shared.txt") });
 
+    // Folders of the name that are not this program's: no marker, another user's marker, a
+    // marker that is a link to a real one.
+    makeUsersFolder(parent, QStringLiteral("vemratmp-mine"), { QStringLiteral("thesis.txt") });
+    const QString forged = makeUsersFolder(parent, QStringLiteral("vemratmp-forged"), { QStringLiteral("data.txt") });
+    writeFile(QDir(forged), RunFolder::MarkerName, "Kelvo run folder of user 4242\n");
+    const QString linked = makeUsersFolder(parent, QStringLiteral("vemratmp-linked"), { QStringLiteral("data.txt") });
+    QVERIFY(QFile::link(
+        parent.filePath(QStringLiteral("vemratmp/") + RunFolder::MarkerName), linked + u'/' + RunFolder::MarkerName));
+
     QCOMPARE(RunFolder::sweepStaleRunFolders(parent.path()), 2);
 
     const QString liveName = QFileInfo(live.path()).fileName();
-    QStringList expected = { QStringLiteral("other"), QStringLiteral("other/a.txt"), QStringLiteral("vemratmp"),
-        QStringLiteral("vemratmp/shared.txt"), QStringLiteral("vemratmp-file"), QStringLiteral("vemratmp-link"),
-        QStringLiteral("vemratmp-mixed"), QStringLiteral("vemratmp-mixed/link.txt"),
-        QStringLiteral("vemratmp-mixed/sub"), QStringLiteral("vemratmp-mixed/sub/inner.txt"), QStringLiteral("victim"),
-        QStringLiteral("victim/precious.txt"), liveName, liveName + QStringLiteral("/intro.htm") };
+    const QString marker = u'/' + RunFolder::MarkerName;
+    QStringList expected = { QStringLiteral("other"), QStringLiteral("other/a.txt"), QStringLiteral("other") + marker,
+        QStringLiteral("vemratmp"), QStringLiteral("vemratmp/shared.txt"), QStringLiteral("vemratmp") + marker,
+        QStringLiteral("vemratmp-file"), QStringLiteral("vemratmp-link"), QStringLiteral("vemratmp-mixed"),
+        QStringLiteral("vemratmp-mixed/link.txt"), QStringLiteral("vemratmp-mixed/sub"),
+        QStringLiteral("vemratmp-mixed") + marker, QStringLiteral("vemratmp-mixed/sub/inner.txt"),
+        QStringLiteral("victim"), QStringLiteral("victim/precious.txt"), QStringLiteral("victim") + marker, liveName,
+        liveName + QStringLiteral("/intro.htm"), liveName + marker, QStringLiteral("vemratmp-mine"),
+        QStringLiteral("vemratmp-mine/thesis.txt"), QStringLiteral("vemratmp-forged"),
+        QStringLiteral("vemratmp-forged/data.txt"), QStringLiteral("vemratmp-forged") + marker,
+        QStringLiteral("vemratmp-linked"), QStringLiteral("vemratmp-linked/data.txt"),
+        QStringLiteral("vemratmp-linked") + marker };
     expected.sort();
     QCOMPARE(treeOf(parent.path()), expected);
     QVERIFY(QFileInfo(parent.filePath(QStringLiteral("vemratmp-link"))).isSymLink());

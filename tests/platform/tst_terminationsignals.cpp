@@ -4,7 +4,12 @@
 #include <QTest>
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
+#include <thread>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace kelvo;
 
@@ -48,6 +53,7 @@ private Q_SLOTS:
     void signalArrivesOnTheEventLoop();
     void previousHandlerComesBack();
     void oneWatcherAtATime();
+    void workWithoutAnEventLoopSeesTheSignal();
 };
 
 void TestTerminationSignals::signalArrivesOnTheEventLoop_data()
@@ -108,6 +114,45 @@ void TestTerminationSignals::oneWatcherAtATime()
     QSignalSpy spy(&watcher, &TerminationSignals::terminationRequested);
     QCOMPARE(::raise(SIGINT), 0);
     QVERIFY(spy.wait(5000));
+}
+
+void TestTerminationSignals::workWithoutAnEventLoopSeesTheSignal()
+{
+    const OwnHandler fallback(SIGTERM);
+    int fds[2];
+    QCOMPARE(::pipe2(fds, O_CLOEXEC), 0);
+    const QByteArray page(4096, 'x');
+    {
+        const TerminationSignals watcher;
+        QVERIFY(watcher.isWatching());
+        QCOMPARE(TerminationSignals::caughtSignal(), 0);
+        // With a reader, everything is written.
+        std::thread reader([in = fds[0]] {
+            char chunk[4096];
+            qsizetype total = 0;
+            while (total < 4 * 4096) {
+                const ssize_t got = ::read(in, chunk, sizeof chunk);
+                if (got <= 0)
+                    break;
+                total += got;
+            }
+        });
+        QVERIFY(writeUnlessTerminated(fds[1], page.repeated(4)));
+        reader.join();
+
+        // Without one, the write waits for room until the signal comes, to whichever thread.
+        std::thread signaller([] {
+            ::usleep(200'000);
+            ::kill(::getpid(), SIGTERM);
+        });
+        QVERIFY(!writeUnlessTerminated(fds[1], page.repeated(64)));
+        signaller.join();
+        QCOMPARE(TerminationSignals::caughtSignal(), SIGTERM);
+    }
+    ::close(fds[0]);
+    ::close(fds[1]);
+    const TerminationSignals watcher;
+    QCOMPARE(TerminationSignals::caughtSignal(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestTerminationSignals)
