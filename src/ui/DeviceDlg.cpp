@@ -171,6 +171,9 @@ bool TDeviceDlg::UpDownChangingEx(int NewPosition, TUpDown::Direction)
 
 void TDeviceDlg::tbTrackChange()
 {
+    // While the positions follow typed text, the text stays as the student typed it.
+    if (m_followingText)
+        return;
     Value = double(boundsSum() - tbTrack->value()) / 10;
     const QString text = kelvo::formatGeneral(Value);
     if (edValue->text() != text)
@@ -180,14 +183,21 @@ void TDeviceDlg::tbTrackChange()
 
 void TDeviceDlg::edValueChange()
 {
-    Value = kelvo::parseDecimal(edValue->text()).value_or(0.0);
+    // Text on its way to a number ("2,", "-", "1e") or no number at all leaves everything as it
+    // was: "OK" answers for it.
+    const std::optional<double> number = kelvo::parseTypedDecimal(edValue->text());
+    if (!number)
+        return;
+    Value = *number;
+    m_followingText = true;
     UpDown->setPosition(positionOf(Value));
     tbTrack->setValue(clampToInt(boundsSum() - UpDown->Position()));
+    m_followingText = false;
 }
 
 void TDeviceDlg::BitBtn1Click()
 {
-    const std::optional<double> number = kelvo::parseDecimal(edValue->text());
+    const std::optional<double> number = kelvo::parseTypedDecimal(edValue->text());
     if (!number) {
         showInputError();
         return;
