@@ -101,6 +101,10 @@ void TMainForm::tsMenuShow()
 
 void TMainForm::ShowMenu()
 {
+    // A way back to an experiment ends at the menu: one never taken (the linked document failed to
+    // open) must not lead the next completed chapter back to the experiment.
+    if (LabWork())
+        LabWork()->ReturnIndex = -1;
     Pages->setCurrentWidget(tsMenu);
 }
 

@@ -1,11 +1,15 @@
 #include "AboutDlg.h"
+#include "BitButton.h"
 #include "ClickPanel.h"
 #include "Globals.h"
+#include "LabPage.h"
+#include "LabWork.h"
 #include "MainForm.h"
 #include "MyBitBtn.h"
 #include "TestSupport.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -87,6 +91,7 @@ private Q_SLOTS:
     void startupMessages_data();
     void startupMessages();
     void packageIsUnpackedAndCleanedUp();
+    void goingToTheMenuForgetsTheReturn();
 };
 
 void TestMainForm::cleanup()
@@ -285,6 +290,44 @@ void TestMainForm::packageIsUnpackedAndCleanedUp()
     }
     QCOMPARE(QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
     qunsetenv("TMPDIR");
+}
+
+void TestMainForm::goingToTheMenuForgetsTheReturn()
+{
+    // The experiment's instructions name a chapter whose document is missing.
+    const QDir lab(m_dir.filePath(QStringLiteral("return")));
+    writeFile(lab, QStringLiteral("doc.htm"), "<p>x</p>");
+    writeFile(lab, QStringLiteral("bench.ini"), "[SchemaHeader]\nImageFile=bench.png\nTitle=Bench\n");
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QVERIFY(picture.save(lab.filePath(QStringLiteral("bench.png"))));
+    const auto form = openDescriptor("[Header]\nTitle=Lab\n"
+                                     "[doc]\nType=Information\nTitle=Doc\nIdentifier=1\nDocument=doc.htm\n"
+                                     "[bench]\nType=Experiment\nTitle=Bench\nIdentifier=2\nSchemaFile=bench.ini\n"
+                                     "LinkedChapter=3\n"
+                                     "[guide]\nType=Information\nTitle=Guide\nIdentifier=3\nDocument=missing.htm\n",
+        QStringLiteral("return"));
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    form->LabWork()->SelectChapter(1);
+    form->OpenCurrentChapter();
+    QCOMPARE(form->Pages->currentWidget(), form->tsLab);
+
+    const auto report = answerNextMessageBox();
+    QTest::mouseClick(form->LabPage->btInfo, Qt::LeftButton);
+    QTRY_VERIFY(report->seen);
+    QVERIFY(report->text.contains(QLatin1String("missing.htm")));
+    QCOMPARE(form->LabWork()->ReturnIndex, 1); // set for the way back, which never came
+
+    QTest::mouseClick(form->LabPage->btStop, Qt::LeftButton);
+    QCOMPARE(form->Pages->currentWidget(), form->tsMenu);
+    QCOMPARE(form->LabWork()->ReturnIndex, -1);
+
+    // Completing another document from the menu leads back to the menu, not to the experiment.
+    form->LabWork()->SelectChapter(0);
+    form->ViewFormSubmit(QStringLiteral("?system"), QString(), QString(), QString(), QStringList());
+    QCOMPARE(form->Pages->currentWidget(), form->tsMenu);
+    QCOMPARE(form->LabWork()->CurrentIndex, 0);
 }
 
 QTEST_MAIN(TestMainForm)
