@@ -105,6 +105,7 @@ void TLabPage::tsLabShow()
 
 void TLabPage::clearBuild()
 {
+    CurrentFailure = nullptr;
     for (QWidget *&control : DeviceControls) {
         delete control;
         control = nullptr;
@@ -119,6 +120,7 @@ void TLabPage::clearBuild()
 void TLabPage::BuildLabPage()
 {
     CurrentShape = nullptr;
+    CurrentFailure = nullptr;
     TExperimentChapter *chapter = currentExperiment();
     if (!chapter)
         return;
@@ -155,6 +157,8 @@ void TLabPage::BuildLabPage()
             edit->move(at);
             edit->resize(sizeOnField(device->Width), edit->height());
             edit->Tag = i;
+            connect(edit, &TDevEdit::mouseMoved, this,
+                [this](TDevEdit *sender) { guarded([&] { MeasurementMove(sender); }); });
             windowed.push_back(edit);
             control = edit;
         } else if (auto *area = dynamic_cast<TAreaDevice *>(device)) {
@@ -225,11 +229,40 @@ void TLabPage::UpdateDeviceTexts()
         if (dynamic_cast<const TPassiveDevice *>(device)) {
             if (auto *label = dynamic_cast<TDevLabel *>(control))
                 label->setCaption(kelvo::format(Texts::PassiveDeviceText, { device->Value, device->Unit }));
-        } else if (dynamic_cast<const TMeasurementDevice *>(device)) {
+        } else if (const auto *measurement = dynamic_cast<const TMeasurementDevice *>(device)) {
             if (auto *edit = dynamic_cast<TDevEdit *>(control))
-                edit->setText(kelvo::format(Texts::MeasurementDeviceText, { device->Value, device->Unit }));
+                showMeasurement(edit, *measurement);
         }
     }
+    if (CurrentFailure && CurrentFailure->Failure.isEmpty()) {
+        CurrentFailure = nullptr;
+        HideDescription();
+    }
+}
+
+void TLabPage::showMeasurement(TDevEdit *edit, const TMeasurementDevice &device)
+{
+    // A value text that no longer evaluates shows no number at all: the last one would be stale.
+    if (device.ValueError.isEmpty()) {
+        edit->Failure.clear();
+        edit->setText(kelvo::format(Texts::MeasurementDeviceText, { device.Value, device.Unit }));
+    } else {
+        edit->Failure = kelvo::format(Texts::MeasurementFailedLine2, { device.ValueText, device.ValueError });
+        edit->setText(Texts::MeasurementFailedText);
+    }
+}
+
+void TLabPage::MeasurementMove(TDevEdit *Sender)
+{
+    if (!Sender || Sender->Failure.isEmpty() || CurrentFailure == Sender)
+        return;
+    if (CurrentShape)
+        CurrentShape->HideIt();
+    lbDescr1->setText(Texts::MeasurementFailedLine1);
+    lbDescr2->setText(Sender->Failure);
+    panDescription->clear();
+    panDescription->show();
+    CurrentFailure = Sender;
 }
 
 void TLabPage::DeviceClick(TDevLabel *Sender)
@@ -299,6 +332,7 @@ void TLabPage::ShowDescription(const QString &Line1, const QString &Line2, TDevS
     panDescription->show();
     Shape->ShowIt();
     CurrentShape = Shape;
+    CurrentFailure = nullptr;
 }
 
 void TLabPage::imgSchemaMouseMove(Qt::KeyboardModifiers, QPoint)
@@ -310,6 +344,7 @@ void TLabPage::imgSchemaMouseMove(Qt::KeyboardModifiers, QPoint)
 
 void TLabPage::HideDescription()
 {
+    CurrentFailure = nullptr;
     panDescription->hide();
 }
 

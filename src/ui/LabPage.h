@@ -14,11 +14,13 @@ class QLabel;
 class QPlainTextEdit;
 class TBitButton;
 class TDescriptionStrip;
+class TDevEdit;
 class TDevLabel;
 class TDevShape;
 class TDeviceDlg;
 class TExperimentChapter;
 class TLabWork;
+class TMeasurementDevice;
 class TSchemaImage;
 class TVariantButton;
 
@@ -51,6 +53,8 @@ public:
     void VariantClick(TVariantButton *Sender);
     void DeviceMove(TDevShape *Sender, Qt::KeyboardModifiers Shift, QPoint position);
     void imgSchemaMouseMove(Qt::KeyboardModifiers Shift, QPoint position);
+    // The pointer moved over a measurement edit: one that shows no value has the strip say why.
+    void MeasurementMove(TDevEdit *Sender);
     void ShowDescription(const QString &Line1, const QString &Line2, TDevShape *Shape);
     void HideDescription();
     void btInfoClick();
@@ -86,6 +90,7 @@ public:
     std::vector<TVariantButton *> VariantButtons;
     TVariantButton *CurrentVariantButton = nullptr;
     TDevShape *CurrentShape = nullptr;
+    TDevEdit *CurrentFailure = nullptr; // the measurement whose failure the strip shows, or none
 
 Q_SIGNALS:
     // "Меню" was pressed: the main window shows the menu page.
@@ -106,6 +111,7 @@ private:
     TDeviceDlg *deviceDialog();
     void clearBuild();
     void setVariantLook(TVariantButton *button, bool current);
+    void showMeasurement(TDevEdit *edit, const TMeasurementDevice &device);
     void guarded(const std::function<void()> &handler);
 
     TLabWork *m_labWork = nullptr;

@@ -215,6 +215,8 @@ private Q_SLOTS:
     void hintText();
     void deviceTexts_data();
     void deviceTexts();
+    void failedMeasurementSaysWhy_data();
+    void failedMeasurementSaysWhy();
     void deviceClick_data();
     void deviceClick();
     void fixedDeviceOnlyBeeps();
@@ -588,6 +590,60 @@ void TestLabPage::deviceTexts()
     QCOMPARE(control<TDevLabel>(*page, lab, u"Fixed"_s)->text(), fixed); // an empty unit leaves the space
     QCOMPARE(control<TDevEdit>(*page, lab, u"V1"_s)->text(), meter);
     QCOMPARE(control<TDevShape>(*page, lab, u"Lamp"_s)->findChildren<QWidget *>().size(), 0);
+}
+
+void TestLabPage::failedMeasurementSaysWhy_data()
+{
+    QTest::addColumn<QString>("formula");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<double>("supply"); // set afterwards
+    QTest::addColumn<QString>("then");
+
+    QTest::newRow("runtime: division by zero, mended by another supply value")
+        << u"12/(U-12)"_s << u"division by zero"_s << 6.0 << u"-2,00 V"_s;
+    QTest::newRow("runtime: infinite result, mended by another supply value")
+        << u"exp(U*100)"_s << u"the result is not a finite number"_s << 0.0 << u"1,00 V"_s;
+    QTest::newRow("runtime: syntax error, whatever the supply") << u"12/"_s << u"syntax error"_s << 6.0 << u"—"_s;
+}
+
+void TestLabPage::failedMeasurementSaysWhy()
+{
+    QFETCH(QString, formula);
+    QFETCH(QString, reason);
+    QFETCH(double, supply);
+    QFETCH(QString, then);
+
+    const DefaultLocale settings(kelvo::test::russian());
+    Lab lab(u"[SchemaHeader]\nImageFile=header.png\nTitle=T\nStartFrom=__v\n[__v]\nTitle=V\nImageFile=header.png\nV1="_s
+        + formula + u"\n"_s + Devices);
+    const auto page = openPage(lab);
+    QVERIFY(page);
+    auto *meter = control<TDevEdit>(*page, lab, u"V1"_s);
+    QWidget *field = page->panWorkfield;
+    const QPoint pictureSpot = page->imgSchema->geometry().topLeft() + QPoint(190, 95);
+
+    // No number at all rather than one that does not follow from the schema.
+    QCOMPARE(meter->text(), u"—"_s);
+
+    // The strip says why while the pointer is over the meter, and goes over the bare picture.
+    pointAt(field, pictureSpot);
+    QVERIFY(!page->panDescription->isVisible());
+    pointAt(field, meter->geometry().center());
+    QVERIFY(page->panDescription->isVisible());
+    QCOMPARE(page->panDescription->text(), QString());
+    QCOMPARE(page->lbDescr1->text(), Texts::MeasurementFailedLine1);
+    QVERIFY2(page->lbDescr2->text().startsWith(formula + u": "_s + reason), qPrintable(page->lbDescr2->text()));
+    pointAt(field, pictureSpot);
+    QVERIFY(!page->panDescription->isVisible());
+
+    // A value that mends the formula shows its number again, and the strip's reason goes with it.
+    pointAt(field, meter->geometry().center());
+    QVERIFY(page->panDescription->isVisible());
+    dynamic_cast<TPassiveDevice *>(lab.bench().Devices.FindDevice(u"Supply"_s))->Value = supply;
+    lab.bench().Recalculate();
+    page->UpdateDeviceTexts();
+    QCOMPARE(meter->text(), then);
+    QCOMPARE(page->panDescription->isVisible(), then == u"—"_s);
 }
 
 void TestLabPage::deviceClick_data()
