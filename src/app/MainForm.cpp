@@ -6,6 +6,7 @@
 #include "HtmlViewer.h"
 #include "LabPage.h"
 #include "Localization.h"
+#include "ModelMessages.h"
 #include "MyBitBtn.h"
 #include "Random.h"
 #include "RuntimeErrors.h"
@@ -15,6 +16,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -64,6 +66,12 @@ void TMainForm::FormCreate(const QStringList &arguments)
 
     SeedRandomFromClock();
 
+    // Loading reports an experiment's missing start variant in a plain message box; the
+    // headless forms keep printing it.
+    const auto restore = qScopeGuard([previous = setActivationErrorHandler([this](const QString &text) {
+        QMessageBox box(QMessageBox::NoIcon, Texts::ApplicationTitle, text, QMessageBox::Ok, this);
+        box.exec();
+    })] { setActivationErrorHandler(previous); });
     m_loaded = loadLabWork(chooseStartPath(arguments));
     if (!m_loaded.labWork) {
         showStartupError(m_loaded.errorMessage);

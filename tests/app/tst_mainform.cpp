@@ -5,6 +5,7 @@
 #include "LabPage.h"
 #include "LabWork.h"
 #include "MainForm.h"
+#include "ModelMessages.h"
 #include "MyBitBtn.h"
 #include "TestSupport.h"
 
@@ -31,6 +32,7 @@ struct ModalSeen
     QString caption;
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
     bool seen = false;
 };
 
@@ -44,6 +46,7 @@ std::shared_ptr<ModalSeen> answerNextMessageBox()
             seen->caption = box->windowTitle();
             seen->text = box->text();
             seen->icon = box->icon();
+            seen->buttons = box->standardButtons();
             seen->seen = true;
             box->accept();
             timer->deleteLater();
@@ -92,6 +95,7 @@ private Q_SLOTS:
     void startupMessages();
     void packageIsUnpackedAndCleanedUp();
     void goingToTheMenuForgetsTheReturn();
+    void activationErrorIsShown();
 };
 
 void TestMainForm::cleanup()
@@ -328,6 +332,26 @@ void TestMainForm::goingToTheMenuForgetsTheReturn()
     form->ViewFormSubmit(QStringLiteral("?system"), QString(), QString(), QString(), QStringList());
     QCOMPARE(form->Pages->currentWidget(), form->tsMenu);
     QCOMPARE(form->LabWork()->CurrentIndex, 0);
+}
+
+void TestMainForm::activationErrorIsShown()
+{
+    // The schema's start variant does not exist.
+    writeFile(QDir(m_dir.filePath(QStringLiteral("activation"))), QStringLiteral("bench.ini"),
+        "[SchemaHeader]\nImageFile=bench.png\nTitle=Bench\nStartFrom=__missing\n[__other]\nTitle=Other\n");
+    const auto seen = answerNextMessageBox();
+    const auto form = openDescriptor("[Header]\nTitle=Lab\n"
+                                     "[bench]\nType=Experiment\nTitle=Bench\nIdentifier=1\nSchemaFile=bench.ini\n",
+        QStringLiteral("activation"));
+    QVERIFY(!form->StartupFailed());
+    QVERIFY(seen->seen);
+    QCOMPARE(seen->text, QStringLiteral("Activation error!"));
+    QCOMPARE(seen->caption, QStringLiteral("Kelvo 1.0"));
+    QCOMPARE(seen->icon, QMessageBox::NoIcon);
+    QCOMPARE(seen->buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(form->MenuButtons.size(), size_t(2)); // loading went on
+    // Only loading shows it: afterwards the model's default (standard error) is back.
+    QVERIFY(!kelvo::setActivationErrorHandler({}));
 }
 
 QTEST_MAIN(TestMainForm)
