@@ -2,6 +2,7 @@
 #include "BitButton.h"
 #include "ClickPanel.h"
 #include "Globals.h"
+#include "HtmlPage.h"
 #include "LabPage.h"
 #include "LabWork.h"
 #include "MainForm.h"
@@ -96,6 +97,7 @@ private Q_SLOTS:
     void packageIsUnpackedAndCleanedUp();
     void goingToTheMenuForgetsTheReturn();
     void activationErrorIsShown();
+    void longTitlesNeverWidenTheWindow();
 };
 
 void TestMainForm::cleanup()
@@ -352,6 +354,33 @@ void TestMainForm::activationErrorIsShown()
     QCOMPARE(form->MenuButtons.size(), size_t(2)); // loading went on
     // Only loading shows it: afterwards the model's default (standard error) is back.
     QVERIFY(!kelvo::setActivationErrorHandler({}));
+}
+
+void TestMainForm::longTitlesNeverWidenTheWindow()
+{
+    const auto form = openDescriptor(chapters(1));
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    const QRect screen = form->screen()->availableGeometry();
+    const QString title = QStringLiteral("Исследование зависимости силы тока от напряжения. ").repeated(4).left(171);
+
+    form->tsHTML->setTitle(title);
+    form->Pages->setCurrentWidget(form->tsHTML);
+    form->lbLabTitle->setText(title);
+    form->lbLabTitle->adjustSize();
+    QTest::qWait(50);
+    QVERIFY2(form->minimumSizeHint().width() <= 793, qPrintable(QString::number(form->minimumSizeHint().width())));
+    QVERIFY2(form->frameGeometry().width() <= screen.width(), qPrintable(QString::number(form->width())));
+    // The title shows from its start and is cut at the panel's edge.
+    QLabel *label = form->tsHTML->lbInfoTitle;
+    QCOMPARE(label->x(), 8);
+    QVERIFY(label->geometry().right() < form->tsHTML->panInfoTop->width());
+    QVERIFY(label->width() > 700);
+
+    // The menu afterwards keeps the window as it was.
+    form->ShowMenu();
+    QTest::qWait(50);
+    QVERIFY(form->frameGeometry().width() <= screen.width());
 }
 
 QTEST_MAIN(TestMainForm)
