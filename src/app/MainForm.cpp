@@ -19,6 +19,7 @@
 #include <QScopeGuard>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 using namespace kelvo;
@@ -112,6 +113,21 @@ void TMainForm::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     FormShow();
+}
+
+void TMainForm::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // The window stays maximised: a window manager may map it restored although the state was
+    // asked for before, or restore it later.
+    if (event->type() == QEvent::WindowStateChange && isVisible())
+        QTimer::singleShot(0, this, &TMainForm::keepMaximised);
+}
+
+void TMainForm::keepMaximised()
+{
+    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
+        setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 void TMainForm::resizeEvent(QResizeEvent *event)

@@ -70,6 +70,7 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -84,6 +85,8 @@ private:
     void RefreshGlyphs();
     void tsMenuShow();
     void showStartupError(const QString &message);
+    // Asks for the maximised state again unless the student minimised the window.
+    void keepMaximised();
     // Runs an event handler; what it raises goes to the default error report.
     void guarded(const std::function<void()> &handler);
 
