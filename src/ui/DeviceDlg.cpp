@@ -131,6 +131,29 @@ void TDeviceDlg::Prepare(int X, int Y, const TPassiveDevice &Device)
 
 void TDeviceDlg::placeAt(int X, int Y)
 {
+    m_requestedPlace = QPoint(X, Y);
+    m_framePending = true;
+    applyPlace();
+}
+
+bool TDeviceDlg::event(QEvent *event)
+{
+    const bool handled = QDialog::event(event);
+    // Under a window manager the frame is known only once the dialog is shown for the first time:
+    // the place is worked out again with it, so that the frame, too, stays on the screen.
+    const QEvent::Type type = event->type();
+    if (m_framePending && isVisible() && (type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize)
+        && frameGeometry().size() != size()) {
+        m_framePending = false;
+        applyPlace();
+    }
+    return handled;
+}
+
+void TDeviceDlg::applyPlace()
+{
+    const int X = m_requestedPlace.x();
+    const int Y = m_requestedPlace.y();
     const QScreen *screen = QGuiApplication::primaryScreen();
     const QSize outer = frameGeometry().size();
     int left = X;

@@ -3,6 +3,7 @@
 #include "UpDown.h"
 
 #include <QDialog>
+#include <QPoint>
 #include <QString>
 
 class QLabel;
@@ -61,14 +62,18 @@ public:
     TBitButton *BitBtn2 = nullptr;
 
 protected:
+    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void placeAt(int X, int Y);
+    void applyPlace();
     void setRange(double min, double max);
     // The sum of the slider's bounds: position p stands for the value (bounds sum − p) / 10.
     qint64 boundsSum() const;
     void showInputError();
 
     bool m_followingText = false; // the positions are being moved to the typed number
+    QPoint m_requestedPlace; // the screen point Execute was given
+    bool m_framePending = false; // placed without knowing the window manager's frame
 };

@@ -3,6 +3,7 @@
 // shows their captions; the mouse and the keyboard go through xdotool, properties through xprop.
 
 #include "Desktop.h"
+#include "WindowLayout.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -91,6 +92,7 @@ private slots:
     void cleanupTestCase();
 
     void mainWindowIsMaximisedAndStaysSo();
+    void valueDialogKeepsItsFrameOnTheScreen();
 
 private:
     void startKelvo(const QString &path);
@@ -244,6 +246,56 @@ void tst_WindowManager::mainWindowIsMaximisedAndStaysSo()
     QTest::qWait(1000);
     QCOMPARE(clientArea(window->id), client);
     QVERIFY(isMaximised(window->id));
+}
+
+void tst_WindowManager::valueDialogKeepsItsFrameOnTheScreen()
+{
+    startKelvo(QDir(m_lab.path()).filePath(QStringLiteral("labwork.lbw")));
+    const std::optional<Window> window = waitForMainWindow();
+    QVERIFY2(window, qPrintable(report(QStringLiteral("the menu did not show"))));
+    const QSize client = window->geometry.size();
+    const QRect screen = grabScreen().rect();
+
+    click(window->geometry.topLeft() + layout::menuButton(client, 0, 1).center());
+    // The bench: the picture centred in the work field (inside its two-pixel border).
+    const QRect field = layout::workField(client);
+    const QPoint picture = field.topLeft()
+        + QPoint((field.width() + 4 - BenchPicture.width()) / 2, (field.height() + 4 - BenchPicture.height()) / 2);
+    const QPoint supply = window->geometry.topLeft() + picture + SupplyOnPicture + QPoint(8, 6);
+    QVERIFY2(waitFor(
+                 [&] {
+                     return countColour(grabScreen(),
+                                QRect(picture, BenchPicture).translated(window->geometry.topLeft()),
+                                QColor(220, 230, 240))
+                         > 10000;
+                 },
+                 StepTimeoutMs),
+        "the bench did not show");
+
+    // Opened twice: the first opening is the one made before the frame is known.
+    for (int opening = 1; opening <= 2; ++opening) {
+        click(supply);
+        const std::optional<Window> dialog = waitForWindow(QStringLiteral("^Значение$"), StepTimeoutMs);
+        QVERIFY2(dialog, qPrintable(report(QStringLiteral("no value dialog"))));
+        QTest::qWait(500);
+        Window placed = windowsTitled(QStringLiteral("^Значение$")).value(0, *dialog);
+        placed.geometry = clientArea(placed.id);
+        const QMargins frame = frameExtents(placed.id);
+        QVERIFY(frame.top() > 0);
+        const QRect outer = placed.geometry.marginsAdded(frame);
+        QVERIFY2(screen.contains(outer),
+            qPrintable(QStringLiteral("opening %1: the dialog's frame at %2,%3 %4x%5 leaves the screen")
+                           .arg(opening)
+                           .arg(outer.x())
+                           .arg(outer.y())
+                           .arg(outer.width())
+                           .arg(outer.height())));
+        // Pulled up just so far that its frame ends at the screen's bottom edge.
+        QCOMPARE(outer.bottom(), screen.bottom());
+        focusWindow(placed);
+        pressKeys(QStringLiteral("Escape"));
+        QVERIFY(waitFor([] { return windowsTitled(QStringLiteral("^Значение$")).isEmpty(); }, StepTimeoutMs));
+    }
 }
 
 QTEST_MAIN(tst_WindowManager)
