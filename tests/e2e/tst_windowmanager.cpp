@@ -91,6 +91,7 @@ private slots:
     void cleanup();
     void cleanupTestCase();
 
+    void captionsAreTheTextsExactly();
     void mainWindowIsMaximisedAndStaysSo();
     void valueDialogKeepsItsFrameOnTheScreen();
 
@@ -216,6 +217,21 @@ std::optional<Window> tst_WindowManager::waitForMainWindow()
 QString tst_WindowManager::report(const QString &what)
 {
     return what + QStringLiteral("\nprogram output:\n") + QString::fromLocal8Bit(m_kelvo.readAll());
+}
+
+void tst_WindowManager::captionsAreTheTextsExactly()
+{
+    // The start-up message of a package that is not there.
+    startKelvo(m_tmp.filePath(QStringLiteral("absent.lwz")));
+    const std::optional<Window> message = waitForWindow(QStringLiteral("^Ошибка"), StartTimeoutMs);
+    QVERIFY2(message, qPrintable(report(QStringLiteral("no message"))));
+    const std::optional<QString> title = xdotool({ QStringLiteral("getwindowname"), message->id });
+    QVERIFY(title);
+    QCOMPARE(title->trimmed(), QStringLiteral("Ошибка"));
+
+    focusWindow(*message);
+    pressKeys(QStringLiteral("Return"));
+    QVERIFY2(m_kelvo.waitForFinished(StepTimeoutMs), "the program ends after the message");
 }
 
 void tst_WindowManager::mainWindowIsMaximisedAndStaysSo()
