@@ -13,6 +13,7 @@
 #include "SchemaImage.h"
 #include "TextFormat.h"
 #include "VariantButton.h"
+#include "WidgetLook.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -26,6 +27,7 @@ namespace {
 
 constexpr int VariantButtonWidth = 70;
 constexpr int VariantButtonHeight = 60;
+constexpr int VariantCaptionMargin = 4;
 
 // A device's coordinate plus the picture's offset, held to the coordinates a widget can take
 // (a schema file may give any 32-bit number).
@@ -214,7 +216,8 @@ void TLabPage::setVariantLook(TVariantButton *button, bool current)
 {
     QFont font(QStringLiteral("Tahoma"), 10);
     font.setBold(current);
-    button->setFont(font);
+    // A caption the substitute font draws wider than the button gets a smaller size, not lost letters.
+    button->setFont(kelvo::fittingFont(font, button->text(), VariantButtonWidth - 2 * VariantCaptionMargin));
     button->setGlyph(current ? QStringLiteral("GREEN_ON") : QStringLiteral("GREEN_OFF"));
 }
 

@@ -10,11 +10,13 @@
 #include "MyBitBtn.h"
 #include "TestSupport.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -89,6 +91,7 @@ private Q_SLOTS:
     void menuButtonsGeometry_data();
     void menuButtonsGeometry();
     void manyChaptersScrollWithReadableButtons();
+    void menuCaptionsShowTheTitleAsWritten();
     void glyphsFollowTheAccessRule();
     void lockedChapterAnswersWithTheMessage();
     void bottomPanelAndAboutDialog();
@@ -114,7 +117,8 @@ void TestMainForm::menuButtonsGeometry_data()
     QTest::newRow("no chapters: the exit button alone") << 0 << 57;
     QTest::newRow("three chapters keep the largest height") << 3 << 57;
     QTest::newRow("five chapters") << 5 << 45;
-    QTest::newRow("nine chapters, still readable") << 9 << 24;
+    QTest::newRow("nine chapters") << 9 << 24;
+    QTest::newRow("ten chapters: the formula's height still holds the captions") << 10 << 21;
 }
 
 void TestMainForm::menuButtonsGeometry()
@@ -134,6 +138,10 @@ void TestMainForm::menuButtonsGeometry()
             button->text(), i < count ? QStringLiteral("Chapter %1").arg(i) : QStringLiteral("Выход из программы"));
     }
     QCOMPARE(form->MenuButtons.back()->glyph(), QStringLiteral("EXIT"));
+    // The glyph stays inside the button's frame, scaled down where the button is lower than it.
+    const TMyBitBtn *exit = form->MenuButtons.back();
+    QVERIFY(exit->rect().adjusted(2, 2, -2, -2).contains(exit->glyphRect()));
+    QCOMPARE(exit->glyphRect().height(), qMin(28, height - 4));
 }
 
 void TestMainForm::manyChaptersScrollWithReadableButtons()
@@ -151,6 +159,17 @@ void TestMainForm::manyChaptersScrollWithReadableButtons()
     QCOMPARE(form->MenuButtons.back()->Tag, -1);
     // The scrolled buttons stand where the unscrolled ones would start: below the title panel.
     QCOMPARE(form->MenuButtons.front()->mapTo(form->panBox, QPoint(0, 0)), QPoint(32, 106));
+}
+
+void TestMainForm::menuCaptionsShowTheTitleAsWritten()
+{
+    const auto form = openDescriptor("[Header]\nTitle=Lab\n[a]\nType=Information\nTitle=Ток & напряжение\n");
+    const TMyBitBtn *button = form->MenuButtons.front();
+    // What the button shows (and tells a screen reader): the title with its "&", no shortcut key.
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(const_cast<TMyBitBtn *>(button));
+    QVERIFY(accessible);
+    QCOMPARE(accessible->text(QAccessible::Name), QStringLiteral("Ток & напряжение"));
+    QCOMPARE(button->shortcut(), QKeySequence());
 }
 
 void TestMainForm::glyphsFollowTheAccessRule()
@@ -216,6 +235,18 @@ void TestMainForm::bottomPanelAndAboutDialog()
     });
     Q_EMIT form->panCopyrights->clicked();
     QVERIFY(!about.isVisible());
+    // The licence button writes in the dialog's font, made smaller only as far as the font drawn
+    // for it needs to fit the caption.
+    const QFont licence = about.Button1->font();
+    const int room = about.Button1->width() - 6;
+    QCOMPARE(licence.family(), about.font().family());
+    QVERIFY(licence.pixelSize() <= about.font().pixelSize());
+    QVERIFY(QFontMetrics(licence).horizontalAdvance(about.Button1->text()) <= room);
+    QFont larger = licence;
+    larger.setPixelSize(licence.pixelSize() + 1);
+    QVERIFY(licence.pixelSize() == about.font().pixelSize()
+        || QFontMetrics(larger).horizontalAdvance(about.Button1->text()) > room);
+    QVERIFY(about.Button1->fontMetrics().horizontalAdvance(about.Button1->text()) <= about.Button1->width() - 6);
     AboutDlg = nullptr;
 
     const auto anonymous = openDescriptor("[Header]\nTitle=T\n");
