@@ -6,6 +6,7 @@
 #include "Localization.h"
 #include "Random.h"
 #include "StartupLoader.h"
+#include "StartupNoise.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -67,6 +68,7 @@ int dump(const QString &path)
 
 int runKelvo(int argc, char *argv[])
 {
+    quietStartupNoise();
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
