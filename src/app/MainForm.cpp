@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -216,7 +217,14 @@ void TMainForm::createLabPage()
 {
     LabPage = new TLabPage;
     LabPage->setObjectName(QStringLiteral("tsLab"));
-    tsLab = LabPage;
+    // On a screen smaller than the bench was laid out for, the bench scrolls instead of being cut.
+    LabPage->setMinimumSize(DesignClient);
+    auto *scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("tsLabScroll"));
+    scroll->setFrameStyle(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(LabPage);
+    tsLab = scroll;
     Pages->addWidget(tsLab);
     lbLabTitle = LabPage->lbLabTitle;
     connect(LabPage, &TLabPage::menuRequested, this, [this] { guarded([this] { btStopClick(); }); });

@@ -51,7 +51,7 @@ public:
     QStackedWidget *Pages = nullptr;
     QWidget *tsMenu = nullptr;
     THtmlPage *tsHTML = nullptr;
-    QWidget *tsLab = nullptr;
+    QWidget *tsLab = nullptr; // the laboratory page in a view that scrolls where the window is smaller
     THtmlViewer *Viewer = nullptr;
 
     // Menu page

@@ -370,7 +370,9 @@ void TLabPage::btStopClick()
 
 void TLabPage::FormResize()
 {
-    const QSize client = window()->size();
+    // The page's own size: the main window's client area, or more when the window holds the page
+    // in a scrolled view.
+    const QSize client = size();
     panLabBackground->resize(client.width(), qMax(0, client.height() - 50));
 }
 

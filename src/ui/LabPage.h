@@ -59,7 +59,8 @@ public:
     void HideDescription();
     void btInfoClick();
     void btStopClick();
-    // The main window's size changed (also run when the page itself is resized).
+    // The main window's size changed (also run when the page itself is resized): the background
+    // follows the page's size.
     void FormResize();
 
     QFrame *panLabTop = nullptr;
