@@ -21,6 +21,7 @@ class TDeviceDlg;
 class TExperimentChapter;
 class TLabWork;
 class TMeasurementDevice;
+class TSchemaDevice;
 class TSchemaImage;
 class TVariantButton;
 
@@ -111,6 +112,12 @@ private:
     TExperimentChapter *currentExperiment() const;
     TDeviceDlg *deviceDialog();
     void clearBuild();
+    // The controls of the devices, placed with the picture's top-left corner at `picture`; returns
+    // the edits among them.
+    std::vector<QWidget *> buildDeviceControls(const TExperimentChapter &chapter, QPoint picture);
+    QWidget *makeDeviceControl(const TSchemaDevice &device, int index, QPoint at);
+    // One button per variant, when there are two or more.
+    void buildVariantButtons(const TExperimentChapter &chapter);
     void setVariantLook(TVariantButton *button, bool current);
     void showMeasurement(TDevEdit *edit, const TMeasurementDevice &device);
     void guarded(const std::function<void()> &handler);
