@@ -13,7 +13,7 @@ packages=(
   # archives and numbers (unzip and bsdtar are also what the extraction benchmark compares with)
   libzip-dev zlib1g-dev zip unzip libarchive-tools
   # window tests and screenshots
-  xvfb xauth xdotool x11-utils imagemagick poppler-utils
+  xvfb xauth xdotool x11-utils imagemagick poppler-utils openbox
   # fonts the layouts are drawn for, and a Russian locale for the regional-format runs
   fonts-liberation fonts-dejavu locales
 )

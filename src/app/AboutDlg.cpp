@@ -153,7 +153,8 @@ QWidget *TAboutDlg::createProgramPage()
 
     Button1 = new QPushButton(Texts::AboutLicenseButton, page);
     Button1->setGeometry(149, 201, 182, 23);
-    Button1->setFont(pixelFont(Tahoma, 11));
+    // The dialog's font, smaller where the one drawn for it would cut the caption.
+    Button1->setFont(fittingFont(font(), Button1->text(), Button1->width() - 6));
     connect(Button1, &QPushButton::clicked, this, &TAboutDlg::Button1Click);
     return page;
 }

@@ -30,7 +30,7 @@ int runWindow(int &argc, char **argv, const QStringList &arguments, const QStrin
     THtmlViewer::prepareEngine();
     QApplication application(argc, argv);
     QApplication::setApplicationName(Texts::ProductName);
-    QApplication::setApplicationDisplayName(Texts::ApplicationTitle);
+    // No display name: the platform would append it to every window caption ("Ошибка — Kelvo 1.0").
 
     // A closed terminal or a kill ends the loop, so that the shutdown still deletes the files.
     TerminationSignals termination;

@@ -9,6 +9,7 @@
 #include "Random.h"
 #include "ReportFolder.h"
 #include "StartupLoader.h"
+#include "StartupNoise.h"
 #include "TerminationSignals.h"
 
 #include <QCoreApplication>
@@ -81,6 +82,7 @@ int dump(const QString &path)
 int runKelvo(int argc, char *argv[])
 {
     ignoreFileSizeLimitSignal();
+    quietStartupNoise();
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(decodeLocalFileName(argv[i])); // a package's name need not be UTF-8

@@ -6,6 +6,7 @@
 #include "HtmlViewer.h"
 #include "LabPage.h"
 #include "Localization.h"
+#include "ModelMessages.h"
 #include "MyBitBtn.h"
 #include "Random.h"
 #include "RuntimeErrors.h"
@@ -15,8 +16,11 @@
 #include <QEvent>
 #include <QLabel>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 using namespace kelvo;
@@ -64,6 +68,12 @@ void TMainForm::FormCreate(const QStringList &arguments)
 
     SeedRandomFromClock();
 
+    // Loading reports an experiment's missing start variant in a plain message box; the
+    // headless forms keep printing it.
+    const auto restore = qScopeGuard([previous = setActivationErrorHandler([this](const QString &text) {
+        QMessageBox box(QMessageBox::NoIcon, Texts::ApplicationTitle, text, QMessageBox::Ok, this);
+        box.exec();
+    })] { setActivationErrorHandler(previous); });
     m_loaded = loadLabWork(chooseStartPath(arguments));
     if (!m_loaded.labWork) {
         showStartupError(m_loaded.errorMessage);
@@ -104,6 +114,21 @@ void TMainForm::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     FormShow();
+}
+
+void TMainForm::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // The window stays maximised: a window manager may map it restored although the state was
+    // asked for before, or restore it later.
+    if (event->type() == QEvent::WindowStateChange && isVisible())
+        QTimer::singleShot(0, this, &TMainForm::keepMaximised);
+}
+
+void TMainForm::keepMaximised()
+{
+    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)))
+        setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 void TMainForm::resizeEvent(QResizeEvent *event)
@@ -192,7 +217,14 @@ void TMainForm::createLabPage()
 {
     LabPage = new TLabPage;
     LabPage->setObjectName(QStringLiteral("tsLab"));
-    tsLab = LabPage;
+    // On a screen smaller than the bench was laid out for, the bench scrolls instead of being cut.
+    LabPage->setMinimumSize(DesignClient);
+    auto *scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("tsLabScroll"));
+    scroll->setFrameStyle(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(LabPage);
+    tsLab = scroll;
     Pages->addWidget(tsLab);
     lbLabTitle = LabPage->lbLabTitle;
     connect(LabPage, &TLabPage::menuRequested, this, [this] { guarded([this] { btStopClick(); }); });

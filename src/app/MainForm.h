@@ -51,7 +51,7 @@ public:
     QStackedWidget *Pages = nullptr;
     QWidget *tsMenu = nullptr;
     THtmlPage *tsHTML = nullptr;
-    QWidget *tsLab = nullptr;
+    QWidget *tsLab = nullptr; // the laboratory page in a view that scrolls where the window is smaller
     THtmlViewer *Viewer = nullptr;
 
     // Menu page
@@ -77,6 +77,7 @@ Q_SIGNALS:
 protected:
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -91,6 +92,8 @@ private:
     void RefreshGlyphs();
     void tsMenuShow();
     void showStartupError(const QString &message);
+    // Asks for the maximised state again unless the student minimised the window.
+    void keepMaximised();
     // Runs an event handler; what it raises goes to the default error report.
     void guarded(const std::function<void()> &handler);
 

@@ -19,14 +19,15 @@
 #include <QStackedWidget>
 #include <QStyle>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int BoxWidth = 633;
 constexpr int BoxHeight = 473;
 constexpr int MaxButtonHeight = 57;
-// Below this height the caption of a button no longer fits (from ten chapters on): the buttons
-// then take a comfortable height and scroll between the title and the bottom panel.
-constexpr int MinButtonHeight = 24;
+// Where the formula's height no longer holds a caption (from eleven chapters on), the buttons
+// take a comfortable height and scroll between the title and the bottom panel.
 constexpr int ScrolledButtonHeight = 30;
 constexpr int ButtonsTop = 106;
 constexpr int ButtonGap = 8;
@@ -38,12 +39,18 @@ void TMainForm::BuildMenuButtons()
     const int count = LabWork()->Chapters().Count();
     int height = (BoxHeight - 153) / (count + 1) - ButtonGap;
     height = qMin(height, MaxButtonHeight);
+    QStringList captions;
+    for (int i = 0; i < count; ++i)
+        captions.append(LabWork()->Chapters().Items(i)->Title);
+    captions.append(Texts::ExitButton);
+    const bool captionsFit = std::all_of(captions.cbegin(), captions.cend(),
+        [height](const QString &caption) { return TMyBitBtn::holdsCaption(caption, height); });
 
     QWidget *parent = panBox;
     int left = 32;
     int top = ButtonsTop;
     int width = BoxWidth - 64;
-    if (height < MinButtonHeight) {
+    if (!captionsFit) {
         height = ScrolledButtonHeight;
         MenuScroll = new QScrollArea(panBox);
         MenuScroll->setObjectName(QStringLiteral("MenuScroll"));
@@ -65,16 +72,10 @@ void TMainForm::BuildMenuButtons()
     for (int i = 0; i <= count; ++i) {
         auto *button = new TMyBitBtn(parent);
         button->setObjectName(QStringLiteral("MenuButton%1").arg(i));
-        QString caption;
-        if (i < count) {
-            button->Tag = i;
-            caption = LabWork()->Chapters().Items(i)->Title;
-        } else {
-            button->Tag = -1;
+        button->Tag = i < count ? i : -1;
+        if (i == count)
             button->setGlyph(QStringLiteral("EXIT"));
-            caption = Texts::ExitButton;
-        }
-        button->ApplyProperties(caption, left, top + (height + ButtonGap) * i, width, height);
+        button->ApplyProperties(captions.at(i), left, top + (height + ButtonGap) * i, width, height);
         connect(button, &QPushButton::clicked, this, [this, button] { guarded([&] { ButtonClick(button); }); });
         button->show();
         button->repaint();
@@ -102,6 +103,10 @@ void TMainForm::tsMenuShow()
 
 void TMainForm::ShowMenu()
 {
+    // A way back to an experiment ends at the menu: one never taken (the linked document failed to
+    // open) must not lead the next completed chapter back to the experiment.
+    if (LabWork())
+        LabWork()->ReturnIndex = -1;
     Pages->setCurrentWidget(tsMenu);
 }
 

@@ -109,12 +109,18 @@ void TExperimentChapter::Recalculate()
     }
     for (int i = 0; i < Devices.Count(); ++i) {
         auto *device = dynamic_cast<TMeasurementDevice *>(Devices.Device(i));
-        if (!device || device->ValueText.trimmed().isEmpty())
+        if (!device)
+            continue;
+        device->ValueError.clear();
+        if (device->ValueText.trimmed().isEmpty())
             continue;
         const kelvo::ExpressionResult result = kelvo::evaluateExpression(device->ValueText, variables);
         if (result.ok()) {
             device->Value = result.value;
-        } else if (!m_reportedTexts.contains(device->ValueText)) {
+            continue;
+        }
+        device->ValueError = result.error;
+        if (!m_reportedTexts.contains(device->ValueText)) {
             m_reportedTexts.insert(device->ValueText);
             kelvo::reportValueTextError({ SectionName, device->SectionName, device->ValueText, result.error });
         }

@@ -35,7 +35,8 @@ public:
 
     // Evaluates every measurement device's value text into its Value, with the passive devices'
     // identifiers standing for their values. An empty text, or one that does not evaluate,
-    // leaves Value as it is; a text that does not evaluate is reported once.
+    // leaves Value as it is; a text that does not evaluate sets the device's ValueError and is
+    // reported once.
     void Recalculate();
 
     TDeviceList Devices;

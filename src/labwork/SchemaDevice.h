@@ -37,6 +37,9 @@ public:
     QString ClassName() const override { return QStringLiteral("TMeasurementDevice"); }
 
     QString ValueText;
+    // Why the last recalculation could not evaluate ValueText; empty when it could, or when there
+    // is no text. Value then still holds an earlier result, which must not be shown as current.
+    QString ValueError;
 };
 
 // Carries a value that the student may set when the device is adjustable.

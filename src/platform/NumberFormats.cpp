@@ -254,6 +254,23 @@ std::optional<double> parseDecimal(QStringView text, const QLocale &locale)
     return value;
 }
 
+std::optional<double> parseTypedDecimal(QStringView text, const QLocale &locale)
+{
+    if (const std::optional<double> number = parseDecimal(text, locale))
+        return number;
+    const QString separator = decimalSeparator(locale);
+    if (text.contains(separator))
+        return std::nullopt;
+    for (const QChar other : { QLatin1Char('.'), QLatin1Char(',') }) {
+        if (separator != other && text.count(other) == 1) {
+            QString regional = text.toString();
+            regional.replace(other, separator);
+            return parseDecimal(regional, locale);
+        }
+    }
+    return std::nullopt;
+}
+
 QString formatGeneral(double value, const QLocale &locale)
 {
     if (!std::isfinite(value))

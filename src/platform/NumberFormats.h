@@ -21,6 +21,10 @@ std::optional<qint32> parseInteger(QStringView text);
 // at least one digit. The result is the nearest double; an overflow does not convert.
 std::optional<double> parseDecimal(QStringView text, const QLocale &locale = QLocale());
 
+// A number a student types: as parseDecimal, but a point or a comma serves as the decimal
+// separator whatever the settings say (the number pad gives one, the settings may want the other).
+std::optional<double> parseTypedDecimal(QStringView text, const QLocale &locale = QLocale());
+
 // The general format: at most 15 significant digits, the last rounded half up on the exact
 // decimal expansion, trailing zeros dropped, scientific notation below 0.0001 and from 1E15.
 QString formatGeneral(double value, const QLocale &locale = QLocale());

@@ -142,6 +142,11 @@ inline const QString InfoButton = QStringLiteral("Указания...");
 inline const QString MenuButton = QStringLiteral("Меню");
 inline const QString PassiveDeviceText = QStringLiteral("%f %s");
 inline const QString MeasurementDeviceText = QStringLiteral("%f %s");
+// A measurement device whose value text does not evaluate: shown instead of a stale number, and
+// the description strip says why while the pointer is over it (value text, reason).
+inline const QString MeasurementFailedText = QStringLiteral("—");
+inline const QString MeasurementFailedLine1 = QStringLiteral("Значение прибора не вычисляется");
+inline const QString MeasurementFailedLine2 = QStringLiteral("%s: %s");
 
 // Schema pictures
 inline const QString UnknownPictureExtension = QStringLiteral("Unknown picture file extension (.%s)");

@@ -5,6 +5,13 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
+namespace {
+
+// The button's frame, which a glyph beside the caption leaves free.
+constexpr int FrameWidth = 2;
+
+} // namespace
+
 TBitButton::TBitButton(const QString &caption, Layout layout, QWidget *parent)
     : QPushButton(caption, parent)
     , m_layout(layout)
@@ -54,6 +61,30 @@ QSize TBitButton::sizeHint() const
     return QSize(glyph.width() + m_spacing + caption.width() + 16, qMax(glyph.height(), caption.height()) + 12);
 }
 
+QSize TBitButton::glyphDrawnSize() const
+{
+    QSize glyph = m_glyph.isEmpty() ? QSize() : kelvo::glyphSize(m_glyph);
+    if (glyph.isEmpty())
+        return QSize(0, 0);
+    const int room = qMax(0, height() - 2 * FrameWidth);
+    if (m_layout == Layout::GlyphLeft && glyph.height() > room)
+        glyph = glyph.scaled(glyph.width(), room, Qt::KeepAspectRatio);
+    return glyph;
+}
+
+QRect TBitButton::glyphRect() const
+{
+    const QSize glyph = glyphDrawnSize();
+    const int gap = glyph.isEmpty() || text().isEmpty() ? 0 : m_spacing;
+    if (m_layout == Layout::GlyphTop) {
+        const int top = (height() - (glyph.height() + gap + fontMetrics().height())) / 2;
+        return QRect(QPoint((width() - glyph.width()) / 2, top), glyph);
+    }
+    const int caption = fontMetrics().horizontalAdvance(text());
+    const int left = m_margin >= 0 ? m_margin : (width() - (glyph.width() + gap + caption)) / 2;
+    return QRect(QPoint(left, (height() - glyph.height()) / 2), glyph);
+}
+
 void TBitButton::paintEvent(QPaintEvent *)
 {
     QStylePainter painter(this);
@@ -64,7 +95,7 @@ void TBitButton::paintEvent(QPaintEvent *)
     painter.drawControl(QStyle::CE_PushButton, option);
 
     const QPixmap &pixmap = glyphPixmap();
-    const QSize glyph = pixmap.isNull() ? QSize(0, 0) : (pixmap.deviceIndependentSize().toSize());
+    const QSize glyph = pixmap.isNull() ? QSize(0, 0) : glyphDrawnSize();
     const int gap = glyph.isEmpty() || text().isEmpty() ? 0 : m_spacing;
     const QSize caption(fontMetrics().horizontalAdvance(text()), fontMetrics().height());
 
@@ -73,15 +104,13 @@ void TBitButton::paintEvent(QPaintEvent *)
         shift = QPoint(style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this),
             style()->pixelMetric(QStyle::PM_ButtonShiftVertical, &option, this));
 
-    QRect glyphRect;
+    const QRect glyphAt = pixmap.isNull() ? QRect() : glyphRect();
     QRect textRect;
     if (m_layout == Layout::GlyphTop) {
         const int top = (height() - (glyph.height() + gap + caption.height())) / 2;
-        glyphRect = QRect(QPoint((width() - glyph.width()) / 2, top), glyph);
         textRect = QRect(0, top + glyph.height() + gap, width(), caption.height());
     } else {
         const int left = m_margin >= 0 ? m_margin : (width() - (glyph.width() + gap + caption.width())) / 2;
-        glyphRect = QRect(QPoint(left, (height() - glyph.height()) / 2), glyph);
         textRect = QRect(left + glyph.width() + gap, 0,
             m_margin >= 0 ? width() - left - glyph.width() - gap : caption.width(), height());
     }
@@ -89,7 +118,8 @@ void TBitButton::paintEvent(QPaintEvent *)
     if (!pixmap.isNull()) {
         if (!isEnabled())
             painter.setOpacity(0.4);
-        painter.drawPixmap(glyphRect.topLeft() + shift, pixmap);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawPixmap(glyphAt.translated(shift), pixmap);
         painter.setOpacity(1.0);
     }
     const Qt::Alignment alignment

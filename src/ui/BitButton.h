@@ -27,12 +27,16 @@ public:
     void setMargin(int pixels);
 
     QSize sizeHint() const override;
+    // Where the glyph is drawn: a glyph taller than the room inside the button's frame is
+    // scaled down to it.
+    QRect glyphRect() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
     const QPixmap &glyphPixmap();
+    QSize glyphDrawnSize() const;
 
     Layout m_layout;
     int m_spacing = 4;

@@ -84,6 +84,13 @@ void TDevEdit::ApplyProperties()
     setFrame(false);
     setContentsMargins(1, 1, 1, 1);
     resize(width(), sizeHint().height());
+    setMouseTracking(true);
+}
+
+void TDevEdit::mouseMoveEvent(QMouseEvent *event)
+{
+    QLineEdit::mouseMoveEvent(event);
+    Q_EMIT mouseMoved(this);
 }
 
 void TDevEdit::paintEvent(QPaintEvent *event)

@@ -52,9 +52,15 @@ public:
     void ApplyProperties();
 
     int Tag = 0;
+    // Why the device shows no value, for the description strip; empty while it shows one.
+    QString Failure;
+
+Q_SIGNALS:
+    void mouseMoved(TDevEdit *edit);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
 };
 
 // An area device: an invisible rectangle that receives the pointer's movement over all of it and

@@ -131,6 +131,29 @@ void TDeviceDlg::Prepare(int X, int Y, const TPassiveDevice &Device)
 
 void TDeviceDlg::placeAt(int X, int Y)
 {
+    m_requestedPlace = QPoint(X, Y);
+    m_framePending = true;
+    applyPlace();
+}
+
+bool TDeviceDlg::event(QEvent *event)
+{
+    const bool handled = QDialog::event(event);
+    // Under a window manager the frame is known only once the dialog is shown for the first time:
+    // the place is worked out again with it, so that the frame, too, stays on the screen.
+    const QEvent::Type type = event->type();
+    if (m_framePending && isVisible() && (type == QEvent::Show || type == QEvent::Move || type == QEvent::Resize)
+        && frameGeometry().size() != size()) {
+        m_framePending = false;
+        applyPlace();
+    }
+    return handled;
+}
+
+void TDeviceDlg::applyPlace()
+{
+    const int X = m_requestedPlace.x();
+    const int Y = m_requestedPlace.y();
     const QScreen *screen = QGuiApplication::primaryScreen();
     const QSize outer = frameGeometry().size();
     int left = X;
@@ -171,6 +194,9 @@ bool TDeviceDlg::UpDownChangingEx(int NewPosition, TUpDown::Direction)
 
 void TDeviceDlg::tbTrackChange()
 {
+    // While the positions follow typed text, the text stays as the student typed it.
+    if (m_followingText)
+        return;
     Value = double(boundsSum() - tbTrack->value()) / 10;
     const QString text = kelvo::formatGeneral(Value);
     if (edValue->text() != text)
@@ -180,14 +206,21 @@ void TDeviceDlg::tbTrackChange()
 
 void TDeviceDlg::edValueChange()
 {
-    Value = kelvo::parseDecimal(edValue->text()).value_or(0.0);
+    // Text on its way to a number ("2,", "-", "1e") or no number at all leaves everything as it
+    // was: "OK" answers for it.
+    const std::optional<double> number = kelvo::parseTypedDecimal(edValue->text());
+    if (!number)
+        return;
+    Value = *number;
+    m_followingText = true;
     UpDown->setPosition(positionOf(Value));
     tbTrack->setValue(clampToInt(boundsSum() - UpDown->Position()));
+    m_followingText = false;
 }
 
 void TDeviceDlg::BitBtn1Click()
 {
-    const std::optional<double> number = kelvo::parseDecimal(edValue->text());
+    const std::optional<double> number = kelvo::parseTypedDecimal(edValue->text());
     if (!number) {
         showInputError();
         return;

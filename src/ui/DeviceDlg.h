@@ -3,6 +3,7 @@
 #include "UpDown.h"
 
 #include <QDialog>
+#include <QPoint>
 #include <QString>
 
 class QLabel;
@@ -14,6 +15,11 @@ class TPassiveDevice;
 // The value dialog of an adjustable passive device: the value as text, as the position of an
 // up-down and as the position of a vertical slider, both positions in tenths of the device's unit.
 // "OK" accepts a number within the device's Min .. Max; "Нет", Escape and the close box cancel.
+//
+// What the student types stays as typed: a point or a comma is the decimal separator, a number
+// moves the up-down and the slider (held to their ends when it lies outside the range), anything
+// else moves nothing, and "OK" refuses what is not a number within the range with the input-error
+// message. Only moving the slider or the up-down rewrites the text.
 //
 // Positions are 32-bit: tenths beyond ±2147483647 (±214748364.7 units) stand at that end of the
 // slider and the up-down, while the text and the range check keep the full number. A device whose
@@ -56,12 +62,18 @@ public:
     TBitButton *BitBtn2 = nullptr;
 
 protected:
+    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void placeAt(int X, int Y);
+    void applyPlace();
     void setRange(double min, double max);
     // The sum of the slider's bounds: position p stands for the value (bounds sum − p) / 10.
     qint64 boundsSum() const;
     void showInputError();
+
+    bool m_followingText = false; // the positions are being moved to the typed number
+    QPoint m_requestedPlace; // the screen point Execute was given
+    bool m_framePending = false; // placed without knowing the window manager's frame
 };

@@ -32,6 +32,8 @@ THtmlPage::THtmlPage(QWidget *parent)
     lbInfoTitle->setObjectName(QStringLiteral("lbInfoTitle"));
     lbInfoTitle->setFont(pixelFont(QStringLiteral("Arial"), 27, true, true));
     lbInfoTitle->setTextFormat(Qt::PlainText);
+    // A title longer than the panel is cut at its edge; it never asks the window for more room.
+    lbInfoTitle->setMinimumWidth(1);
     // At (8, 8), sized to its text whenever the text changes.
     auto *titleLayout = new QHBoxLayout(panInfoTop);
     const int frame = panInfoTop->frameWidth();

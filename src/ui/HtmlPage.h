@@ -17,7 +17,7 @@ public:
     explicit THtmlPage(QWidget *parent = nullptr);
     Q_DISABLE_COPY_MOVE(THtmlPage)
 
-    // Sets the caption of `lbInfoTitle` (at (8, 8), sized to its text).
+    // Sets the caption of `lbInfoTitle` (at (8, 8), sized to its text, cut at the panel's edge).
     void setTitle(const QString &title);
 
     QFrame *panInfoTop = nullptr;

@@ -13,6 +13,7 @@
 #include "SchemaImage.h"
 #include "TextFormat.h"
 #include "VariantButton.h"
+#include "WidgetLook.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -26,6 +27,7 @@ namespace {
 
 constexpr int VariantButtonWidth = 70;
 constexpr int VariantButtonHeight = 60;
+constexpr int VariantCaptionMargin = 4;
 
 // A device's coordinate plus the picture's offset, held to the coordinates a widget can take
 // (a schema file may give any 32-bit number).
@@ -105,6 +107,7 @@ void TLabPage::tsLabShow()
 
 void TLabPage::clearBuild()
 {
+    CurrentFailure = nullptr;
     for (QWidget *&control : DeviceControls) {
         delete control;
         control = nullptr;
@@ -119,6 +122,7 @@ void TLabPage::clearBuild()
 void TLabPage::BuildLabPage()
 {
     CurrentShape = nullptr;
+    CurrentFailure = nullptr;
     TExperimentChapter *chapter = currentExperiment();
     if (!chapter)
         return;
@@ -134,83 +138,104 @@ void TLabPage::BuildLabPage()
     const int top = (outer.height() - imgSchema->height()) / 2;
     imgSchema->move(left, top);
 
-    const int count = chapter->Devices.Count();
-    DeviceControls.assign(size_t(count), nullptr);
-    std::vector<QWidget *> windowed; // drawn above the picture, the labels and the frames
-    for (int i = 0; i < count; ++i) {
-        TSchemaDevice *device = chapter->Devices.Device(i);
-        const QPoint at(placeOnField(device->Left, left), placeOnField(device->Top, top));
-        QWidget *control = nullptr;
-        if (dynamic_cast<TPassiveDevice *>(device)) {
-            auto *label = new TDevLabel(panWorkfield);
-            label->ApplyProperties();
-            label->move(at);
-            label->Tag = i;
-            connect(
-                label, &TDevLabel::clicked, this, [this, label] { guarded([this, label] { DeviceClick(label); }); });
-            control = label;
-        } else if (dynamic_cast<TMeasurementDevice *>(device)) {
-            auto *edit = new TDevEdit(panWorkfield);
-            edit->ApplyProperties();
-            edit->move(at);
-            edit->resize(sizeOnField(device->Width), edit->height());
-            edit->Tag = i;
-            windowed.push_back(edit);
-            control = edit;
-        } else if (auto *area = dynamic_cast<TAreaDevice *>(device)) {
-            auto *shape = new TDevShape(panWorkfield);
-            shape->ApplyProperties();
-            shape->setGeometry(at.x(), at.y(), sizeOnField(device->Width), sizeOnField(device->Height));
-            shape->Hint = area->Hint;
-            shape->Tag = i;
-            connect(shape, &TDevShape::mouseMoved, this,
-                [this](TDevShape *sender, Qt::KeyboardModifiers modifiers, QPoint position) {
-                    guarded([&] { DeviceMove(sender, modifiers, position); });
-                });
-            control = shape;
-        }
-        if (control) {
-            control->show();
-            DeviceControls[size_t(i)] = control;
-        }
-    }
-
-    const int variants = chapter->Variants.Count();
-    if (variants > 1) {
-        const QSize client = panWorkfield->size();
-        for (int i = 0; i < variants; ++i) {
-            const TSchemeVariant *variant = chapter->Variants.Variant(i);
-            auto *button = new TVariantButton(variant->Title, variant->SectionName, panWorkfield);
-            button->setObjectName(QStringLiteral("VariantButton%1").arg(i));
-            const bool current = variant->SectionName == chapter->CurrentVariant;
-            setVariantLook(button, current);
-            if (current)
-                CurrentVariantButton = button;
-            button->setGeometry(client.width() - 76, client.height() - 5 + (i - variants) * (VariantButtonHeight + 1),
-                VariantButtonWidth, VariantButtonHeight);
-            kelvo::anchor(button, Qt::RightEdge | Qt::BottomEdge);
-            connect(button, &QPushButton::clicked, this,
-                [this, button] { guarded([this, button] { VariantClick(button); }); });
-            button->show();
-            VariantButtons.push_back(button);
-            windowed.push_back(button);
-        }
-    }
+    const std::vector<QWidget *> edits = buildDeviceControls(*chapter, QPoint(left, top));
+    buildVariantButtons(*chapter);
 
     // Edits, the strip and buttons stand above the picture, the labels and the frames, in the
     // order they were made.
     panDescription->raise();
-    for (QWidget *control : windowed)
-        control->raise();
+    for (QWidget *edit : edits)
+        edit->raise();
+    for (TVariantButton *button : VariantButtons)
+        button->raise();
 
     btStop->setFocus(Qt::OtherFocusReason);
+}
+
+std::vector<QWidget *> TLabPage::buildDeviceControls(const TExperimentChapter &chapter, QPoint picture)
+{
+    const int count = chapter.Devices.Count();
+    DeviceControls.assign(size_t(count), nullptr);
+    std::vector<QWidget *> edits;
+    for (int i = 0; i < count; ++i) {
+        const TSchemaDevice *device = chapter.Devices.Device(i);
+        const QPoint at(placeOnField(device->Left, picture.x()), placeOnField(device->Top, picture.y()));
+        QWidget *control = makeDeviceControl(*device, i, at);
+        if (!control)
+            continue;
+        if (qobject_cast<TDevEdit *>(control))
+            edits.push_back(control);
+        control->show();
+        DeviceControls[size_t(i)] = control;
+    }
+    return edits;
+}
+
+QWidget *TLabPage::makeDeviceControl(const TSchemaDevice &device, int index, QPoint at)
+{
+    if (dynamic_cast<const TPassiveDevice *>(&device)) {
+        auto *label = new TDevLabel(panWorkfield);
+        label->ApplyProperties();
+        label->move(at);
+        label->Tag = index;
+        connect(label, &TDevLabel::clicked, this, [this, label] { guarded([this, label] { DeviceClick(label); }); });
+        return label;
+    }
+    if (dynamic_cast<const TMeasurementDevice *>(&device)) {
+        auto *edit = new TDevEdit(panWorkfield);
+        edit->ApplyProperties();
+        edit->move(at);
+        edit->resize(sizeOnField(device.Width), edit->height());
+        edit->Tag = index;
+        connect(
+            edit, &TDevEdit::mouseMoved, this, [this](TDevEdit *sender) { guarded([&] { MeasurementMove(sender); }); });
+        return edit;
+    }
+    if (const auto *area = dynamic_cast<const TAreaDevice *>(&device)) {
+        auto *shape = new TDevShape(panWorkfield);
+        shape->ApplyProperties();
+        shape->setGeometry(at.x(), at.y(), sizeOnField(device.Width), sizeOnField(device.Height));
+        shape->Hint = area->Hint;
+        shape->Tag = index;
+        connect(shape, &TDevShape::mouseMoved, this,
+            [this](TDevShape *sender, Qt::KeyboardModifiers modifiers, QPoint position) {
+                guarded([&] { DeviceMove(sender, modifiers, position); });
+            });
+        return shape;
+    }
+    return nullptr;
+}
+
+void TLabPage::buildVariantButtons(const TExperimentChapter &chapter)
+{
+    const int variants = chapter.Variants.Count();
+    if (variants < 2)
+        return;
+    const QSize client = panWorkfield->size();
+    for (int i = 0; i < variants; ++i) {
+        const TSchemeVariant *variant = chapter.Variants.Variant(i);
+        auto *button = new TVariantButton(variant->Title, variant->SectionName, panWorkfield);
+        button->setObjectName(QStringLiteral("VariantButton%1").arg(i));
+        const bool current = variant->SectionName == chapter.CurrentVariant;
+        setVariantLook(button, current);
+        if (current)
+            CurrentVariantButton = button;
+        button->setGeometry(client.width() - 76, client.height() - 5 + (i - variants) * (VariantButtonHeight + 1),
+            VariantButtonWidth, VariantButtonHeight);
+        kelvo::anchor(button, Qt::RightEdge | Qt::BottomEdge);
+        connect(
+            button, &QPushButton::clicked, this, [this, button] { guarded([this, button] { VariantClick(button); }); });
+        button->show();
+        VariantButtons.push_back(button);
+    }
 }
 
 void TLabPage::setVariantLook(TVariantButton *button, bool current)
 {
     QFont font(QStringLiteral("Tahoma"), 10);
     font.setBold(current);
-    button->setFont(font);
+    // A caption the substitute font draws wider than the button gets a smaller size, not lost letters.
+    button->setFont(kelvo::fittingFont(font, button->text(), VariantButtonWidth - 2 * VariantCaptionMargin));
     button->setGlyph(current ? QStringLiteral("GREEN_ON") : QStringLiteral("GREEN_OFF"));
 }
 
@@ -225,11 +250,40 @@ void TLabPage::UpdateDeviceTexts()
         if (dynamic_cast<const TPassiveDevice *>(device)) {
             if (auto *label = dynamic_cast<TDevLabel *>(control))
                 label->setCaption(kelvo::format(Texts::PassiveDeviceText, { device->Value, device->Unit }));
-        } else if (dynamic_cast<const TMeasurementDevice *>(device)) {
+        } else if (const auto *measurement = dynamic_cast<const TMeasurementDevice *>(device)) {
             if (auto *edit = dynamic_cast<TDevEdit *>(control))
-                edit->setText(kelvo::format(Texts::MeasurementDeviceText, { device->Value, device->Unit }));
+                showMeasurement(edit, *measurement);
         }
     }
+    if (CurrentFailure && CurrentFailure->Failure.isEmpty()) {
+        CurrentFailure = nullptr;
+        HideDescription();
+    }
+}
+
+void TLabPage::showMeasurement(TDevEdit *edit, const TMeasurementDevice &device)
+{
+    // A value text that no longer evaluates shows no number at all: the last one would be stale.
+    if (device.ValueError.isEmpty()) {
+        edit->Failure.clear();
+        edit->setText(kelvo::format(Texts::MeasurementDeviceText, { device.Value, device.Unit }));
+    } else {
+        edit->Failure = kelvo::format(Texts::MeasurementFailedLine2, { device.ValueText, device.ValueError });
+        edit->setText(Texts::MeasurementFailedText);
+    }
+}
+
+void TLabPage::MeasurementMove(TDevEdit *Sender)
+{
+    if (!Sender || Sender->Failure.isEmpty() || CurrentFailure == Sender)
+        return;
+    if (CurrentShape)
+        CurrentShape->HideIt();
+    lbDescr1->setText(Texts::MeasurementFailedLine1);
+    lbDescr2->setText(Sender->Failure);
+    panDescription->clear();
+    panDescription->show();
+    CurrentFailure = Sender;
 }
 
 void TLabPage::DeviceClick(TDevLabel *Sender)
@@ -299,6 +353,7 @@ void TLabPage::ShowDescription(const QString &Line1, const QString &Line2, TDevS
     panDescription->show();
     Shape->ShowIt();
     CurrentShape = Shape;
+    CurrentFailure = nullptr;
 }
 
 void TLabPage::imgSchemaMouseMove(Qt::KeyboardModifiers, QPoint)
@@ -310,6 +365,7 @@ void TLabPage::imgSchemaMouseMove(Qt::KeyboardModifiers, QPoint)
 
 void TLabPage::HideDescription()
 {
+    CurrentFailure = nullptr;
     panDescription->hide();
 }
 
@@ -332,7 +388,9 @@ void TLabPage::btStopClick()
 
 void TLabPage::FormResize()
 {
-    const QSize client = window()->size();
+    // The page's own size: the main window's client area, or more when the window holds the page
+    // in a scrolled view.
+    const QSize client = size();
     panLabBackground->resize(client.width(), qMax(0, client.height() - 50));
 }
 

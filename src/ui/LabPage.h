@@ -14,11 +14,14 @@ class QLabel;
 class QPlainTextEdit;
 class TBitButton;
 class TDescriptionStrip;
+class TDevEdit;
 class TDevLabel;
 class TDevShape;
 class TDeviceDlg;
 class TExperimentChapter;
 class TLabWork;
+class TMeasurementDevice;
+class TSchemaDevice;
 class TSchemaImage;
 class TVariantButton;
 
@@ -51,11 +54,14 @@ public:
     void VariantClick(TVariantButton *Sender);
     void DeviceMove(TDevShape *Sender, Qt::KeyboardModifiers Shift, QPoint position);
     void imgSchemaMouseMove(Qt::KeyboardModifiers Shift, QPoint position);
+    // The pointer moved over a measurement edit: one that shows no value has the strip say why.
+    void MeasurementMove(TDevEdit *Sender);
     void ShowDescription(const QString &Line1, const QString &Line2, TDevShape *Shape);
     void HideDescription();
     void btInfoClick();
     void btStopClick();
-    // The main window's size changed (also run when the page itself is resized).
+    // The main window's size changed (also run when the page itself is resized): the background
+    // follows the page's size.
     void FormResize();
 
     QFrame *panLabTop = nullptr;
@@ -86,6 +92,7 @@ public:
     std::vector<TVariantButton *> VariantButtons;
     TVariantButton *CurrentVariantButton = nullptr;
     TDevShape *CurrentShape = nullptr;
+    TDevEdit *CurrentFailure = nullptr; // the measurement whose failure the strip shows, or none
 
 Q_SIGNALS:
     // "Меню" was pressed: the main window shows the menu page.
@@ -105,7 +112,14 @@ private:
     TExperimentChapter *currentExperiment() const;
     TDeviceDlg *deviceDialog();
     void clearBuild();
+    // The controls of the devices, placed with the picture's top-left corner at `picture`; returns
+    // the edits among them.
+    std::vector<QWidget *> buildDeviceControls(const TExperimentChapter &chapter, QPoint picture);
+    QWidget *makeDeviceControl(const TSchemaDevice &device, int index, QPoint at);
+    // One button per variant, when there are two or more.
+    void buildVariantButtons(const TExperimentChapter &chapter);
     void setVariantLook(TVariantButton *button, bool current);
+    void showMeasurement(TDevEdit *edit, const TMeasurementDevice &device);
     void guarded(const std::function<void()> &handler);
 
     TLabWork *m_labWork = nullptr;

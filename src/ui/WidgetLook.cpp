@@ -1,6 +1,7 @@
 #include "WidgetLook.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QPalette>
 
 namespace kelvo {
@@ -13,6 +14,21 @@ QFont pixelFont(const QString &family, int pixelSize, bool bold, bool italic, bo
     font.setItalic(italic);
     font.setUnderline(underline);
     return font;
+}
+
+QFont fittingFont(QFont font, const QString &text, int width)
+{
+    constexpr qreal Smallest = 6;
+    for (;;) {
+        if (QFontMetrics(font).horizontalAdvance(text) <= width)
+            return font;
+        if (font.pixelSize() > Smallest)
+            font.setPixelSize(font.pixelSize() - 1);
+        else if (font.pixelSize() <= 0 && font.pointSizeF() - 0.5 >= Smallest)
+            font.setPointSizeF(font.pointSizeF() - 0.5);
+        else
+            return font;
+    }
 }
 
 void setColours(QWidget *widget, const QColor &background, const QColor &text)

@@ -11,6 +11,10 @@ namespace kelvo {
 
 QFont pixelFont(const QString &family, int pixelSize, bool bold = false, bool italic = false, bool underline = false);
 
+// The font made smaller, in steps, until `text` is at most `width` pixels wide in it: the fonts
+// that stand in for the layouts' Windows fonts are often wider. Never below 6 pixels (or points).
+QFont fittingFont(QFont font, const QString &text, int width);
+
 // Gives a widget its own background and text colour.
 void setColours(QWidget *widget, const QColor &background, const QColor &text = QColor());
 

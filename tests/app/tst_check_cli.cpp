@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
+
 using namespace kelvo::test;
 
 namespace {
@@ -23,8 +25,9 @@ struct Run
 };
 
 // Runs the program with its own temporary folder, so that what a run leaves behind shows (the GUI
-// module's runtime folder goes elsewhere).
-Run runKelvo(const QStringList &arguments, const QString &tempFolder)
+// module's runtime folder goes elsewhere); `adjust` changes the environment further.
+Run runKelvo(const QStringList &arguments, const QString &tempFolder,
+    const std::function<void(QProcessEnvironment &)> &adjust = {})
 {
     static const QTemporaryDir runtime;
     QProcess process;
@@ -32,6 +35,8 @@ Run runKelvo(const QStringList &arguments, const QString &tempFolder)
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     environment.insert(QStringLiteral("TMPDIR"), tempFolder);
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    if (adjust)
+        adjust(environment);
     process.setProcessEnvironment(environment);
     process.start(qEnvironmentVariable("KELVO_BINARY_DIR") + QStringLiteral("/bin/kelvo"), arguments);
     if (!process.waitForFinished(60000))
@@ -96,6 +101,8 @@ private Q_SLOTS:
     void loadFailures_data();
     void loadFailures();
     void usage();
+    void quietWithoutRuntimeFolder_data();
+    void quietWithoutRuntimeFolder();
 };
 
 void TestCheckCli::packageReportsByEntryName()
@@ -241,6 +248,38 @@ void TestCheckCli::usage()
         2);
     const Run help = runKelvo({ QStringLiteral("--help") }, m_temp.path());
     QVERIFY(help.out.contains(QStringLiteral("--check PATH [--json]")));
+}
+
+void TestCheckCli::quietWithoutRuntimeFolder_data()
+{
+    QTest::addColumn<QString>("rules"); // QT_LOGGING_RULES
+    QTest::addColumn<bool>("noted");
+
+    QTest::newRow("nominal: nothing about the runtime folder") << QString() << false;
+    QTest::newRow("nominal: a logging rule brings the note back")
+        << QStringLiteral("kelvo.startup.warning=true") << true;
+}
+
+void TestCheckCli::quietWithoutRuntimeFolder()
+{
+    QFETCH(QString, rules);
+    QFETCH(bool, noted);
+
+    // A session without XDG_RUNTIME_DIR, as under cron or ssh; the folder Qt makes instead goes
+    // into a temporary folder of this test's own.
+    const QTemporaryDir temp;
+    const QString descriptor = writeFile(
+        QDir(m_dir.filePath(QStringLiteral("quiet"))), QStringLiteral("labwork.lbw"), "[Header]\nTitle=T\n");
+    const Run run
+        = runKelvo({ QStringLiteral("--check"), descriptor }, temp.path(), [&](QProcessEnvironment &environment) {
+              environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+              if (rules.isEmpty())
+                  environment.remove(QStringLiteral("QT_LOGGING_RULES"));
+              else
+                  environment.insert(QStringLiteral("QT_LOGGING_RULES"), rules);
+          });
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.err.contains(QLatin1String("XDG_RUNTIME_DIR")), noted);
 }
 
 QTEST_MAIN(TestCheckCli)

@@ -2,7 +2,8 @@
 // ends (here by a termination signal, as when the session closes) nothing is left behind, not
 // even the web engine's processes, whether the package loaded or not. Run as root, the web
 // engine starts without its sandbox and the program says so on standard error; otherwise the
-// sandbox stays and nothing is said.
+// sandbox stays and nothing is said. The engine's start-up parameters are not printed unless a
+// logging rule asks for them.
 
 #include "Localization.h"
 #include "Process.h"
@@ -72,7 +73,20 @@ private Q_SLOTS:
     void initTestCase();
     void runEndsWithNothingLeft_data();
     void runEndsWithNothingLeft();
+    void engineStartIsQuiet_data();
+    void engineStartIsQuiet();
+
+private:
+    static QByteArray loadingPackage();
 };
+
+QByteArray TestHostileWindow::loadingPackage()
+{
+    return assembleZip({ stored("labwork.lbw",
+                             "[Header]\r\nTitle=Window\r\n[intro]\r\nType=Information\r\nTitle=Intro\r\n"
+                             "Document=intro.htm\r\n"),
+        stored("docs/intro.htm", "<html><body><p>Intro</p></body></html>") });
+}
 
 void TestHostileWindow::initTestCase()
 {
@@ -85,11 +99,7 @@ void TestHostileWindow::runEndsWithNothingLeft_data()
     QTest::addColumn<bool>("loads");
 
     const RawEntry document = stored("docs/intro.htm", "<html><body><p>Intro</p></body></html>");
-    QTest::newRow("a package that loads: the menu and the web engine") << assembleZip(
-        { stored("labwork.lbw",
-              "[Header]\r\nTitle=Window\r\n[intro]\r\nType=Information\r\nTitle=Intro\r\n"
-              "Document=intro.htm\r\n"),
-            document }) << true;
+    QTest::newRow("a package that loads: the menu and the web engine") << loadingPackage() << true;
     // The message box waits for the student; the files unpacked so far must go all the same.
     QTest::newRow("a package without a descriptor: the start-up message")
         << assembleZip({ document, stored("../../escape.htm", "x") }) << false;
@@ -140,6 +150,48 @@ void TestHostileWindow::runEndsWithNothingLeft()
     QCOMPARE(QString::fromUtf8(err).contains(Texts::NoSandboxWarning), kelvo::runningAsRoot());
     QVERIFY(QTest::qWaitFor([&] { return std::none_of(helpers.cbegin(), helpers.cend(), exists); }, 10'000));
     QCOMPARE(box.state(), before);
+}
+
+void TestHostileWindow::engineStartIsQuiet_data()
+{
+    QTest::addColumn<QString>("rules"); // QT_LOGGING_RULES
+    QTest::addColumn<bool>("printed");
+
+    QTest::newRow("nominal: a quiet start") << QString() << false;
+    QTest::newRow("nominal: a logging rule brings the parameters back")
+        << QStringLiteral("qt.webenginecontext.info=true") << true;
+}
+
+void TestHostileWindow::engineStartIsQuiet()
+{
+    QFETCH(QString, rules);
+    QFETCH(bool, printed);
+
+    const Sandbox box(loadingPackage());
+    QProcess process;
+    QProcessEnvironment environment = box.environment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    if (rules.isEmpty())
+        environment.remove(QStringLiteral("QT_LOGGING_RULES"));
+    else
+        environment.insert(QStringLiteral("QT_LOGGING_RULES"), rules);
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(box.work);
+    QByteArray err;
+    connect(&process, &QProcess::readyReadStandardError, this, [&] { err += process.readAllStandardError(); });
+    process.start(qEnvironmentVariable("KELVO_BINARY_DIR") + QStringLiteral("/bin/kelvo"), { box.package });
+    QVERIFY(process.waitForStarted());
+    const qint64 pid = process.processId();
+
+    // The engine has started once it has its helper processes; what it prints at its start is out.
+    QVERIFY2(QTest::qWaitFor([&] { return !engineHelpersOf(pid).isEmpty(); }, 60'000), err.constData());
+    // A start that prints them does so soon after; one that does not is given a second.
+    const bool seen = QTest::qWaitFor([&] { return err.contains("Init Parameters"); }, printed ? 10'000 : 1'000);
+    ::kill(pid_t(pid), SIGTERM);
+    QVERIFY(process.waitForFinished(30'000));
+    err += process.readAllStandardError();
+    QCOMPARE(seen, printed);
+    QCOMPARE(err.contains("Init Parameters"), printed);
 }
 
 QTEST_GUILESS_MAIN(TestHostileWindow)

@@ -1,14 +1,22 @@
 #include "AboutDlg.h"
+#include "BitButton.h"
 #include "ClickPanel.h"
 #include "Globals.h"
+#include "HtmlPage.h"
+#include "LabPage.h"
+#include "LabWork.h"
 #include "MainForm.h"
+#include "ModelMessages.h"
 #include "MyBitBtn.h"
 #include "TestSupport.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QImage>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -27,6 +35,7 @@ struct ModalSeen
     QString caption;
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
     bool seen = false;
 };
 
@@ -40,6 +49,7 @@ std::shared_ptr<ModalSeen> answerNextMessageBox()
             seen->caption = box->windowTitle();
             seen->text = box->text();
             seen->icon = box->icon();
+            seen->buttons = box->standardButtons();
             seen->seen = true;
             box->accept();
             timer->deleteLater();
@@ -81,12 +91,16 @@ private Q_SLOTS:
     void menuButtonsGeometry_data();
     void menuButtonsGeometry();
     void manyChaptersScrollWithReadableButtons();
+    void menuCaptionsShowTheTitleAsWritten();
     void glyphsFollowTheAccessRule();
     void lockedChapterAnswersWithTheMessage();
     void bottomPanelAndAboutDialog();
     void startupMessages_data();
     void startupMessages();
     void packageIsUnpackedAndCleanedUp();
+    void goingToTheMenuForgetsTheReturn();
+    void activationErrorIsShown();
+    void longTitlesNeverWidenTheWindow();
 };
 
 void TestMainForm::cleanup()
@@ -103,7 +117,8 @@ void TestMainForm::menuButtonsGeometry_data()
     QTest::newRow("no chapters: the exit button alone") << 0 << 57;
     QTest::newRow("three chapters keep the largest height") << 3 << 57;
     QTest::newRow("five chapters") << 5 << 45;
-    QTest::newRow("nine chapters, still readable") << 9 << 24;
+    QTest::newRow("nine chapters") << 9 << 24;
+    QTest::newRow("ten chapters: the formula's height still holds the captions") << 10 << 21;
 }
 
 void TestMainForm::menuButtonsGeometry()
@@ -123,6 +138,10 @@ void TestMainForm::menuButtonsGeometry()
             button->text(), i < count ? QStringLiteral("Chapter %1").arg(i) : QStringLiteral("Выход из программы"));
     }
     QCOMPARE(form->MenuButtons.back()->glyph(), QStringLiteral("EXIT"));
+    // The glyph stays inside the button's frame, scaled down where the button is lower than it.
+    const TMyBitBtn *exit = form->MenuButtons.back();
+    QVERIFY(exit->rect().adjusted(2, 2, -2, -2).contains(exit->glyphRect()));
+    QCOMPARE(exit->glyphRect().height(), qMin(28, height - 4));
 }
 
 void TestMainForm::manyChaptersScrollWithReadableButtons()
@@ -140,6 +159,17 @@ void TestMainForm::manyChaptersScrollWithReadableButtons()
     QCOMPARE(form->MenuButtons.back()->Tag, -1);
     // The scrolled buttons stand where the unscrolled ones would start: below the title panel.
     QCOMPARE(form->MenuButtons.front()->mapTo(form->panBox, QPoint(0, 0)), QPoint(32, 106));
+}
+
+void TestMainForm::menuCaptionsShowTheTitleAsWritten()
+{
+    const auto form = openDescriptor("[Header]\nTitle=Lab\n[a]\nType=Information\nTitle=Ток & напряжение\n");
+    const TMyBitBtn *button = form->MenuButtons.front();
+    // What the button shows (and tells a screen reader): the title with its "&", no shortcut key.
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(const_cast<TMyBitBtn *>(button));
+    QVERIFY(accessible);
+    QCOMPARE(accessible->text(QAccessible::Name), QStringLiteral("Ток & напряжение"));
+    QCOMPARE(button->shortcut(), QKeySequence());
 }
 
 void TestMainForm::glyphsFollowTheAccessRule()
@@ -209,6 +239,18 @@ void TestMainForm::bottomPanelAndAboutDialog()
     Q_EMIT form->panCopyrights->clicked();
     QVERIFY2(shown, "a click on the bottom panel shows the about dialog, modal");
     QVERIFY(!about.isVisible());
+    // The licence button writes in the dialog's font, made smaller only as far as the font drawn
+    // for it needs to fit the caption.
+    const QFont licence = about.Button1->font();
+    const int room = about.Button1->width() - 6;
+    QCOMPARE(licence.family(), about.font().family());
+    QVERIFY(licence.pixelSize() <= about.font().pixelSize());
+    QVERIFY(QFontMetrics(licence).horizontalAdvance(about.Button1->text()) <= room);
+    QFont larger = licence;
+    larger.setPixelSize(licence.pixelSize() + 1);
+    QVERIFY(licence.pixelSize() == about.font().pixelSize()
+        || QFontMetrics(larger).horizontalAdvance(about.Button1->text()) > room);
+    QVERIFY(about.Button1->fontMetrics().horizontalAdvance(about.Button1->text()) <= about.Button1->width() - 6);
     AboutDlg = nullptr;
 
     const auto anonymous = openDescriptor("[Header]\nTitle=T\n");
@@ -289,6 +331,91 @@ void TestMainForm::packageIsUnpackedAndCleanedUp()
     }
     QCOMPARE(QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), QStringList());
     qunsetenv("TMPDIR");
+}
+
+void TestMainForm::goingToTheMenuForgetsTheReturn()
+{
+    // The experiment's instructions name a chapter whose document is missing.
+    const QDir lab(m_dir.filePath(QStringLiteral("return")));
+    writeFile(lab, QStringLiteral("doc.htm"), "<p>x</p>");
+    writeFile(lab, QStringLiteral("bench.ini"), "[SchemaHeader]\nImageFile=bench.png\nTitle=Bench\n");
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QVERIFY(picture.save(lab.filePath(QStringLiteral("bench.png"))));
+    const auto form = openDescriptor("[Header]\nTitle=Lab\n"
+                                     "[doc]\nType=Information\nTitle=Doc\nIdentifier=1\nDocument=doc.htm\n"
+                                     "[bench]\nType=Experiment\nTitle=Bench\nIdentifier=2\nSchemaFile=bench.ini\n"
+                                     "LinkedChapter=3\n"
+                                     "[guide]\nType=Information\nTitle=Guide\nIdentifier=3\nDocument=missing.htm\n",
+        QStringLiteral("return"));
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    form->LabWork()->SelectChapter(1);
+    form->OpenCurrentChapter();
+    QCOMPARE(form->Pages->currentWidget(), form->tsLab);
+
+    const auto report = answerNextMessageBox();
+    QTest::mouseClick(form->LabPage->btInfo, Qt::LeftButton);
+    QTRY_VERIFY(report->seen);
+    QVERIFY(report->text.contains(QLatin1String("missing.htm")));
+    QCOMPARE(form->LabWork()->ReturnIndex, 1); // set for the way back, which never came
+
+    QTest::mouseClick(form->LabPage->btStop, Qt::LeftButton);
+    QCOMPARE(form->Pages->currentWidget(), form->tsMenu);
+    QCOMPARE(form->LabWork()->ReturnIndex, -1);
+
+    // Completing another document from the menu leads back to the menu, not to the experiment.
+    form->LabWork()->SelectChapter(0);
+    form->ViewFormSubmit(QStringLiteral("?system"), QString(), QString(), QString(), QStringList());
+    QCOMPARE(form->Pages->currentWidget(), form->tsMenu);
+    QCOMPARE(form->LabWork()->CurrentIndex, 0);
+}
+
+void TestMainForm::activationErrorIsShown()
+{
+    // The schema's start variant does not exist.
+    writeFile(QDir(m_dir.filePath(QStringLiteral("activation"))), QStringLiteral("bench.ini"),
+        "[SchemaHeader]\nImageFile=bench.png\nTitle=Bench\nStartFrom=__missing\n[__other]\nTitle=Other\n");
+    const auto seen = answerNextMessageBox();
+    const auto form = openDescriptor("[Header]\nTitle=Lab\n"
+                                     "[bench]\nType=Experiment\nTitle=Bench\nIdentifier=1\nSchemaFile=bench.ini\n",
+        QStringLiteral("activation"));
+    QVERIFY(!form->StartupFailed());
+    QVERIFY(seen->seen);
+    QCOMPARE(seen->text, QStringLiteral("Activation error!"));
+    QCOMPARE(seen->caption, QStringLiteral("Kelvo 1.0"));
+    QCOMPARE(seen->icon, QMessageBox::NoIcon);
+    QCOMPARE(seen->buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(form->MenuButtons.size(), size_t(2)); // loading went on
+    // Only loading shows it: afterwards the model's default (standard error) is back.
+    QVERIFY(!kelvo::setActivationErrorHandler({}));
+}
+
+void TestMainForm::longTitlesNeverWidenTheWindow()
+{
+    const auto form = openDescriptor(chapters(1));
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    const QRect screen = form->screen()->availableGeometry();
+    const QString title = QStringLiteral("Исследование зависимости силы тока от напряжения. ").repeated(4).left(171);
+
+    form->tsHTML->setTitle(title);
+    form->Pages->setCurrentWidget(form->tsHTML);
+    form->lbLabTitle->setText(title);
+    form->lbLabTitle->adjustSize();
+    QTest::qWait(50);
+    QVERIFY2(form->minimumSizeHint().width() <= 793, qPrintable(QString::number(form->minimumSizeHint().width())));
+    QVERIFY2(form->frameGeometry().width() <= screen.width(), qPrintable(QString::number(form->width())));
+    // The title shows from its start and is cut at the panel's edge.
+    QLabel *label = form->tsHTML->lbInfoTitle;
+    QCOMPARE(label->x(), 8);
+    QVERIFY(label->geometry().right() < form->tsHTML->panInfoTop->width());
+    QVERIFY(label->width() > 700);
+
+    // The menu afterwards keeps the window as it was.
+    form->ShowMenu();
+    QTest::qWait(50);
+    QVERIFY(form->frameGeometry().width() <= screen.width());
 }
 
 QTEST_MAIN(TestMainForm)

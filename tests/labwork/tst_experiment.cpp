@@ -436,11 +436,16 @@ void ExperimentTest::recalculateReportsOncePerText()
     chapter.Recalculate();
     QCOMPARE(a1->Value, 5.0); // a text that does not evaluate leaves the value as it is
     QCOMPARE(m_valueTextErrors.size(), 2);
+    // ... and says why, every time, for the bench to show instead of the stale value.
+    QCOMPARE(a1->ValueError, u"division by zero"_s);
+    QCOMPARE(device<TMeasurementDevice>(chapter, u"V1"_s)->ValueError, u"unknown name \"volts\""_s);
 
     device<TPassiveDevice>(chapter, u"R"_s)->Value = 4;
     chapter.Recalculate();
     QCOMPARE(a1->Value, 3.0);
+    QCOMPARE(a1->ValueError, QString());
     QCOMPARE(device<TMeasurementDevice>(chapter, u"A2"_s)->Value, 3.0);
+    QVERIFY(!device<TMeasurementDevice>(chapter, u"V1"_s)->ValueError.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(ExperimentTest)

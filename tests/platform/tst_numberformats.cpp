@@ -23,6 +23,8 @@ private Q_SLOTS:
     void integerConversion();
     void decimalConversion_data();
     void decimalConversion();
+    void typedDecimalConversion_data();
+    void typedDecimalConversion();
     void generalFormat_data();
     void generalFormat();
     void fixedFormat_data();
@@ -104,6 +106,35 @@ void TestNumberFormats::decimalConversion()
     QFETCH(std::optional<double>, english);
     QCOMPARE(parseDecimal(text, kelvo::test::russian()), russian);
     QCOMPARE(parseDecimal(text, kelvo::test::english()), english);
+}
+
+void TestNumberFormats::typedDecimalConversion_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<std::optional<double>>("expected"); // under Russian and English settings alike
+    const std::optional<double> none;
+    auto v = [](double d) { return std::optional<double>(d); };
+
+    QTest::newRow("nominal: comma") << "2,5" << v(2.5);
+    QTest::newRow("nominal: point") << "2.5" << v(2.5);
+    QTest::newRow("nominal: point with blanks, sign and exponent") << " -2.5e1 " << v(-25);
+    QTest::newRow("nominal: trailing separator") << "12." << v(12);
+    QTest::newRow("nominal: integer") << "15" << v(15);
+    QTest::newRow("robustness: point and comma") << "1,2.3" << none;
+    QTest::newRow("robustness: two points") << "1.2.3" << none;
+    QTest::newRow("robustness: two commas") << "1,2,3" << none;
+    QTest::newRow("robustness: thousands then decimals") << "1,000.5" << none;
+    QTest::newRow("robustness: letters") << "abc" << none;
+    QTest::newRow("robustness: lone point") << "." << none;
+    QTest::newRow("robustness: empty") << "" << none;
+}
+
+void TestNumberFormats::typedDecimalConversion()
+{
+    QFETCH(QString, text);
+    QFETCH(std::optional<double>, expected);
+    QCOMPARE(parseTypedDecimal(text, kelvo::test::russian()), expected);
+    QCOMPARE(parseTypedDecimal(text, kelvo::test::english()), expected);
 }
 
 void TestNumberFormats::generalFormat_data()

@@ -247,17 +247,36 @@ void TestDeviceDlg::behaviour_data()
     QTest::newRow("typing: 2,53 stays as typed, OK stores 2.53")
         << ru << 0.0 << 10.0 << 2.5 << QStringList { u"type 2,53"_s, u"ok"_s } << u"2,53"_s << 25 << 75 << 2.53
         << Outcome::Accepted;
-    QTest::newRow("typing: 2,56 moves the thumb and becomes 2,6")
-        << ru << 0.0 << 10.0 << 2.5 << QStringList { u"type 2,56"_s } << u"2,6"_s << 26 << 74 << 2.6 << Outcome::Open;
-    QTest::newRow("typing: above Max with the thumb lower moves it to the top, text Max")
-        << ru << 0.0 << 10.0 << 2.5 << QStringList { u"type 15"_s } << u"10"_s << 100 << 0 << 10.0 << Outcome::Open;
+    QTest::newRow("typing: 2,56 moves the thumb and stays as typed, OK stores 2.56")
+        << ru << 0.0 << 10.0 << 2.5 << QStringList { u"type 2,56"_s, u"ok"_s } << u"2,56"_s << 26 << 74 << 2.56
+        << Outcome::Accepted;
+    QTest::newRow("typing: Russian settings read a point too")
+        << ru << 0.0 << 10.0 << 7.0 << QStringList { u"type 2.5"_s, u"ok"_s } << u"2.5"_s << 25 << 75 << 2.5
+        << Outcome::Accepted;
+    QTest::newRow("typing: Russian settings, digits after the separator one by one")
+        << ru << 0.0 << 10.0 << 7.0 << QStringList { u"type 0,05"_s, u"ok"_s } << u"0,05"_s << 1 << 99 << 0.05
+        << Outcome::Accepted;
+    QTest::newRow("typing: above Max with the thumb lower moves it to the top, the text stays; OK refuses")
+        << ru << 0.0 << 10.0 << 2.5 << QStringList { u"type 15"_s, u"ok"_s } << u"15"_s << 100 << 0 << 15.0
+        << Outcome::InputError;
+    QTest::newRow("typing: below Min moves the thumb to the bottom, the text stays; OK refuses")
+        << ru << 0.0 << 10.0 << 2.5 << QStringList { u"type -3"_s, u"ok"_s } << u"-3"_s << 0 << 100 << -3.0
+        << Outcome::InputError;
     QTest::newRow("typing: above Max with the thumb at the top stays, OK refuses")
         << ru << 0.0 << 10.0 << 10.0 << QStringList { u"paste 15"_s, u"ok"_s } << u"15"_s << 100 << 0 << 15.0
         << Outcome::InputError;
-    QTest::newRow("typing: point under Russian settings converts to 0, the thumb moves, text 0")
-        << ru << 0.0 << 10.0 << 2.5 << QStringList { u"paste 2.5"_s } << u"0"_s << 0 << 100 << 0.0 << Outcome::Open;
-    QTest::newRow("typing: empty text gives 0, the thumb moves to the nearer bound")
-        << ru << 10.0 << 20.0 << 15.0 << QStringList { u"clear"_s } << u"10"_s << 100 << 200 << 10.0 << Outcome::Open;
+    QTest::newRow("typing: letters stay as typed and move nothing; OK refuses")
+        << ru << 0.0 << 10.0 << 2.5 << QStringList { u"type abc"_s, u"ok"_s } << u"abc"_s << 25 << 75 << 2.5
+        << Outcome::InputError;
+    QTest::newRow("typing: a point and a comma together are no number; OK refuses")
+        << ru << 0.0 << 10.0 << 2.5 << QStringList { u"type 1,2.3"_s, u"ok"_s } << u"1,2.3"_s << 12 << 88 << 1.2
+        << Outcome::InputError;
+    QTest::newRow("typing: emptied text leaves the thumb where it was; OK refuses")
+        << ru << 10.0 << 20.0 << 15.0 << QStringList { u"clear"_s, u"ok"_s } << QString() << 150 << 150 << 15.0
+        << Outcome::InputError;
+    QTest::newRow("typing: moving the thumb after typing rewrites the text")
+        << ru << 0.0 << 10.0 << 2.5 << QStringList { u"type 15"_s, u"bottom"_s } << u"0"_s << 0 << 100 << 0.0
+        << Outcome::Open;
     QTest::newRow("typing: a lone minus with the thumb already at 0 stays; OK refuses")
         << ru << 0.0 << 10.0 << 0.0 << QStringList { u"type -"_s, u"ok"_s } << u"-"_s << 0 << 100 << 0.0
         << Outcome::InputError;
@@ -270,8 +289,11 @@ void TestDeviceDlg::behaviour_data()
     QTest::newRow("typing: English settings read the point")
         << en << 0.0 << 10.0 << 2.5 << QStringList { u"type 2.53"_s, u"ok"_s } << u"2.53"_s << 25 << 75 << 2.53
         << Outcome::Accepted;
-    QTest::newRow("typing: English settings refuse the comma")
-        << en << 0.0 << 10.0 << 0.0 << QStringList { u"type 0,0"_s, u"ok"_s } << u"0,0"_s << 0 << 100 << 0.0
+    QTest::newRow("typing: English settings read a comma too")
+        << en << 0.0 << 10.0 << 7.0 << QStringList { u"type 2,5"_s, u"ok"_s } << u"2,5"_s << 25 << 75 << 2.5
+        << Outcome::Accepted;
+    QTest::newRow("typing: English settings, above Max stays as typed; OK refuses")
+        << en << 0.0 << 10.0 << 2.5 << QStringList { u"type 15"_s, u"ok"_s } << u"15"_s << 100 << 0 << 15.0
         << Outcome::InputError;
 
     // The range check of OK: both ends inclusive, on the device's doubles.
