@@ -16,6 +16,8 @@ packages=(
   xvfb xauth xdotool x11-utils imagemagick
   # fonts the layouts are drawn for, and a Russian locale for the regional-format runs
   fonts-liberation fonts-dejavu locales
+  # the Debian package: icons drawn from SVG, its lint check
+  librsvg2-bin lintian
 )
 
 missing=()
