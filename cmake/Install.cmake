@@ -59,3 +59,9 @@ if(TARGET demo_package)
   install(FILES ${PROJECT_BINARY_DIR}/examples/demo.lwz DESTINATION ${CMAKE_INSTALL_DATADIR}/kelvo)
   install(FILES ${PROJECT_SOURCE_DIR}/examples/demo/README.md DESTINATION ${doc_dir}/examples)
 endif()
+
+if(UNIX AND NOT APPLE)
+  # Last: the desktop learns the new type and the program that opens it.
+  install(CODE "set(KELVO_DATADIR \"${CMAKE_INSTALL_DATADIR}\")")
+  install(SCRIPT ${CMAKE_CURRENT_LIST_DIR}/RefreshDesktop.cmake)
+endif()
