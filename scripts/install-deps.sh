@@ -16,8 +16,8 @@ packages=(
   xvfb xauth xdotool x11-utils imagemagick
   # fonts the layouts are drawn for, and a Russian locale for the regional-format runs
   fonts-liberation fonts-dejavu locales
-  # the Debian package: icons drawn from SVG, its lint check
-  librsvg2-bin lintian
+  # the Debian package and its test: icons drawn from SVG, lint and metadata checks, a fresh system
+  librsvg2-bin lintian appstream desktop-file-utils mmdebstrap
 )
 
 missing=()
