@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the Debian package (scripts/package.sh) and tries it as a school's machine would: in a fresh
+# Builds the Debian package (scripts/package.sh), checks what it holds and what cmake --install makes
+# of the same build, and tries the package as a school's machine would: in a fresh
 # Debian system (a chroot made by mmdebstrap from the machine's own Debian apt sources, cached as
 # build-package/debian-base.tar), apt installs the package with the libraries its Depends name and
 # nothing else; a .lwz file is then of type application/x-kelvo-labwork, the desktop opens it with
