@@ -72,6 +72,7 @@ if [ ! -s "$base" ]; then
     'Identifier: Packages' 'Origin: Debian' | sort -u | awk '{ print "deb " $1 " " $2 " main" }')
   [ ${#sources[@]} -gt 0 ] || { echo "test-package: no Debian apt sources on this machine" >&2; exit 1; }
   # What a desktop brings: the MIME and desktop databases with their dpkg triggers, gio, xdg-utils, man.
+  rm -f "$base.part"
   as_root mmdebstrap --quiet --mode=root --variant=apt --format=tar --skip=cleanup/apt/lists \
     --include=shared-mime-info,desktop-file-utils,libglib2.0-bin,xdg-utils,man-db \
     "$codename" "$base.part" "${sources[@]}"
