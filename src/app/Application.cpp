@@ -4,6 +4,7 @@
 #include "BenchTrace.h"
 #include "DeviceDlg.h"
 #include "Globals.h"
+#include "Glyphs.h"
 #include "HtmlViewer.h"
 #include "LabPage.h"
 #include "Localization.h"
@@ -27,6 +28,7 @@ int runWindow(int &argc, char **argv, const QStringList &arguments)
     QApplication application(argc, argv);
     QApplication::setApplicationName(Texts::ProductName);
     QApplication::setApplicationDisplayName(Texts::ApplicationTitle);
+    QApplication::setWindowIcon(programIcon());
 
     // A closed terminal or a kill ends the loop, so that the shutdown still deletes the files.
     TerminationSignals termination;
