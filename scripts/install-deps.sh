@@ -16,6 +16,8 @@ packages=(
   xvfb xauth xdotool x11-utils imagemagick poppler-utils openbox
   # fonts the layouts are drawn for, and a Russian locale for the regional-format runs
   fonts-liberation fonts-dejavu locales
+  # the Debian package and its test: icons drawn from SVG, lint and metadata checks, a fresh system
+  librsvg2-bin lintian appstream desktop-file-utils mmdebstrap
 )
 
 missing=()

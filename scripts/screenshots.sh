@@ -4,7 +4,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 cd "$here"
-bash scripts/build.sh "$here/build"
+bash scripts/build.sh "$here/build" -DKELVO_BUILD_TESTS=ON
 out="$here/docs/screenshots"
 mkdir -p "$out"
 if [ "$(id -u)" -eq 0 ]; then export QTWEBENGINE_DISABLE_SANDBOX=1; fi

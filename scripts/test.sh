@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Kelvo with warnings as errors and runs every test suite; then
+# Installs what is missing, builds Kelvo with warnings as errors and runs every test suite; builds
+# the Debian package and tries it in a fresh Debian system (scripts/test-package.sh); then
 # builds the suites again with AddressSanitizer and UndefinedBehaviorSanitizer and runs them (the
 # suites that drive the web engine stay out of that run); then builds the fuzz targets with clang
 # and runs each for a bounded time on its seed corpus.
@@ -25,6 +26,9 @@ echo "== tests"
 (cd build-test && ctest --output-on-failure --timeout 300 -j2 -LE e2e)
 echo "== window tests"
 (cd build-test && ctest --output-on-failure --timeout 300 -L e2e)
+
+echo "== Debian package"
+bash scripts/test-package.sh
 
 echo "== sanitizer build"
 bash scripts/build.sh "$here/build-asan" -DCMAKE_BUILD_TYPE=Debug -DKELVO_SANITIZE=ON

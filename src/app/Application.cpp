@@ -4,6 +4,7 @@
 #include "BenchTrace.h"
 #include "DeviceDlg.h"
 #include "Globals.h"
+#include "Glyphs.h"
 #include "HtmlViewer.h"
 #include "LabPage.h"
 #include "Localization.h"
@@ -31,6 +32,7 @@ int runWindow(int &argc, char **argv, const QStringList &arguments, const QStrin
     QApplication application(argc, argv);
     QApplication::setApplicationName(Texts::ProductName);
     // No display name: the platform would append it to every window caption ("Ошибка — Kelvo 1.0").
+    QApplication::setWindowIcon(programIcon());
 
     // A closed terminal or a kill ends the loop, so that the shutdown still deletes the files.
     TerminationSignals termination;

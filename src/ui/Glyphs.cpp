@@ -24,6 +24,16 @@ QString resourcePath(const QString &name)
     return QStringLiteral(":/glyphs/") + name + QStringLiteral(".svg");
 }
 
+QPixmap renderedAt(const QString &name, int side)
+{
+    QSvgRenderer renderer(resourcePath(name));
+    QPixmap pixmap(side, side);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    renderer.render(&painter, QRectF(0, 0, side, side));
+    return pixmap;
+}
+
 } // namespace
 
 QSize glyphSize(const QString &name)
@@ -51,6 +61,16 @@ QIcon glyphIcon(const QString &name)
     QIcon icon;
     for (const qreal ratio : { 1.0, 1.25, 1.5, 2.0, 3.0 })
         icon.addPixmap(glyphPixmap(name, ratio));
+    return icon;
+}
+
+QIcon programIcon()
+{
+    QIcon icon;
+    for (const int side : { 16, 24 })
+        icon.addPixmap(renderedAt(QStringLiteral("KELVO_SMALL"), side));
+    for (const int side : { 32, 48, 64, 128, 256 })
+        icon.addPixmap(renderedAt(QStringLiteral("KELVO"), side));
     return icon;
 }
 
