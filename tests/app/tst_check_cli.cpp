@@ -85,7 +85,7 @@ QStringList describe(const QJsonObject &report)
 } // namespace
 
 // The command line of the checker: packages and descriptors, text and JSON, exit status, clean-up.
-class TestCheckCli : public QObject
+class TestCheckCli final : public QObject
 {
     Q_OBJECT
 

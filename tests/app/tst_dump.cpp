@@ -37,7 +37,7 @@ Run runKelvo(const QStringList &arguments, const QString &localeName = QStringLi
 
 } // namespace
 
-class TestDump : public QObject
+class TestDump final : public QObject
 {
     Q_OBJECT
 

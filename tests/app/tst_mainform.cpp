@@ -70,7 +70,7 @@ QByteArray chapters(int count, const QByteArray &extra = {})
 
 } // namespace
 
-class TestMainForm : public QObject
+class TestMainForm final : public QObject
 {
     Q_OBJECT
 

@@ -20,7 +20,7 @@
 
 using namespace kelvo::test;
 
-class TestSmallScreen : public QObject
+class TestSmallScreen final : public QObject
 {
     Q_OBJECT
 

@@ -11,7 +11,7 @@ const QString Document = QStringLiteral("<html><body><p>Текст</p></body></h
 
 // The descriptor's own problems: chapters left out of the menu, keys no one reads, values that
 // fall back to defaults, the missing-value marker on screen, lines and sections the reader drops.
-class TestCheckerDescriptor : public QObject
+class TestCheckerDescriptor final : public QObject
 {
     Q_OBJECT
 

@@ -16,7 +16,7 @@ QString descriptor(const QString &document)
 
 // Documents and the files they refer to, as the viewer shows them from the lab folder: missing
 // or misnamed files, files in sub-folders, links that cannot open, scripts that do not run.
-class TestCheckerDocuments : public QObject
+class TestCheckerDocuments final : public QObject
 {
     Q_OBJECT
 

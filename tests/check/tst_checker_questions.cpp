@@ -21,7 +21,7 @@ LabFiles examination(int questions, const LabFiles &files)
 
 // Question files: one for every question, separator lines, answer lines that can match a control
 // of the question's form, and files that no quiz ever uses.
-class TestCheckerQuestions : public QObject
+class TestCheckerQuestions final : public QObject
 {
     Q_OBJECT
 

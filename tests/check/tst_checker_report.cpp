@@ -7,7 +7,7 @@
 using namespace kelvo::check;
 
 // The report's form (order, lines, summary, JSON) and the suggestions of nearest names.
-class TestCheckerReport : public QObject
+class TestCheckerReport final : public QObject
 {
     Q_OBJECT
 

@@ -23,7 +23,7 @@ QString chapters(const QList<std::pair<QString, QString>> &list)
 
 // How chapters refer to one another: requirements no chapter meets, chapters that never open,
 // identifiers shared where it matters, links to nowhere.
-class TestCheckerRequirements : public QObject
+class TestCheckerRequirements final : public QObject
 {
     Q_OBJECT
 

@@ -33,7 +33,7 @@ LabFiles experiment(const QString &schema, const LabFiles &pictures)
 } // namespace
 
 // Schema files: header, variants and their lines, devices and their values, pictures.
-class TestCheckerSchema : public QObject
+class TestCheckerSchema final : public QObject
 {
     Q_OBJECT
 

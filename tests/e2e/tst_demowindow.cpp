@@ -119,7 +119,7 @@ bool sameText(const QImage &a, const QImage &b)
 
 } // namespace
 
-class tst_DemoWindow final : public QObject
+class TestDemoWindow final : public QObject
 {
     Q_OBJECT
 
@@ -166,7 +166,7 @@ private:
     QString m_lostDrag; // the device whose reading lost its drag
 };
 
-void tst_DemoWindow::initTestCase()
+void TestDemoWindow::initTestCase()
 {
     const QString program = qEnvironmentVariable("KELVO_BINARY");
     const QString package = qEnvironmentVariable("KELVO_DEMO_PACKAGE");
@@ -209,7 +209,7 @@ void tst_DemoWindow::initTestCase()
         qPrintable(report(QStringLiteral("no web page to read: ") + error)));
 }
 
-void tst_DemoWindow::cleanup()
+void TestDemoWindow::cleanup()
 {
     if (!QTest::currentTestFailed())
         return;
@@ -219,7 +219,7 @@ void tst_DemoWindow::cleanup()
     qInfo("screen at the failure: %s", qPrintable(shot));
 }
 
-void tst_DemoWindow::cleanupTestCase()
+void TestDemoWindow::cleanupTestCase()
 {
     if (m_kelvo.state() != QProcess::NotRunning) {
         m_kelvo.kill();
@@ -227,42 +227,42 @@ void tst_DemoWindow::cleanupTestCase()
     }
 }
 
-QString tst_DemoWindow::report(const QString &what)
+QString TestDemoWindow::report(const QString &what)
 {
     return what + QStringLiteral("\nprogram output:\n") + QString::fromLocal8Bit(m_kelvo.readAll());
 }
 
 // What a failed reading of a device says.
-QString tst_DemoWindow::deviceFailure(const QString &what) const
+QString TestDemoWindow::deviceFailure(const QString &what) const
 {
     return m_lostDrag.isEmpty() ? what : what + QStringLiteral(" (the program lost the drag over ") + m_lostDrag + u')';
 }
 
 // How many windows the program shows (its main window, dialogs and popups).
-int tst_DemoWindow::programWindows() const
+int TestDemoWindow::programWindows() const
 {
     const std::optional<QString> ids = xdotool({ QStringLiteral("search"), QStringLiteral("--onlyvisible"),
         QStringLiteral("--pid"), QString::number(m_kelvo.processId()) });
     return ids ? int(ids->split(u'\n', Qt::SkipEmptyParts).size()) : 0;
 }
 
-QRect tst_DemoWindow::menuButton(int index) const
+QRect TestDemoWindow::menuButton(int index) const
 {
     return layout::menuButton(m_window.size(), index, ChapterCount).translated(m_window.topLeft());
 }
 
-bool tst_DemoWindow::glyphIsOpen(const QImage &screen, int index) const
+bool TestDemoWindow::glyphIsOpen(const QImage &screen, int index) const
 {
     // The open glyph is a red bubble, the locked one grey.
     return countPixels(screen, layout::menuGlyph(menuButton(index)), isRed) > 40;
 }
 
-std::optional<QJsonValue> tst_DemoWindow::page(const QString &expression, QString *error)
+std::optional<QJsonValue> TestDemoWindow::page(const QString &expression, QString *error)
 {
     return m_devTools->evaluate(expression, error);
 }
 
-bool tst_DemoWindow::waitForPage(const QString &condition, int timeoutMs)
+bool TestDemoWindow::waitForPage(const QString &condition, int timeoutMs)
 {
     return waitFor(
         [&] {
@@ -272,7 +272,7 @@ bool tst_DemoWindow::waitForPage(const QString &condition, int timeoutMs)
         timeoutMs);
 }
 
-QPoint tst_DemoWindow::onScreen(const QJsonValue &viewportPoint)
+QPoint TestDemoWindow::onScreen(const QJsonValue &viewportPoint)
 {
     const int viewportWidth = page(QStringLiteral("window.innerWidth")).value_or(QJsonValue(0)).toInt();
     const QPoint origin = m_window.topLeft() + layout::viewportOrigin(m_window.size(), viewportWidth);
@@ -284,7 +284,7 @@ QPoint tst_DemoWindow::onScreen(const QJsonValue &viewportPoint)
 // Presses a button of the document shown, as a student does once the page is there: the
 // document and its pictures loaded, the button brought into view and the topmost element where
 // the mouse goes. One click, which must do its work.
-bool tst_DemoWindow::pressPageButton(const QString &selector, const std::function<bool()> &pressed)
+bool TestDemoWindow::pressPageButton(const QString &selector, const std::function<bool()> &pressed)
 {
     std::optional<QJsonValue> box;
     const bool ready = waitFor(
@@ -315,7 +315,7 @@ bool tst_DemoWindow::pressPageButton(const QString &selector, const std::functio
 // Sets the control of the quiz form that an answer line names to the answer, as a student
 // does: a click on the choice, typing into the field, the arrow keys in a list. The control must
 // take the answer at the first try.
-QString tst_DemoWindow::answer(const QString &name, const QString &value)
+QString TestDemoWindow::answer(const QString &name, const QString &value)
 {
     const QString error = setControl(name, value);
     if (!error.isEmpty())
@@ -332,7 +332,7 @@ QString tst_DemoWindow::answer(const QString &name, const QString &value)
     return QStringLiteral("%1 does not take the answer %2").arg(name, value);
 }
 
-QString tst_DemoWindow::setControl(const QString &name, const QString &value)
+QString TestDemoWindow::setControl(const QString &name, const QString &value)
 {
     QString error;
     const std::optional<QJsonValue> control = page(QStringLiteral(R"((function (name, value) {
@@ -395,7 +395,7 @@ QString tst_DemoWindow::setControl(const QString &name, const QString &value)
     return {};
 }
 
-void tst_DemoWindow::menuShowsWhatIsLocked()
+void TestDemoWindow::menuShowsWhatIsLocked()
 {
     screenshot(QStringLiteral("menu"));
     const QImage screen = grabScreen();
@@ -406,7 +406,7 @@ void tst_DemoWindow::menuShowsWhatIsLocked()
     QVERIFY2(!glyphIsOpen(screen, Report), "the report requires the admission");
 }
 
-void tst_DemoWindow::lockedChapterIsRefused()
+void TestDemoWindow::lockedChapterIsRefused()
 {
     click(menuButton(Bench).center());
     const std::optional<Window> message = waitForWindow(AttentionTitle, StepTimeoutMs);
@@ -419,7 +419,7 @@ void tst_DemoWindow::lockedChapterIsRefused()
     QVERIFY(!glyphIsOpen(screen, Bench));
 }
 
-void tst_DemoWindow::readingTheTheoryCompletesIt()
+void TestDemoWindow::readingTheTheoryCompletesIt()
 {
     click(menuButton(Theory).center());
     QVERIFY2(waitForPage(QStringLiteral("document.querySelector('h1') && "
@@ -451,7 +451,7 @@ void tst_DemoWindow::readingTheTheoryCompletesIt()
     QVERIFY(!glyphIsOpen(grabScreen(), Bench));
 }
 
-void tst_DemoWindow::admissionPassesWithTheRightAnswers()
+void TestDemoWindow::admissionPassesWithTheRightAnswers()
 {
     const QMap<int, QList<QuestionFile>> files = readQuestionFiles(m_source, AdmissionIdentifier, AdmissionQuestions);
     click(menuButton(Admission).center());
@@ -528,7 +528,7 @@ void tst_DemoWindow::admissionPassesWithTheRightAnswers()
 // The bench's picture is centred in the work field: it is found by its top wire, the highest
 // black line there longer than 200 pixels, drawn from (130, 60) of the picture. Black is dark
 // in every channel: the menu's navy, which shows there until the laboratory page comes, is not.
-std::optional<QPoint> tst_DemoWindow::findBenchPicture() const
+std::optional<QPoint> TestDemoWindow::findBenchPicture() const
 {
     const QImage screen = grabScreen();
     const QRect field = layout::workField(m_window.size()).translated(m_window.topLeft());
@@ -546,7 +546,7 @@ std::optional<QPoint> tst_DemoWindow::findBenchPicture() const
     return std::nullopt;
 }
 
-QMap<QString, QString> tst_DemoWindow::schemaSection(const QString &name) const
+QMap<QString, QString> TestDemoWindow::schemaSection(const QString &name) const
 {
     for (const auto &[section, keys] : m_schema) {
         if (section == name)
@@ -555,14 +555,14 @@ QMap<QString, QString> tst_DemoWindow::schemaSection(const QString &name) const
     return {};
 }
 
-QPoint tst_DemoWindow::devicePoint(const QString &section, QPoint inside) const
+QPoint TestDemoWindow::devicePoint(const QString &section, QPoint inside) const
 {
     const QMap<QString, QString> keys = schemaSection(section);
     return m_bench + QPoint(keys.value(QStringLiteral("Left")).toInt(), keys.value(QStringLiteral("Top")).toInt())
         + inside;
 }
 
-int tst_DemoWindow::variantIndex(const QString &title) const
+int TestDemoWindow::variantIndex(const QString &title) const
 {
     int index = 0;
     for (const auto &[section, keys] : m_schema) {
@@ -580,7 +580,7 @@ int tst_DemoWindow::variantIndex(const QString &title) const
 // clipboard reports every claim, even of the text it held, so a drag the program lost shows.
 // The test never takes the selection itself (an owner that another program's later claim
 // outdates would keep answering with its own text).
-std::optional<double> tst_DemoWindow::readDevice(const QString &section)
+std::optional<double> TestDemoWindow::readDevice(const QString &section)
 {
     const QMap<QString, QString> device = schemaSection(section);
     const int width = device.value(QStringLiteral("Width"), QStringLiteral("100")).toInt();
@@ -603,7 +603,7 @@ std::optional<double> tst_DemoWindow::readDevice(const QString &section)
 
 // Selects all of the field that has the keyboard with Ctrl+A; its text, once the program has
 // offered it as the selection.
-std::optional<QString> tst_DemoWindow::selectAll()
+std::optional<QString> TestDemoWindow::selectAll()
 {
     int claims = 0;
     const QMetaObject::Connection counting = connect(QGuiApplication::clipboard(), &QClipboard::changed, this,
@@ -618,7 +618,7 @@ std::optional<QString> tst_DemoWindow::selectAll()
 
 // Reads a device until it shows what `condition` wants, as the value may follow a change a
 // moment later; a drag the program lost ends the wait at once.
-bool tst_DemoWindow::waitForDevice(const QString &section, const std::function<bool(double)> &condition)
+bool TestDemoWindow::waitForDevice(const QString &section, const std::function<bool(double)> &condition)
 {
     m_lostDrag.clear();
     return waitFor(
@@ -630,7 +630,7 @@ bool tst_DemoWindow::waitForDevice(const QString &section, const std::function<b
         && m_lostDrag.isEmpty();
 }
 
-void tst_DemoWindow::benchMeasuresAsOhmsLawSays()
+void TestDemoWindow::benchMeasuresAsOhmsLawSays()
 {
     m_schema = readIni(QDir(m_source).filePath(QStringLiteral("Schema.ini")));
     const int variants = int(std::count_if(m_schema.cbegin(), m_schema.cend(),
@@ -742,7 +742,7 @@ void tst_DemoWindow::benchMeasuresAsOhmsLawSays()
         "\"Меню\" leads back to the menu");
 }
 
-void tst_DemoWindow::exitLeavesNoFiles()
+void TestDemoWindow::exitLeavesNoFiles()
 {
     click(menuButton(ChapterCount).center());
     QVERIFY2(m_kelvo.waitForFinished(20000), "the exit button ends the program");
@@ -753,5 +753,5 @@ void tst_DemoWindow::exitLeavesNoFiles()
     QVERIFY2(left.isEmpty(), qPrintable(QStringLiteral("left in the temporary folder: ") + left.join(u' ')));
 }
 
-QTEST_MAIN(tst_DemoWindow)
+QTEST_MAIN(TestDemoWindow)
 #include "tst_demowindow.moc"

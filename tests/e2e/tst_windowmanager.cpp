@@ -82,7 +82,7 @@ bool isMaximised(const QString &window)
 
 } // namespace
 
-class tst_WindowManager final : public QObject
+class TestWindowManager final : public QObject
 {
     Q_OBJECT
 
@@ -107,7 +107,7 @@ private:
     QProcess m_kelvo;
 };
 
-void tst_WindowManager::initTestCase()
+void TestWindowManager::initTestCase()
 {
     const QString program = qEnvironmentVariable("KELVO_BINARY");
     QVERIFY2(QFileInfo(program).isExecutable(), qPrintable(QStringLiteral("no program at ") + program));
@@ -147,7 +147,7 @@ void tst_WindowManager::initTestCase()
             + QByteArray::number(SupplyOnPicture.x()) + "\nTop=" + QByteArray::number(SupplyOnPicture.y()) + "\n"));
 }
 
-void tst_WindowManager::cleanup()
+void TestWindowManager::cleanup()
 {
     if (QTest::currentTestFailed()) {
         const QString shot = QDir::current().absoluteFilePath(
@@ -161,7 +161,7 @@ void tst_WindowManager::cleanup()
     }
 }
 
-void tst_WindowManager::cleanupTestCase()
+void TestWindowManager::cleanupTestCase()
 {
     if (m_windowManager.state() != QProcess::NotRunning) {
         m_windowManager.kill();
@@ -169,7 +169,7 @@ void tst_WindowManager::cleanupTestCase()
     }
 }
 
-void tst_WindowManager::startKelvo(const QString &path)
+void TestWindowManager::startKelvo(const QString &path)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("TMPDIR"), m_tmp.path());
@@ -182,7 +182,7 @@ void tst_WindowManager::startKelvo(const QString &path)
     QVERIFY2(m_kelvo.waitForStarted(), qPrintable(m_kelvo.errorString()));
 }
 
-std::optional<Window> tst_WindowManager::waitForMainWindow()
+std::optional<Window> TestWindowManager::waitForMainWindow()
 {
     std::optional<Window> window;
     waitFor(
@@ -214,12 +214,12 @@ std::optional<Window> tst_WindowManager::waitForMainWindow()
     return window;
 }
 
-QString tst_WindowManager::report(const QString &what)
+QString TestWindowManager::report(const QString &what)
 {
     return what + QStringLiteral("\nprogram output:\n") + QString::fromLocal8Bit(m_kelvo.readAll());
 }
 
-void tst_WindowManager::captionsAreTheTextsExactly()
+void TestWindowManager::captionsAreTheTextsExactly()
 {
     // The start-up message of a package that is not there.
     startKelvo(m_tmp.filePath(QStringLiteral("absent.lwz")));
@@ -234,7 +234,7 @@ void tst_WindowManager::captionsAreTheTextsExactly()
     QVERIFY2(m_kelvo.waitForFinished(StepTimeoutMs), "the program ends after the message");
 }
 
-void tst_WindowManager::mainWindowIsMaximisedAndStaysSo()
+void TestWindowManager::mainWindowIsMaximisedAndStaysSo()
 {
     startKelvo(QDir(m_lab.path()).filePath(QStringLiteral("labwork.lbw")));
     const std::optional<Window> window = waitForMainWindow();
@@ -264,7 +264,7 @@ void tst_WindowManager::mainWindowIsMaximisedAndStaysSo()
     QVERIFY(isMaximised(window->id));
 }
 
-void tst_WindowManager::valueDialogKeepsItsFrameOnTheScreen()
+void TestWindowManager::valueDialogKeepsItsFrameOnTheScreen()
 {
     startKelvo(QDir(m_lab.path()).filePath(QStringLiteral("labwork.lbw")));
     const std::optional<Window> window = waitForMainWindow();
@@ -314,5 +314,5 @@ void tst_WindowManager::valueDialogKeepsItsFrameOnTheScreen()
     }
 }
 
-QTEST_MAIN(tst_WindowManager)
+QTEST_MAIN(TestWindowManager)
 #include "tst_windowmanager.moc"

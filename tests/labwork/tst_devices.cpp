@@ -69,7 +69,7 @@ QString describe(const TSchemaDevice &device)
 
 } // namespace
 
-class DevicesTest : public QObject
+class TestDevices final : public QObject
 {
     Q_OBJECT
 
@@ -82,7 +82,7 @@ private slots:
     void variantList();
 };
 
-void DevicesTest::device_data()
+void TestDevices::device_data()
 {
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<QString>("kind");
@@ -130,7 +130,7 @@ void DevicesTest::device_data()
     }
 }
 
-void DevicesTest::device()
+void TestDevices::device()
 {
     QFETCH(QLocale, locale);
     QFETCH(QString, kind);
@@ -142,7 +142,7 @@ void DevicesTest::device()
     QCOMPARE(describe(*createDevice(kind, schema.ini(), u"S"_s)), expected);
 }
 
-void DevicesTest::variant()
+void TestDevices::variant()
 {
     const Schema schema(u"[__closed]\nTitle=Switch closed\nV1=2,5\nImageFile=closed.bmp\nA1= 7 \n"
                         u"TITLE=again\nimagefile=x.bmp\nv1=second\nEmpty=\n"
@@ -168,7 +168,7 @@ void DevicesTest::variant()
     QVERIFY(bare.Values.isEmpty());
 }
 
-void DevicesTest::variantRandomNumbersAreDrawnOnce()
+void TestDevices::variantRandomNumbersAreDrawnOnce()
 {
     const kelvo::test::DefaultLocale scope(kelvo::test::russian());
     const Schema schema(u"[__v]\nTitle=T\nImageFile=i.bmp\nA1=RAND()*2+RAND()\nV1=1\n"_s);
@@ -183,7 +183,7 @@ void DevicesTest::variantRandomNumbersAreDrawnOnce()
     QCOMPARE(RandomDrawCount(), quint64(2));
 }
 
-void DevicesTest::deviceList()
+void TestDevices::deviceList()
 {
     const Schema schema(u"[V1]\nClass=Measurement\n[S]\nClass=Passive\n[v1]\nClass=Area\n"_s);
     TDeviceList list;
@@ -206,7 +206,7 @@ void DevicesTest::deviceList()
     QCOMPARE(list.FindDevice(u"V1"_s), nullptr);
 }
 
-void DevicesTest::variantList()
+void TestDevices::variantList()
 {
     const Schema schema(u"[SchemaHeader]\n[__open]\nTitle=Open\n[_device]\n[__]\nTitle=Bare\n[Supply]\n"
                         u"[__closed]\nTitle=Closed\n[__open]\nTitle=Again\n"_s);
@@ -226,5 +226,5 @@ void DevicesTest::variantList()
     QCOMPARE(list.Count(), 0);
 }
 
-QTEST_GUILESS_MAIN(DevicesTest)
+QTEST_GUILESS_MAIN(TestDevices)
 #include "tst_devices.moc"

@@ -84,7 +84,7 @@ template <typename Device> Device *device(const TExperimentChapter &chapter, con
 
 } // namespace
 
-class ExperimentTest : public QObject
+class TestExperiment final : public QObject
 {
     Q_OBJECT
 
@@ -112,7 +112,7 @@ private:
     QList<kelvo::ValueTextError> m_valueTextErrors;
 };
 
-void ExperimentTest::init()
+void TestExperiment::init()
 {
     m_activationErrors.clear();
     m_valueTextErrors.clear();
@@ -120,20 +120,20 @@ void ExperimentTest::init()
     kelvo::setValueTextErrorHandler([this](const kelvo::ValueTextError &error) { m_valueTextErrors << error; });
 }
 
-void ExperimentTest::cleanup()
+void TestExperiment::cleanup()
 {
     kelvo::setActivationErrorHandler({});
     kelvo::setValueTextErrorHandler({});
 }
 
-void ExperimentTest::workedExample_data()
+void TestExperiment::workedExample_data()
 {
     QTest::addColumn<QLocale>("locale");
     QTest::newRow("Russian settings") << kelvo::test::russian();
     QTest::newRow("English settings") << kelvo::test::english();
 }
 
-void ExperimentTest::workedExample()
+void TestExperiment::workedExample()
 {
     QFETCH(QLocale, locale);
     const kelvo::test::DefaultLocale scope(locale);
@@ -190,7 +190,7 @@ void ExperimentTest::workedExample()
     QVERIFY(m_valueTextErrors.isEmpty());
 }
 
-void ExperimentTest::sectionKinds()
+void TestExperiment::sectionKinds()
 {
     Bench bench;
     TExperimentChapter &chapter = bench.load(QString(),
@@ -209,7 +209,7 @@ void ExperimentTest::sectionKinds()
     QCOMPARE(chapter.Variants.Variant(1)->SectionName, u"__x"_s);
 }
 
-void ExperimentTest::startVariant_data()
+void TestExperiment::startVariant_data()
 {
     QTest::addColumn<QString>("header");
     QTest::addColumn<QString>("currentVariant");
@@ -225,7 +225,7 @@ void ExperimentTest::startVariant_data()
     QTest::newRow("error: StartFrom without the low lines") << u"StartFrom=open"_s << QString() << u"header.bmp"_s << 1;
 }
 
-void ExperimentTest::startVariant()
+void TestExperiment::startVariant()
 {
     QFETCH(QString, header);
     QFETCH(QString, currentVariant);
@@ -241,7 +241,7 @@ void ExperimentTest::startVariant()
     QCOMPARE(chapter.Variants.Count(), 1);
 }
 
-void ExperimentTest::brokenSchema_data()
+void TestExperiment::brokenSchema_data()
 {
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("schemaName");
@@ -264,7 +264,7 @@ void ExperimentTest::brokenSchema_data()
         << valid + QByteArray(TIniFile::MaxFileBytes + 1 - valid.size(), ';') << true;
 }
 
-void ExperimentTest::brokenSchema()
+void TestExperiment::brokenSchema()
 {
     QFETCH(QString, keys);
     QFETCH(QString, schemaName);
@@ -288,7 +288,7 @@ void ExperimentTest::brokenSchema()
     QCOMPARE(chapter.Schema->TooLarge(), tooLarge);
 }
 
-void ExperimentTest::schemaFoundAsWindowsNamesIt()
+void TestExperiment::schemaFoundAsWindowsNamesIt()
 {
     Bench bench;
     bench.write(u"Schemas/Lamp.ini"_s, LampSchema);
@@ -298,7 +298,7 @@ void ExperimentTest::schemaFoundAsWindowsNamesIt()
     QCOMPARE(chapter.Devices.Count(), 3);
 }
 
-void ExperimentTest::linkedChapter_data()
+void TestExperiment::linkedChapter_data()
 {
     QTest::addColumn<QString>("value");
     QTest::addColumn<int>("linked");
@@ -310,7 +310,7 @@ void ExperimentTest::linkedChapter_data()
     QTest::newRow("unreadable") << u"three"_s << 0;
 }
 
-void ExperimentTest::linkedChapter()
+void TestExperiment::linkedChapter()
 {
     QFETCH(QString, value);
     QFETCH(int, linked);
@@ -318,7 +318,7 @@ void ExperimentTest::linkedChapter()
     QCOMPARE(int(bench.load(u"LinkedChapter="_s + value + u'\n').LinkedChapter), linked);
 }
 
-void ExperimentTest::activateVariant()
+void TestExperiment::activateVariant()
 {
     Bench bench;
     TExperimentChapter &chapter = bench.load(QString(),
@@ -363,14 +363,14 @@ void ExperimentTest::activateVariant()
     QCOMPARE(v1->Value, 0.0);
 }
 
-void ExperimentTest::recalculate_data()
+void TestExperiment::recalculate_data()
 {
     QTest::addColumn<QLocale>("locale");
     QTest::newRow("Russian settings") << kelvo::test::russian();
     QTest::newRow("English settings") << kelvo::test::english();
 }
 
-void ExperimentTest::recalculate()
+void TestExperiment::recalculate()
 {
     QFETCH(QLocale, locale);
     const kelvo::test::DefaultLocale scope(locale);
@@ -412,7 +412,7 @@ void ExperimentTest::recalculate()
     QVERIFY(m_valueTextErrors.isEmpty());
 }
 
-void ExperimentTest::recalculateReportsOncePerText()
+void TestExperiment::recalculateReportsOncePerText()
 {
     Bench bench;
     TExperimentChapter &chapter = bench.load(QString(),
@@ -448,5 +448,5 @@ void ExperimentTest::recalculateReportsOncePerText()
     QVERIFY(!device<TMeasurementDevice>(chapter, u"V1"_s)->ValueError.isEmpty());
 }
 
-QTEST_GUILESS_MAIN(ExperimentTest)
+QTEST_GUILESS_MAIN(TestExperiment)
 #include "tst_experiment.moc"

@@ -13,7 +13,7 @@
 using namespace Qt::StringLiterals;
 
 // The model as the command line's --dump prints it, for a lab work with all three chapter kinds.
-class ExperimentDumpTest : public QObject
+class TestExperimentDump final : public QObject
 {
     Q_OBJECT
 
@@ -22,14 +22,14 @@ private slots:
     void fullModel();
 };
 
-void ExperimentDumpTest::fullModel_data()
+void TestExperimentDump::fullModel_data()
 {
     QTest::addColumn<QLocale>("locale");
     QTest::newRow("Russian settings") << kelvo::test::russian();
     QTest::newRow("English settings") << kelvo::test::english();
 }
 
-void ExperimentDumpTest::fullModel()
+void TestExperimentDump::fullModel()
 {
     QFETCH(QLocale, locale);
     const kelvo::test::DefaultLocale scope(locale);
@@ -119,5 +119,5 @@ void ExperimentDumpTest::fullModel()
     QCOMPARE(variants[1].toObject().value(u"Values"_s).toArray(), QJsonArray { QString(u"V1=0"_s + sep + u"5"_s) });
 }
 
-QTEST_GUILESS_MAIN(ExperimentDumpTest)
+QTEST_GUILESS_MAIN(TestExperimentDump)
 #include "tst_experiment_dump.moc"

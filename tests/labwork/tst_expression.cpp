@@ -24,7 +24,7 @@ ExpressionVariables benchVariables()
 
 } // namespace
 
-class ExpressionTest : public QObject
+class TestExpression final : public QObject
 {
     Q_OBJECT
 
@@ -36,7 +36,7 @@ private slots:
     void variableHidesConstant();
 };
 
-void ExpressionTest::evaluates_data()
+void TestExpression::evaluates_data()
 {
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<QString>("text");
@@ -80,7 +80,7 @@ void ExpressionTest::evaluates_data()
     QTest::newRow("constant: pi") << en << u"PI"_s << std::numbers::pi;
 }
 
-void ExpressionTest::evaluates()
+void TestExpression::evaluates()
 {
     QFETCH(QLocale, locale);
     QFETCH(QString, text);
@@ -93,7 +93,7 @@ void ExpressionTest::evaluates()
         qPrintable(QString::number(result.value, 'g', 17)));
 }
 
-void ExpressionTest::rejects_data()
+void TestExpression::rejects_data()
 {
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<QString>("text");
@@ -132,7 +132,7 @@ void ExpressionTest::rejects_data()
     QTest::newRow("robustness: control character") << en << u"1\u00012"_s << u"syntax error at character 2"_s;
 }
 
-void ExpressionTest::rejects()
+void TestExpression::rejects()
 {
     QFETCH(QLocale, locale);
     QFETCH(QString, text);
@@ -144,12 +144,12 @@ void ExpressionTest::rejects()
     QCOMPARE(result.error, error);
 }
 
-void ExpressionTest::variableHidesConstant()
+void TestExpression::variableHidesConstant()
 {
     ExpressionVariables variables;
     variables.insert(QStringLiteral("Pi"), 3);
     QCOMPARE(evaluateExpression(u"pi * 2", variables).value, 6.0);
 }
 
-QTEST_GUILESS_MAIN(ExpressionTest)
+QTEST_GUILESS_MAIN(TestExpression)
 #include "tst_expression.moc"

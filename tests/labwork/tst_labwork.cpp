@@ -31,7 +31,7 @@ QByteArray descriptor(
 
 } // namespace
 
-class TestLabWork : public QObject
+class TestLabWork final : public QObject
 {
     Q_OBJECT
 

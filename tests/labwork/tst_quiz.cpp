@@ -88,7 +88,7 @@ QString bodyOf(const QByteArray &page)
 
 } // namespace
 
-class QuizTest : public QObject
+class TestQuiz final : public QObject
 {
     Q_OBJECT
 
@@ -106,7 +106,7 @@ private slots:
     void attemptCount();
 };
 
-void QuizTest::pageFrame()
+void TestQuiz::pageFrame()
 {
     QuizFolder folder;
     TTaskChapter &chapter = folder.chapter(u"Heading=100% <b>верно</b> %d\nQuestions=0\n"_s);
@@ -123,7 +123,7 @@ void QuizTest::pageFrame()
     QCOMPARE(bodyOf(bare.GetHTML()), QString());
 }
 
-void QuizTest::questionFiles()
+void TestQuiz::questionFiles()
 {
     QuizFolder folder;
     for (const QString &name : { u"c003.q001.vA.q"_s, u"C003.Q001.VB.Q"_s, u"c003.q001.v.q"_s, u"c003.q001.v.a.q"_s,
@@ -148,7 +148,7 @@ void QuizTest::questionFiles()
     QCOMPARE(files.rangeFile(4), std::nullopt);
 }
 
-void QuizTest::questions_data()
+void TestQuiz::questions_data()
 {
     QTest::addColumn<QString>("keys");
     QTest::addColumn<QStringList>("files");
@@ -213,7 +213,7 @@ void QuizTest::questions_data()
         << u"Identifier=3\nQuestions=-4\n"_s << QStringList {} << QString() << QStringList {};
 }
 
-void QuizTest::questions()
+void TestQuiz::questions()
 {
     QFETCH(QString, keys);
     QFETCH(QStringList, files);
@@ -228,7 +228,7 @@ void QuizTest::questions()
     QCOMPARE(chapter.Answers, answers);
 }
 
-void QuizTest::encodings()
+void TestQuiz::encodings()
 {
     QuizFolder folder;
     // Windows-1251 as authored; UTF-8 after a byte order mark, with a letter Windows-1251 lacks.
@@ -243,7 +243,7 @@ void QuizTest::encodings()
     QCOMPARE(chapter.Answers, (QStringList { u"q1=Ампер"_s, u"q2=Ом"_s }));
 }
 
-void QuizTest::errors_data()
+void TestQuiz::errors_data()
 {
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QString>("message");
@@ -268,7 +268,7 @@ void QuizTest::errors_data()
         << QStringList { u"q1=a"_s };
 }
 
-void QuizTest::errors()
+void TestQuiz::errors()
 {
     QFETCH(QStringList, files);
     QFETCH(QString, message);
@@ -281,7 +281,7 @@ void QuizTest::errors()
     QCOMPARE(chapter.Answers, answersBefore);
 }
 
-void QuizTest::variantChoice()
+void TestQuiz::variantChoice()
 {
     QuizFolder folder;
     const QStringList letters { u"A"_s, u"B"_s, u"C"_s, u"D"_s };
@@ -322,7 +322,7 @@ void QuizTest::variantChoice()
     QCOMPARE(again, firstPages);
 }
 
-void QuizTest::checkAnswers_data()
+void TestQuiz::checkAnswers_data()
 {
     QTest::addColumn<QStringList>("answers");
     QTest::addColumn<QStringList>("results");
@@ -354,7 +354,7 @@ void QuizTest::checkAnswers_data()
     QTest::newRow("robustness: no answers at all") << QStringList {} << QStringList { u"q1=b"_s } << 0;
 }
 
-void QuizTest::checkAnswers()
+void TestQuiz::checkAnswers()
 {
     QFETCH(QStringList, answers);
     QFETCH(QStringList, results);
@@ -368,7 +368,7 @@ void QuizTest::checkAnswers()
     QCOMPARE(chapter.AttemptCount, 1);
 }
 
-void QuizTest::attemptCount()
+void TestQuiz::attemptCount()
 {
     QuizFolder folder;
     folder.write({ u"c000.q001.vA.q"_s, u"Q\n<!--END-->\nq1=b"_s });
@@ -385,5 +385,5 @@ void QuizTest::attemptCount()
     QVERIFY(kelvo::decodeWindows1251(chapter.GetHTML()).startsWith(Head1.arg(u"H"_s, u"3"_s)));
 }
 
-QTEST_GUILESS_MAIN(QuizTest)
+QTEST_GUILESS_MAIN(TestQuiz)
 #include "tst_quiz.moc"

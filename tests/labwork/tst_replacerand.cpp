@@ -6,7 +6,7 @@
 
 using namespace Qt::StringLiterals;
 
-class ReplaceRandTest : public QObject
+class TestReplaceRand final : public QObject
 {
     Q_OBJECT
 
@@ -17,7 +17,7 @@ private slots:
     void everyOccurrenceGetsItsOwnNumber();
 };
 
-void ReplaceRandTest::unchanged_data()
+void TestReplaceRand::unchanged_data()
 {
     QTest::addColumn<QString>("text");
     QTest::newRow("no marker") << u"V1=2,5"_s;
@@ -27,7 +27,7 @@ void ReplaceRandTest::unchanged_data()
     QTest::newRow("empty") << QString();
 }
 
-void ReplaceRandTest::unchanged()
+void TestReplaceRand::unchanged()
 {
     QFETCH(QString, text);
     const quint64 before = RandomDrawCount();
@@ -35,7 +35,7 @@ void ReplaceRandTest::unchanged()
     QCOMPARE(RandomDrawCount(), before);
 }
 
-void ReplaceRandTest::everyOccurrenceGetsItsOwnNumber_data()
+void TestReplaceRand::everyOccurrenceGetsItsOwnNumber_data()
 {
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<QString>("expected");
@@ -46,7 +46,7 @@ void ReplaceRandTest::everyOccurrenceGetsItsOwnNumber_data()
 }
 
 // Left to right, one fresh number each, in the general format with the regional separator.
-void ReplaceRandTest::everyOccurrenceGetsItsOwnNumber()
+void TestReplaceRand::everyOccurrenceGetsItsOwnNumber()
 {
     QFETCH(QLocale, locale);
     QFETCH(QString, expected);
@@ -57,5 +57,5 @@ void ReplaceRandTest::everyOccurrenceGetsItsOwnNumber()
     QCOMPARE(RandomDrawCount(), quint64(2));
 }
 
-QTEST_GUILESS_MAIN(ReplaceRandTest)
+QTEST_GUILESS_MAIN(TestReplaceRand)
 #include "tst_replacerand.moc"

@@ -36,7 +36,7 @@ constexpr QRgb None = 0x00000000;
 
 } // namespace
 
-class tst_DibDecoder : public QObject
+class TestDibDecoder final : public QObject
 {
     Q_OBJECT
 
@@ -45,7 +45,7 @@ private slots:
     void decodes();
 };
 
-void tst_DibDecoder::decodes_data()
+void TestDibDecoder::decodes_data()
 {
     QTest::addColumn<QByteArray>("dib");
     QTest::addColumn<QSize>("size");
@@ -111,7 +111,7 @@ void tst_DibDecoder::decodes_data()
     }
 }
 
-void tst_DibDecoder::decodes()
+void TestDibDecoder::decodes()
 {
     QFETCH(QByteArray, dib);
     QFETCH(QSize, size);
@@ -127,5 +127,5 @@ void tst_DibDecoder::decodes()
     QCOMPARE(actual, pixels);
 }
 
-QTEST_GUILESS_MAIN(tst_DibDecoder)
+QTEST_GUILESS_MAIN(TestDibDecoder)
 #include "tst_dibdecoder.moc"

@@ -141,7 +141,7 @@ QByteArray stretchDibits(QRect destination, QRect source, const QByteArray &pack
 
 } // namespace
 
-class tst_MetafilePlayer : public QObject
+class TestMetafilePlayer final : public QObject
 {
     Q_OBJECT
 
@@ -157,7 +157,7 @@ private slots:
     void playsOddButHarmlessFiles();
 };
 
-void tst_MetafilePlayer::drawsRecords_data()
+void TestMetafilePlayer::drawsRecords_data()
 {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QList<QPoint>>("points");
@@ -344,7 +344,7 @@ void tst_MetafilePlayer::drawsRecords_data()
     }
 }
 
-void tst_MetafilePlayer::drawsRecords()
+void TestMetafilePlayer::drawsRecords()
 {
     QFETCH(QByteArray, file);
     QFETCH(QList<QPoint>, points);
@@ -355,7 +355,7 @@ void tst_MetafilePlayer::drawsRecords()
     QVERIFY(showsColours(image, points, colors));
 }
 
-void tst_MetafilePlayer::decodesTextByCharset_data()
+void TestMetafilePlayer::decodesTextByCharset_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("charSet");
@@ -374,7 +374,7 @@ void tst_MetafilePlayer::decodesTextByCharset_data()
     QTest::newRow("trailing zeros dropped") << QByteArray("ab\0\0", 4) << 1 << "Arial" << QStringLiteral("ab");
 }
 
-void tst_MetafilePlayer::decodesTextByCharset()
+void TestMetafilePlayer::decodesTextByCharset()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(int, charSet);
@@ -383,7 +383,7 @@ void tst_MetafilePlayer::decodesTextByCharset()
     QCOMPARE(kelvo::pictures::decodeMetafileText(bytes, quint8(charSet), face), text);
 }
 
-void tst_MetafilePlayer::drawsCyrillicTextAlike()
+void TestMetafilePlayer::drawsCyrillicTextAlike()
 {
     // The same words as ANSI text in a Cyrillic font (WMF) and as wide text (EMF) draw the same
     // pixels, and the ink sits below the reference point (top alignment).
@@ -417,7 +417,7 @@ void tst_MetafilePlayer::drawsCyrillicTextAlike()
     QVERIFY(render(emf(latin)) != fromWmf);
 }
 
-void tst_MetafilePlayer::rejectsFilesThatLie_data()
+void TestMetafilePlayer::rejectsFilesThatLie_data()
 {
     QTest::addColumn<QByteArray>("file");
 
@@ -509,7 +509,7 @@ void tst_MetafilePlayer::rejectsFilesThatLie_data()
     }
 }
 
-void tst_MetafilePlayer::rejectsFilesThatLie()
+void TestMetafilePlayer::rejectsFilesThatLie()
 {
     QFETCH(QByteArray, file);
     try {
@@ -520,7 +520,7 @@ void tst_MetafilePlayer::rejectsFilesThatLie()
     }
 }
 
-void tst_MetafilePlayer::playsOddButHarmlessFiles_data()
+void TestMetafilePlayer::playsOddButHarmlessFiles_data()
 {
     QTest::addColumn<QByteArray>("file");
     // Where the drawing is defined, pixels it must show; empty where any result is fine.
@@ -608,7 +608,7 @@ void tst_MetafilePlayer::playsOddButHarmlessFiles_data()
         << emf(EmfWriter().record(250, { 1, 2, 3 }).record(70, { 0 }).record(0xFFFFFFFF, {})) << nothingAt << nothing;
 }
 
-void tst_MetafilePlayer::playsOddButHarmlessFiles()
+void TestMetafilePlayer::playsOddButHarmlessFiles()
 {
     QFETCH(QByteArray, file);
     QFETCH(QList<QPoint>, points);
@@ -621,5 +621,5 @@ void tst_MetafilePlayer::playsOddButHarmlessFiles()
     QVERIFY(showsColours(image, points, colors));
 }
 
-QTEST_MAIN(tst_MetafilePlayer)
+QTEST_MAIN(TestMetafilePlayer)
 #include "tst_metafileplayer.moc"

@@ -58,7 +58,7 @@ QByteArray emfOf(QSize pixels)
 
 } // namespace
 
-class tst_SchemaPicture : public QObject
+class TestSchemaPicture final : public QObject
 {
     Q_OBJECT
 
@@ -72,7 +72,7 @@ private slots:
     void imageFollowsTheDevicePixelRatio();
 };
 
-void tst_SchemaPicture::loadsEachFormatAtItsSize_data()
+void TestSchemaPicture::loadsEachFormatAtItsSize_data()
 {
     QTest::addColumn<QString>("fileOnDisk");
     QTest::addColumn<QByteArray>("bytes");
@@ -107,7 +107,7 @@ void tst_SchemaPicture::loadsEachFormatAtItsSize_data()
         << "really-emf.wmf" << emfOf({ 48, 48 }) << "really-emf.wmf" << QSize(48, 48);
 }
 
-void tst_SchemaPicture::loadsEachFormatAtItsSize()
+void TestSchemaPicture::loadsEachFormatAtItsSize()
 {
     QFETCH(QString, fileOnDisk);
     QFETCH(QByteArray, bytes);
@@ -125,7 +125,7 @@ void tst_SchemaPicture::loadsEachFormatAtItsSize()
     QCOMPARE(image.size(), size);
 }
 
-void tst_SchemaPicture::rejectsWhatItCannotShow_data()
+void TestSchemaPicture::rejectsWhatItCannotShow_data()
 {
     QTest::addColumn<QString>("fileOnDisk");
     QTest::addColumn<QByteArray>("bytes");
@@ -165,7 +165,7 @@ void tst_SchemaPicture::rejectsWhatItCannotShow_data()
         << "Picture is too large: ./huge.emf";
 }
 
-void tst_SchemaPicture::rejectsWhatItCannotShow()
+void TestSchemaPicture::rejectsWhatItCannotShow()
 {
     QFETCH(QString, fileOnDisk);
     QFETCH(QByteArray, bytes);
@@ -185,7 +185,7 @@ void tst_SchemaPicture::rejectsWhatItCannotShow()
     }
 }
 
-void tst_SchemaPicture::bitmapLeavesOutItsBottomLeftColour()
+void TestSchemaPicture::bitmapLeavesOutItsBottomLeftColour()
 {
     QImage image(4, 3, QImage::Format_RGB32);
     image.fill(Qt::white);
@@ -204,7 +204,7 @@ void tst_SchemaPicture::bitmapLeavesOutItsBottomLeftColour()
     QCOMPARE(qAlpha(png.pixel(0, 2)), 255);
 }
 
-void tst_SchemaPicture::iconShowsTheImageNearestTheStandardSize()
+void TestSchemaPicture::iconShowsTheImageNearestTheStandardSize()
 {
     // An icon file with a 16, a 32 and a 48 pixel image, the 32 one not first.
     QByteArray icon;
@@ -234,7 +234,7 @@ void tst_SchemaPicture::iconShowsTheImageNearestTheStandardSize()
     QCOMPARE(picture.image().pixel(5, 5), qRgb(0, 0, 255));
 }
 
-void tst_SchemaPicture::imageFollowsTheDevicePixelRatio()
+void TestSchemaPicture::imageFollowsTheDevicePixelRatio()
 {
     // A one-pixel line across a 50 × 50 metafile, drawn for a screen with two device pixels a pixel.
     WmfWriter wmf;
@@ -262,5 +262,5 @@ void tst_SchemaPicture::imageFollowsTheDevicePixelRatio()
     QCOMPARE(doubled.pixel(2, 1), qRgb(255, 255, 255));
 }
 
-QTEST_MAIN(tst_SchemaPicture)
+QTEST_MAIN(TestSchemaPicture)
 #include "tst_schemapicture.moc"

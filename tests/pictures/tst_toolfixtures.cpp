@@ -50,7 +50,7 @@ static QString fixture(const QString &name)
     return qEnvironmentVariable("KELVO_SOURCE_DIR") + QStringLiteral("/tests/pictures/fixtures/") + name;
 }
 
-class tst_ToolFixtures : public QObject
+class TestToolFixtures final : public QObject
 {
     Q_OBJECT
 
@@ -59,7 +59,7 @@ private slots:
     void opensAtItsSizeAndLooksLikeTheExport();
 };
 
-void tst_ToolFixtures::opensAtItsSizeAndLooksLikeTheExport_data()
+void TestToolFixtures::opensAtItsSizeAndLooksLikeTheExport_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QSize>("size");
@@ -80,7 +80,7 @@ void tst_ToolFixtures::opensAtItsSizeAndLooksLikeTheExport_data()
         << "imagemagick-schema.ico" << QSize(32, 32) << QString() << 0.0;
 }
 
-void tst_ToolFixtures::opensAtItsSizeAndLooksLikeTheExport()
+void TestToolFixtures::opensAtItsSizeAndLooksLikeTheExport()
 {
     QFETCH(QString, file);
     QFETCH(QSize, size);
@@ -110,5 +110,5 @@ void tst_ToolFixtures::opensAtItsSizeAndLooksLikeTheExport()
     QVERIFY2(share <= tolerance, qPrintable(QStringLiteral("%1% differ").arg(share * 100)));
 }
 
-QTEST_MAIN(tst_ToolFixtures)
+QTEST_MAIN(TestToolFixtures)
 #include "tst_toolfixtures.moc"

@@ -5,7 +5,7 @@
 
 using namespace kelvo;
 
-class TestCodePages : public QObject
+class TestCodePages final : public QObject
 {
     Q_OBJECT
 

@@ -262,7 +262,7 @@ struct Fixture
 
 } // namespace
 
-class TestExtraction : public QObject
+class TestExtraction final : public QObject
 {
     Q_OBJECT
 

@@ -8,7 +8,7 @@
 
 using namespace kelvo::test;
 
-class TestIniFile : public QObject
+class TestIniFile final : public QObject
 {
     Q_OBJECT
 

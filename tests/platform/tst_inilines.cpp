@@ -7,7 +7,7 @@
 using namespace kelvo::test;
 
 // Where the INI reader found what it answers, for reports to the lab work's author.
-class TestIniLines : public QObject
+class TestIniLines final : public QObject
 {
     Q_OBJECT
 

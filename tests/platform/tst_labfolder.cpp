@@ -9,7 +9,7 @@
 using namespace kelvo;
 using namespace kelvo::test;
 
-class TestLabFolder : public QObject
+class TestLabFolder final : public QObject
 {
     Q_OBJECT
 

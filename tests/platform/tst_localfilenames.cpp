@@ -10,7 +10,7 @@
 
 using namespace kelvo;
 
-class TestLocalFileNames : public QObject
+class TestLocalFileNames final : public QObject
 {
     Q_OBJECT
 

@@ -14,7 +14,7 @@ using namespace kelvo::test;
 Q_DECLARE_METATYPE(std::optional<qint32>)
 Q_DECLARE_METATYPE(std::optional<double>)
 
-class TestNumberFormats : public QObject
+class TestNumberFormats final : public QObject
 {
     Q_OBJECT
 

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-class TestRandom : public QObject
+class TestRandom final : public QObject
 {
     Q_OBJECT
 

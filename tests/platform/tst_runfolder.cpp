@@ -128,7 +128,7 @@ QString makeUsersFolder(const QDir &parent, const QString &name, const QStringLi
 
 } // namespace
 
-class TestRunFolder : public QObject
+class TestRunFolder final : public QObject
 {
     Q_OBJECT
 

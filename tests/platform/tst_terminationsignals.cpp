@@ -44,7 +44,7 @@ private:
 
 } // namespace
 
-class TestTerminationSignals : public QObject
+class TestTerminationSignals final : public QObject
 {
     Q_OBJECT
 
