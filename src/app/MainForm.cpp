@@ -9,6 +9,7 @@
 #include "MyBitBtn.h"
 #include "Random.h"
 #include "RuntimeErrors.h"
+#include "TextFormat.h"
 #include "WidgetLook.h"
 
 #include <QApplication>
@@ -186,6 +187,9 @@ void TMainForm::createHtmlPage()
             const QStringList &results) {
             guarded([&] { ViewFormSubmit(action, target, encType, method, results); });
         });
+    connect(Viewer, &THtmlViewer::formUnreadable, this, [this](const QString &, const QString &message) {
+        ShowErrorReport(format(Texts::FormUnreadable, { message }));
+    });
 }
 
 void TMainForm::createLabPage()

@@ -220,6 +220,7 @@ void THtmlViewer::createEngine()
     m_page->setWebChannel(m_channel, QWebEngineScript::ApplicationWorld);
     m_page->scripts().insert(formBridgeScript());
     connect(m_bridge, &TFormBridge::submitted, this, &THtmlViewer::deliverSubmission, Qt::QueuedConnection);
+    connect(m_bridge, &TFormBridge::failed, this, &THtmlViewer::formUnreadable, Qt::QueuedConnection);
     connect(m_page, &QWebEnginePage::loadFinished, this, &THtmlViewer::loadFinished);
     connect(m_page, &QWebEnginePage::loadStarted, m_schemeHandler, &TLabSchemeHandler::startPage);
 

@@ -58,6 +58,9 @@ Q_SIGNALS:
     // click has been handled, so a receiver may load another document.
     void formSubmitted(const QString &action, const QString &target, const QString &encType, const QString &method,
         const QStringList &results);
+    // A form of the document was submitted but could not be read (`message` says why): nothing
+    // was submitted, and the form may be submitted again.
+    void formUnreadable(const QString &action, const QString &message);
     // A document (the one loaded from memory, or one a link led to) finished loading.
     void loadFinished(bool ok);
 
