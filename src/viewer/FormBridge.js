@@ -21,6 +21,11 @@
     const localName = getterOf(Element.prototype, 'localName');
     const eventTarget = getterOf(Event.prototype, 'target');
     const submitEventSubmitter = getterOf(SubmitEvent.prototype, 'submitter');
+    const keyOf = getterOf(KeyboardEvent.prototype, 'key');
+    const keyIsComposing = getterOf(KeyboardEvent.prototype, 'isComposing');
+    const altKey = getterOf(KeyboardEvent.prototype, 'altKey');
+    const ctrlKey = getterOf(KeyboardEvent.prototype, 'ctrlKey');
+    const metaKey = getterOf(KeyboardEvent.prototype, 'metaKey');
     const preventDefault = Event.prototype.preventDefault;
     const stopImmediatePropagation = Event.prototype.stopImmediatePropagation;
     const addEventListener = EventTarget.prototype.addEventListener;
@@ -49,7 +54,7 @@
         name: getterOf(HTMLButtonElement.prototype, 'name'),
         value: getterOf(HTMLButtonElement.prototype, 'value'),
     };
-    // Input types that are buttons.
+    // Input types that are buttons: Enter on them presses them.
     const buttonTypes = ['submit', 'image', 'reset', 'button', 'file'];
 
     let bridge = null;
@@ -177,6 +182,21 @@
             busy = false;
             console.error('kelvo: a form could not be reported: ' + stringOf(error));
         }
+    }, true);
+
+    // Enter in a field would submit its form implicitly, as if its first button had been pressed:
+    // a quiz is checked only when the student presses a button. Enter in a text area still breaks
+    // the line, and Enter on a focused button still presses it.
+    call(addEventListener, document, 'keydown', function (event) {
+        if (call(keyOf, event) !== 'Enter' || call(keyIsComposing, event) || call(altKey, event)
+            || call(ctrlKey, event) || call(metaKey, event))
+            return;
+        const target = call(eventTarget, event);
+        if (!(target instanceof Element))
+            return;
+        const name = call(localName, target);
+        if ((name === 'input' && buttonTypes.indexOf(call(input.type, target)) < 0) || name === 'select')
+            call(preventDefault, event);
     }, true);
 
     // Called by the viewer once it has handled a report.

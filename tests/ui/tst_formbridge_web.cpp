@@ -1,5 +1,5 @@
 // The form bridge in the real engine, against what a question file can hold: controls whose names
-// hide the form's own properties,.
+// hide the form's own properties, and keys that would submit a form the student has not finished.
 
 #include "HtmlViewer.h"
 #include "Localization.h"
@@ -48,6 +48,10 @@ private Q_SLOTS:
     void shadowingNames();
     void quizPageWithAShadowingQuestion();
     void unreadableFormIsReportedAndReleased();
+    void keysThatDoNotSubmit_data();
+    void keysThatDoNotSubmit();
+    void keysThatSubmit_data();
+    void keysThatSubmit();
 
 private:
     bool load(const QByteArray &document) { return kelvo::test::loadDocument(m_viewer.get(), document); }
@@ -192,6 +196,90 @@ void TestFormBridge::unreadableFormIsReportedAndReleased()
     click(QStringLiteral("go"));
     QVERIFY(submitted.wait(10000));
     QCOMPARE(submitted.constFirst().at(4).toStringList(), QStringList { QStringLiteral("a=1") });
+}
+
+void TestFormBridge::keysThatDoNotSubmit_data()
+{
+    QTest::addColumn<QString>("focused");
+    QTest::addColumn<int>("key");
+
+    QTest::newRow("input: Enter in a text field") << QStringLiteral("text") << int(Qt::Key_Return);
+    QTest::newRow("input: Enter of the keypad in a text field") << QStringLiteral("text") << int(Qt::Key_Enter);
+    QTest::newRow("input: Enter in a field without a type") << QStringLiteral("plain") << int(Qt::Key_Return);
+    QTest::newRow("input: Enter in a number field") << QStringLiteral("number") << int(Qt::Key_Return);
+    QTest::newRow("input: Enter on a check box") << QStringLiteral("box") << int(Qt::Key_Return);
+    QTest::newRow("input: Enter on a radio button") << QStringLiteral("radio") << int(Qt::Key_Return);
+    QTest::newRow("input: Enter in a list box") << QStringLiteral("list") << int(Qt::Key_Return);
+}
+
+void TestFormBridge::keysThatDoNotSubmit()
+{
+    QFETCH(QString, focused);
+    QFETCH(int, key);
+
+    QVERIFY(load(utf8Page(QStringLiteral(
+        "<form action=\":quest\"><input type=\"text\" name=\"t\" id=\"text\"><input name=\"p\" id=\"plain\">"
+        "<input type=\"number\" name=\"n\" id=\"number\"><input type=\"checkbox\" name=\"b\" id=\"box\">"
+        "<input type=\"radio\" name=\"r\" value=\"1\" id=\"radio\">"
+        "<select name=\"l\" size=\"2\" id=\"list\"><option>1</option><option>2</option></select>"
+        "<input type=\"submit\" id=\"go\" value=\"Check\"></form>"))));
+    QSignalSpy submitted(m_viewer.get(), &THtmlViewer::formSubmitted);
+    QVERIFY(evaluate(QStringLiteral("document.getElementById('%1').focus(); document.activeElement.id").arg(focused))
+                .toString()
+        == focused);
+    renderWidget()->setFocus();
+    QTest::keyClick(renderWidget(), Qt::Key(key));
+    QTest::qWait(500);
+    QCOMPARE(submitted.size(), 0);
+
+    // The form still submits when its button is pressed.
+    click(QStringLiteral("go"));
+    QVERIFY(submitted.wait(10000));
+    QCOMPARE(submitted.size(), 1);
+}
+
+void TestFormBridge::keysThatSubmit_data()
+{
+    QTest::addColumn<QString>("focused");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QStringList>("lines");
+
+    QTest::newRow("nominal: Enter on the focused submit button") << QStringLiteral(
+        "go") << int(Qt::Key_Return) << QStringList { QStringLiteral("t=typed"), QStringLiteral("a=") };
+    QTest::newRow("nominal: Space on the focused submit button") << QStringLiteral(
+        "go") << int(Qt::Key_Space) << QStringList { QStringLiteral("t=typed"), QStringLiteral("a=") };
+    QTest::newRow("nominal: Enter on a focused named button")
+        << QStringLiteral("named") << int(Qt::Key_Return)
+        << QStringList { QStringLiteral("t=typed"), QStringLiteral("a="), QStringLiteral("b=pressed") };
+}
+
+void TestFormBridge::keysThatSubmit()
+{
+    QFETCH(QString, focused);
+    QFETCH(int, key);
+    QFETCH(QStringList, lines);
+
+    QVERIFY(load(utf8Page(QStringLiteral("<form action=\":quest\"><input name=\"t\" id=\"text\">"
+                                         "<textarea name=\"a\" id=\"area\"></textarea>"
+                                         "<input type=\"submit\" id=\"go\" value=\"Check\">"
+                                         "<button name=\"b\" value=\"pressed\" id=\"named\">Named</button></form>"))));
+    // Typed as a student types: Enter in the text area breaks its line, and submits nothing.
+    click(QStringLiteral("text"));
+    QTest::keyClicks(renderWidget(), QStringLiteral("typed"));
+    click(QStringLiteral("area"));
+    QSignalSpy submitted(m_viewer.get(), &THtmlViewer::formSubmitted);
+    QTest::keyClick(renderWidget(), Qt::Key_Return);
+    QTRY_COMPARE(evaluate(QStringLiteral("document.getElementById('area').value")).toString(), QStringLiteral("\n"));
+    QCOMPARE(submitted.size(), 0);
+    QVERIFY(evaluate(QStringLiteral("document.getElementById('area').value = ''; true")).toBool());
+
+    QVERIFY(evaluate(QStringLiteral("document.getElementById('%1').focus(); document.activeElement.id").arg(focused))
+                .toString()
+        == focused);
+    QTest::keyClick(renderWidget(), Qt::Key(key));
+    QVERIFY(submitted.wait(10000));
+    QCOMPARE(submitted.size(), 1);
+    QCOMPARE(submitted.constFirst().at(4).toStringList(), lines);
 }
 
 KELVO_WEBENGINE_TEST_MAIN(TestFormBridge)
