@@ -54,6 +54,8 @@ inline const QString ReadConfirmationForm
 inline const QString HtmlPageHint
     = QStringLiteral("Используйте клавиши со стрелками, а так же клавиши [PageUp] (на экран назад) и [PageDown] "
                      "(на экран вперед) для просмотра всей страницы.");
+// Buttons of the HTML page, outside the document.
+inline const QString BackToDocumentButton = QStringLiteral("Назад к документу");
 // A form of a document that the viewer could not read: nothing was sent.
 inline const QString FormUnreadable = QStringLiteral("Форма документа не прочитана, ответы не отправлены: %s");
 

@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 using kelvo::pixelFont;
@@ -15,6 +16,7 @@ namespace {
 
 constexpr int InfoTopHeight = 49;
 constexpr int HintHeight = 51;
+constexpr int ButtonMargin = 9;
 
 } // namespace
 
@@ -41,6 +43,16 @@ THtmlPage::THtmlPage(QWidget *parent)
 
     Viewer = new THtmlViewer(this);
     Viewer->setObjectName(QStringLiteral("Viewer"));
+
+    btDocument = new QPushButton(Texts::BackToDocumentButton, panInfoTop);
+    btDocument->setObjectName(QStringLiteral("btDocument"));
+    btDocument->setFocusPolicy(Qt::NoFocus);
+    btDocument->hide();
+    btDocument->setFixedHeight(InfoTopHeight - 2 * ButtonMargin);
+    titleLayout->addWidget(btDocument, 0, Qt::AlignVCenter);
+    titleLayout->setContentsMargins(8 - frame, 8 - frame, ButtonMargin - frame, 0);
+    connect(btDocument, &QPushButton::clicked, Viewer, &THtmlViewer::backToDocument);
+    connect(Viewer, &THtmlViewer::linkedPageChanged, btDocument, &QWidget::setVisible);
 
     panHint = new QFrame(this);
     panHint->setObjectName(QStringLiteral("panHint"));

@@ -4,11 +4,13 @@
 
 class QFrame;
 class QLabel;
+class QPushButton;
 class THtmlViewer;
 
 // The main window's HTML page (`tsHTML`): the chapter's title on a blue bar, the HTML viewer,
 // and a hint on how to scroll. Whenever the page is shown, the viewer takes the keyboard focus,
-// so that the arrow keys, PageUp and PageDown scroll the document at once.
+// so that the arrow keys, PageUp and PageDown scroll the document at once. On a page that a
+// link led to, a button on the blue bar leads back to the chapter's document.
 class THtmlPage final : public QWidget
 {
     Q_OBJECT
@@ -22,6 +24,7 @@ public:
 
     QFrame *panInfoTop = nullptr;
     QLabel *lbInfoTitle = nullptr;
+    QPushButton *btDocument = nullptr;
     THtmlViewer *Viewer = nullptr;
     QFrame *panHint = nullptr;
     QLabel *lblHint = nullptr;

@@ -24,3 +24,8 @@ void TFormBridge::unreadable(const QString &action, const QString &message)
 {
     Q_EMIT failed(action, message);
 }
+
+void TFormBridge::back()
+{
+    Q_EMIT backRequested();
+}

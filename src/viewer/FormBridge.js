@@ -199,6 +199,30 @@
             call(preventDefault, event);
     }, true);
 
+    // Backspace or Alt+Left that no field took: back to the page before, within the chapter.
+    const shiftKey = getterOf(KeyboardEvent.prototype, 'shiftKey');
+    const defaultPrevented = getterOf(Event.prototype, 'defaultPrevented');
+    const contentEditable = getterOf(HTMLElement.prototype, 'isContentEditable');
+    call(addEventListener, window, 'keydown', function (event) {
+        const key = call(keyOf, event);
+        const alt = call(altKey, event);
+        const others = call(ctrlKey, event) || call(metaKey, event) || call(shiftKey, event);
+        if (others || !((key === 'Backspace' && !alt) || (key === 'ArrowLeft' && alt)))
+            return;
+        const target = call(eventTarget, event);
+        if (call(defaultPrevented, event) || !(target instanceof Element))
+            return;
+        const name = call(localName, target);
+        const editable = name === 'textarea' || name === 'select'
+            || (name === 'input' && buttonTypes.indexOf(call(input.type, target)) < 0)
+            || (target instanceof HTMLElement && call(contentEditable, target));
+        if (editable)
+            return;
+        call(preventDefault, event);
+        if (bridge)
+            bridge.back();
+    }, false);
+
     // Called by the viewer once it has handled a report.
     window.kelvoFormsReleased = function () {
         busy = false;

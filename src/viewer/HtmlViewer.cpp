@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 #include <QWebChannel>
 #include <QWebEngineDownloadRequest>
+#include <QWebEngineHistory>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
@@ -171,6 +172,45 @@ void THtmlViewer::changeEvent(QEvent *event)
         m_page->setBackgroundColor(palette().color(QPalette::Base));
 }
 
+bool THtmlViewer::showsLinkedPage() const
+{
+    if (!m_page)
+        return false;
+    const QUrl url = m_page->url();
+    return kelvo::labscheme::isLabUrl(url) && !kelvo::labscheme::pageGeneration(url);
+}
+
+void THtmlViewer::goBack()
+{
+    if (!showsLinkedPage())
+        return;
+    QWebEngineHistory *history = m_page->history();
+    if (history->canGoBack()) {
+        const QUrl back = history->backItem().url();
+        if (kelvo::labscheme::isLabUrl(back)
+            && (!kelvo::labscheme::pageGeneration(back) || back == m_page->currentDocumentUrl())) {
+            history->back();
+            return;
+        }
+    }
+    backToDocument();
+}
+
+void THtmlViewer::backToDocument()
+{
+    if (!showsLinkedPage())
+        return;
+    QWebEngineHistory *history = m_page->history();
+    for (int i = history->currentItemIndex() - 1; i >= 0; --i) {
+        const QWebEngineHistoryItem item = history->itemAt(i);
+        if (item.url() == m_page->currentDocumentUrl()) {
+            history->goToItem(item);
+            return;
+        }
+    }
+    m_page->load(m_page->currentDocumentUrl());
+}
+
 void THtmlViewer::finishWarmUp()
 {
     m_warmUpPending = false;
@@ -221,8 +261,10 @@ void THtmlViewer::createEngine()
     m_page->scripts().insert(formBridgeScript());
     connect(m_bridge, &TFormBridge::submitted, this, &THtmlViewer::deliverSubmission, Qt::QueuedConnection);
     connect(m_bridge, &TFormBridge::failed, this, &THtmlViewer::formUnreadable, Qt::QueuedConnection);
+    connect(m_bridge, &TFormBridge::backRequested, this, &THtmlViewer::goBack, Qt::QueuedConnection);
     connect(m_page, &QWebEnginePage::loadFinished, this, &THtmlViewer::loadFinished);
     connect(m_page, &QWebEnginePage::loadStarted, m_schemeHandler, &TLabSchemeHandler::startPage);
+    connect(m_page, &QWebEnginePage::urlChanged, this, [this] { Q_EMIT linkedPageChanged(showsLinkedPage()); });
 
     m_view = new QWebEngineView(this);
     m_view->setPage(m_page);

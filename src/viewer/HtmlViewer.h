@@ -48,6 +48,13 @@ public:
     void warmUp();
     bool engineStarted() const { return m_page != nullptr; }
 
+    // Whether the viewer shows a lab file that a link led to, not the document held in memory.
+    bool showsLinkedPage() const;
+    // One step back from a page that a link led to (Backspace, Alt+Left); nothing on the document.
+    void goBack();
+    // From a page that a link led to straight back to the document held in memory.
+    void backToDocument();
+
     // The engine's view and page, created on first use.
     QWebEngineView *view();
     QWebEnginePage *page();
@@ -61,6 +68,8 @@ Q_SIGNALS:
     // A form of the document was submitted but could not be read (`message` says why): nothing
     // was submitted, and the form may be submitted again.
     void formUnreadable(const QString &action, const QString &message);
+    // The viewer went from the document to a page that a link led to, or back.
+    void linkedPageChanged(bool linked);
     // A document (the one loaded from memory, or one a link led to) finished loading.
     void loadFinished(bool ok);
 

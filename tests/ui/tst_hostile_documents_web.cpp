@@ -1,0 +1,220 @@
+// Documents that would strand the student or wear out the machine, in the real engine on the
+// HTML page: links that lead away from the chapter's document, links laid over the page, pages
+// that refresh themselves, deep nesting, and a picture that declares billions of pixels.
+
+#include "../app/tst_hostile_fixture.h"
+#include "HtmlPage.h"
+#include "HtmlViewer.h"
+#include "Localization.h"
+#include "TestSupport.h"
+#include "ViewerTestSupport.h"
+#include "WebEngineTestMain.h"
+
+#include <QDesktopServices>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebEngineView>
+
+#include <algorithm>
+#include <memory>
+
+using kelvo::test::writeFile;
+
+namespace {
+
+QByteArray utf8Page(const QString &body, const QString &head = {})
+{
+    return QStringLiteral("<html><head><meta charset=\"utf-8\">%1</head><body>%2</body></html>")
+        .arg(head, body)
+        .toUtf8();
+}
+
+QByteArray pngChunk(const QByteArray &type, const QByteArray &data)
+{
+    QByteArray chunk;
+    const quint32 size = quint32(data.size());
+    chunk.append(char(size >> 24)).append(char(size >> 16)).append(char(size >> 8)).append(char(size));
+    const quint32 crc = kelvo::test::crc32Of(QByteArray(type + data));
+    chunk.append(type).append(data);
+    chunk.append(char(crc >> 24)).append(char(crc >> 16)).append(char(crc >> 8)).append(char(crc));
+    return chunk;
+}
+
+// A grey PNG of one bit per pixel: a few kilobytes on disk for any number of pixels.
+QByteArray blankPng(int width, int height)
+{
+    QByteArray header;
+    for (const int side : { width, height })
+        header.append(char(side >> 24)).append(char(side >> 16)).append(char(side >> 8)).append(char(side));
+    header.append(char(1)).append(char(0)).append(char(0)).append(char(0)).append(char(0));
+    const QByteArray row = QByteArray(1 + (width + 7) / 8, '\0');
+    const QByteArray zlib = qCompress(row.repeated(height), 9).mid(4); // without Qt's size prefix
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) + pngChunk("IDAT", zlib)
+        + pngChunk("IEND", {});
+}
+
+class BrowserStandIn final : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+
+public Q_SLOTS:
+    void open(const QUrl &url) { opened.append(url); }
+};
+
+} // namespace
+
+class TestHostileDocuments final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+
+    void linkedPagesLeadBackToTheDocument();
+
+private:
+    bool load(const QByteArray &document) { return kelvo::test::loadDocument(m_viewer, document); }
+    QVariant evaluate(const QString &script) { return kelvo::test::evaluateScript(m_viewer, script); }
+    QWidget *renderWidget() { return m_viewer->view()->focusProxy(); }
+    QPoint centreOf(const QString &elementId);
+    void click(const QString &elementId, Qt::MouseButton button = Qt::LeftButton);
+    bool shows(const QString &elementId);
+    bool followLink(const QString &elementId);
+    void showHtmlPage();
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<QStackedWidget> m_pages;
+    THtmlPage *m_htmlPage = nullptr;
+    THtmlViewer *m_viewer = nullptr;
+    QWidget *m_otherPage = nullptr;
+    BrowserStandIn m_browser;
+};
+
+void TestHostileDocuments::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    const QDir lab(m_dir.path());
+    writeFile(lab, QStringLiteral("a.htm"),
+        utf8Page(QStringLiteral("<p id=\"a\">page a</p><a id=\"next\" href=\"b.htm\">on to b</a>"
+                                "<form><input name=\"f\" id=\"field\" value=\"abc\"></form>")));
+    writeFile(lab, QStringLiteral("b.htm"), utf8Page(QStringLiteral("<p id=\"b\">page b</p>")));
+    writeFile(lab, QStringLiteral("fair.png"), blankPng(300, 200));
+
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &m_browser, "open");
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &m_browser, "open");
+
+    m_pages = std::make_unique<QStackedWidget>();
+    m_otherPage = new QLabel(QStringLiteral("menu"), m_pages.get());
+    m_htmlPage = new THtmlPage(m_pages.get());
+    m_pages->addWidget(m_otherPage);
+    m_pages->addWidget(m_htmlPage);
+    m_viewer = m_htmlPage->Viewer;
+    m_viewer->setLabFolder(m_dir.path());
+    m_pages->resize(800, 600);
+    m_pages->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_pages.get()));
+    m_pages->setCurrentWidget(m_htmlPage);
+    QVERIFY(load(utf8Page(QStringLiteral("<p>start</p>"))));
+}
+
+void TestHostileDocuments::cleanupTestCase()
+{
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    m_pages.reset();
+}
+
+void TestHostileDocuments::init()
+{
+    m_browser.opened.clear();
+    showHtmlPage();
+}
+
+void TestHostileDocuments::showHtmlPage()
+{
+    m_pages->setCurrentWidget(m_htmlPage);
+    m_viewer->setFocus();
+}
+
+QPoint TestHostileDocuments::centreOf(const QString &elementId)
+{
+    const QVariantList centre = evaluate(QStringLiteral("(() => { const r = document.getElementById('%1')"
+                                                        ".getBoundingClientRect(); return [r.left + r.width / 2, "
+                                                        "r.top + r.height / 2]; })()")
+                                             .arg(elementId))
+                                    .toList();
+    if (centre.size() != 2)
+        return {};
+    return QPoint(qRound(centre[0].toDouble()), qRound(centre[1].toDouble()));
+}
+
+void TestHostileDocuments::click(const QString &elementId, Qt::MouseButton button)
+{
+    const QPoint at = centreOf(elementId);
+    QVERIFY2(!at.isNull(), qPrintable(elementId));
+    QTest::mouseClick(renderWidget(), button, {}, at);
+}
+
+bool TestHostileDocuments::shows(const QString &elementId)
+{
+    return evaluate(QStringLiteral("document.getElementById('%1') !== null").arg(elementId)).toBool();
+}
+
+bool TestHostileDocuments::followLink(const QString &elementId)
+{
+    QSignalSpy finished(m_viewer, &THtmlViewer::loadFinished);
+    click(elementId);
+    return finished.wait(10000);
+}
+
+void TestHostileDocuments::linkedPagesLeadBackToTheDocument()
+{
+    QVERIFY(load(utf8Page(QStringLiteral("<p id=\"doc\">the chapter</p><a id=\"link\" href=\"A.HTM\">a</a>")
+        + Texts::ReadConfirmationForm.toUtf8())));
+    QVERIFY(!m_htmlPage->btDocument->isVisible());
+
+    // Keys: Backspace and Alt+Left step back one page at a time, and no further than the document.
+    QVERIFY(followLink(QStringLiteral("link")));
+    QVERIFY(shows(QStringLiteral("a")));
+    QVERIFY(m_htmlPage->btDocument->isVisible());
+    QVERIFY(followLink(QStringLiteral("next")));
+    QVERIFY(shows(QStringLiteral("b")));
+    QSignalSpy finished(m_viewer, &THtmlViewer::loadFinished);
+    QTest::keyClick(renderWidget(), Qt::Key_Backspace);
+    QTRY_VERIFY(shows(QStringLiteral("a")));
+    // Backspace in a field edits the field.
+    click(QStringLiteral("field"));
+    QTest::keyClick(renderWidget(), Qt::Key_End);
+    QTest::keyClick(renderWidget(), Qt::Key_Backspace);
+    QTRY_COMPARE(evaluate(QStringLiteral("document.getElementById('field').value")).toString(), QStringLiteral("ab"));
+    QVERIFY(shows(QStringLiteral("a")));
+    click(QStringLiteral("a"));
+    QTest::keyClick(renderWidget(), Qt::Key_Left, Qt::AltModifier);
+    QTRY_VERIFY(shows(QStringLiteral("doc")));
+    QTRY_VERIFY(!m_htmlPage->btDocument->isVisible());
+    QVERIFY(evaluate(QStringLiteral("document.forms[0].getAttribute('action')")).toString() == u"?system");
+    QTest::keyClick(renderWidget(), Qt::Key_Backspace);
+    QTest::qWait(300);
+    QVERIFY(shows(QStringLiteral("doc")));
+
+    // The button on the bar goes straight back to the document, from any depth.
+    QVERIFY(followLink(QStringLiteral("link")));
+    QVERIFY(followLink(QStringLiteral("next")));
+    QTRY_VERIFY(m_htmlPage->btDocument->isVisible());
+    QTest::mouseClick(m_htmlPage->btDocument, Qt::LeftButton);
+    QTRY_VERIFY(shows(QStringLiteral("doc")));
+    QTRY_VERIFY(!m_htmlPage->btDocument->isVisible());
+}
+
+KELVO_WEBENGINE_TEST_MAIN(TestHostileDocuments)
+
+#include "tst_hostile_documents_web.moc"
