@@ -119,6 +119,8 @@ void THtmlViewer::LoadFromString(const QByteArray &document)
     createEngine();
     ++m_loadSerial;
     const QUrl url = m_schemeHandler->setDocument(document);
+    // A page set aside while hidden comes back with the URL it had, which now finds nothing.
+    setPageActive(true);
     m_page->setCurrentDocumentUrl(url);
     m_page->load(url);
 }
@@ -170,6 +172,34 @@ void THtmlViewer::changeEvent(QEvent *event)
     // A document without colours of its own shows on the system's window colour.
     if (event->type() == QEvent::PaletteChange && m_page)
         m_page->setBackgroundColor(palette().color(QPalette::Base));
+}
+
+void THtmlViewer::showEvent(QShowEvent *event)
+{
+    QFrame::showEvent(event);
+    setPageActive(true);
+}
+
+void THtmlViewer::hideEvent(QHideEvent *event)
+{
+    QFrame::hideEvent(event);
+    // A page that is not shown does no work: no refresh, no layout, no process of its own. The
+    // engine allows this only for a hidden page, which the view has told it once its own hide
+    // event has passed.
+    QTimer::singleShot(0, this, [this] {
+        if (!isVisible())
+            setPageActive(false);
+    });
+}
+
+void THtmlViewer::setPageActive(bool active)
+{
+    using State = QWebEnginePage::LifecycleState;
+    if (!m_page)
+        return;
+    const State wanted = active ? State::Active : State::Discarded;
+    if (m_page->lifecycleState() != wanted)
+        m_page->setLifecycleState(wanted);
 }
 
 bool THtmlViewer::showsLinkedPage() const

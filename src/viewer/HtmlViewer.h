@@ -76,10 +76,13 @@ Q_SIGNALS:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void createEngine();
     void finishWarmUp();
+    void setPageActive(bool active);
     void deliverSubmission(const QString &action, const QString &target, const QString &encType, const QString &method,
         const QStringList &results);
 

@@ -29,4 +29,5 @@ private:
     void onNewWindowRequested(QWebEngineNewWindowRequest &request);
 
     QUrl m_currentDocumentUrl;
+    bool m_redirectFollowed = false;
 };

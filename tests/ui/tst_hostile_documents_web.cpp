@@ -80,6 +80,9 @@ private Q_SLOTS:
     void init();
 
     void linkedPagesLeadBackToTheDocument();
+    void refreshesAreFollowedOnce_data();
+    void refreshesAreFollowedOnce();
+    void hiddenPageDoesNoWork();
 
 private:
     bool load(const QByteArray &document) { return kelvo::test::loadDocument(m_viewer, document); }
@@ -107,6 +110,15 @@ void TestHostileDocuments::initTestCase()
         utf8Page(QStringLiteral("<p id=\"a\">page a</p><a id=\"next\" href=\"b.htm\">on to b</a>"
                                 "<form><input name=\"f\" id=\"field\" value=\"abc\"></form>")));
     writeFile(lab, QStringLiteral("b.htm"), utf8Page(QStringLiteral("<p id=\"b\">page b</p>")));
+    writeFile(lab, QStringLiteral("self.htm"),
+        utf8Page(
+            QStringLiteral("<p id=\"self\">self</p>"), QStringLiteral("<meta http-equiv=\"refresh\" content=\"0\">")));
+    writeFile(lab, QStringLiteral("ping.htm"),
+        utf8Page(QStringLiteral("<p id=\"ping\">ping</p>"),
+            QStringLiteral("<meta http-equiv=\"refresh\" content=\"0; url=pong.htm\">")));
+    writeFile(lab, QStringLiteral("pong.htm"),
+        utf8Page(QStringLiteral("<p id=\"pong\">pong</p>"),
+            QStringLiteral("<meta http-equiv=\"refresh\" content=\"0; url=ping.htm\">")));
     writeFile(lab, QStringLiteral("fair.png"), blankPng(300, 200));
 
     QDesktopServices::setUrlHandler(QStringLiteral("http"), &m_browser, "open");
@@ -213,6 +225,51 @@ void TestHostileDocuments::linkedPagesLeadBackToTheDocument()
     QTest::mouseClick(m_htmlPage->btDocument, Qt::LeftButton);
     QTRY_VERIFY(shows(QStringLiteral("doc")));
     QTRY_VERIFY(!m_htmlPage->btDocument->isVisible());
+}
+
+void TestHostileDocuments::refreshesAreFollowedOnce_data()
+{
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("robustness: a page that refreshes itself") << QStringLiteral("self.htm") << QStringLiteral("self");
+    QTest::newRow("robustness: two pages that refresh each other")
+        << QStringLiteral("ping.htm") << QStringLiteral("pong");
+}
+
+void TestHostileDocuments::refreshesAreFollowedOnce()
+{
+    QFETCH(QString, link);
+    QFETCH(QString, shown);
+
+    QVERIFY(load(utf8Page(QStringLiteral("<a id=\"link\" href=\"%1\">go</a>").arg(link))));
+    QSignalSpy finished(m_viewer, &THtmlViewer::loadFinished);
+    click(QStringLiteral("link"));
+    QTRY_VERIFY(shows(shown));
+    QTest::qWait(1500);
+    // The link, and at most the one refresh.
+    const auto loaded = std::count_if(
+        finished.cbegin(), finished.cend(), [](const QList<QVariant> &arguments) { return arguments[0].toBool(); });
+    QVERIFY2(loaded >= 1 && loaded <= 2, qPrintable(QString::number(loaded)));
+    QVERIFY(shows(shown));
+}
+
+void TestHostileDocuments::hiddenPageDoesNoWork()
+{
+    QVERIFY(load(utf8Page(QStringLiteral("<p id=\"doc\">doc</p>"))));
+    QVERIFY(m_viewer->page()->renderProcessPid() > 0);
+    QCOMPARE(m_viewer->page()->lifecycleState(), QWebEnginePage::LifecycleState::Active);
+
+    m_pages->setCurrentWidget(m_otherPage);
+    QTRY_COMPARE(m_viewer->page()->lifecycleState(), QWebEnginePage::LifecycleState::Discarded);
+    QSignalSpy started(m_viewer->page(), &QWebEnginePage::loadStarted);
+    QTest::qWait(500);
+    QCOMPARE(started.size(), 0);
+
+    // Shown again, the next document loads as ever.
+    showHtmlPage();
+    QVERIFY(load(utf8Page(QStringLiteral("<p id=\"again\">again</p>"))));
+    QVERIFY(shows(QStringLiteral("again")));
 }
 
 KELVO_WEBENGINE_TEST_MAIN(TestHostileDocuments)
