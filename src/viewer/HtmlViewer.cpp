@@ -55,17 +55,29 @@ void applyLockedDownSettings(QWebEngineSettings *settings)
     settings->setDefaultTextEncoding(QStringLiteral("windows-1251"));
 }
 
-// The bridge runs in a world of its own: the page cannot see or change it.
-QWebEngineScript formBridgeScript()
+// The bridge and the link guard run in a world of their own: the page cannot see or change them.
+QWebEngineScript applicationWorldScript(const QString &name, const QString &source)
 {
     QWebEngineScript script;
-    script.setName(QStringLiteral("kelvo-form-bridge"));
-    script.setSourceCode(resourceText(QStringLiteral(":/qtwebchannel/qwebchannel.js")) + QLatin1Char('\n')
-        + resourceText(QStringLiteral(":/kelvo/viewer/FormBridge.js")));
+    script.setName(name);
+    script.setSourceCode(source);
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
     script.setWorldId(QWebEngineScript::ApplicationWorld);
     script.setRunsOnSubFrames(false);
     return script;
+}
+
+QWebEngineScript formBridgeScript()
+{
+    return applicationWorldScript(QStringLiteral("kelvo-form-bridge"),
+        resourceText(QStringLiteral(":/qtwebchannel/qwebchannel.js")) + QLatin1Char('\n')
+            + resourceText(QStringLiteral(":/kelvo/viewer/FormBridge.js")));
+}
+
+QWebEngineScript linkGuardScript()
+{
+    return applicationWorldScript(
+        QStringLiteral("kelvo-link-guard"), resourceText(QStringLiteral(":/kelvo/viewer/LinkGuard.js")));
 }
 
 } // namespace
@@ -289,6 +301,7 @@ void THtmlViewer::createEngine()
     m_channel->registerObject(TFormBridge::channelName(), m_bridge);
     m_page->setWebChannel(m_channel, QWebEngineScript::ApplicationWorld);
     m_page->scripts().insert(formBridgeScript());
+    m_page->scripts().insert(linkGuardScript());
     connect(m_bridge, &TFormBridge::submitted, this, &THtmlViewer::deliverSubmission, Qt::QueuedConnection);
     connect(m_bridge, &TFormBridge::failed, this, &THtmlViewer::formUnreadable, Qt::QueuedConnection);
     connect(m_bridge, &TFormBridge::backRequested, this, &THtmlViewer::goBack, Qt::QueuedConnection);

@@ -80,6 +80,9 @@ private Q_SLOTS:
     void init();
 
     void linkedPagesLeadBackToTheDocument();
+    void blankTargetOpensInTheSameView();
+    void clicksOnWhatLinksDoNotShow_data();
+    void clicksOnWhatLinksDoNotShow();
     void refreshesAreFollowedOnce_data();
     void refreshesAreFollowedOnce();
     void hiddenPageDoesNoWork();
@@ -225,6 +228,95 @@ void TestHostileDocuments::linkedPagesLeadBackToTheDocument()
     QTest::mouseClick(m_htmlPage->btDocument, Qt::LeftButton);
     QTRY_VERIFY(shows(QStringLiteral("doc")));
     QTRY_VERIFY(!m_htmlPage->btDocument->isVisible());
+}
+
+void TestHostileDocuments::blankTargetOpensInTheSameView()
+{
+    QVERIFY(load(utf8Page(QStringLiteral("<p id=\"doc\">the chapter</p><a id=\"link\" href=\"a.htm\" "
+                                         "target=\"_blank\">a</a>")
+        + Texts::ReadConfirmationForm.toUtf8())));
+    QVERIFY(followLink(QStringLiteral("link")));
+    QVERIFY(shows(QStringLiteral("a")));
+    QTRY_VERIFY(m_htmlPage->btDocument->isVisible());
+    QTest::keyClick(renderWidget(), Qt::Key_Backspace);
+    QTRY_VERIFY(shows(QStringLiteral("doc")));
+    QVERIFY(m_browser.opened.isEmpty());
+}
+
+void TestHostileDocuments::clicksOnWhatLinksDoNotShow_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("clicked");
+    QTest::addColumn<int>("button");
+    QTest::addColumn<bool>("opens");
+    QTest::addColumn<bool>("submits");
+
+    const QString readButton = QStringLiteral("<form action=\"?system\"><input type=\"submit\" id=\"read\" "
+                                              "value=\"   Все прочитано, назад.   \"></form>");
+    const QString cover = QStringLiteral("position: fixed; left: 0; top: 0; width: 100%; height: 100%;");
+    QTest::newRow("security: a transparent link over the whole page, on the read button")
+        << QStringLiteral("<p>text</p>%1<a id=\"x\" href=\"http://example.org/\" style=\"%2 opacity: 0\">x</a>")
+               .arg(readButton, cover)
+        << QStringLiteral("read") << int(Qt::LeftButton) << false << true;
+    QTest::newRow("security: an empty link over the whole page, on the read button")
+        << QStringLiteral("%1<a id=\"x\" href=\"http://example.org/\" style=\"%2\"></a>").arg(readButton, cover)
+        << QStringLiteral("read") << int(Qt::LeftButton) << false << true;
+    QTest::newRow("security: a visible link laid over the read button")
+        << QStringLiteral("%1<a id=\"x\" href=\"https://example.org/\" style=\"%2 background: yellow\">x</a>")
+               .arg(readButton, cover)
+        << QStringLiteral("read") << int(Qt::LeftButton) << false << true;
+    QTest::newRow("security: a transparent link, clicked on the text under it")
+        << QStringLiteral("<p id=\"p\">text</p><a id=\"x\" href=\"http://example.org/\" style=\"%1 opacity: 0.01\">"
+                          "x</a>")
+               .arg(cover)
+        << QStringLiteral("p") << int(Qt::LeftButton) << false << false;
+    QTest::newRow("security: a transparent link, middle button")
+        << QStringLiteral("<p id=\"p\">text</p><a id=\"x\" href=\"http://example.org/\" style=\"%1 opacity: 0\">x</a>")
+               .arg(cover)
+        << QStringLiteral("p") << int(Qt::MiddleButton) << false << false;
+    QTest::newRow("security: a link in a transparent block")
+        << QStringLiteral("<p id=\"p\">text</p><div style=\"%1 opacity: 0\"><a href=\"http://example.org/\" "
+                          "style=\"display: block; width: 100%; height: 100%\">x</a></div>")
+               .arg(cover)
+        << QStringLiteral("p") << int(Qt::LeftButton) << false << false;
+    QTest::newRow("security: a link whose text has no colour")
+        << QStringLiteral("<p id=\"p\">text</p><a id=\"x\" href=\"http://example.org/\" style=\"%1 color: "
+                          "transparent; font-size: 2000px\">WWWW</a>")
+               .arg(cover)
+        << QStringLiteral("p") << int(Qt::LeftButton) << false << false;
+    QTest::newRow("nominal: a visible link opens in the browser")
+        << QStringLiteral("<p><a id=\"x\" href=\"http://example.org/\">the web</a></p>%1").arg(readButton)
+        << QStringLiteral("x") << int(Qt::LeftButton) << true << false;
+    QTest::newRow("nominal: a picture link opens in the browser")
+        << QStringLiteral("<p><a href=\"http://example.org/\"><img id=\"x\" src=\"fair.png\"></a></p>")
+        << QStringLiteral("x") << int(Qt::LeftButton) << true << false;
+    QTest::newRow("nominal: a coloured box link opens in the browser")
+        << QStringLiteral("<p><a id=\"x\" href=\"http://example.org/\" style=\"display: inline-block; width: 80px; "
+                          "height: 30px; background: navy\"></a></p>")
+        << QStringLiteral("x") << int(Qt::LeftButton) << true << false;
+}
+
+void TestHostileDocuments::clicksOnWhatLinksDoNotShow()
+{
+    QFETCH(QString, body);
+    QFETCH(QString, clicked);
+    QFETCH(int, button);
+    QFETCH(bool, opens);
+    QFETCH(bool, submits);
+
+    QVERIFY(load(utf8Page(body)));
+    QTRY_VERIFY(evaluate(QStringLiteral("Array.from(document.images).every(i => i.complete)")).toBool());
+    const QUrl shown = m_viewer->page()->url();
+    QSignalSpy submitted(m_viewer, &THtmlViewer::formSubmitted);
+    click(clicked, Qt::MouseButton(button));
+    if (opens)
+        QTRY_COMPARE(m_browser.opened, QList<QUrl> { QUrl(QStringLiteral("http://example.org/")) });
+    if (submits)
+        QVERIFY(submitted.wait(10000));
+    QTest::qWait(500);
+    QCOMPARE(m_browser.opened.size(), opens ? 1 : 0);
+    QCOMPARE(submitted.size(), submits ? 1 : 0);
+    QCOMPARE(m_viewer->page()->url(), shown);
 }
 
 void TestHostileDocuments::refreshesAreFollowedOnce_data()
