@@ -11,6 +11,7 @@
 #include "MyBitBtn.h"
 #include "ResultsDlg.h"
 #include "TaskChapter.h"
+#include "TextFormat.h"
 
 #include <QLabel>
 #include <QMessageBox>
@@ -139,6 +140,20 @@ void TMainForm::OpenCurrentChapter()
         Viewer->LoadFromString(chapter->GetHTML());
         Pages->setCurrentWidget(tsHTML);
     }
+}
+
+void TMainForm::ViewerDocumentFailed(const QString &linkedName)
+{
+    // Shown elsewhere, the empty page strands no one: the next opening loads it anew.
+    if (Pages->currentWidget() != tsHTML || !LabWork())
+        return;
+    QString name = linkedName;
+    if (const TChapter *chapter = LabWork()->CurrentChapter(); name.isEmpty() && chapter) {
+        const auto *info = dynamic_cast<const TInfoChapter *>(chapter);
+        name = info && !info->Document.isEmpty() ? info->Document : chapter->Title;
+    }
+    btStopClick();
+    ShowErrorReport(kelvo::format(Texts::DocumentFailed, { name }));
 }
 
 void TMainForm::btStopClick()

@@ -56,6 +56,10 @@ inline const QString HtmlPageHint
                      "(на экран вперед) для просмотра всей страницы.");
 // Buttons of the HTML page, outside the document.
 inline const QString BackToDocumentButton = QStringLiteral("Назад к документу");
+// The engine's page process ended under a document (a crash, or killed): the menu comes back.
+inline const QString DocumentFailed
+    = QStringLiteral("Документ \"%s\" не может быть показан: программа просмотра страниц аварийно завершилась.\n"
+                     "Пройденные разделы сохранены. Раздел можно открыть снова из меню");
 // A form of a document that the viewer could not read: nothing was sent.
 inline const QString FormUnreadable = QStringLiteral("Форма документа не прочитана, ответы не отправлены: %s");
 

@@ -98,6 +98,8 @@ THtmlViewer::THtmlViewer(QWidget *parent)
 
 THtmlViewer::~THtmlViewer()
 {
+    if (m_page)
+        disconnect(m_page, nullptr, this, nullptr);
     // The page must go before its profile.
     delete m_view;
     delete m_page;
@@ -308,6 +310,13 @@ void THtmlViewer::createEngine()
     connect(m_page, &QWebEnginePage::loadFinished, this, &THtmlViewer::loadFinished);
     connect(m_page, &QWebEnginePage::loadStarted, m_schemeHandler, &TLabSchemeHandler::startPage);
     connect(m_page, &QWebEnginePage::urlChanged, this, [this] { Q_EMIT linkedPageChanged(showsLinkedPage()); });
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
+        [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
+            qCWarning(lcViewer) << "the page's process ended:" << status << exitCode << m_page->url();
+            const QUrl url = m_page->url();
+            const bool linked = kelvo::labscheme::isLabUrl(url) && !kelvo::labscheme::pageGeneration(url);
+            Q_EMIT documentFailed(linked ? url.path(QUrl::FullyDecoded).mid(1) : QString());
+        });
 
     m_view = new QWebEngineView(this);
     m_view->setPage(m_page);

@@ -68,6 +68,10 @@ Q_SIGNALS:
     // A form of the document was submitted but could not be read (`message` says why): nothing
     // was submitted, and the form may be submitted again.
     void formUnreadable(const QString &action, const QString &message);
+    // The engine's process that drew the page ended (a crash, or killed): the page is empty and
+    // takes no input. `linkedName` is the lab file shown then, empty for the document held in
+    // memory. The next document loads in a new process.
+    void documentFailed(const QString &linkedName);
     // The viewer went from the document to a page that a link led to, or back.
     void linkedPageChanged(bool linked);
     // A document (the one loaded from memory, or one a link led to) finished loading.
