@@ -187,6 +187,7 @@ void TMainForm::createHtmlPage()
             const QStringList &results) {
             guarded([&] { ViewFormSubmit(action, target, encType, method, results); });
         });
+    connect(tsHTML, &THtmlPage::menuRequested, this, [this] { guarded([this] { btStopClick(); }); });
     connect(Viewer, &THtmlViewer::documentFailed, this, &TMainForm::ViewerDocumentFailed, Qt::QueuedConnection);
     connect(Viewer, &THtmlViewer::formUnreadable, this, [this](const QString &, const QString &message) {
         ShowErrorReport(format(Texts::FormUnreadable, { message }));

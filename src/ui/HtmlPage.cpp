@@ -48,10 +48,16 @@ THtmlPage::THtmlPage(QWidget *parent)
     btDocument->setObjectName(QStringLiteral("btDocument"));
     btDocument->setFocusPolicy(Qt::NoFocus);
     btDocument->hide();
-    btDocument->setFixedHeight(InfoTopHeight - 2 * ButtonMargin);
-    titleLayout->addWidget(btDocument, 0, Qt::AlignVCenter);
+    btMenu = new QPushButton(Texts::MenuButton, panInfoTop);
+    btMenu->setObjectName(QStringLiteral("btMenu"));
+    btMenu->setFocusPolicy(Qt::NoFocus);
+    for (QPushButton *button : { btDocument, btMenu }) {
+        button->setFixedHeight(InfoTopHeight - 2 * ButtonMargin);
+        titleLayout->addWidget(button, 0, Qt::AlignVCenter);
+    }
     titleLayout->setContentsMargins(8 - frame, 8 - frame, ButtonMargin - frame, 0);
     connect(btDocument, &QPushButton::clicked, Viewer, &THtmlViewer::backToDocument);
+    connect(btMenu, &QPushButton::clicked, this, &THtmlPage::menuRequested);
     connect(Viewer, &THtmlViewer::linkedPageChanged, btDocument, &QWidget::setVisible);
 
     panHint = new QFrame(this);

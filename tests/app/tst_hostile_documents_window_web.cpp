@@ -68,6 +68,7 @@ private Q_SLOTS:
     void cleanupTestCase();
     void deadPageProcessLeadsBackToTheMenu_data();
     void deadPageProcessLeadsBackToTheMenu();
+    void menuButtonLeavesAnyDocument();
 
 private:
     bool openChapter(int index);
@@ -173,6 +174,19 @@ void TestHostileDocumentsWindow::deadPageProcessLeadsBackToTheMenu()
     QVERIFY(viewer->page()->renderProcessPid() > 0);
     QVERIFY(viewer->page()->renderProcessPid() != pid);
     m_form->ShowMenu();
+}
+
+void TestHostileDocumentsWindow::menuButtonLeavesAnyDocument()
+{
+    // A document whose read button is gone: the bar's menu button still leads out, and the
+    // chapter stays unread.
+    writeFile(QDir(m_dir.path()), QStringLiteral("intro.htm"),
+        "<html><head><style>form { display: none }</style></head><body><p id=\"intro\">Intro</p></body></html>");
+    QVERIFY(openChapter(0));
+    QVERIFY(m_form->tsHTML->btMenu->isVisible());
+    QTest::mouseClick(m_form->tsHTML->btMenu, Qt::LeftButton);
+    QCOMPARE(m_form->Pages->currentWidget(), m_form->tsMenu);
+    QVERIFY(!m_form->LabWork()->Chapters().Items(0)->Passed);
 }
 
 KELVO_WEBENGINE_TEST_MAIN(TestHostileDocumentsWindow)

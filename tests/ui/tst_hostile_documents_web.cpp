@@ -86,6 +86,7 @@ private Q_SLOTS:
     void refreshesAreFollowedOnce_data();
     void refreshesAreFollowedOnce();
     void hiddenPageDoesNoWork();
+    void deepNestingCanBeLeft();
 
 private:
     bool load(const QByteArray &document) { return kelvo::test::loadDocument(m_viewer, document); }
@@ -196,6 +197,7 @@ void TestHostileDocuments::linkedPagesLeadBackToTheDocument()
     QVERIFY(load(utf8Page(QStringLiteral("<p id=\"doc\">the chapter</p><a id=\"link\" href=\"A.HTM\">a</a>")
         + Texts::ReadConfirmationForm.toUtf8())));
     QVERIFY(!m_htmlPage->btDocument->isVisible());
+    QVERIFY(m_htmlPage->btMenu->isVisible());
 
     // Keys: Backspace and Alt+Left step back one page at a time, and no further than the document.
     QVERIFY(followLink(QStringLiteral("link")));
@@ -362,6 +364,25 @@ void TestHostileDocuments::hiddenPageDoesNoWork()
     showHtmlPage();
     QVERIFY(load(utf8Page(QStringLiteral("<p id=\"again\">again</p>"))));
     QVERIFY(shows(QStringLiteral("again")));
+}
+
+void TestHostileDocuments::deepNestingCanBeLeft()
+{
+    const QByteArray deep = "<html><body>" + QByteArray("<div>").repeated(200'000) + "deep</body></html>";
+    QSignalSpy menu(m_htmlPage, &THtmlPage::menuRequested);
+    m_viewer->LoadFromString(deep);
+    QTest::qWait(1000);
+    // The button outside the document answers while the engine lays it out.
+    QTest::mouseClick(m_htmlPage->btMenu, Qt::LeftButton);
+    QCOMPARE(menu.size(), 1);
+    m_pages->setCurrentWidget(m_otherPage);
+    QTRY_COMPARE(m_viewer->page()->lifecycleState(), QWebEnginePage::LifecycleState::Discarded);
+
+    // The next document does not wait for the deep one: opened as the main window opens a
+    // chapter, loaded first and then shown.
+    m_viewer->LoadFromString(utf8Page(QStringLiteral("<p id=\"next\">next</p>")));
+    showHtmlPage();
+    QTRY_VERIFY_WITH_TIMEOUT(shows(QStringLiteral("next")), 20000);
 }
 
 KELVO_WEBENGINE_TEST_MAIN(TestHostileDocuments)
