@@ -87,6 +87,8 @@ private Q_SLOTS:
     void refreshesAreFollowedOnce();
     void hiddenPageDoesNoWork();
     void deepNestingCanBeLeft();
+    void pictureBeyondTheCapsIsReplaced_data();
+    void pictureBeyondTheCapsIsReplaced();
 
 private:
     bool load(const QByteArray &document) { return kelvo::test::loadDocument(m_viewer, document); }
@@ -123,6 +125,8 @@ void TestHostileDocuments::initTestCase()
     writeFile(lab, QStringLiteral("pong.htm"),
         utf8Page(QStringLiteral("<p id=\"pong\">pong</p>"),
             QStringLiteral("<meta http-equiv=\"refresh\" content=\"0; url=ping.htm\">")));
+    writeFile(lab, QStringLiteral("bomb.png"), blankPng(20000, 20000));
+    writeFile(lab, QStringLiteral("wide.png"), blankPng(9000, 10));
     writeFile(lab, QStringLiteral("fair.png"), blankPng(300, 200));
 
     QDesktopServices::setUrlHandler(QStringLiteral("http"), &m_browser, "open");
@@ -383,6 +387,26 @@ void TestHostileDocuments::deepNestingCanBeLeft()
     m_viewer->LoadFromString(utf8Page(QStringLiteral("<p id=\"next\">next</p>")));
     showHtmlPage();
     QTRY_VERIFY_WITH_TIMEOUT(shows(QStringLiteral("next")), 20000);
+}
+
+void TestHostileDocuments::pictureBeyondTheCapsIsReplaced_data()
+{
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<int>("width");
+
+    QTest::newRow("security: 20,000 x 20,000 pixels") << QStringLiteral("bomb.png") << 32;
+    QTest::newRow("security: wider than the widest side") << QStringLiteral("wide.png") << 32;
+    QTest::newRow("nominal: a picture within the caps") << QStringLiteral("fair.png") << 300;
+}
+
+void TestHostileDocuments::pictureBeyondTheCapsIsReplaced()
+{
+    QFETCH(QString, picture);
+    QFETCH(int, width);
+
+    QVERIFY(load(utf8Page(QStringLiteral("<img id=\"i\" src=\"%1\">").arg(picture))));
+    QTRY_VERIFY(evaluate(QStringLiteral("document.getElementById('i').complete")).toBool());
+    QCOMPARE(evaluate(QStringLiteral("document.getElementById('i').naturalWidth")).toInt(), width);
 }
 
 KELVO_WEBENGINE_TEST_MAIN(TestHostileDocuments)
