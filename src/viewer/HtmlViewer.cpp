@@ -119,6 +119,8 @@ void THtmlViewer::registerScheme()
 void THtmlViewer::prepareEngineFlags()
 {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The program writes nothing but its run folder: no compiled shaders kept in ~/.cache.
+    QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
     // Chromium's sandbox refuses to start as root (CI, containers), and the engine with it.
     // Whoever runs a stranger's package as root should know that this layer is gone.
     if (kelvo::runningAsRoot()) {
