@@ -10,6 +10,7 @@
 #include "MyBitBtn.h"
 #include "Random.h"
 #include "RuntimeErrors.h"
+#include "TextFormat.h"
 #include "WidgetLook.h"
 
 #include <QApplication>
@@ -211,6 +212,11 @@ void TMainForm::createHtmlPage()
             const QStringList &results) {
             guarded([&] { ViewFormSubmit(action, target, encType, method, results); });
         });
+    connect(tsHTML, &THtmlPage::menuRequested, this, [this] { guarded([this] { btStopClick(); }); });
+    connect(Viewer, &THtmlViewer::documentFailed, this, &TMainForm::ViewerDocumentFailed, Qt::QueuedConnection);
+    connect(Viewer, &THtmlViewer::formUnreadable, this, [this](const QString &, const QString &message) {
+        ShowErrorReport(format(Texts::FormUnreadable, { message }));
+    });
 }
 
 void TMainForm::createLabPage()

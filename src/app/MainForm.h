@@ -45,6 +45,10 @@ public:
     void ViewFormSubmit(const QString &action, const QString &target, const QString &encType, const QString &method,
         const QStringList &results);
 
+    // The viewer's page process ended under the document: back to the menu, with a message that
+    // names the document; everything the student has done stays.
+    void ViewerDocumentFailed(const QString &linkedName);
+
     // Shows an error that reached the window: the default error report.
     void ShowErrorReport(const QString &message);
 

@@ -12,6 +12,7 @@
 #include "QuizReview.h"
 #include "ResultsDlg.h"
 #include "TaskChapter.h"
+#include "TextFormat.h"
 
 #include <QLabel>
 #include <QMessageBox>
@@ -147,6 +148,20 @@ void TMainForm::OpenCurrentChapter()
         Viewer->LoadFromString(chapter->GetHTML());
         Pages->setCurrentWidget(tsHTML);
     }
+}
+
+void TMainForm::ViewerDocumentFailed(const QString &linkedName)
+{
+    // Shown elsewhere, the empty page strands no one: the next opening loads it anew.
+    if (Pages->currentWidget() != tsHTML || !LabWork())
+        return;
+    QString name = linkedName;
+    if (const TChapter *chapter = LabWork()->CurrentChapter(); name.isEmpty() && chapter) {
+        const auto *info = dynamic_cast<const TInfoChapter *>(chapter);
+        name = info && !info->Document.isEmpty() ? info->Document : chapter->Title;
+    }
+    btStopClick();
+    ShowErrorReport(kelvo::format(Texts::DocumentFailed, { name }));
 }
 
 void TMainForm::btStopClick()

@@ -15,7 +15,7 @@ TInfoChapter::TInfoChapter(const QString &sectionName, const TIniFile *iniFile)
 
 QByteArray TInfoChapter::GetHTML()
 {
-    const QByteArray source = kelvo::readLabFile(Document);
+    const QByteArray source = kelvo::withoutUtf16(kelvo::readLabFile(Document));
     QByteArray page;
     page.reserve(source.size() + source.size() / 16 + 256);
     // Line by line without a list of them: a document of millions of empty lines stays small.

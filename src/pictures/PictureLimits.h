@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QtGlobal>
 
 // Caps that keep a hostile picture file from taking unbounded memory or time.
@@ -8,6 +9,14 @@ namespace kelvo::pictures {
 // The largest picture, in pixels at 96 DPI, that the loader accepts.
 inline constexpr int MaxPictureSide = 8192;
 inline constexpr qint64 MaxPicturePixels = 4096ll * 4096;
+
+// Whether a bitmap of this size stays within the caps above (schema pictures, and the pictures
+// of documents, which the viewer refuses beyond them).
+inline bool withinPictureCaps(QSize size)
+{
+    return size.width() <= MaxPictureSide && size.height() <= MaxPictureSide
+        && qint64(size.width()) * size.height() <= MaxPicturePixels;
+}
 
 // The largest image that image() renders; a higher device pixel ratio is reduced to fit.
 inline constexpr qint64 MaxRenderedPixels = 8192ll * 4096;

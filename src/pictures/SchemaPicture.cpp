@@ -16,17 +16,9 @@
 
 namespace kelvo {
 
-using pictures::MaxPicturePixels;
-using pictures::MaxPictureSide;
 using pictures::Metafile;
 
 namespace {
-
-bool withinCaps(QSize size)
-{
-    return size.width() <= MaxPictureSide && size.height() <= MaxPictureSide
-        && qint64(size.width()) * size.height() <= MaxPicturePixels;
-}
 
 const QString &invalidText(SchemaPicture::Format format)
 {
@@ -79,12 +71,12 @@ QImage readBitmap(const QByteArray &data, SchemaPicture::Format format, const QS
             reader.jumpToImage(index);
     }
     const QSize size = reader.size();
-    if (size.isValid() && !withinCaps(size))
+    if (size.isValid() && !pictures::withinPictureCaps(size))
         throw EInvalidGraphic(kelvo::format(Texts::PictureTooLarge, { shownName }));
     QImage image = reader.read();
     if (image.isNull())
         throw EInvalidGraphic(kelvo::format(invalidText(format), { shownName }));
-    if (!withinCaps(image.size()))
+    if (!pictures::withinPictureCaps(image.size()))
         throw EInvalidGraphic(kelvo::format(Texts::PictureTooLarge, { shownName }));
     return image;
 }

@@ -74,6 +74,13 @@ QByteArray htmlCharset(QByteArrayView document)
     return "windows-1251";
 }
 
+QByteArray withoutUtf16(QByteArray document)
+{
+    if (!htmlCharset(document).startsWith("utf-16"))
+        return document;
+    return QByteArrayLiteral("\xEF\xBB\xBF") + decodeDataText(document).toUtf8();
+}
+
 QByteArray encodeForHtml(QStringView text, QByteArrayView charset)
 {
     if (charset == "utf-8" || charset == "utf8")

@@ -12,6 +12,11 @@ namespace kelvo {
 // Windows-1251, which documents of lab works are written in. Lower case ("utf-8").
 QByteArray htmlCharset(QByteArrayView document);
 
+// A document saved as UTF-16 with its byte order mark (Notepad's "Unicode"), as UTF-8 with the
+// mark, so that its lines and inserted text can be handled byte by byte; any other comes back
+// unchanged.
+QByteArray withoutUtf16(QByteArray document);
+
 // Text to insert into a document of that character set. Characters the set cannot hold (and
 // every non-ASCII character of a set we do not know) become HTML character references.
 QByteArray encodeForHtml(QStringView text, QByteArrayView charset);

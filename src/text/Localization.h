@@ -57,6 +57,14 @@ inline const QString ReadConfirmationForm
 inline const QString HtmlPageHint
     = QStringLiteral("Используйте клавиши со стрелками, а так же клавиши [PageUp] (на экран назад) и [PageDown] "
                      "(на экран вперед) для просмотра всей страницы.");
+// Buttons of the HTML page, outside the document.
+inline const QString BackToDocumentButton = QStringLiteral("Назад к документу");
+// The engine's page process ended under a document (a crash, or killed): the menu comes back.
+inline const QString DocumentFailed
+    = QStringLiteral("Документ \"%s\" не может быть показан: программа просмотра страниц аварийно завершилась.\n"
+                     "Пройденные разделы сохранены. Раздел можно открыть снова из меню");
+// A form of a document that the viewer could not read: nothing was sent.
+inline const QString FormUnreadable = QStringLiteral("Форма документа не прочитана, ответы не отправлены: %s");
 
 // Quizzes
 inline const QString QuestionSeparator = QStringLiteral("<!--END-->");

@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 using kelvo::pixelFont;
@@ -15,6 +16,7 @@ namespace {
 
 constexpr int InfoTopHeight = 49;
 constexpr int HintHeight = 51;
+constexpr int ButtonMargin = 9;
 
 } // namespace
 
@@ -43,6 +45,22 @@ THtmlPage::THtmlPage(QWidget *parent)
 
     Viewer = new THtmlViewer(this);
     Viewer->setObjectName(QStringLiteral("Viewer"));
+
+    btDocument = new QPushButton(Texts::BackToDocumentButton, panInfoTop);
+    btDocument->setObjectName(QStringLiteral("btDocument"));
+    btDocument->setFocusPolicy(Qt::NoFocus);
+    btDocument->hide();
+    btMenu = new QPushButton(Texts::MenuButton, panInfoTop);
+    btMenu->setObjectName(QStringLiteral("btMenu"));
+    btMenu->setFocusPolicy(Qt::NoFocus);
+    for (QPushButton *button : { btDocument, btMenu }) {
+        button->setFixedHeight(InfoTopHeight - 2 * ButtonMargin);
+        titleLayout->addWidget(button, 0, Qt::AlignVCenter);
+    }
+    titleLayout->setContentsMargins(8 - frame, 8 - frame, ButtonMargin - frame, 0);
+    connect(btDocument, &QPushButton::clicked, Viewer, &THtmlViewer::backToDocument);
+    connect(btMenu, &QPushButton::clicked, this, &THtmlPage::menuRequested);
+    connect(Viewer, &THtmlViewer::linkedPageChanged, btDocument, &QWidget::setVisible);
 
     panHint = new QFrame(this);
     panHint->setObjectName(QStringLiteral("panHint"));

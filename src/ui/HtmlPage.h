@@ -4,11 +4,14 @@
 
 class QFrame;
 class QLabel;
+class QPushButton;
 class THtmlViewer;
 
 // The main window's HTML page (`tsHTML`): the chapter's title on a blue bar, the HTML viewer,
 // and a hint on how to scroll. Whenever the page is shown, the viewer takes the keyboard focus,
-// so that the arrow keys, PageUp and PageDown scroll the document at once.
+// so that the arrow keys, PageUp and PageDown scroll the document at once. Two buttons on the
+// blue bar, outside the document, always answer, whatever the document does: back to the menu,
+// and, on a page that a link led to, back to the chapter's document.
 class THtmlPage final : public QWidget
 {
     Q_OBJECT
@@ -22,9 +25,14 @@ public:
 
     QFrame *panInfoTop = nullptr;
     QLabel *lbInfoTitle = nullptr;
+    QPushButton *btDocument = nullptr;
+    QPushButton *btMenu = nullptr;
     THtmlViewer *Viewer = nullptr;
     QFrame *panHint = nullptr;
     QLabel *lblHint = nullptr;
+
+Q_SIGNALS:
+    void menuRequested();
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -19,3 +19,13 @@ void TFormBridge::submit(const QString &action, const QString &target, const QSt
         lines.append(line.toString());
     Q_EMIT submitted(action, target, encType, method, lines);
 }
+
+void TFormBridge::unreadable(const QString &action, const QString &message)
+{
+    Q_EMIT failed(action, message);
+}
+
+void TFormBridge::back()
+{
+    Q_EMIT backRequested();
+}

@@ -20,8 +20,14 @@ public:
 
     Q_INVOKABLE void submit(const QString &action, const QString &target, const QString &encType, const QString &method,
         const QVariantList &results);
+    // A submitted form could not be read in full (`message` says why); nothing was submitted.
+    Q_INVOKABLE void unreadable(const QString &action, const QString &message);
+    // Backspace or Alt+Left outside a field: the student asks for the page before.
+    Q_INVOKABLE void back();
 
 Q_SIGNALS:
     void submitted(const QString &action, const QString &target, const QString &encType, const QString &method,
         const QStringList &results);
+    void failed(const QString &action, const QString &message);
+    void backRequested();
 };

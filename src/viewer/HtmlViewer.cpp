@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 #include <QWebChannel>
 #include <QWebEngineDownloadRequest>
+#include <QWebEngineHistory>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
@@ -54,17 +55,29 @@ void applyLockedDownSettings(QWebEngineSettings *settings)
     settings->setDefaultTextEncoding(QStringLiteral("windows-1251"));
 }
 
-// The bridge runs in a world of its own: the page cannot see or change it.
-QWebEngineScript formBridgeScript()
+// The bridge and the link guard run in a world of their own: the page cannot see or change them.
+QWebEngineScript applicationWorldScript(const QString &name, const QString &source)
 {
     QWebEngineScript script;
-    script.setName(QStringLiteral("kelvo-form-bridge"));
-    script.setSourceCode(resourceText(QStringLiteral(":/qtwebchannel/qwebchannel.js")) + QLatin1Char('\n')
-        + resourceText(QStringLiteral(":/kelvo/viewer/FormBridge.js")));
+    script.setName(name);
+    script.setSourceCode(source);
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
     script.setWorldId(QWebEngineScript::ApplicationWorld);
     script.setRunsOnSubFrames(false);
     return script;
+}
+
+QWebEngineScript formBridgeScript()
+{
+    return applicationWorldScript(QStringLiteral("kelvo-form-bridge"),
+        resourceText(QStringLiteral(":/qtwebchannel/qwebchannel.js")) + QLatin1Char('\n')
+            + resourceText(QStringLiteral(":/kelvo/viewer/FormBridge.js")));
+}
+
+QWebEngineScript linkGuardScript()
+{
+    return applicationWorldScript(
+        QStringLiteral("kelvo-link-guard"), resourceText(QStringLiteral(":/kelvo/viewer/LinkGuard.js")));
 }
 
 } // namespace
@@ -85,6 +98,8 @@ THtmlViewer::THtmlViewer(QWidget *parent)
 
 THtmlViewer::~THtmlViewer()
 {
+    if (m_page)
+        disconnect(m_page, nullptr, this, nullptr);
     // The page must go before its profile.
     delete m_view;
     delete m_page;
@@ -104,6 +119,8 @@ void THtmlViewer::registerScheme()
 void THtmlViewer::prepareEngineFlags()
 {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The program writes nothing but its run folder: no compiled shaders kept in ~/.cache.
+    QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
     // Chromium's sandbox refuses to start as root (CI, containers), and the engine with it.
     // Whoever runs a stranger's package as root should know that this layer is gone.
     if (kelvo::runningAsRoot()) {
@@ -118,6 +135,8 @@ void THtmlViewer::LoadFromString(const QByteArray &document)
     createEngine();
     ++m_loadSerial;
     const QUrl url = m_schemeHandler->setDocument(document);
+    // A page set aside while hidden comes back with the URL it had, which now finds nothing.
+    setPageActive(true);
     m_page->setCurrentDocumentUrl(url);
     m_page->load(url);
 }
@@ -171,6 +190,73 @@ void THtmlViewer::changeEvent(QEvent *event)
         m_page->setBackgroundColor(palette().color(QPalette::Base));
 }
 
+void THtmlViewer::showEvent(QShowEvent *event)
+{
+    QFrame::showEvent(event);
+    setPageActive(true);
+}
+
+void THtmlViewer::hideEvent(QHideEvent *event)
+{
+    QFrame::hideEvent(event);
+    // A page that is not shown does no work: no refresh, no layout, no process of its own. The
+    // engine allows this only for a hidden page, which the view has told it once its own hide
+    // event has passed.
+    QTimer::singleShot(0, this, [this] {
+        if (!isVisible())
+            setPageActive(false);
+    });
+}
+
+void THtmlViewer::setPageActive(bool active)
+{
+    using State = QWebEnginePage::LifecycleState;
+    if (!m_page)
+        return;
+    const State wanted = active ? State::Active : State::Discarded;
+    if (m_page->lifecycleState() != wanted)
+        m_page->setLifecycleState(wanted);
+}
+
+bool THtmlViewer::showsLinkedPage() const
+{
+    if (!m_page)
+        return false;
+    const QUrl url = m_page->url();
+    return kelvo::labscheme::isLabUrl(url) && !kelvo::labscheme::pageGeneration(url);
+}
+
+void THtmlViewer::goBack()
+{
+    if (!showsLinkedPage())
+        return;
+    QWebEngineHistory *history = m_page->history();
+    if (history->canGoBack()) {
+        const QUrl back = history->backItem().url();
+        if (kelvo::labscheme::isLabUrl(back)
+            && (!kelvo::labscheme::pageGeneration(back) || back == m_page->currentDocumentUrl())) {
+            history->back();
+            return;
+        }
+    }
+    backToDocument();
+}
+
+void THtmlViewer::backToDocument()
+{
+    if (!showsLinkedPage())
+        return;
+    QWebEngineHistory *history = m_page->history();
+    for (int i = history->currentItemIndex() - 1; i >= 0; --i) {
+        const QWebEngineHistoryItem item = history->itemAt(i);
+        if (item.url() == m_page->currentDocumentUrl()) {
+            history->goToItem(item);
+            return;
+        }
+    }
+    m_page->load(m_page->currentDocumentUrl());
+}
+
 void THtmlViewer::finishWarmUp()
 {
     m_warmUpPending = false;
@@ -219,9 +305,20 @@ void THtmlViewer::createEngine()
     m_channel->registerObject(TFormBridge::channelName(), m_bridge);
     m_page->setWebChannel(m_channel, QWebEngineScript::ApplicationWorld);
     m_page->scripts().insert(formBridgeScript());
+    m_page->scripts().insert(linkGuardScript());
     connect(m_bridge, &TFormBridge::submitted, this, &THtmlViewer::deliverSubmission, Qt::QueuedConnection);
+    connect(m_bridge, &TFormBridge::failed, this, &THtmlViewer::formUnreadable, Qt::QueuedConnection);
+    connect(m_bridge, &TFormBridge::backRequested, this, &THtmlViewer::goBack, Qt::QueuedConnection);
     connect(m_page, &QWebEnginePage::loadFinished, this, &THtmlViewer::loadFinished);
     connect(m_page, &QWebEnginePage::loadStarted, m_schemeHandler, &TLabSchemeHandler::startPage);
+    connect(m_page, &QWebEnginePage::urlChanged, this, [this] { Q_EMIT linkedPageChanged(showsLinkedPage()); });
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
+        [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
+            qCWarning(lcViewer) << "the page's process ended:" << status << exitCode << m_page->url();
+            const QUrl url = m_page->url();
+            const bool linked = kelvo::labscheme::isLabUrl(url) && !kelvo::labscheme::pageGeneration(url);
+            Q_EMIT documentFailed(linked ? url.path(QUrl::FullyDecoded).mid(1) : QString());
+        });
 
     m_view = new QWebEngineView(this);
     m_view->setPage(m_page);

@@ -48,6 +48,13 @@ public:
     void warmUp();
     bool engineStarted() const { return m_page != nullptr; }
 
+    // Whether the viewer shows a lab file that a link led to, not the document held in memory.
+    bool showsLinkedPage() const;
+    // One step back from a page that a link led to (Backspace, Alt+Left); nothing on the document.
+    void goBack();
+    // From a page that a link led to straight back to the document held in memory.
+    void backToDocument();
+
     // The engine's view and page, created on first use.
     QWebEngineView *view();
     QWebEnginePage *page();
@@ -58,16 +65,28 @@ Q_SIGNALS:
     // click has been handled, so a receiver may load another document.
     void formSubmitted(const QString &action, const QString &target, const QString &encType, const QString &method,
         const QStringList &results);
+    // A form of the document was submitted but could not be read (`message` says why): nothing
+    // was submitted, and the form may be submitted again.
+    void formUnreadable(const QString &action, const QString &message);
+    // The engine's process that drew the page ended (a crash, or killed): the page is empty and
+    // takes no input. `linkedName` is the lab file shown then, empty for the document held in
+    // memory. The next document loads in a new process.
+    void documentFailed(const QString &linkedName);
+    // The viewer went from the document to a page that a link led to, or back.
+    void linkedPageChanged(bool linked);
     // A document (the one loaded from memory, or one a link led to) finished loading.
     void loadFinished(bool ok);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void createEngine();
     void finishWarmUp();
+    void setPageActive(bool active);
     void deliverSubmission(const QString &action, const QString &target, const QString &encType, const QString &method,
         const QStringList &results);
 

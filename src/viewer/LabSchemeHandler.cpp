@@ -3,6 +3,7 @@
 #include "HtmlCharset.h"
 #include "LabFolder.h"
 #include "LabScheme.h"
+#include "PictureLimits.h"
 #include "RuntimeErrors.h"
 #include "ViewerLog.h"
 
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QMimeDatabase>
 #include <QWebEngineUrlRequestJob>
 
@@ -39,6 +41,24 @@ QByteArray contentTypeOf(const QString &path, const QByteArray &bytes)
         return QByteArrayLiteral("text/css");
     const QMimeType type = QMimeDatabase().mimeTypeForFileNameAndData(QFileInfo(path).fileName(), bytes);
     return type.isValid() ? type.name().toLatin1() : QByteArrayLiteral("application/octet-stream");
+}
+
+// Shown instead of a picture that is too large to decode: a grey box, crossed.
+const QByteArray PicturePlaceholder = QByteArrayLiteral(
+    "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"32\" height=\"32\"><rect x=\"0.5\" y=\"0.5\" width=\"31\" "
+    "height=\"31\" fill=\"#eeeeee\" stroke=\"#808080\"/><path d=\"M0 0L32 32M32 0L0 32\" stroke=\"#808080\"/></svg>");
+
+// Whether the header of a picture declares more pixels than a schema picture may have: the
+// engine would decode all of them (a few kilobytes of PNG can hold gigabytes of pixels).
+bool pictureTooLarge(const QString &path)
+{
+    QImageReader reader(path);
+    const QByteArray format = reader.format();
+    // Vector pictures are drawn at the size they are shown, not at the size they declare.
+    if (format.isEmpty() || format.startsWith("svg"))
+        return false;
+    const QSize size = reader.size();
+    return size.isValid() && !kelvo::pictures::withinPictureCaps(size);
 }
 
 bool hasControlCharacter(const QString &name)
@@ -118,6 +138,11 @@ void TLabSchemeHandler::requestStarted(QWebEngineUrlRequestJob *job)
             qCDebug(lcViewer) << error.message();
             job->fail(QWebEngineUrlRequestJob::RequestFailed);
         }
+        return;
+    }
+    if (pictureTooLarge(*path)) {
+        qCDebug(lcViewer) << "a picture too large to show:" << url;
+        replyWith(job, QByteArrayLiteral("image/svg+xml"), PicturePlaceholder);
         return;
     }
     auto *file = new QFile(*path, job);

@@ -35,6 +35,17 @@ bool TLabWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, 
         qCDebug(lcViewer) << "refused a step back to a former document" << url;
         return false;
     }
+    // A refresh (or a redirect) is followed once per document that the student opened: a page
+    // that refreshes itself, or two that refresh each other, would load for ever.
+    if (type == NavigationTypeRedirect) {
+        if (m_redirectFollowed || url == this->url()) {
+            qCDebug(lcViewer) << "refused a repeated refresh" << url;
+            return false;
+        }
+        m_redirectFollowed = true;
+    } else if (isMainFrame) {
+        m_redirectFollowed = false;
+    }
     if (kelvo::labscheme::isLabUrl(url))
         return true;
     if (isWebUrl(url) && type == NavigationTypeLinkClicked && isMainFrame)

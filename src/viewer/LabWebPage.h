@@ -17,6 +17,7 @@ public:
     // The URL of the document held in memory; the history may lead back to it, not to older ones,
     // which are no longer served.
     void setCurrentDocumentUrl(const QUrl &url) { m_currentDocumentUrl = url; }
+    const QUrl &currentDocumentUrl() const { return m_currentDocumentUrl; }
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
@@ -28,4 +29,5 @@ private:
     void onNewWindowRequested(QWebEngineNewWindowRequest &request);
 
     QUrl m_currentDocumentUrl;
+    bool m_redirectFollowed = false;
 };

@@ -316,6 +316,17 @@ void TestLabWork::documentPage_data()
     QTest::newRow("byte order mark stays first") << QByteArray("\xEF\xBB\xBF<p>x</p>")
                                                  << QByteArray("\xEF\xBB\xBF"
                                                                "FORM<p>x</p>\r\n");
+    // Notepad's "Unicode": read as text, handed on as UTF-8 with its mark.
+    const QString text = QStringLiteral("<p>Ом</p>\n</body>");
+    QByteArray utf16le("\xFF\xFE");
+    QByteArray utf16be("\xFE\xFF");
+    for (const QChar c : text) {
+        utf16le.append(char(c.unicode() & 0xFF)).append(char(c.unicode() >> 8));
+        utf16be.append(char(c.unicode() >> 8)).append(char(c.unicode() & 0xFF));
+    }
+    const QByteArray utf8Page = QByteArray("\xEF\xBB\xBF") + QStringLiteral("<p>Ом</p>\r\nFORM</body>\r\n").toUtf8();
+    QTest::newRow("UTF-16 little-endian with its mark") << utf16le << utf8Page;
+    QTest::newRow("UTF-16 big-endian with its mark") << utf16be << utf8Page;
 }
 
 void TestLabWork::documentPage()
@@ -326,7 +337,7 @@ void TestLabWork::documentPage()
     writeFile(dir, QStringLiteral("Docs/Intro.HTM"), document);
     const auto lab = load("[c]\nType=Information\nDocument=docs\\intro.htm\n");
     const CurrentDirectory inLab(m_dir.path());
-    const QByteArray form = kelvo::hasUtf8ByteOrderMark(document)
+    const QByteArray form = kelvo::hasUtf8ByteOrderMark(page)
         ? QStringLiteral("<div align=\"center\"><form action=\"?system\"><input type=\"submit\" "
                          "value=\"   Все прочитано, назад.   \"></form></div>")
               .toUtf8()

@@ -394,6 +394,8 @@ void TestHtmlViewer::receiverMayLoadAnotherDocument()
             m_viewer->LoadFromString(utf8Page(QStringLiteral("<p id=\"next\">next</p>")));
         });
     QSignalSpy finished(m_viewer, &THtmlViewer::loadFinished);
+    // Enter on the button (Enter in the field submits nothing).
+    QTest::keyClick(renderWidget(), Qt::Key_Tab);
     QTest::keyClick(renderWidget(), Qt::Key_Return);
     QVERIFY(finished.wait(10000));
     disconnect(connection);
