@@ -96,7 +96,7 @@ std::optional<QString> LabFolder::resolve(QStringView name) const
             path = exact;
             continue;
         }
-        const QStringList candidates = entriesOf(path);
+        const QStringList &candidates = entries(path);
         const auto found = std::find_if(candidates.cbegin(), candidates.cend(),
             [&](const QString &candidate) { return candidate.compare(part, Qt::CaseInsensitive) == 0; });
         if (found == candidates.cend())
@@ -106,12 +106,18 @@ std::optional<QString> LabFolder::resolve(QStringView name) const
     return path;
 }
 
+const QStringList &LabFolder::entries(const QString &folder) const
+{
+    auto it = m_entries.find(folder);
+    if (it == m_entries.end())
+        it = m_entries.insert(folder, entriesOf(folder));
+    return *it;
+}
+
 QStringList LabFolder::match(QStringView pattern) const
 {
-    if (!m_rootEntries)
-        m_rootEntries = entriesOf(m_root);
     QStringList names;
-    for (const QString &entry : std::as_const(*m_rootEntries)) {
+    for (const QString &entry : entries(m_root)) {
         if (wildcardMatch(pattern, entry))
             names.append(entry);
     }

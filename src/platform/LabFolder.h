@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -23,7 +24,8 @@ public:
     const QString &root() const { return m_root; }
 
     // The absolute path of the existing entry (file or folder) that `name` stands for,
-    // or nothing when there is none.
+    // or nothing when there is none. A folder is listed once per LabFolder object, when a part
+    // of a name is not found exactly.
     std::optional<QString> resolve(QStringView name) const;
 
     // The names of the root's entries (files, folders, hidden ones too) that match a wildcard
@@ -39,8 +41,10 @@ public:
     static QString shownName(QStringView name);
 
 private:
+    const QStringList &entries(const QString &folder) const;
+
     QString m_root;
-    mutable std::optional<QStringList> m_rootEntries;
+    mutable QHash<QString, QStringList> m_entries; // sorted listings by folder
 };
 
 bool wildcardMatch(QStringView pattern, QStringView name);
