@@ -87,6 +87,13 @@ void TestCheckerDocuments::documents_data()
                "labwork.lbw:14: error: missing-file" }
         << QStringList { "(возможно, имелось в виду «intro.htm»)" };
 
+    // The player opens "A.htm": the exactly named entry is a link that leads nowhere.
+    QTest::newRow("names: a dangling link of the exact name beside a file of another case")
+        << LabFiles { { "labwork.lbw", descriptor("a.htm") }, { "A.htm", "<html><body></body></html>" },
+               { "a.htm", "<link>nowhere.htm" } }
+        << QStringList { "labwork.lbw:6: warning: file-case", "a.htm:0: warning: case-collision" }
+        << QStringList { "«A.htm»" };
+
     QTest::newRow("names: two files that Windows takes for one") << LabFiles {
         { "labwork.lbw", descriptor("intro.htm") }, { "intro.htm", "<html><body><img src=\"pic.png\"></body></html>" },
         { "Pic.png", "png" }, { "pic.png", "png" }
