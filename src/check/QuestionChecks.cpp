@@ -9,6 +9,7 @@
 #include "IniFile.h"
 #include "LabFolder.h"
 #include "LabWork.h"
+#include "LabWorkKeys.h"
 #include "Localization.h"
 #include "NearestName.h"
 #include "QuestionFiles.h"
@@ -99,7 +100,7 @@ public:
         , m_folder(context.setup().labFolder)
         , m_files(m_folder, chapter.Identifier)
         , m_descriptorShown(descriptorShown)
-        , m_questionsLine(keyOrSectionLine(descriptor, chapter.SectionName, QStringLiteral("Questions")))
+        , m_questionsLine(keyOrSectionLine(descriptor, chapter.SectionName, keys::examination::Questions.name))
     {
     }
 
