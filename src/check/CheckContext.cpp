@@ -83,9 +83,11 @@ std::optional<QString> CheckContext::findFile(
                 return std::nullopt;
             }
         }
-        const QString suggestion = parts && !parts->isEmpty() ? suggestionFor(parts->last()) : QString();
-        m_report.add({ referrer, line, missingLevel, QStringLiteral("missing-file"),
-            format(CheckTexts::MissingFile, { name, what, suggestion }) });
+        const QString code = QStringLiteral("missing-file");
+        const QString suggestion
+            = parts && !parts->isEmpty() && m_report.shows(referrer, code) ? suggestionFor(parts->last()) : QString();
+        m_report.add(
+            { referrer, line, missingLevel, code, format(CheckTexts::MissingFile, { name, what, suggestion }) });
         return std::nullopt;
     }
     if (!QFileInfo(*path).isFile()) {

@@ -191,7 +191,12 @@ void checkDocument(CheckContext &context, const QString &path)
     if (!bytes)
         return;
     const QString html = decodeHtml(*bytes);
-    checkHtml(context, scanHtml(html), shown);
+    bool cutShort = false;
+    checkHtml(context, scanHtml(html, 1, &cutShort), shown);
+    if (cutShort) {
+        context.report().warning(
+            shown, 0, QStringLiteral("check-limit"), format(CheckTexts::TooManyTags, { qint64(MaxHtmlTokens) }));
+    }
     if (!html.contains(QLatin1String("</body>"))) {
         const qsizetype other = html.indexOf(QLatin1String("</body"), 0, Qt::CaseInsensitive);
         const int line = other < 0 ? 0 : LineIndex(html).lineAt(other);

@@ -37,9 +37,14 @@ public:
     {
     }
 
-    QList<HtmlToken> scan()
+    QList<HtmlToken> scan(bool *cutShort)
     {
         while (m_pos < m_html.size()) {
+            if (m_tokens.size() >= MaxHtmlTokens) {
+                if (cutShort)
+                    *cutShort = true;
+                break;
+            }
             if (m_html[m_pos] == u'<' && scanMarkup())
                 continue;
             scanText();
@@ -205,9 +210,9 @@ int LineIndex::lineAt(qsizetype position) const
     return m_firstLine + int(after - m_lineStarts.cbegin()) - 1;
 }
 
-QList<HtmlToken> scanHtml(QStringView html, int firstLine)
+QList<HtmlToken> scanHtml(QStringView html, int firstLine, bool *cutShort)
 {
-    return Scanner(html, firstLine).scan();
+    return Scanner(html, firstLine).scan(cutShort);
 }
 
 QString decodeCharacterReferences(QStringView text)

@@ -29,8 +29,13 @@ struct HtmlToken
     const HtmlAttribute *attribute(QStringView attributeName) const;
 };
 
-// Lines count from `firstLine`; a line ends at CR, LF or CR LF.
-QList<HtmlToken> scanHtml(QStringView html, int firstLine = 1);
+// The most tokens one scan gives: far more than a lab document holds, and a bound on the memory
+// that a hostile one takes.
+inline constexpr qsizetype MaxHtmlTokens = 200'000;
+
+// Lines count from `firstLine`; a line ends at CR, LF or CR LF. The scan stops after
+// MaxHtmlTokens tokens and then sets `cutShort`.
+QList<HtmlToken> scanHtml(QStringView html, int firstLine = 1, bool *cutShort = nullptr);
 
 // Decodes the character references that lab documents use: &amp; &lt; &gt; &quot; &apos; &nbsp;
 // and numeric ones. Others stay as written.

@@ -247,8 +247,10 @@ private:
                 }
                 const TSchemaDevice *device = m_chapter.Devices.FindDevice(entry.key);
                 if (!device) {
-                    const std::optional<QString> near = nearestName(entry.key, m_deviceNames);
-                    m_report.warning(m_shown, entry.line, QStringLiteral("variant-unknown-device"),
+                    const QString code = QStringLiteral("variant-unknown-device");
+                    const std::optional<QString> near
+                        = m_report.shows(m_shown, code) ? nearestName(entry.key, m_deviceNames) : std::nullopt;
+                    m_report.warning(m_shown, entry.line, code,
                         format(CheckTexts::VariantUnknownDevice,
                             { entry.key, near ? format(CheckTexts::Suggestion, { *near }) : QString() }));
                     continue;

@@ -19,6 +19,9 @@ inline const QString ReadOnlyByClasses = QStringLiteral(" (его читают �
 inline const QString BlanksCount = QStringLiteral(" (пробелы учитываются)");
 inline const QString ListSeparator = QStringLiteral(", ");
 inline const QString ReasonSeparator = QStringLiteral("; ");
+inline const QString TooManyTags = QStringLiteral(
+    "В документе больше %d тегов и фрагментов текста: проверены только первые, остальное не проверялось");
+inline const QString MoreOfKind = QStringLiteral("И ещё %d таких же замечаний в этом файле (не показаны)");
 
 // INI files: descriptor and schema files
 inline const QString IgnoredLine = QStringLiteral(
@@ -137,6 +140,8 @@ inline const QString NoSecondSeparator = QStringLiteral(
 inline const QString SeparatorTypo = QStringLiteral(
     "Строка похожа на разделитель, но разделитель — ровно «<!--END-->», без пробелов, заглавными: эта строка "
     "им не считается");
+inline const QString QuizTooLarge = QStringLiteral(
+    "Файл слишком велик для страницы теста: при открытии теста будет ошибка «Quiz page is too large (question %d)»");
 inline const QString NoAnswers
     = QStringLiteral("После разделителя нет ни одной строки ответа: этот вопрос никогда не засчитается");
 inline const QString AnswerWithoutEquals
