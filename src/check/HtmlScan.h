@@ -41,7 +41,9 @@ QList<HtmlToken> scanHtml(QStringView html, int firstLine = 1, bool *cutShort = 
 // and numeric ones. Others stay as written.
 QString decodeCharacterReferences(QStringView text);
 
-// The line of each position of a text, counted from `firstLine`.
+// The line of each position of a text, counted from `firstLine`. Counts as it goes, without a
+// table of lines: quick when the positions asked for grow, as a scan asks them, and no memory
+// for a text of millions of lines. The text must outlive the index.
 class LineIndex final
 {
 public:
@@ -49,8 +51,10 @@ public:
     int lineAt(qsizetype position) const;
 
 private:
-    QList<qsizetype> m_lineStarts;
+    QStringView m_text;
     int m_firstLine;
+    mutable qsizetype m_at = 0;
+    mutable int m_line;
 };
 
 } // namespace kelvo::check
