@@ -49,6 +49,7 @@ LoadedLabWork loadLabWork(const QString &path)
 
     if (!isPlainZipArchive(path)) {
         loaded.errorMessage = format(Texts::DamagedPackage, { path });
+        loaded.packageProblem = QStringLiteral("not a plain ZIP archive");
         return loaded;
     }
     RunFolder::sweepStaleRunFolders();
@@ -65,6 +66,7 @@ LoadedLabWork loadLabWork(const QString &path)
         = extractPackage(path, folder, [&](const QString &file) { loaded.extractedFiles->append(file); });
     if (!extraction.ok) {
         loaded.errorMessage = format(Texts::DamagedPackage, { path });
+        loaded.packageProblem = extraction.problem;
         return loaded;
     }
     QDir::setCurrent(folder);

@@ -103,6 +103,12 @@ inline const QString SubfolderInPackage = QStringLiteral(
 inline const QString SubfolderInPlace = QStringLiteral(
     "«%s» (%s) найдётся, только пока описание читается на месте: в пакете папки теряются, пишите просто "
     "«%s» и кладите файл рядом с описанием");
+inline const QString CharsetMismatch = QStringLiteral(
+    "Документ объявляет кодировку %s, а записан %s: вместо русских букв ученик увидит непонятные знаки");
+inline const QString InUtf8 = QStringLiteral("в UTF-8");
+inline const QString NotInUtf8 = QStringLiteral("не в UTF-8 (видимо, в windows-1251)");
+inline const QString PackageRefused = QStringLiteral("Kelvo не откроет пакет, а скажет, что файл данных повреждён: %s");
+inline const QString NotAZipArchive = QStringLiteral("это не архив ZIP");
 inline const QString UnreadableFile = QStringLiteral("Файл «%s» (%s) не читается: %s");
 inline const QString DuplicateEntry
     = QStringLiteral("Записи пакета «%s» и «%s» распаковываются в один файл «%s»: останется только последняя");

@@ -141,7 +141,8 @@ void TestHostileCheck::initTestCase()
 void TestHostileCheck::packages_data()
 {
     // The package; the codes of findings the report must hold (each at least once); the least
-    // number of errors it counts, shown or not; texts that some message must hold.
+    // number of errors it counts, shown or not (-1: no report, the start-up message); texts that
+    // some message must hold.
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("codes");
     QTest::addColumn<int>("errors");
@@ -156,6 +157,60 @@ void TestHostileCheck::packages_data()
     QList<RawEntry> tiny { lbw, intro };
     for (int i = 0; i < 19'998; ++i)
         tiny.append(stored("f" + QByteArray::number(i), QByteArray()));
+    // The player says only that the package is damaged; the check says which entry and why.
+    const QStringList damaged { "damaged-package" };
+    RawEntry badCrc = stored("intro.htm", "<p>text</p>");
+    badCrc.crc ^= 1;
+    QTest::newRow("format: CRC mismatch")
+        << assembleZip({ lbw, badCrc }) << damaged << 1 << QStringList { "файл данных повреждён", "\"intro.htm\"" };
+    RawEntry encrypted = stored("intro.htm", "secret");
+    encrypted.flags = 1;
+    QTest::newRow("format: encrypted entry")
+        << assembleZip({ lbw, encrypted }) << damaged << 1 << QStringList { "\"intro.htm\" is encrypted" };
+    RawEntry unknownMethod = stored("intro.htm", "x");
+    unknownMethod.method = 77;
+    QTest::newRow("format: unknown compression method")
+        << assembleZip({ lbw, unknownMethod }) << damaged << 1 << QStringList { "compression method 77" };
+    const QByteArray whole = assembleZip({ lbw, deflated("intro.htm", QByteArray(5000, 'x')) });
+    QTest::newRow("format: truncated archive")
+        << whole.first(whole.size() - 30) << damaged << 1 << QStringList { "not a plain ZIP archive" };
+    RawEntry tenGigabytes = deflated("bomb.bin", QByteArray(1 << 20, '\0'));
+    tenGigabytes.packed = QByteArray(1 << 20, '\x55');
+    tenGigabytes.size = quint64(10) << 30;
+    tenGigabytes.zip64 = true;
+    QTest::newRow("bomb: 10 GB declared in 1 MB")
+        << assembleZip({ lbw, tenGigabytes }) << damaged << 1 << QStringList { "\"bomb.bin\"" };
+    RawEntry lying = deflated("bomb.bin", QByteArray(16 << 20, '\0'));
+    lying.size = 1000;
+    QTest::newRow("bomb: 1,000 bytes declared, 16 MB inside")
+        << assembleZip({ lbw, lying }) << damaged << 1 << QStringList { "\"bomb.bin\"" };
+    QList<RawEntry> tooMany { lbw };
+    for (int i = 1; i < 100'000; ++i)
+        tooMany.append(stored("f" + QByteArray::number(i), QByteArray()));
+    QTest::newRow("entries: 100,000 tiny ones") << assembleZip(tooMany) << damaged << 1 << QStringList { "100000" };
+
+    // No descriptor to check: the start-up message alone.
+    QTest::newRow("format: empty archive, no descriptor") << assembleZip({}) << QStringList {} << -1 << QStringList {};
+    QByteArray fiftyMegabytes = "[Header]\r\nTitle=Big\r\n[s]\r\n";
+    fiftyMegabytes.reserve(50 << 20);
+    while (fiftyMegabytes.size() < (50 << 20))
+        fiftyMegabytes += "k=v\r\n";
+    QTest::newRow("descriptor: 50 MB of keys")
+        << assembleZip({ deflated("labwork.lbw", fiftyMegabytes) }) << QStringList {} << -1 << QStringList {};
+    QByteArray manySections = "[Header]\r\nTitle=Sections\r\n";
+    for (int i = 0; i < 10'000; ++i)
+        manySections += "[c" + QByteArray::number(10'000 + i) + "]\r\nType=Information\r\n";
+    QTest::newRow("descriptor: 10,000 sections") << assembleZip({ deflated("labwork.lbw", manySections) })
+                                                 << QStringList { "beyond-name-list" } << 1 << QStringList {};
+    const QByteArray megabyteLine(1 << 20, 'T');
+    QTest::newRow("descriptor: lines of 1 MB") << assembleZip({ deflated("labwork.lbw",
+        "[Header]\r\nTitle=" + megabyteLine + "\r\n[intro]\r\nType=Information\r\nTitle=T\r\nDocument=" + megabyteLine
+            + "\r\n") }) << QStringList { "value-too-long" }
+                                               << 1 << QStringList {};
+    QTest::newRow("document: 60 MB of line breaks")
+        << assembleZip({ lbw, deflated("intro.htm", QByteArray(60 << 20, '\n')) }) << QStringList {} << 0
+        << QStringList {};
+
     QTest::newRow("entries: 20,000, as many as allowed") << assembleZip(tiny) << QStringList {} << 0 << QStringList {};
 
     QByteArray missingPictures = "<html><body>\n";
@@ -225,7 +280,13 @@ void TestHostileCheck::packages()
     const Run run = runCheck(box);
     QVERIFY2(run.finished, "the check did not finish");
     QVERIFY2(run.exitCode == 0 || run.exitCode == 1, qPrintable(QStringLiteral("the check crashed: ") + run.err));
-    QVERIFY2(run.report.contains(QStringLiteral("findings")), qPrintable(run.err));
+    if (errors < 0) {
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY(run.report.isEmpty());
+        QVERIFY(!run.err.isEmpty());
+    } else {
+        QVERIFY2(run.report.contains(QStringLiteral("findings")), qPrintable(run.err));
+    }
 
     const QStringList found = codesOf(run.report);
     for (const QString &code : std::as_const(codes))
@@ -238,7 +299,7 @@ void TestHostileCheck::packages()
     QVERIFY2(found.size() <= MostFindings, qPrintable(QString::number(found.size())));
     QVERIFY2(run.report.value(QStringLiteral("errors")).toInt() >= errors,
         qPrintable(QString::number(run.report.value(QStringLiteral("errors")).toInt())));
-    QCOMPARE(run.exitCode, errors > 0 ? 1 : 0);
+    QCOMPARE(run.exitCode, errors != 0 ? 1 : 0);
 
     QCOMPARE(box.state(), before);
     QVERIFY2(peakChildResidentBytes() <= MaxResidentBytes,
