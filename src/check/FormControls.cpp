@@ -68,12 +68,14 @@ QList<FormControl> formControls(const QList<HtmlToken> &tokens)
             openSelect = -1;
         if (token.kind != HtmlToken::Kind::StartTag)
             continue;
+        // A disabled control or option is never submitted.
+        const bool disabled = token.attribute(u"disabled") != nullptr;
         if (token.name == u"option") {
-            if (openSelect >= 0)
+            if (openSelect >= 0 && !disabled)
                 controls[openSelect].values.append(optionValue(tokens, i));
             continue;
         }
-        const QString name = attributeValue(token, u"name");
+        const QString name = disabled ? QString() : attributeValue(token, u"name");
         if (token.name == u"select") {
             openSelect = name.isEmpty() ? -1 : controls.size();
             if (!name.isEmpty())
