@@ -1,5 +1,6 @@
 #include "CheckCommand.h"
 
+#include "CheckTexts.h"
 #include "LabWorkChecker.h"
 #include "ModelMessages.h"
 #include "PackageExtractor.h"
@@ -7,6 +8,7 @@
 #include "SchemaPictureProbe.h"
 #include "StartupLoader.h"
 #include "TerminationSignals.h"
+#include "TextFormat.h"
 
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -46,6 +48,18 @@ private:
     ValueTextErrorHandler m_valueText;
 };
 
+void printReport(const check::CheckReport &report, bool json)
+{
+    if (json) {
+        printLine(stdout,
+            QString::fromUtf8(QJsonDocument(check::reportToJson(report)).toJson(QJsonDocument::Indented)).trimmed());
+    } else {
+        for (const check::Finding &finding : report.findings())
+            printLine(stdout, check::formatFinding(finding));
+        printLine(stdout, check::formatSummary(report));
+    }
+}
+
 } // namespace
 
 int runCheck(const QString &path, bool json)
@@ -64,6 +78,13 @@ int runCheck(const QString &path, bool json)
     endIfSignalled(loaded);
     if (!loaded.labWork) {
         printLine(stderr, loaded.errorMessage);
+        // The player only says that the package is damaged; the author learns which entry and why.
+        if (!loaded.packageProblem.isEmpty()) {
+            check::CheckReport report;
+            report.error(QFileInfo(path).fileName(), 0, QStringLiteral("damaged-package"),
+                format(CheckTexts::PackageRefused, { loaded.packageProblem }));
+            printReport(report, json);
+        }
         releaseLabWork(loaded);
         return 1;
     }
@@ -78,15 +99,7 @@ int runCheck(const QString &path, bool json)
     const check::CheckReport report = check::checkLabWork(*loaded.labWork, setup);
     endIfSignalled(loaded);
     releaseLabWork(loaded);
-
-    if (json) {
-        printLine(stdout,
-            QString::fromUtf8(QJsonDocument(check::reportToJson(report)).toJson(QJsonDocument::Indented)).trimmed());
-    } else {
-        for (const check::Finding &finding : report.findings())
-            printLine(stdout, check::formatFinding(finding));
-        printLine(stdout, check::formatSummary(report));
-    }
+    printReport(report, json);
     endIfSignalled(loaded);
     return report.errorCount() > 0 ? 1 : 0;
 }

@@ -49,6 +49,7 @@ LoadedLabWork loadLabWork(const QString &path)
 
     if (!isPlainZipArchive(path)) {
         loaded.errorMessage = format(Texts::DamagedPackage, { path });
+        loaded.packageProblem = QStringLiteral("not a plain ZIP archive");
         return loaded;
     }
     RunFolder::sweepStaleRunFolders();
@@ -70,6 +71,7 @@ LoadedLabWork loadLabWork(const QString &path)
         loaded.errorMessage = extraction.destinationFull
             ? format(Texts::TemporaryFolderFull, { QFileInfo(folder).absolutePath() })
             : format(Texts::DamagedPackage, { path });
+        loaded.packageProblem = extraction.problem;
         return loaded;
     }
     QDir::setCurrent(folder);

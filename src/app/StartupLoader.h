@@ -19,6 +19,7 @@ struct LoadedLabWork
     std::optional<QStringList> extractedFiles; // every file the extraction wrote; only for a package
     QString descriptorPath; // the path given to TLabWork
     QString errorMessage; // the start-up message when loading failed
+    QString packageProblem; // why the package was refused, in English, when it was
 };
 
 // The path start-up opens: the first argument, or data.lwz in the current directory.

@@ -32,8 +32,9 @@ QString suffixOf(const QString &name)
 
 CheckContext::CheckContext(CheckSetup setup)
     : m_setup(std::move(setup))
+    , m_folder(m_setup.labFolder)
 {
-    m_setup.labFolder = QDir(m_setup.labFolder).absolutePath();
+    m_setup.labFolder = m_folder.root();
     if (m_setup.packageEntries) {
         for (const PackageEntry &entry : std::as_const(*m_setup.packageEntries)) {
             m_entryByFlatName.insert(entry.flatName, entry.name);
@@ -70,7 +71,7 @@ std::optional<QString> CheckContext::findFile(
     const QString &name, const QString &referrer, int line, const QString &what, Level missingLevel, bool nameIsWritten)
 {
     const std::optional<QStringList> parts = kelvo::LabFolder::nameParts(name);
-    const std::optional<QString> path = parts ? resolve(*parts) : std::optional<QString>();
+    const std::optional<QString> path = parts ? m_folder.resolve(name) : std::optional<QString>();
 
     if (!path || parts->isEmpty()) {
         if (parts && parts->size() > 1) {
@@ -82,9 +83,11 @@ std::optional<QString> CheckContext::findFile(
                 return std::nullopt;
             }
         }
-        const QString suggestion = parts && !parts->isEmpty() ? suggestionFor(parts->last()) : QString();
-        m_report.add({ referrer, line, missingLevel, QStringLiteral("missing-file"),
-            format(CheckTexts::MissingFile, { name, what, suggestion }) });
+        const QString code = QStringLiteral("missing-file");
+        const QString suggestion
+            = parts && !parts->isEmpty() && m_report.shows(referrer, code) ? suggestionFor(parts->last()) : QString();
+        m_report.add(
+            { referrer, line, missingLevel, code, format(CheckTexts::MissingFile, { name, what, suggestion }) });
         return std::nullopt;
     }
     if (!QFileInfo(*path).isFile()) {
@@ -99,43 +102,6 @@ std::optional<QString> CheckContext::findFile(
     if (nameIsWritten && relative != parts->join(QLatin1Char('/'))) {
         m_report.warning(
             referrer, line, QStringLiteral("file-case"), format(CheckTexts::FileCase, { name, what, relative }));
-    }
-    return path;
-}
-
-const CheckContext::Listing &CheckContext::listing(const QString &folder) const
-{
-    auto it = m_listings.find(folder);
-    if (it == m_listings.end()) {
-        Listing listing;
-        const QStringList names = QDir(folder).entryList(
-            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
-        QStringList sorted = names;
-        std::sort(sorted.begin(), sorted.end());
-        for (const QString &entry : std::as_const(sorted)) {
-            listing.names.insert(entry);
-            const QString folded = entry.toCaseFolded();
-            if (!listing.byFoldedName.contains(folded))
-                listing.byFoldedName.insert(folded, entry);
-        }
-        it = m_listings.insert(folder, std::move(listing));
-    }
-    return *it;
-}
-
-std::optional<QString> CheckContext::resolve(const QStringList &parts) const
-{
-    QString path = m_setup.labFolder;
-    for (const QString &part : parts) {
-        const Listing &entries = listing(path);
-        if (entries.names.contains(part)) {
-            path += QLatin1Char('/') + part;
-            continue;
-        }
-        const auto found = entries.byFoldedName.constFind(part.toCaseFolded());
-        if (found == entries.byFoldedName.cend())
-            return std::nullopt;
-        path += QLatin1Char('/') + *found;
     }
     return path;
 }

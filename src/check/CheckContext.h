@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LabFolder.h"
 #include "PackageExtractor.h"
 
 #include "CheckReport.h"
@@ -74,25 +75,16 @@ public:
     const QStringList &topLevelNames() const;
 
 private:
-    struct Listing
-    {
-        QSet<QString> names;
-        QHash<QString, QString> byFoldedName; // the first in sorted order of each case-folded name
-    };
-
-    // The path that the lab folder resolver finds for the parts: each part matched exactly, else
-    // without regard to case. Folders are listed once per check, however many names are looked up.
-    std::optional<QString> resolve(const QStringList &parts) const;
-    const Listing &listing(const QString &folder) const;
     QString suggestionFor(const QString &name);
 
     CheckSetup m_setup;
+    // The player's own resolver, so that the check finds exactly the files the player opens.
+    kelvo::LabFolder m_folder;
     CheckReport m_report;
     QHash<QString, QString> m_entryByFlatName; // flat name -> entry name of the last such entry
     QSet<QString> m_entryPaths; // entry names as paths ("docs/intro.htm"), case-folded
     QSet<QString> m_visited;
     mutable std::optional<QStringList> m_topLevel;
-    mutable QHash<QString, Listing> m_listings;
     QHash<QString, QString> m_suggestions;
     QHash<QString, QStringList> m_namesBySuffix; // case-folded suffix -> top-level files
 };

@@ -6,17 +6,55 @@
 #include <QJsonArray>
 
 #include <algorithm>
+#include <limits>
 
 namespace kelvo::check {
 
+namespace {
+
+// How many findings are remembered to leave out their repetitions; past that, counting goes on
+// without.
+constexpr qsizetype MostRemembered = 1'000'000;
+
+} // namespace
+
+CheckReport::Kind &CheckReport::kindOf(const QString &file, const QString &code)
+{
+    return m_kinds[{ file, code }];
+}
+
 void CheckReport::add(Finding finding)
 {
-    const QString key = finding.file + QChar(0) + QString::number(finding.line) + QChar(0) + finding.code + QChar(0)
-        + finding.message;
+    const size_t key = qHashMulti(0, finding.file, finding.line, finding.code, finding.message);
     if (m_seen.contains(key))
         return;
-    m_seen.insert(key);
+    if (m_seen.size() < MostRemembered)
+        m_seen.insert(key);
+    Kind &kind = kindOf(finding.file, finding.code);
+    if (kind.shown >= MostShownOfKind) {
+        addUnshown(finding.file, finding.code, finding.level, 1);
+        return;
+    }
+    ++kind.shown;
+    kind.lastLine = finding.line;
+    kind.level = finding.level;
     m_findings.append(std::move(finding));
+}
+
+void CheckReport::addUnshown(const QString &file, const QString &code, Level level, qint64 count)
+{
+    if (count <= 0)
+        return;
+    Kind &kind = kindOf(file, code);
+    kind.unshown += count;
+    if (kind.shown == 0)
+        kind.level = level;
+    (level == Level::Error ? m_unshownErrors : m_unshownWarnings) += count;
+}
+
+bool CheckReport::shows(const QString &file, const QString &code) const
+{
+    return m_kinds.value({ file, code }).shown < MostShownOfKind;
 }
 
 void CheckReport::error(const QString &file, int line, const QString &code, const QString &message)
@@ -32,6 +70,12 @@ void CheckReport::warning(const QString &file, int line, const QString &code, co
 QList<Finding> CheckReport::findings() const
 {
     QList<Finding> sorted = m_findings;
+    for (auto it = m_kinds.cbegin(); it != m_kinds.cend(); ++it) {
+        if (it->unshown > 0) {
+            sorted.append({ it.key().first, it->lastLine, it->level, it.key().second,
+                format(CheckTexts::MoreOfKind, { it->unshown }) });
+        }
+    }
     std::stable_sort(sorted.begin(), sorted.end(), [this](const Finding &a, const Finding &b) {
         const bool aFirst = a.file == m_descriptor;
         const bool bFirst = b.file == m_descriptor;
@@ -46,13 +90,16 @@ QList<Finding> CheckReport::findings() const
 
 int CheckReport::errorCount() const
 {
-    return int(std::count_if(
-        m_findings.cbegin(), m_findings.cend(), [](const Finding &finding) { return finding.level == Level::Error; }));
+    const qint64 shown = std::count_if(
+        m_findings.cbegin(), m_findings.cend(), [](const Finding &finding) { return finding.level == Level::Error; });
+    return int(std::min<qint64>(shown + m_unshownErrors, std::numeric_limits<int>::max()));
 }
 
 int CheckReport::warningCount() const
 {
-    return int(m_findings.size()) - errorCount();
+    const qint64 shown = std::count_if(
+        m_findings.cbegin(), m_findings.cend(), [](const Finding &finding) { return finding.level == Level::Warning; });
+    return int(std::min<qint64>(shown + m_unshownWarnings, std::numeric_limits<int>::max()));
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QJsonObject>
 #include <QList>
 #include <QSet>
@@ -23,17 +24,30 @@ struct Finding
     bool operator==(const Finding &) const = default;
 };
 
+// A package may hold millions of one mistake: findings of one kind (code) in one file are shown
+// up to MostShownOfKind, and the rest are counted, so that a report stays readable and its size
+// bounded.
 class CheckReport final
 {
 public:
+    static constexpr int MostShownOfKind = 10;
+
     // A finding equal to one already reported is not repeated.
     void add(Finding finding);
     void error(const QString &file, int line, const QString &code, const QString &message);
     void warning(const QString &file, int line, const QString &code, const QString &message);
+    // Counts findings of a kind that are not shown one by one, such as a run of missing questions.
+    void addUnshown(const QString &file, const QString &code, Level level, qint64 count);
+
+    // Whether the next finding of this kind in this file is shown: a message that takes work to
+    // make (a suggestion) need not be made when it is not.
+    bool shows(const QString &file, const QString &code) const;
 
     // The findings sorted by file (the descriptor first) and line; equal places keep the order
-    // in which they were found.
+    // in which they were found. After the last shown finding of a kind, one finding tells how many
+    // more of it there are.
     QList<Finding> findings() const;
+    // Every error and warning found, shown or counted.
     int errorCount() const;
     int warningCount() const;
 
@@ -41,8 +55,20 @@ public:
     void setDescriptorName(const QString &name) { m_descriptor = name; }
 
 private:
+    struct Kind
+    {
+        int shown = 0;
+        int lastLine = 0;
+        qint64 unshown = 0;
+        Level level = Level::Error;
+    };
+    Kind &kindOf(const QString &file, const QString &code);
+
     QList<Finding> m_findings;
-    QSet<QString> m_seen; // file, line, code and message of each finding
+    QSet<size_t> m_seen; // a hash of file, line, code and message of each finding
+    QHash<std::pair<QString, QString>, Kind> m_kinds; // by file and code
+    qint64 m_unshownErrors = 0;
+    qint64 m_unshownWarnings = 0;
     QString m_descriptor;
 };
 

@@ -8,6 +8,7 @@
 #include "IniChecks.h"
 #include "IniFile.h"
 #include "LabWork.h"
+#include "LabWorkKeys.h"
 #include "NearestName.h"
 #include "NumberFormats.h"
 #include "QuestionChecks.h"
@@ -19,9 +20,9 @@ namespace kelvo::check {
 
 namespace {
 
-const QString HeaderSection = QStringLiteral("Header");
-const QString TypeKey = QStringLiteral("Type");
-const QString TitleKey = QStringLiteral("Title");
+const QString &HeaderSection = keys::header::Section;
+const QString &TypeKey = keys::chapter::Type.name;
+const QString &TitleKey = keys::chapter::Title.name;
 
 struct ChapterKind
 {
@@ -32,29 +33,29 @@ struct ChapterKind
 const QList<ChapterKind> &chapterKinds()
 {
     static const QList<ChapterKind> kinds = {
-        { QStringLiteral("Information"), { QStringLiteral("Document") } },
-        { QStringLiteral("Examination"),
-            { QStringLiteral("Questions"), QStringLiteral("Heading"), QStringLiteral("Attempts"),
-                QStringLiteral("MessageStyle"), QStringLiteral("Review") } },
-        { QStringLiteral("Experiment"), { QStringLiteral("SchemaFile"), QStringLiteral("LinkedChapter") } },
+        { keys::chapter::Information, { keys::information::Document.name } },
+        { keys::chapter::Examination,
+            { keys::examination::Questions.name, keys::examination::Heading.name, keys::examination::Attempts.name,
+                keys::examination::MessageStyle.name, keys::examination::Review.name } },
+        { keys::chapter::Experiment, { keys::experiment::SchemaFile.name, keys::experiment::LinkedChapter.name } },
     };
     return kinds;
 }
 
 KeySet chapterKeys(const QString &type)
 {
-    KeySet keys;
-    keys.known = { TypeKey, TitleKey, QStringLiteral("Identifier"), QStringLiteral("RequiredChapters") };
-    keys.elsewherePattern = CheckTexts::ReadOnlyByKinds;
+    KeySet chapterSet;
+    chapterSet.known = { TypeKey, TitleKey, keys::chapter::Identifier.name, keys::chapter::RequiredChapters.name };
+    chapterSet.elsewherePattern = CheckTexts::ReadOnlyByKinds;
     for (const ChapterKind &kind : chapterKinds()) {
         for (const QString &key : kind.keys) {
             if (kind.type == type)
-                keys.known.append(key);
+                chapterSet.known.append(key);
             else
-                keys.elsewhere.append({ key, kind.type });
+                chapterSet.elsewhere.append({ key, kind.type });
         }
     }
-    return keys;
+    return chapterSet;
 }
 
 const TChapter *chapterOf(const TLabWork &labWork, const QString &section)
@@ -99,11 +100,11 @@ public:
 private:
     void checkHeader(const TIniFile::Section &section)
     {
-        KeySet keys;
-        keys.known = { TitleKey, QStringLiteral("Author"), QStringLiteral("Description") };
-        checkKeys(m_context, m_shown, section, keys);
-        checkPresent(m_context, m_ini, m_shown, section.name, TitleKey, true, QStringLiteral("missing-value"),
-            CheckTexts::MarkerShown);
+        KeySet headerSet;
+        headerSet.known = { keys::header::Title.name, keys::header::Author.name, keys::header::Description.name };
+        checkKeys(m_context, m_shown, section, headerSet);
+        checkPresent(m_context, m_ini, m_shown, section.name, keys::header::Title.name, true,
+            QStringLiteral("missing-value"), CheckTexts::MarkerShown);
     }
 
     void checkChapterSection(const TIniFile::Section &section)
@@ -129,7 +130,7 @@ private:
         checkKeys(m_context, m_shown, section, chapterKeys(type));
         checkPresent(
             m_context, m_ini, m_shown, name, TitleKey, true, QStringLiteral("missing-value"), CheckTexts::MarkerShown);
-        checkByte(m_context, m_ini, m_shown, name, QStringLiteral("Identifier"));
+        checkByte(m_context, m_ini, m_shown, name, keys::chapter::Identifier);
         checkRequiredChapters(name);
 
         const TChapter *chapter = chapterOf(m_labWork, name);
@@ -143,7 +144,7 @@ private:
 
     void checkRequiredChapters(const QString &section)
     {
-        const QString key = QStringLiteral("RequiredChapters");
+        const QString &key = keys::chapter::RequiredChapters.name;
         const QString value = m_ini.ReadString(section, key, {});
         const int line = m_ini.KeyLine(section, key);
         for (const QStringView entry : QStringView(value).split(u',')) {
@@ -164,7 +165,7 @@ private:
 
     void checkInformation(const TInfoChapter &chapter)
     {
-        const QString key = QStringLiteral("Document");
+        const QString &key = keys::information::Document.name;
         if (!checkPresent(m_context, m_ini, m_shown, chapter.SectionName, key, true, QStringLiteral("missing-value"),
                 CheckTexts::DocumentWillNotOpen, true))
             return;
@@ -176,23 +177,24 @@ private:
     void checkExaminationKeys(const TTaskChapter &chapter)
     {
         const QString &name = chapter.SectionName;
-        const QString questions = QStringLiteral("Questions");
+        const QString &questions = keys::examination::Questions.name;
         if (checkPresent(m_context, m_ini, m_shown, name, questions, false, QStringLiteral("missing-key"),
                 CheckTexts::EmptyQuiz)) {
-            const std::optional<qint32> count = checkInteger(m_context, m_ini, m_shown, name, questions, 0);
+            const std::optional<qint32> count
+                = checkInteger(m_context, m_ini, m_shown, name, keys::examination::Questions);
             if (count && *count <= 0) {
                 m_report.warning(m_shown, m_ini.KeyLine(name, questions), QStringLiteral("no-questions"),
                     format(CheckTexts::NoQuestions, { qint64(*count) }));
             }
         }
-        checkPresent(m_context, m_ini, m_shown, name, QStringLiteral("Heading"), true, QStringLiteral("missing-value"),
-            CheckTexts::MarkerShown);
-        checkInteger(m_context, m_ini, m_shown, name, QStringLiteral("Attempts"), -1);
-        checkInteger(m_context, m_ini, m_shown, name, QStringLiteral("MessageStyle"), 0);
-        const QString review = QStringLiteral("Review");
-        if (const std::optional<qint32> value = checkInteger(m_context, m_ini, m_shown, name, review, 0);
+        checkPresent(m_context, m_ini, m_shown, name, keys::examination::Heading.name, true,
+            QStringLiteral("missing-value"), CheckTexts::MarkerShown);
+        checkInteger(m_context, m_ini, m_shown, name, keys::examination::Attempts);
+        checkInteger(m_context, m_ini, m_shown, name, keys::examination::MessageStyle);
+        const IntegerKey &review = keys::examination::Review;
+        if (const std::optional<qint32> value = checkInteger(m_context, m_ini, m_shown, name, review);
             value && (*value < 0 || *value > 2)) {
-            m_report.warning(m_shown, m_ini.KeyLine(name, review), QStringLiteral("review-value"),
+            m_report.warning(m_shown, m_ini.KeyLine(name, review.name), QStringLiteral("review-value"),
                 format(CheckTexts::UnknownReview, { qint64(*value), qint64(*value < 0 ? 0 : 2) }));
         }
         checkExamination(m_context, m_ini, m_shown, chapter);
@@ -200,9 +202,9 @@ private:
 
     void checkExperimentKeys(const TExperimentChapter &chapter)
     {
-        checkPresent(m_context, m_ini, m_shown, chapter.SectionName, QStringLiteral("SchemaFile"), true,
+        checkPresent(m_context, m_ini, m_shown, chapter.SectionName, keys::experiment::SchemaFile.name, true,
             QStringLiteral("missing-value"), CheckTexts::NoSchema, true);
-        checkByte(m_context, m_ini, m_shown, chapter.SectionName, QStringLiteral("LinkedChapter"));
+        checkByte(m_context, m_ini, m_shown, chapter.SectionName, keys::experiment::LinkedChapter);
         checkExperiment(m_context, m_ini, m_shown, chapter);
     }
 

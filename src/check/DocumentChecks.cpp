@@ -126,6 +126,25 @@ QString folderOf(const QString &relativePath)
     return slash < 0 ? QString() : relativePath.first(slash);
 }
 
+// A document whose bytes are not in the character set it declares: the viewer decodes it by the
+// declaration, and the student sees mojibake. Without a declaration, the viewer takes UTF-8 for
+// valid UTF-8 with non-ASCII bytes, so Windows-1251 over such bytes, or UTF-8 over bytes that
+// are not UTF-8, can only be declared.
+void checkCharset(CheckContext &context, const QByteArray &bytes, const QString &shown)
+{
+    const QByteArray charset = htmlCharset(bytes);
+    const bool utf8 = isValidUtf8(bytes);
+    const bool ascii = std::all_of(bytes.cbegin(), bytes.cend(), [](char b) { return quint8(b) < 0x80; });
+    const bool cp1251 = charset == "windows-1251" || charset == "cp1251" || charset == "x-cp1251";
+    if (cp1251 && utf8 && !ascii) {
+        context.report().warning(shown, 0, QStringLiteral("charset-mismatch"),
+            format(CheckTexts::CharsetMismatch, { QString::fromLatin1(charset), CheckTexts::InUtf8 }));
+    } else if ((charset == "utf-8" || charset == "utf8") && !utf8) {
+        context.report().warning(shown, 0, QStringLiteral("charset-mismatch"),
+            format(CheckTexts::CharsetMismatch, { QString::fromLatin1(charset), CheckTexts::NotInUtf8 }));
+    }
+}
+
 } // namespace
 
 std::optional<QByteArray> readForCheck(
@@ -190,8 +209,14 @@ void checkDocument(CheckContext &context, const QString &path)
     const std::optional<QByteArray> bytes = readForCheck(context, path, shown, 0, CheckTexts::WhatDocument);
     if (!bytes)
         return;
+    checkCharset(context, *bytes, shown);
     const QString html = decodeHtml(*bytes);
-    checkHtml(context, scanHtml(html), shown);
+    bool cutShort = false;
+    checkHtml(context, scanHtml(html, 1, &cutShort), shown);
+    if (cutShort) {
+        context.report().warning(
+            shown, 0, QStringLiteral("check-limit"), format(CheckTexts::TooManyTags, { qint64(MaxHtmlTokens) }));
+    }
     if (!html.contains(QLatin1String("</body>"))) {
         const qsizetype other = html.indexOf(QLatin1String("</body"), 0, Qt::CaseInsensitive);
         const int line = other < 0 ? 0 : LineIndex(html).lineAt(other);

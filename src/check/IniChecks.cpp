@@ -117,23 +117,31 @@ int keyOrSectionLine(const TIniFile &ini, const QString &section, const QString 
 }
 
 std::optional<qint32> checkInteger(CheckContext &context, const TIniFile &ini, const QString &shownFile,
-    const QString &section, const QString &key, qint32 defaultValue)
+    const QString &section, const IntegerKey &integerKey)
 {
+    const QString &key = integerKey.name;
     if (!ini.ValueExists(section, key))
         return std::nullopt;
     const QString value = ini.ReadString(section, key, {});
     const std::optional<qint32> number = parseInteger(value);
     if (!number) {
         context.report().warning(shownFile, ini.KeyLine(section, key), QStringLiteral("bad-integer"),
-            format(CheckTexts::BadInteger, { value, key, qint64(defaultValue) }));
+            format(CheckTexts::BadInteger, { value, key, qint64(integerKey.fallback) }));
     }
     return number;
 }
 
-void checkByte(
-    CheckContext &context, const TIniFile &ini, const QString &shownFile, const QString &section, const QString &key)
+std::optional<qint32> checkInteger(
+    CheckContext &context, const TIniFile &ini, const QString &shownFile, const QString &section, const BoolKey &key)
 {
-    const std::optional<qint32> number = checkInteger(context, ini, shownFile, section, key, 0);
+    return checkInteger(context, ini, shownFile, section, IntegerKey { key.name, key.fallback ? 1 : 0 });
+}
+
+void checkByte(CheckContext &context, const TIniFile &ini, const QString &shownFile, const QString &section,
+    const IntegerKey &byteKey)
+{
+    const QString &key = byteKey.name;
+    const std::optional<qint32> number = checkInteger(context, ini, shownFile, section, byteKey);
     if (number && (*number < 0 || *number > 255)) {
         context.report().warning(shownFile, ini.KeyLine(section, key), QStringLiteral("value-wraps"),
             format(CheckTexts::ValueWraps, { ini.ReadString(section, key, {}), key, qint64(quint8(*number)) }));
@@ -141,8 +149,9 @@ void checkByte(
 }
 
 std::optional<double> checkDecimal(CheckContext &context, const TIniFile &ini, const QString &shownFile,
-    const QString &section, const QString &key, double defaultValue)
+    const QString &section, const DecimalKey &decimalKey)
 {
+    const QString &key = decimalKey.name;
     if (!ini.ValueExists(section, key))
         return std::nullopt;
     const QString value = ini.ReadString(section, key, {});
@@ -150,7 +159,8 @@ std::optional<double> checkDecimal(CheckContext &context, const TIniFile &ini, c
     if (!number) {
         context.report().warning(shownFile, ini.KeyLine(section, key), QStringLiteral("bad-number"),
             format(CheckTexts::BadDecimal,
-                { value, key, decimalSeparator(context.locale()), formatGeneral(defaultValue, context.locale()) }));
+                { value, key, decimalSeparator(context.locale()),
+                    formatGeneral(decimalKey.fallback, context.locale()) }));
     }
     return number;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "IniFile.h"
+#include "LabWorkKeys.h"
 
 #include <QString>
 #include <QStringList>
@@ -37,15 +38,18 @@ void checkKeys(CheckContext &context, const QString &shownFile, const TIniFile::
 // An integer key as the player reads it; reports a value that does not convert. Nothing when the
 // key is missing or does not convert.
 std::optional<qint32> checkInteger(CheckContext &context, const TIniFile &ini, const QString &shownFile,
-    const QString &section, const QString &key, qint32 defaultValue);
+    const QString &section, const IntegerKey &key);
+// A yes-or-no key, which the player reads as an integer.
+std::optional<qint32> checkInteger(
+    CheckContext &context, const TIniFile &ini, const QString &shownFile, const QString &section, const BoolKey &key);
 
 // An integer key that the player reduces to its low 8 bits; reports values outside 0..255.
-void checkByte(
-    CheckContext &context, const TIniFile &ini, const QString &shownFile, const QString &section, const QString &key);
+void checkByte(CheckContext &context, const TIniFile &ini, const QString &shownFile, const QString &section,
+    const IntegerKey &key);
 
 // A decimal key as the player reads it, in the check's locale; reports a value that does not convert.
 std::optional<double> checkDecimal(CheckContext &context, const TIniFile &ini, const QString &shownFile,
-    const QString &section, const QString &key, double defaultValue);
+    const QString &section, const DecimalKey &key);
 
 // Reports a text key whose absence (or emptiness, when `emptyCounts`) makes the player use its
 // default; `consequence` says what that does. True when the key has a value.

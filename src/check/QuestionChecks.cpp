@@ -9,6 +9,8 @@
 #include "IniFile.h"
 #include "LabFolder.h"
 #include "LabWork.h"
+#include "LabWorkKeys.h"
+#include "LineCursor.h"
 #include "Localization.h"
 #include "NearestName.h"
 #include "QuestionFiles.h"
@@ -99,7 +101,7 @@ public:
         , m_folder(context.setup().labFolder)
         , m_files(m_folder, chapter.Identifier)
         , m_descriptorShown(descriptorShown)
-        , m_questionsLine(keyOrSectionLine(descriptor, chapter.SectionName, QStringLiteral("Questions")))
+        , m_questionsLine(keyOrSectionLine(descriptor, chapter.SectionName, keys::examination::Questions.name))
     {
     }
 
@@ -139,12 +141,32 @@ public:
             m_report.error(m_descriptorShown, m_questionsLine, QStringLiteral("questions-exceed"),
                 format(CheckTexts::QuestionsExceed, { qint64(m_chapter.Questions), qint64(last) }));
         }
-        for (int question = 1; question <= last; ++question)
-            checkQuestion(question);
+        QList<int> numbers(present.cbegin(), present.cend());
+        std::sort(numbers.begin(), numbers.end());
+        int next = 1;
+        for (const int number : std::as_const(numbers)) {
+            checkMissing(next, number - 1);
+            checkQuestion(number);
+            next = number + 1;
+        }
         reportSharedRadioNames();
     }
 
 private:
+    // Questions without a file, between those that have one: as many are looked up as the report
+    // shows, and the rest are counted, however many the descriptor asks for.
+    void checkMissing(int from, int to)
+    {
+        const QString code = QStringLiteral("missing-question");
+        for (int question = from; question <= to; ++question) {
+            if (!m_report.shows(m_descriptorShown, code)) {
+                m_report.addUnshown(m_descriptorShown, code, Level::Error, qint64(to) - question + 1);
+                return;
+            }
+            checkQuestion(question);
+        }
+    }
+
     void checkQuestion(int question)
     {
         const QString rangeName = m_files.rangeName(question);
@@ -180,7 +202,13 @@ private:
         const std::optional<QByteArray> bytes = readForCheck(m_context, path, shown, 0, CheckTexts::WhatQuestion);
         if (!bytes)
             return;
-        const QStringList lines = splitLines(decodeDataText(*bytes));
+        const QString text = decodeDataText(*bytes);
+        if (!fitsQuizPage(text, range ? 2 : 1)) {
+            m_report.error(
+                shown, 0, QStringLiteral("quiz-too-large"), format(CheckTexts::QuizTooLarge, { qint64(question) }));
+            return;
+        }
+        const QStringList lines = splitLines(text);
 
         QList<qsizetype> separators;
         for (qsizetype i = 0; i < lines.size(); ++i) {
@@ -210,9 +238,63 @@ private:
         checkAnswers(lines, textTo + 1, controls, shown);
     }
 
+    // Whether the page that the player builds of this one question stays within its limit: the
+    // text up to the last separator the file needs, and the answers each with their cost. Stops
+    // counting at the limit, so a file of millions of lines is not split.
+    static bool fitsQuizPage(const QString &text, int separatorsNeeded)
+    {
+        LineCursor<QStringView> lines(text);
+        qsizetype cost = 0;
+        int separators = 0;
+        while (!lines.atEnd() && cost <= MaxQuizPageCharacters) {
+            const QStringView line = lines.next();
+            if (separators < separatorsNeeded) {
+                if (line == Texts::QuestionSeparator)
+                    ++separators;
+                else
+                    cost += line.size() + 2;
+            } else {
+                cost += line.size() + QuizAnswerLineCost;
+            }
+        }
+        return cost <= MaxQuizPageCharacters;
+    }
+
+    // The controls of one name, and the values they offer, for the answer lines that name them.
+    struct ControlGroup
+    {
+        QList<const FormControl *> controls;
+        bool anyValue = false;
+        QStringList values; // each once, in document order
+        QSet<QString> exactValues;
+        QSet<QString> foldedValues;
+    };
+
+    static QHash<QString, ControlGroup> groupControls(const QList<FormControl> &controls)
+    {
+        QHash<QString, ControlGroup> groups;
+        for (const FormControl &control : controls) {
+            ControlGroup &group = groups[control.name.toCaseFolded()];
+            group.controls.append(&control);
+            group.anyValue = group.anyValue || control.anyValue;
+            for (const QString &candidate : control.values) {
+                if (!group.exactValues.contains(candidate)) {
+                    group.exactValues.insert(candidate);
+                    group.values.append(candidate);
+                }
+                group.foldedValues.insert(candidate.toCaseFolded());
+            }
+        }
+        return groups;
+    }
+
     void checkAnswers(
         const QStringList &lines, qsizetype from, const QList<FormControl> &controls, const QString &shown)
     {
+        QStringList names;
+        for (const FormControl &control : controls)
+            names.append(control.name);
+        const QHash<QString, ControlGroup> groups = groupControls(controls);
         bool any = false;
         for (qsizetype i = from; i < lines.size(); ++i) {
             const QString &answer = lines[i];
@@ -228,44 +310,29 @@ private:
             }
             const QString name = answer.left(equals);
             const QString value = answer.mid(equals + 1);
-            QList<const FormControl *> matching;
-            QStringList names;
-            for (const FormControl &control : controls) {
-                names.append(control.name);
-                if (control.name.toCaseFolded() == name.toCaseFolded())
-                    matching.append(&control);
-            }
-            if (matching.isEmpty()) {
+            const auto group = groups.constFind(name.toCaseFolded());
+            if (group == groups.cend()) {
+                const QString code = QStringLiteral("answer-unknown-control");
                 QString hint;
-                if (names.contains(name.trimmed(), Qt::CaseInsensitive))
+                if (groups.contains(name.trimmed().toCaseFolded()))
                     hint = CheckTexts::BlanksCount;
-                else if (const std::optional<QString> near = nearestName(name, names))
+                else if (const std::optional<QString> near
+                    = m_report.shows(shown, code) ? nearestName(name, names) : std::nullopt)
                     hint = format(CheckTexts::Suggestion, { *near });
-                m_report.error(shown, line, QStringLiteral("answer-unknown-control"),
-                    format(CheckTexts::AnswerUnknownControl, { answer, name, hint }));
+                m_report.error(shown, line, code, format(CheckTexts::AnswerUnknownControl, { answer, name, hint }));
                 continue;
             }
-            const bool typed
-                = std::any_of(matching.cbegin(), matching.cend(), [](const FormControl *c) { return c->anyValue; });
-            if (typed) {
+            if (group->anyValue) {
                 if (value != value.trimmed())
                     m_report.warning(
                         shown, line, QStringLiteral("answer-blanks"), format(CheckTexts::AnswerBlanks, { answer }));
                 continue;
             }
-            QStringList values;
-            bool found = false;
-            for (const FormControl *control : matching) {
-                for (const QString &candidate : control->values) {
-                    if (!values.contains(candidate))
-                        values.append(candidate);
-                    found = found || candidate.toCaseFolded() == value.toCaseFolded();
-                }
-            }
-            if (!found) {
+            if (!group->foldedValues.contains(value.toCaseFolded())) {
                 m_report.error(shown, line, QStringLiteral("answer-unknown-value"),
                     format(CheckTexts::AnswerUnknownValue,
-                        { answer, matching.first()->name, value, values.join(CheckTexts::ListSeparator) }));
+                        { answer, group->controls.first()->name, value,
+                            group->values.join(CheckTexts::ListSeparator) }));
             }
         }
         if (!any) {

@@ -7,6 +7,7 @@
 #include "IniChecks.h"
 #include "IniFile.h"
 #include "LabWork.h"
+#include "LabWorkKeys.h"
 #include "TaskChapter.h"
 #include "TextFormat.h"
 
@@ -23,10 +24,10 @@ namespace {
 QString typeOf(const TChapter *chapter)
 {
     if (dynamic_cast<const TInfoChapter *>(chapter))
-        return QStringLiteral("Information");
+        return keys::chapter::Information;
     if (dynamic_cast<const TTaskChapter *>(chapter))
-        return QStringLiteral("Examination");
-    return QStringLiteral("Experiment");
+        return keys::chapter::Examination;
+    return keys::chapter::Experiment;
 }
 
 bool isExperiment(const TChapter *chapter)
@@ -73,7 +74,7 @@ public:
 private:
     int requiredLine(int chapter) const
     {
-        return keyOrSectionLine(m_ini, m_chapters[size_t(chapter)]->SectionName, QStringLiteral("RequiredChapters"));
+        return keyOrSectionLine(m_ini, m_chapters[size_t(chapter)]->SectionName, keys::chapter::RequiredChapters.name);
     }
 
     const QString &sectionOf(int chapter) const { return m_chapters[size_t(chapter)]->SectionName; }
@@ -244,7 +245,7 @@ private:
                 continue;
             for (size_t k = 1; k < distinct.size(); ++k) {
                 const QString &section = sectionOf(distinct[k]);
-                m_report.warning(m_shown, keyOrSectionLine(m_ini, section, QStringLiteral("Identifier")),
+                m_report.warning(m_shown, keyOrSectionLine(m_ini, section, keys::chapter::Identifier.name),
                     QStringLiteral("duplicate-identifier"),
                     format(CheckTexts::DuplicateIdentifier,
                         { qint64(identifier), sectionOf(distinct.front()),
@@ -259,7 +260,7 @@ private:
             const auto *experiment = dynamic_cast<const TExperimentChapter *>(chapter);
             if (!experiment || experiment->LinkedChapter == 0)
                 continue;
-            const int line = keyOrSectionLine(m_ini, experiment->SectionName, QStringLiteral("LinkedChapter"));
+            const int line = keyOrSectionLine(m_ini, experiment->SectionName, keys::experiment::LinkedChapter.name);
             const std::vector<int> &carriers = m_carriers[experiment->LinkedChapter];
             if (carriers.empty()) {
                 m_report.error(m_shown, line, QStringLiteral("missing-link"),

@@ -5,6 +5,7 @@
 #include "ExperimentChapter.h"
 #include "IniChecks.h"
 #include "IniFile.h"
+#include "LabWorkKeys.h"
 #include "Localization.h"
 #include "NearestName.h"
 #include "NumberFormats.h"
@@ -18,42 +19,43 @@ namespace kelvo::check {
 
 namespace {
 
-const QString HeaderSection = QStringLiteral("SchemaHeader");
-const QString TitleKey = QStringLiteral("Title");
-const QString ImageFileKey = QStringLiteral("ImageFile");
-const QStringList DeviceClasses = { QStringLiteral("Measurement"), QStringLiteral("Passive"), QStringLiteral("Area") };
+const QString &HeaderSection = keys::schema::Section;
+// A variant's keys are named as the header's.
+const QString &TitleKey = keys::schema::Title.name;
+const QString &ImageFileKey = keys::schema::ImageFile.name;
+const QStringList DeviceClasses = { keys::device::Measurement, keys::device::Passive, keys::device::Area };
 
-QString className(const TSchemaDevice *device)
+QString className(const TSchemaDevice *schemaDevice)
 {
-    if (dynamic_cast<const TPassiveDevice *>(device))
-        return QStringLiteral("Passive");
-    if (dynamic_cast<const TAreaDevice *>(device))
-        return QStringLiteral("Area");
-    return QStringLiteral("Measurement");
+    if (dynamic_cast<const TPassiveDevice *>(schemaDevice))
+        return keys::device::Passive;
+    if (dynamic_cast<const TAreaDevice *>(schemaDevice))
+        return keys::device::Area;
+    return keys::device::Measurement;
 }
 
 KeySet deviceKeys(const QString &deviceClass)
 {
-    KeySet keys;
-    keys.known = { QStringLiteral("Class"), TitleKey, QStringLiteral("Left"), QStringLiteral("Top"),
-        QStringLiteral("Width"), QStringLiteral("Height"), QStringLiteral("Unit") };
-    const QStringList passive = { QStringLiteral("Ajustable"), QStringLiteral("Identifier"), QStringLiteral("Value"),
-        QStringLiteral("Max"), QStringLiteral("Min") };
-    const QStringList area = { QStringLiteral("Hint") };
-    keys.elsewherePattern = CheckTexts::ReadOnlyByClasses;
-    for (const QString &key : passive) {
-        if (deviceClass == u"Passive")
-            keys.known.append(key);
+    KeySet known;
+    known.known = { keys::device::Class.name, keys::device::Title.name, keys::device::Left.name, keys::device::Top.name,
+        keys::device::Width.name, keys::device::Height.name, keys::device::Unit.name };
+    const QStringList passiveKeys = { keys::passive::Ajustable.name, keys::passive::Identifier.name,
+        keys::passive::Value.name, keys::passive::Max.name, keys::passive::Min.name };
+    const QStringList areaKeys = { keys::area::Hint.name };
+    known.elsewherePattern = CheckTexts::ReadOnlyByClasses;
+    for (const QString &key : passiveKeys) {
+        if (deviceClass == keys::device::Passive)
+            known.known.append(key);
         else
-            keys.elsewhere.append({ key, QStringLiteral("Passive") });
+            known.elsewhere.append({ key, keys::device::Passive });
     }
-    for (const QString &key : area) {
-        if (deviceClass == u"Area")
-            keys.known.append(key);
+    for (const QString &key : areaKeys) {
+        if (deviceClass == keys::device::Area)
+            known.known.append(key);
         else
-            keys.elsewhere.append({ key, QStringLiteral("Area") });
+            known.elsewhere.append({ key, keys::device::Area });
     }
-    return keys;
+    return known;
 }
 
 class SchemaCheck final
@@ -96,9 +98,9 @@ private:
                 format(CheckTexts::MissingSection, { HeaderSection, CheckTexts::MarkerShown }));
             return;
         }
-        KeySet keys;
-        keys.known = { ImageFileKey, TitleKey, QStringLiteral("StartFrom") };
-        checkKeys(m_context, m_shown, *m_header, keys);
+        KeySet headerKeys;
+        headerKeys.known = { ImageFileKey, TitleKey, keys::schema::StartFrom.name };
+        checkKeys(m_context, m_shown, *m_header, headerKeys);
         checkPresent(m_context, m_schema, m_shown, m_header->name, TitleKey, true, QStringLiteral("missing-value"),
             CheckTexts::MarkerShown);
 
@@ -108,7 +110,7 @@ private:
             for (const TIniFile::Section *variant : std::as_const(m_variants))
                 names.append(variant->name);
             const std::optional<QString> near = nearestName(start, names);
-            m_report.error(m_shown, m_schema.KeyLine(m_header->name, QStringLiteral("StartFrom")),
+            m_report.error(m_shown, m_schema.KeyLine(m_header->name, keys::schema::StartFrom.name),
                 QStringLiteral("unknown-start-variant"),
                 format(CheckTexts::UnknownStartVariant,
                     { start, near ? format(CheckTexts::Suggestion, { *near }) : QString() }));
@@ -120,32 +122,31 @@ private:
         QHash<QString, QString> passiveIdentifiers; // case-folded identifier -> device
         for (const TIniFile::Section *section : std::as_const(m_devices)) {
             const QString &name = section->name;
-            if (!m_schema.ValueExists(name, QStringLiteral("Class"))) {
+            if (!m_schema.ValueExists(name, keys::device::Class.name)) {
                 m_report.error(m_shown, section->line, QStringLiteral("missing-class"),
                     format(CheckTexts::MissingClass, { name }));
                 continue;
             }
             const TSchemaDevice *device = m_chapter.Devices.FindDevice(name);
             if (!device) {
-                const QString value = m_schema.ReadString(name, QStringLiteral("Class"), {});
+                const QString value = readKey(m_schema, name, keys::device::Class);
                 const std::optional<QString> near = nearestName(value, DeviceClasses);
-                m_report.error(m_shown, m_schema.KeyLine(name, QStringLiteral("Class")),
+                m_report.error(m_shown, m_schema.KeyLine(name, keys::device::Class.name),
                     QStringLiteral("unknown-class"),
                     format(CheckTexts::UnknownClass,
                         { value, near ? format(CheckTexts::Suggestion, { *near }) : QString() }));
                 continue;
             }
             checkKeys(m_context, m_shown, *section, deviceKeys(className(device)));
-            for (const QString &key : { QStringLiteral("Left"), QStringLiteral("Top") })
-                checkInteger(m_context, m_schema, m_shown, name, key, 0);
-            for (const QString &key : { QStringLiteral("Width"), QStringLiteral("Height") })
-                checkInteger(m_context, m_schema, m_shown, name, key, 100);
+            for (const IntegerKey *key :
+                { &keys::device::Left, &keys::device::Top, &keys::device::Width, &keys::device::Height })
+                checkInteger(m_context, m_schema, m_shown, name, *key);
 
             if (const auto *passive = dynamic_cast<const TPassiveDevice *>(device)) {
                 checkPassive(*section, *passive);
                 const QString identifier = passive->Identifier.toCaseFolded();
                 if (passiveIdentifiers.contains(identifier) && passive->Identifier != Texts::ErrorReadingChapter) {
-                    m_report.warning(m_shown, m_schema.KeyLine(name, QStringLiteral("Identifier")),
+                    m_report.warning(m_shown, m_schema.KeyLine(name, keys::passive::Identifier.name),
                         QStringLiteral("duplicate-device-identifier"),
                         format(CheckTexts::DuplicatePassiveIdentifier,
                             { passive->Identifier, passiveIdentifiers.value(identifier) }));
@@ -155,7 +156,7 @@ private:
             } else if (const auto *area = dynamic_cast<const TAreaDevice *>(device)) {
                 const qsizetype bar = area->Hint.indexOf(QLatin1Char('|'));
                 if (area->Hint.isEmpty() || (bar == 0 && area->Hint.size() == 1)) {
-                    m_report.warning(m_shown, keyOrSectionLine(m_schema, name, QStringLiteral("Hint")),
+                    m_report.warning(m_shown, keyOrSectionLine(m_schema, name, keys::area::Hint.name),
                         QStringLiteral("empty-hint"), format(CheckTexts::EmptyHint, { name }));
                 }
                 if (area->Width <= 0 || area->Height <= 0)
@@ -175,12 +176,12 @@ private:
     void checkPassive(const TIniFile::Section &section, const TPassiveDevice &device)
     {
         const QString &name = section.name;
-        checkInteger(m_context, m_schema, m_shown, name, QStringLiteral("Ajustable"), 0);
-        checkPresent(m_context, m_schema, m_shown, name, QStringLiteral("Identifier"), false,
+        checkInteger(m_context, m_schema, m_shown, name, keys::passive::Ajustable);
+        checkPresent(m_context, m_schema, m_shown, name, keys::passive::Identifier.name, false,
             QStringLiteral("missing-key"), CheckTexts::MarkerAsIdentifier);
-        checkDecimal(m_context, m_schema, m_shown, name, QStringLiteral("Value"), 0);
+        checkDecimal(m_context, m_schema, m_shown, name, keys::passive::Value);
         if (!device.Ajustable) {
-            for (const QString &key : { QStringLiteral("Min"), QStringLiteral("Max") }) {
+            for (const QString &key : { keys::passive::Min.name, keys::passive::Max.name }) {
                 if (m_schema.ValueExists(name, key)) {
                     m_report.warning(m_shown, m_schema.KeyLine(name, key), QStringLiteral("ignored-key"),
                         format(CheckTexts::MinMaxIgnored, { key }));
@@ -188,18 +189,18 @@ private:
             }
             return;
         }
-        checkPresent(m_context, m_schema, m_shown, name, TitleKey, true, QStringLiteral("missing-value"),
-            CheckTexts::MarkerShown);
-        checkDecimal(m_context, m_schema, m_shown, name, QStringLiteral("Max"), 0);
-        checkDecimal(m_context, m_schema, m_shown, name, QStringLiteral("Min"), 0);
+        checkPresent(m_context, m_schema, m_shown, name, keys::device::Title.name, true,
+            QStringLiteral("missing-value"), CheckTexts::MarkerShown);
+        checkDecimal(m_context, m_schema, m_shown, name, keys::passive::Max);
+        checkDecimal(m_context, m_schema, m_shown, name, keys::passive::Min);
         const QLocale &locale = m_context.locale();
         if (device.Max < device.Min) {
-            m_report.error(m_shown, keyOrSectionLine(m_schema, name, QStringLiteral("Max")),
+            m_report.error(m_shown, keyOrSectionLine(m_schema, name, keys::passive::Max.name),
                 QStringLiteral("range-inverted"),
                 format(CheckTexts::RangeInverted,
                     { formatGeneral(device.Max, locale), formatGeneral(device.Min, locale) }));
         } else if (device.Value < device.Min || device.Value > device.Max) {
-            m_report.warning(m_shown, keyOrSectionLine(m_schema, name, QStringLiteral("Value")),
+            m_report.warning(m_shown, keyOrSectionLine(m_schema, name, keys::passive::Value.name),
                 QStringLiteral("value-out-of-range"),
                 format(CheckTexts::ValueOutOfRange,
                     { formatGeneral(device.Value, locale), formatGeneral(device.Min, locale),
@@ -246,8 +247,10 @@ private:
                 }
                 const TSchemaDevice *device = m_chapter.Devices.FindDevice(entry.key);
                 if (!device) {
-                    const std::optional<QString> near = nearestName(entry.key, m_deviceNames);
-                    m_report.warning(m_shown, entry.line, QStringLiteral("variant-unknown-device"),
+                    const QString code = QStringLiteral("variant-unknown-device");
+                    const std::optional<QString> near
+                        = m_report.shows(m_shown, code) ? nearestName(entry.key, m_deviceNames) : std::nullopt;
+                    m_report.warning(m_shown, entry.line, code,
                         format(CheckTexts::VariantUnknownDevice,
                             { entry.key, near ? format(CheckTexts::Suggestion, { *near }) : QString() }));
                     continue;
@@ -332,7 +335,7 @@ private:
                 const QSize size = *picture.size;
                 if (device->Left < 0 || device->Top < 0 || device->Left >= size.width()
                     || device->Top >= size.height()) {
-                    m_report.warning(m_shown, keyOrSectionLine(m_schema, device->SectionName, QStringLiteral("Left")),
+                    m_report.warning(m_shown, keyOrSectionLine(m_schema, device->SectionName, keys::device::Left.name),
                         QStringLiteral("device-off-picture"),
                         format(CheckTexts::DeviceOffPicture,
                             { device->SectionName, qint64(device->Left), qint64(device->Top), picture.name,
@@ -373,7 +376,7 @@ private:
 void checkExperiment(CheckContext &context, const TIniFile &descriptor, const QString &descriptorShown,
     const TExperimentChapter &chapter)
 {
-    const QString key = QStringLiteral("SchemaFile");
+    const QString &key = keys::experiment::SchemaFile.name;
     if (!descriptor.ValueExists(chapter.SectionName, key) || chapter.SchemaFile.isEmpty())
         return; // the descriptor's checks report the missing name
     const int line = descriptor.KeyLine(chapter.SectionName, key);

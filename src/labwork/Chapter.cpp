@@ -1,16 +1,17 @@
 #include "Chapter.h"
 
 #include "IniFile.h"
-#include "Localization.h"
+#include "LabWorkKeys.h"
 #include "NumberFormats.h"
 
 TChapter::TChapter(const QString &sectionName, const TIniFile *iniFile)
     : SectionName(sectionName)
     , IniFile(iniFile)
 {
-    Title = IniFile->ReadString(SectionName, QStringLiteral("Title"), Texts::ErrorReadingChapter);
-    Identifier = quint8(IniFile->ReadInteger(SectionName, QStringLiteral("Identifier"), 0));
-    RequiredChapters = parseRequiredChapters(IniFile->ReadString(SectionName, QStringLiteral("RequiredChapters"), {}));
+    namespace keys = kelvo::keys::chapter;
+    Title = kelvo::readKey(*IniFile, SectionName, keys::Title);
+    Identifier = quint8(kelvo::readKey(*IniFile, SectionName, keys::Identifier));
+    RequiredChapters = parseRequiredChapters(kelvo::readKey(*IniFile, SectionName, keys::RequiredChapters));
 }
 
 TChapter::~TChapter() = default;

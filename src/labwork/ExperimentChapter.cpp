@@ -2,6 +2,7 @@
 
 #include "IniFile.h"
 #include "LabFolder.h"
+#include "LabWorkKeys.h"
 #include "Localization.h"
 #include "ModelMessages.h"
 #include "SchemaFiles.h"
@@ -11,15 +12,14 @@
 
 namespace {
 
-const QString HeaderSection = QStringLiteral("SchemaHeader");
-
 std::unique_ptr<TSchemaDevice> createDevice(const QString &kind, const TIniFile &schema, const QString &section)
 {
-    if (kind == u"Measurement")
+    namespace classes = kelvo::keys::device;
+    if (kind == classes::Measurement)
         return std::make_unique<TMeasurementDevice>(schema, section);
-    if (kind == u"Passive")
+    if (kind == classes::Passive)
         return std::make_unique<TPassiveDevice>(schema, section);
-    if (kind == u"Area")
+    if (kind == classes::Area)
         return std::make_unique<TAreaDevice>(schema, section);
     return nullptr;
 }
@@ -42,13 +42,14 @@ TExperimentChapter::TExperimentChapter(
     const QString &sectionName, const TIniFile *iniFile, kelvo::SchemaFiles *schemaFiles)
     : TChapter(sectionName, iniFile)
 {
-    SchemaFile = IniFile->ReadString(SectionName, QStringLiteral("SchemaFile"), Texts::ErrorReadingChapter);
-    LinkedChapter = quint8(IniFile->ReadInteger(SectionName, QStringLiteral("LinkedChapter"), 0));
+    SchemaFile = kelvo::readKey(*IniFile, SectionName, kelvo::keys::experiment::SchemaFile);
+    LinkedChapter = quint8(kelvo::readKey(*IniFile, SectionName, kelvo::keys::experiment::LinkedChapter));
     Schema = openSchema(SchemaFile, schemaFiles);
 
-    ImageFile = Schema->ReadString(HeaderSection, QStringLiteral("ImageFile"), Texts::ErrorReadingChapter);
-    SchemaTitle = Schema->ReadString(HeaderSection, QStringLiteral("Title"), Texts::ErrorReadingChapter);
-    StartFrom = Schema->ReadString(HeaderSection, QStringLiteral("StartFrom"), Texts::ErrorReadingChapter);
+    namespace header = kelvo::keys::schema;
+    ImageFile = kelvo::readKey(*Schema, header::Section, header::ImageFile);
+    SchemaTitle = kelvo::readKey(*Schema, header::Section, header::Title);
+    StartFrom = kelvo::readKey(*Schema, header::Section, header::StartFrom);
 
     // Variants are read before the devices and activated after them: activation needs the devices.
     Variants.LoadVariants(*Schema);
@@ -71,14 +72,14 @@ void TExperimentChapter::loadDevices()
 {
     QStringList sections = Schema->ReadSections();
     const auto header = std::find_if(sections.cbegin(), sections.cend(),
-        [](const QString &name) { return name.compare(HeaderSection, Qt::CaseInsensitive) == 0; });
+        [](const QString &name) { return name.compare(kelvo::keys::schema::Section, Qt::CaseInsensitive) == 0; });
     if (header != sections.cend())
         sections.erase(header);
 
     for (const QString &section : std::as_const(sections)) {
         if (isVariantSection(section))
             continue;
-        const QString kind = Schema->ReadString(section, QStringLiteral("Class"), {});
+        const QString kind = kelvo::readKey(*Schema, section, kelvo::keys::device::Class);
         Devices.Add(createDevice(kind, *Schema, section));
     }
 }

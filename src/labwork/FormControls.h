@@ -19,7 +19,8 @@ struct FormControl
 };
 
 // The controls that submit something, in document order: inputs (not reset, image or file
-// buttons), selection lists with their options, text areas and buttons, each with a name.
+// buttons), selection lists with their options, text areas and buttons, each with a name and
+// not disabled (disabled options offer no value).
 QList<FormControl> formControls(const QList<HtmlToken> &tokens);
 
 } // namespace kelvo

@@ -37,9 +37,14 @@ public:
     {
     }
 
-    QList<HtmlToken> scan()
+    QList<HtmlToken> scan(bool *cutShort)
     {
         while (m_pos < m_html.size()) {
+            if (m_tokens.size() >= MaxHtmlTokens) {
+                if (cutShort)
+                    *cutShort = true;
+                break;
+            }
             if (m_html[m_pos] == u'<' && scanMarkup())
                 continue;
             scanText();
@@ -190,26 +195,31 @@ const HtmlAttribute *HtmlToken::attribute(QStringView attributeName) const
 }
 
 LineIndex::LineIndex(QStringView text, int firstLine)
-    : m_firstLine(firstLine)
+    : m_text(text)
+    , m_firstLine(firstLine)
+    , m_line(firstLine)
 {
-    m_lineStarts.append(0);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-            ++i;
-        if (text[i] == u'\r' || text[i] == u'\n')
-            m_lineStarts.append(i + 1);
-    }
 }
 
 int LineIndex::lineAt(qsizetype position) const
 {
-    const auto after = std::upper_bound(m_lineStarts.cbegin(), m_lineStarts.cend(), position);
-    return m_firstLine + int(after - m_lineStarts.cbegin()) - 1;
+    if (position < m_at) {
+        m_at = 0;
+        m_line = m_firstLine;
+    }
+    const qsizetype end = std::min(position, m_text.size());
+    for (; m_at < end; ++m_at) {
+        // CR LF ends one line, at its LF.
+        const QChar c = m_text[m_at];
+        if (c == u'\n' || (c == u'\r' && (m_at + 1 >= m_text.size() || m_text[m_at + 1] != u'\n')))
+            ++m_line;
+    }
+    return m_line;
 }
 
-QList<HtmlToken> scanHtml(QStringView html, int firstLine)
+QList<HtmlToken> scanHtml(QStringView html, int firstLine, bool *cutShort)
 {
-    return Scanner(html, firstLine).scan();
+    return Scanner(html, firstLine).scan(cutShort);
 }
 
 QString decodeCharacterReferences(QStringView text)

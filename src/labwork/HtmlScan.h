@@ -31,14 +31,21 @@ struct HtmlToken
     const HtmlAttribute *attribute(QStringView attributeName) const;
 };
 
-// Lines count from `firstLine`; a line ends at CR, LF or CR LF.
-QList<HtmlToken> scanHtml(QStringView html, int firstLine = 1);
+// The most tokens one scan gives: far more than a lab document holds, and a bound on the memory
+// that a hostile one takes.
+inline constexpr qsizetype MaxHtmlTokens = 200'000;
+
+// Lines count from `firstLine`; a line ends at CR, LF or CR LF. The scan stops after
+// MaxHtmlTokens tokens and then sets `cutShort`.
+QList<HtmlToken> scanHtml(QStringView html, int firstLine = 1, bool *cutShort = nullptr);
 
 // Decodes the character references that lab documents use: &amp; &lt; &gt; &quot; &apos; &nbsp;
 // and numeric ones. Others stay as written.
 QString decodeCharacterReferences(QStringView text);
 
-// The line of each position of a text, counted from `firstLine`.
+// The line of each position of a text, counted from `firstLine`. Counts as it goes, without a
+// table of lines: quick when the positions asked for grow, as a scan asks them, and no memory
+// for a text of millions of lines. The text must outlive the index.
 class LineIndex final
 {
 public:
@@ -46,8 +53,10 @@ public:
     int lineAt(qsizetype position) const;
 
 private:
-    QList<qsizetype> m_lineStarts;
+    QStringView m_text;
     int m_firstLine;
+    mutable qsizetype m_at = 0;
+    mutable int m_line;
 };
 
 } // namespace kelvo

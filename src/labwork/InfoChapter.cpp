@@ -4,13 +4,14 @@
 #include "HtmlCharset.h"
 #include "IniFile.h"
 #include "LabFolder.h"
+#include "LabWorkKeys.h"
 #include "LineCursor.h"
 #include "Localization.h"
 
 TInfoChapter::TInfoChapter(const QString &sectionName, const TIniFile *iniFile)
     : TChapter(sectionName, iniFile)
 {
-    Document = IniFile->ReadString(SectionName, QStringLiteral("Document"), {});
+    Document = kelvo::readKey(*IniFile, SectionName, kelvo::keys::information::Document);
 }
 
 QByteArray TInfoChapter::GetHTML()

@@ -3,6 +3,7 @@
 #include "ExperimentChapter.h"
 #include "InfoChapter.h"
 #include "IniFile.h"
+#include "LabWorkKeys.h"
 #include "Localization.h"
 #include "RuntimeErrors.h"
 #include "SchemaFiles.h"
@@ -13,16 +14,15 @@
 
 namespace {
 
-const QString HeaderSection = QStringLiteral("Header");
-
 std::unique_ptr<TChapter> createChapter(
     const QString &type, const QString &section, const TIniFile *iniFile, kelvo::SchemaFiles &schemaFiles)
 {
-    if (type == u"Information")
+    namespace types = kelvo::keys::chapter;
+    if (type == types::Information)
         return std::make_unique<TInfoChapter>(section, iniFile);
-    if (type == u"Examination")
+    if (type == types::Examination)
         return std::make_unique<TTaskChapter>(section, iniFile);
-    if (type == u"Experiment")
+    if (type == types::Experiment)
         return std::make_unique<TExperimentChapter>(section, iniFile, &schemaFiles);
     return nullptr;
 }
@@ -40,20 +40,21 @@ TLabWork::TLabWork(const QString &fileName)
     // any other byte.
     if (m_iniFile->ReadSections().isEmpty())
         throw EReadError(kelvo::format(Texts::NotADescriptor, { fileName }));
-    Title = m_iniFile->ReadString(HeaderSection, QStringLiteral("Title"), Texts::ErrorReadingChapter);
-    Author = m_iniFile->ReadString(HeaderSection, QStringLiteral("Author"), {});
-    Description = m_iniFile->ReadString(HeaderSection, QStringLiteral("Description"), {});
+    namespace headerKeys = kelvo::keys::header;
+    Title = kelvo::readKey(*m_iniFile, headerKeys::Section, headerKeys::Title);
+    Author = kelvo::readKey(*m_iniFile, headerKeys::Section, headerKeys::Author);
+    Description = kelvo::readKey(*m_iniFile, headerKeys::Section, headerKeys::Description);
 
     QStringList sections = m_iniFile->ReadSections();
     const auto header = std::find_if(sections.cbegin(), sections.cend(),
-        [](const QString &name) { return name.compare(HeaderSection, Qt::CaseInsensitive) == 0; });
+        [](const QString &name) { return name.compare(headerKeys::Section, Qt::CaseInsensitive) == 0; });
     if (header != sections.cend())
         sections.erase(header);
 
     // Experiments that name one schema file share it; all of them together are bounded.
     kelvo::SchemaFiles schemaFiles;
     for (const QString &section : std::as_const(sections)) {
-        const QString type = m_iniFile->ReadString(section, QStringLiteral("Type"), Texts::ErrorReadingChapter);
+        const QString type = kelvo::readKey(*m_iniFile, section, kelvo::keys::chapter::Type);
         if (auto chapter = createChapter(type, section, m_iniFile.get(), schemaFiles))
             m_chapters.Add(std::move(chapter));
     }

@@ -3,6 +3,7 @@
 #include "ExperimentChapter.h"
 #include "InfoChapter.h"
 #include "LabWork.h"
+#include "LabWorkKeys.h"
 #include "TaskChapter.h"
 
 #include <QJsonArray>
@@ -21,16 +22,16 @@ QJsonArray identifiers(const QByteArray &bytes)
 
 void addInformation(QJsonObject &json, const TInfoChapter &chapter)
 {
-    json.insert(QStringLiteral("Document"), chapter.Document);
+    json.insert(keys::information::Document.name, chapter.Document);
 }
 
 void addExamination(QJsonObject &json, const TTaskChapter &chapter)
 {
     json.insert(QStringLiteral("Answers"), QJsonArray::fromStringList(chapter.Answers));
-    json.insert(QStringLiteral("Questions"), chapter.Questions);
-    json.insert(QStringLiteral("Heading"), chapter.Heading);
-    json.insert(QStringLiteral("Attempts"), chapter.Attempts);
-    json.insert(QStringLiteral("MessageStyle"), chapter.MessageStyle);
+    json.insert(keys::examination::Questions.name, chapter.Questions);
+    json.insert(keys::examination::Heading.name, chapter.Heading);
+    json.insert(keys::examination::Attempts.name, chapter.Attempts);
+    json.insert(keys::examination::MessageStyle.name, chapter.MessageStyle);
     json.insert(QStringLiteral("AttemptCount"), chapter.AttemptCount);
     json.insert(QStringLiteral("RightCount"), chapter.RightCount);
 }
@@ -38,24 +39,24 @@ void addExamination(QJsonObject &json, const TTaskChapter &chapter)
 QJsonObject deviceToJson(const TSchemaDevice &device)
 {
     QJsonObject json;
-    json.insert(QStringLiteral("Class"), device.ClassName());
+    json.insert(keys::device::Class.name, device.ClassName());
     json.insert(QStringLiteral("SectionName"), device.SectionName);
-    json.insert(QStringLiteral("Title"), device.Title);
-    json.insert(QStringLiteral("Unit"), device.Unit);
-    json.insert(QStringLiteral("Value"), device.Value);
-    json.insert(QStringLiteral("Left"), device.Left);
-    json.insert(QStringLiteral("Top"), device.Top);
-    json.insert(QStringLiteral("Width"), device.Width);
-    json.insert(QStringLiteral("Height"), device.Height);
+    json.insert(keys::device::Title.name, device.Title);
+    json.insert(keys::device::Unit.name, device.Unit);
+    json.insert(keys::passive::Value.name, device.Value);
+    json.insert(keys::device::Left.name, device.Left);
+    json.insert(keys::device::Top.name, device.Top);
+    json.insert(keys::device::Width.name, device.Width);
+    json.insert(keys::device::Height.name, device.Height);
     if (const auto *measurement = dynamic_cast<const TMeasurementDevice *>(&device)) {
         json.insert(QStringLiteral("ValueText"), measurement->ValueText);
     } else if (const auto *passive = dynamic_cast<const TPassiveDevice *>(&device)) {
-        json.insert(QStringLiteral("Identifier"), passive->Identifier);
-        json.insert(QStringLiteral("Min"), passive->Min);
-        json.insert(QStringLiteral("Max"), passive->Max);
-        json.insert(QStringLiteral("Ajustable"), passive->Ajustable);
+        json.insert(keys::passive::Identifier.name, passive->Identifier);
+        json.insert(keys::passive::Min.name, passive->Min);
+        json.insert(keys::passive::Max.name, passive->Max);
+        json.insert(keys::passive::Ajustable.name, passive->Ajustable);
     } else if (const auto *area = dynamic_cast<const TAreaDevice *>(&device)) {
-        json.insert(QStringLiteral("Hint"), area->Hint);
+        json.insert(keys::area::Hint.name, area->Hint);
     }
     return json;
 }
@@ -64,19 +65,19 @@ QJsonObject variantToJson(const TSchemeVariant &variant)
 {
     QJsonObject json;
     json.insert(QStringLiteral("SectionName"), variant.SectionName);
-    json.insert(QStringLiteral("Title"), variant.Title);
-    json.insert(QStringLiteral("ImageFile"), variant.ImageFile);
+    json.insert(keys::variant::Title.name, variant.Title);
+    json.insert(keys::variant::ImageFile.name, variant.ImageFile);
     json.insert(QStringLiteral("Values"), QJsonArray::fromStringList(variant.Values));
     return json;
 }
 
 void addExperiment(QJsonObject &json, const TExperimentChapter &chapter)
 {
-    json.insert(QStringLiteral("SchemaFile"), chapter.SchemaFile);
+    json.insert(keys::experiment::SchemaFile.name, chapter.SchemaFile);
     json.insert(QStringLiteral("SchemaTitle"), chapter.SchemaTitle);
-    json.insert(QStringLiteral("ImageFile"), chapter.ImageFile);
-    json.insert(QStringLiteral("LinkedChapter"), int(chapter.LinkedChapter));
-    json.insert(QStringLiteral("StartFrom"), chapter.StartFrom);
+    json.insert(keys::schema::ImageFile.name, chapter.ImageFile);
+    json.insert(keys::experiment::LinkedChapter.name, int(chapter.LinkedChapter));
+    json.insert(keys::schema::StartFrom.name, chapter.StartFrom);
     json.insert(QStringLiteral("CurrentVariant"), chapter.CurrentVariant);
     QJsonArray devices;
     for (int i = 0; i < chapter.Devices.Count(); ++i)
@@ -96,9 +97,9 @@ QJsonObject chapterToJson(const TLabWork &labWork, int index)
     QJsonObject json;
     json.insert(QStringLiteral("Class"), chapter->ClassName());
     json.insert(QStringLiteral("SectionName"), chapter->SectionName);
-    json.insert(QStringLiteral("Title"), chapter->Title);
-    json.insert(QStringLiteral("Identifier"), int(chapter->Identifier));
-    json.insert(QStringLiteral("RequiredChapters"), identifiers(chapter->RequiredChapters));
+    json.insert(keys::chapter::Title.name, chapter->Title);
+    json.insert(keys::chapter::Identifier.name, int(chapter->Identifier));
+    json.insert(keys::chapter::RequiredChapters.name, identifiers(chapter->RequiredChapters));
     json.insert(QStringLiteral("Passed"), chapter->Passed);
     json.insert(QStringLiteral("CanOpen"), labWork.CanOpen(index));
     if (const auto *info = dynamic_cast<const TInfoChapter *>(chapter))
@@ -113,9 +114,9 @@ QJsonObject chapterToJson(const TLabWork &labWork, int index)
 QJsonObject labWorkToJson(const TLabWork &labWork)
 {
     QJsonObject json;
-    json.insert(QStringLiteral("Title"), labWork.Title);
-    json.insert(QStringLiteral("Author"), labWork.Author);
-    json.insert(QStringLiteral("Description"), labWork.Description);
+    json.insert(keys::header::Title.name, labWork.Title);
+    json.insert(keys::header::Author.name, labWork.Author);
+    json.insert(keys::header::Description.name, labWork.Description);
     json.insert(QStringLiteral("CurrentIndex"), labWork.CurrentIndex);
     json.insert(QStringLiteral("ReturnIndex"), labWork.ReturnIndex);
     QJsonArray chapters;

@@ -1,17 +1,18 @@
 #include "SchemaDevice.h"
 
 #include "IniFile.h"
-#include "Localization.h"
+#include "LabWorkKeys.h"
 
 TSchemaDevice::TSchemaDevice(const TIniFile &schema, const QString &sectionName)
     : SectionName(sectionName)
 {
-    Title = schema.ReadString(SectionName, QStringLiteral("Title"), Texts::ErrorReadingChapter);
-    Left = schema.ReadInteger(SectionName, QStringLiteral("Left"), 0);
-    Top = schema.ReadInteger(SectionName, QStringLiteral("Top"), 0);
-    Width = schema.ReadInteger(SectionName, QStringLiteral("Width"), 100);
-    Height = schema.ReadInteger(SectionName, QStringLiteral("Height"), 100);
-    Unit = schema.ReadString(SectionName, QStringLiteral("Unit"), {});
+    namespace keys = kelvo::keys::device;
+    Title = kelvo::readKey(schema, SectionName, keys::Title);
+    Left = kelvo::readKey(schema, SectionName, keys::Left);
+    Top = kelvo::readKey(schema, SectionName, keys::Top);
+    Width = kelvo::readKey(schema, SectionName, keys::Width);
+    Height = kelvo::readKey(schema, SectionName, keys::Height);
+    Unit = kelvo::readKey(schema, SectionName, keys::Unit);
     Value = 0;
 }
 
@@ -25,17 +26,18 @@ TMeasurementDevice::TMeasurementDevice(const TIniFile &schema, const QString &se
 TPassiveDevice::TPassiveDevice(const TIniFile &schema, const QString &sectionName)
     : TSchemaDevice(schema, sectionName)
 {
-    Ajustable = schema.ReadBool(SectionName, QStringLiteral("Ajustable"), false);
-    Identifier = schema.ReadString(SectionName, QStringLiteral("Identifier"), Texts::ErrorReadingChapter);
-    Value = schema.ReadFloat(SectionName, QStringLiteral("Value"), 0);
+    namespace keys = kelvo::keys::passive;
+    Ajustable = kelvo::readKey(schema, SectionName, keys::Ajustable);
+    Identifier = kelvo::readKey(schema, SectionName, keys::Identifier);
+    Value = kelvo::readKey(schema, SectionName, keys::Value);
     if (Ajustable) {
-        Max = schema.ReadFloat(SectionName, QStringLiteral("Max"), 0);
-        Min = schema.ReadFloat(SectionName, QStringLiteral("Min"), 0);
+        Max = kelvo::readKey(schema, SectionName, keys::Max);
+        Min = kelvo::readKey(schema, SectionName, keys::Min);
     }
 }
 
 TAreaDevice::TAreaDevice(const TIniFile &schema, const QString &sectionName)
     : TSchemaDevice(schema, sectionName)
 {
-    Hint = schema.ReadString(SectionName, QStringLiteral("Hint"), {});
+    Hint = kelvo::readKey(schema, SectionName, kelvo::keys::area::Hint);
 }

@@ -1,7 +1,7 @@
 #include "SchemeVariant.h"
 
 #include "IniFile.h"
-#include "Localization.h"
+#include "LabWorkKeys.h"
 #include "ReplaceRand.h"
 
 namespace {
@@ -10,7 +10,7 @@ QStringList readValueLines(const TIniFile &schema, const QString &sectionName)
 {
     QStringList lines;
     for (const QString &key : schema.ReadSection(sectionName)) {
-        if (key == u"Title" || key == u"ImageFile")
+        if (key == kelvo::keys::variant::Title.name || key == kelvo::keys::variant::ImageFile.name)
             continue;
         lines.append(ReplaceRand(key + QLatin1Char('=') + schema.ReadString(sectionName, key, {})));
     }
@@ -26,8 +26,8 @@ QStringView namePart(const QString &line)
 } // namespace
 
 TSchemeVariant::TSchemeVariant(const TIniFile &schema, const QString &sectionName)
-    : Title(schema.ReadString(sectionName, QStringLiteral("Title"), Texts::ErrorReadingChapter))
-    , ImageFile(schema.ReadString(sectionName, QStringLiteral("ImageFile"), Texts::ErrorReadingChapter))
+    : Title(kelvo::readKey(schema, sectionName, kelvo::keys::variant::Title))
+    , ImageFile(kelvo::readKey(schema, sectionName, kelvo::keys::variant::ImageFile))
     , SectionName(sectionName)
     , Values(readValueLines(schema, sectionName))
 {

@@ -4,6 +4,7 @@
 #include "CodePages.h"
 #include "IniFile.h"
 #include "LabFolder.h"
+#include "LabWorkKeys.h"
 #include "LineCursor.h"
 #include "Localization.h"
 #include "QuestionFiles.h"
@@ -42,11 +43,12 @@ QString readQuestionText(const QuestionFiles &files, const QString &name)
 TTaskChapter::TTaskChapter(const QString &sectionName, const TIniFile *iniFile)
     : TChapter(sectionName, iniFile)
 {
-    Questions = IniFile->ReadInteger(SectionName, QStringLiteral("Questions"), 0);
-    Heading = IniFile->ReadString(SectionName, QStringLiteral("Heading"), Texts::ErrorReadingChapter);
-    Attempts = IniFile->ReadInteger(SectionName, QStringLiteral("Attempts"), -1);
-    MessageStyle = IniFile->ReadInteger(SectionName, QStringLiteral("MessageStyle"), 0);
-    Review = IniFile->ReadInteger(SectionName, QStringLiteral("Review"), 0);
+    namespace keys = kelvo::keys::examination;
+    Questions = kelvo::readKey(*IniFile, SectionName, keys::Questions);
+    Heading = kelvo::readKey(*IniFile, SectionName, keys::Heading);
+    Attempts = kelvo::readKey(*IniFile, SectionName, keys::Attempts);
+    MessageStyle = kelvo::readKey(*IniFile, SectionName, keys::MessageStyle);
+    Review = kelvo::readKey(*IniFile, SectionName, keys::Review);
 }
 
 QByteArray TTaskChapter::GetHTML()

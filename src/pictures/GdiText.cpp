@@ -52,6 +52,44 @@ QFont makeFont(const LogFont &logFont, qreal pixelHeight, qreal pixelWidth, cons
     return font;
 }
 
+// The record's advances in device pixels, and their sum; none when the record has too few.
+QList<qreal> deviceAdvances(const GdiPlayer::TextOut &out, qreal xScale, qreal &width)
+{
+    QList<qreal> advances;
+    width = 0;
+    if (out.advances.size() < out.text.size())
+        return advances;
+    for (qsizetype i = 0; i < out.text.size(); ++i) {
+        advances.append(std::clamp(out.advances[i] * xScale, -CoordinateLimit, CoordinateLimit));
+        width += advances.last();
+    }
+    return advances;
+}
+
+// Each character where the record puts it: the layout stays even when the font that stands in
+// for the one the picture names is wider or narrower.
+void drawEachCharacter(QPainter &painter, const QString &text, const QList<qreal> &advances, QPointF start)
+{
+    qreal x = start.x();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size();
+        painter.drawText(QPointF(x, start.y()), text.mid(i, pair ? 2 : 1));
+        x += advances[i];
+        if (pair)
+            x += advances[++i];
+    }
+}
+
+// Where the text starts and its baseline, in the text's own frame, for the alignment.
+QPointF alignedStart(quint32 textAlign, qreal width, const QFontMetricsF &metrics)
+{
+    const quint32 horizontal = textAlign & TA_HORIZONTAL_MASK;
+    const quint32 vertical = textAlign & TA_VERTICAL_MASK;
+    const qreal x0 = horizontal == TA_CENTER ? -width / 2 : horizontal == TA_RIGHT ? -width : 0;
+    const qreal baseline = vertical == TA_BASELINE ? 0 : vertical == TA_BOTTOM ? -metrics.descent() : metrics.ascent();
+    return { x0, baseline };
+}
+
 } // namespace
 
 void GdiPlayer::textOut(const TextOut &out)
@@ -79,14 +117,8 @@ void GdiPlayer::textOut(const TextOut &out)
     // that rotates turns it as well.
     const qreal angle = logFont.escapement / 10.0 + std::atan2(-xAxis.y(), xAxis.x()) * 180 / M_PI;
 
-    QList<qreal> advances;
     qreal width = 0;
-    if (out.advances.size() >= out.text.size()) {
-        for (qsizetype i = 0; i < out.text.size(); ++i) {
-            advances.append(std::clamp(out.advances[i] * xScale, -CoordinateLimit, CoordinateLimit));
-            width += advances.last();
-        }
-    }
+    const QList<qreal> advances = deviceAdvances(out, xScale, width);
 
     QRectF opaqueRect;
     if (out.rect)
@@ -120,32 +152,21 @@ void GdiPlayer::textOut(const TextOut &out)
     textFrame.rotate(-angle);
     m_painter->setTransform(textFrame * base);
 
-    const quint32 horizontal = m_dc.textAlign & TA_HORIZONTAL_MASK;
-    const quint32 vertical = m_dc.textAlign & TA_VERTICAL_MASK;
-    const qreal x0 = horizontal == TA_CENTER ? -width / 2 : horizontal == TA_RIGHT ? -width : 0;
-    const qreal baseline = vertical == TA_BASELINE ? 0 : vertical == TA_BOTTOM ? -metrics.descent() : metrics.ascent();
+    const QPointF start = alignedStart(m_dc.textAlign, width, metrics);
     if (m_dc.backgroundMode == OPAQUE)
         m_painter->fillRect(
-            QRectF(x0, baseline - metrics.ascent(), width, metrics.ascent() + metrics.descent()), m_dc.backgroundColor);
+            QRectF(start.x(), start.y() - metrics.ascent(), width, metrics.ascent() + metrics.descent()),
+            m_dc.backgroundColor);
 
     m_painter->setFont(font);
     m_painter->setPen(m_dc.textColor);
-    if (advances.isEmpty()) {
-        m_painter->drawText(QPointF(x0, baseline), out.text);
-    } else {
-        // Each character where the record puts it: the layout stays even when the font that
-        // stands in for the one the picture names is wider or narrower.
-        qreal x = x0;
-        for (qsizetype i = 0; i < out.text.size(); ++i) {
-            const bool pair = out.text[i].isHighSurrogate() && i + 1 < out.text.size();
-            m_painter->drawText(QPointF(x, baseline), out.text.mid(i, pair ? 2 : 1));
-            x += advances[i];
-            if (pair)
-                x += advances[++i];
-        }
-    }
+    if (advances.isEmpty())
+        m_painter->drawText(start, out.text);
+    else
+        drawEachCharacter(*m_painter, out.text, advances, start);
     m_painter->restore();
 
+    const quint32 horizontal = m_dc.textAlign & TA_HORIZONTAL_MASK;
     if (updateCp && xScale > 0) {
         const qreal logicalWidth = width / xScale;
         if (horizontal == TA_RIGHT)

@@ -165,93 +165,136 @@ std::optional<qint32> parseInteger(QStringView text)
     return negative ? qint32(-qint64(value)) : qint32(value);
 }
 
-std::optional<double> parseDecimal(QStringView text, const QLocale &locale)
+namespace {
+
+// The parts of a decimal number as parseDecimal reads them, copied into ASCII for from_chars.
+class DecimalScanner final
 {
-    const QString separator = decimalSeparator(locale);
-    qsizetype i = 0;
-    qsizetype n = text.size();
-    while (i < n && text[i] == QLatin1Char(' '))
-        ++i;
-    while (n > i && text[n - 1] == QLatin1Char(' '))
-        --n;
-
-    QByteArray ascii;
-    ascii.reserve(n - i + 8);
-    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
-        if (text[i] == QLatin1Char('-'))
-            ascii.append('-');
-        ++i;
+public:
+    explicit DecimalScanner(QStringView text)
+        : m_text(text)
+        , m_end(text.size())
+    {
+        while (m_at < m_end && m_text[m_at] == QLatin1Char(' '))
+            ++m_at;
+        while (m_end > m_at && m_text[m_end - 1] == QLatin1Char(' '))
+            --m_end;
+        m_ascii.reserve(m_end - m_at + 8);
     }
-    auto isDigit = [&](qsizetype k) { return k < n && text[k] >= QLatin1Char('0') && text[k] <= QLatin1Char('9'); };
 
-    int mantissaDigits = 0;
-    int magnitude = 0; // decimal position of the first non-zero digit, to tell underflow from overflow
-    bool seenNonZero = false;
-    int integerDigits = 0;
-    while (isDigit(i)) {
-        ascii.append(char(text[i].unicode()));
-        if (text[i] != QLatin1Char('0'))
-            seenNonZero = true;
-        if (seenNonZero)
-            ++integerDigits;
-        ++mantissaDigits;
-        ++i;
-    }
-    magnitude = integerDigits;
-    if (i < n && text.mid(i).startsWith(separator)) {
-        i += separator.size();
-        ascii.append('.');
-        int leadingZeros = 0;
-        while (isDigit(i)) {
-            if (!seenNonZero) {
-                if (text[i] == QLatin1Char('0'))
-                    ++leadingZeros;
-                else {
-                    seenNonZero = true;
-                    magnitude = -leadingZeros;
-                }
-            }
-            ascii.append(char(text[i].unicode()));
-            ++mantissaDigits;
-            ++i;
+    // The sign, the digits before and after the separator; false when there is no digit.
+    bool readMantissa(const QString &separator)
+    {
+        if (atSign()) {
+            if (m_text[m_at] == QLatin1Char('-'))
+                m_ascii.append('-');
+            ++m_at;
         }
+        int integerDigits = 0;
+        while (atDigit()) {
+            if (m_text[m_at] != QLatin1Char('0'))
+                m_seenNonZero = true;
+            if (m_seenNonZero)
+                ++integerDigits;
+            takeDigit();
+        }
+        m_magnitude = integerDigits;
+        if (m_at < m_end && m_text.sliced(m_at, m_end - m_at).startsWith(separator)) {
+            m_at += separator.size();
+            m_ascii.append('.');
+            readFraction();
+        }
+        return m_mantissaDigits > 0;
     }
-    if (mantissaDigits == 0)
-        return std::nullopt;
-    if (i < n && (text[i] == QLatin1Char('e') || text[i] == QLatin1Char('E'))) {
-        ++i;
+
+    // An exponent, when one follows; false when it has no digits.
+    bool readExponent()
+    {
+        if (m_at >= m_end || (m_text[m_at] != QLatin1Char('e') && m_text[m_at] != QLatin1Char('E')))
+            return true;
+        ++m_at;
         QByteArray exponent;
-        if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
-            exponent.append(char(text[i].unicode()));
-            ++i;
-        }
-        if (!isDigit(i))
-            return std::nullopt;
+        if (atSign())
+            exponent.append(char(m_text[m_at++].unicode()));
+        if (!atDigit())
+            return false;
         long long exponentValue = 0;
-        while (isDigit(i)) {
-            exponent.append(char(text[i].unicode()));
-            exponentValue = qMin(exponentValue * 10 + (text[i].unicode() - '0'), 100000000LL);
-            ++i;
+        while (atDigit()) {
+            exponent.append(char(m_text[m_at].unicode()));
+            exponentValue = qMin(exponentValue * 10 + (m_text[m_at].unicode() - '0'), 100000000LL);
+            ++m_at;
         }
         if (exponent.startsWith('-'))
             exponentValue = -exponentValue;
-        magnitude = int(qBound(-200000000LL, magnitude + exponentValue, 200000000LL));
-        ascii.append('e');
-        ascii.append(exponent);
+        m_magnitude = int(qBound(-200000000LL, m_magnitude + exponentValue, 200000000LL));
+        m_ascii.append('e');
+        m_ascii.append(exponent);
+        return true;
     }
-    if (i != n)
-        return std::nullopt;
 
-    double value = 0;
-    const auto [end, error] = std::from_chars(ascii.constData(), ascii.constData() + ascii.size(), value);
-    if (error == std::errc::result_out_of_range) {
-        if (!seenNonZero || magnitude <= 0)
-            return ascii.startsWith('-') ? -0.0 : 0.0;
-        return std::nullopt;
+    bool atEnd() const { return m_at == m_end; }
+
+    // The value; a number too small for a double is zero, one too large is none.
+    std::optional<double> convert() const
+    {
+        double value = 0;
+        const auto [end, error] = std::from_chars(m_ascii.constData(), m_ascii.constData() + m_ascii.size(), value);
+        if (error == std::errc::result_out_of_range) {
+            if (!m_seenNonZero || m_magnitude <= 0)
+                return m_ascii.startsWith('-') ? -0.0 : 0.0;
+            return std::nullopt;
+        }
+        if (error != std::errc() || end != m_ascii.constData() + m_ascii.size() || !std::isfinite(value))
+            return std::nullopt;
+        return value;
     }
-    if (error != std::errc() || end != ascii.constData() + ascii.size() || !std::isfinite(value))
+
+private:
+    bool atSign() const
+    {
+        return m_at < m_end && (m_text[m_at] == QLatin1Char('+') || m_text[m_at] == QLatin1Char('-'));
+    }
+    bool atDigit() const
+    {
+        return m_at < m_end && m_text[m_at] >= QLatin1Char('0') && m_text[m_at] <= QLatin1Char('9');
+    }
+    void takeDigit()
+    {
+        m_ascii.append(char(m_text[m_at].unicode()));
+        ++m_mantissaDigits;
+        ++m_at;
+    }
+    void readFraction()
+    {
+        int leadingZeros = 0;
+        while (atDigit()) {
+            if (!m_seenNonZero && m_text[m_at] == QLatin1Char('0')) {
+                ++leadingZeros;
+            } else if (!m_seenNonZero) {
+                m_seenNonZero = true;
+                m_magnitude = -leadingZeros;
+            }
+            takeDigit();
+        }
+    }
+
+    QStringView m_text;
+    qsizetype m_at = 0;
+    qsizetype m_end;
+    QByteArray m_ascii;
+    int m_mantissaDigits = 0;
+    int m_magnitude = 0; // decimal position of the first non-zero digit, to tell underflow from overflow
+    bool m_seenNonZero = false;
+};
+
+} // namespace
+
+std::optional<double> parseDecimal(QStringView text, const QLocale &locale)
+{
+    DecimalScanner scanner(text);
+    if (!scanner.readMantissa(decimalSeparator(locale)) || !scanner.readExponent() || !scanner.atEnd())
         return std::nullopt;
-    return value;
+    return scanner.convert();
 }
 
 std::optional<double> parseTypedDecimal(QStringView text, const QLocale &locale)

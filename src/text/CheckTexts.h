@@ -19,6 +19,9 @@ inline const QString ReadOnlyByClasses = QStringLiteral(" (его читают �
 inline const QString BlanksCount = QStringLiteral(" (пробелы учитываются)");
 inline const QString ListSeparator = QStringLiteral(", ");
 inline const QString ReasonSeparator = QStringLiteral("; ");
+inline const QString TooManyTags = QStringLiteral(
+    "В документе больше %d тегов и фрагментов текста: проверены только первые, остальное не проверялось");
+inline const QString MoreOfKind = QStringLiteral("И ещё %d таких же замечаний в этом файле (не показаны)");
 
 // INI files: descriptor and schema files
 inline const QString IgnoredLine = QStringLiteral(
@@ -100,6 +103,12 @@ inline const QString SubfolderInPackage = QStringLiteral(
 inline const QString SubfolderInPlace = QStringLiteral(
     "«%s» (%s) найдётся, только пока описание читается на месте: в пакете папки теряются, пишите просто "
     "«%s» и кладите файл рядом с описанием");
+inline const QString CharsetMismatch = QStringLiteral(
+    "Документ объявляет кодировку %s, а записан %s: вместо русских букв ученик увидит непонятные знаки");
+inline const QString InUtf8 = QStringLiteral("в UTF-8");
+inline const QString NotInUtf8 = QStringLiteral("не в UTF-8 (видимо, в windows-1251)");
+inline const QString PackageRefused = QStringLiteral("Kelvo не откроет пакет, а скажет, что файл данных повреждён: %s");
+inline const QString NotAZipArchive = QStringLiteral("это не архив ZIP");
 inline const QString UnreadableFile = QStringLiteral("Файл «%s» (%s) не читается: %s");
 inline const QString DuplicateEntry
     = QStringLiteral("Записи пакета «%s» и «%s» распаковываются в один файл «%s»: останется только последняя");
@@ -140,6 +149,8 @@ inline const QString NoSecondSeparator = QStringLiteral(
 inline const QString SeparatorTypo = QStringLiteral(
     "Строка похожа на разделитель, но разделитель — ровно «<!--END-->», без пробелов, заглавными: эта строка "
     "им не считается");
+inline const QString QuizTooLarge = QStringLiteral(
+    "Файл слишком велик для страницы теста: при открытии теста будет ошибка «Quiz page is too large (question %d)»");
 inline const QString NoAnswers
     = QStringLiteral("После разделителя нет ни одной строки ответа: этот вопрос никогда не засчитается");
 inline const QString AnswerWithoutEquals

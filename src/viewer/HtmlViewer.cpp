@@ -135,8 +135,8 @@ void THtmlViewer::LoadFromString(const QByteArray &document)
     createEngine();
     ++m_loadSerial;
     const QUrl url = m_schemeHandler->setDocument(document);
-    // A page set aside while hidden comes back with the URL it had, which now finds nothing.
-    setPageActive(true);
+    // A page set aside while hidden is brought back by the load itself: made active first, it
+    // would reload the document it had, and that load's end could be taken for this one's.
     m_page->setCurrentDocumentUrl(url);
     m_page->load(url);
 }

@@ -10,12 +10,23 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QList>
+#include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QtEndian>
 
 #include <array>
 #include <optional>
+
+#include <sys/resource.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define KELVO_TEST_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KELVO_TEST_SANITIZED 1
+#endif
+#endif
 
 namespace kelvo::test {
 
@@ -226,5 +237,73 @@ struct Sandbox
         return entries;
     }
 };
+
+// The program run as the hostile suites run it: in a sandbox, under the player's bounds.
+namespace bounded {
+
+// The largest address space the program may take. Its libraries alone (the web engine among
+// them) map about 300 MB.
+inline constexpr rlim_t MaxAddressSpace = rlim_t(1) << 30;
+// The largest file it may write.
+inline constexpr rlim_t MaxFileSize = rlim_t(256) << 20;
+// The most memory a run may hold at once. A sanitized build holds its shadow memory besides.
+#ifdef KELVO_TEST_SANITIZED
+inline constexpr qint64 MaxResidentBytes = qint64(2) << 30;
+#else
+inline constexpr qint64 MaxResidentBytes = qint64(640) << 20;
+#endif
+
+// The highest resident size of this process (RUSAGE_SELF), or of the largest of its children
+// that ended (RUSAGE_CHILDREN).
+inline qint64 peakResidentBytes(int who)
+{
+    rusage usage {};
+    ::getrusage(who, &usage);
+    return qint64(usage.ru_maxrss) * 1024;
+}
+
+struct Run
+{
+    bool finished = false;
+    int exitCode = -1; // -1 when it crashed
+    QByteArray out;
+    QString err;
+};
+
+// Runs the program with `arguments` in the sandbox's folders and environment, within the bounds;
+// kills it after two minutes (a guard against a hang, not a measure of speed).
+inline Run runProgram(const Sandbox &box, const QStringList &arguments)
+{
+    QProcess process;
+    QProcessEnvironment environment = box.environment();
+#ifdef KELVO_TEST_SANITIZED
+    // The sanitizer reserves terabytes of address space: it watches the resident size instead.
+    environment.insert(QStringLiteral("ASAN_OPTIONS"),
+        environment.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":hard_rss_limit_mb=1024"));
+#endif
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(box.work);
+    process.setChildProcessModifier([] {
+#ifndef KELVO_TEST_SANITIZED
+        const rlimit space { MaxAddressSpace, MaxAddressSpace };
+        ::setrlimit(RLIMIT_AS, &space);
+#endif
+        const rlimit fileSize { MaxFileSize, MaxFileSize };
+        ::setrlimit(RLIMIT_FSIZE, &fileSize);
+    });
+    process.start(qEnvironmentVariable("KELVO_BINARY_DIR") + QStringLiteral("/bin/kelvo"), arguments);
+    Run run;
+    run.finished = process.waitForFinished(120'000);
+    if (!run.finished) {
+        process.kill();
+        process.waitForFinished();
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput();
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+} // namespace bounded
 
 } // namespace kelvo::test

@@ -87,6 +87,27 @@ void TestCheckerDocuments::documents_data()
                "labwork.lbw:14: error: missing-file" }
         << QStringList { "(возможно, имелось в виду «intro.htm»)" };
 
+    QTest::newRow("charset: declares windows-1251, written in UTF-8")
+        << LabFiles { { "labwork.lbw", descriptor("intro.htm") },
+               { "intro.htm", "<utf8><html><head><meta charset=windows-1251></head><body>Опыт</body></html>" } }
+        << QStringList { "intro.htm:0: warning: charset-mismatch" } << QStringList { "windows-1251", "в UTF-8" };
+    QTest::newRow("charset: declares UTF-8, written in Windows-1251")
+        << LabFiles { { "labwork.lbw", descriptor("intro.htm") },
+               { "intro.htm",
+                   "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\"></head>"
+                   "<body>Опыт</body></html>" } }
+        << QStringList { "intro.htm:0: warning: charset-mismatch" } << QStringList { "utf-8", "не в UTF-8" };
+    QTest::newRow("charset: UTF-8 as declared") << LabFiles { { "labwork.lbw", descriptor("intro.htm") },
+        { "intro.htm", "<utf8><html><head><meta charset=utf-8></head><body>Опыт</body></html>" } }
+                                                << QStringList {} << QStringList {};
+
+    // The player opens "A.htm": the exactly named entry is a link that leads nowhere.
+    QTest::newRow("names: a dangling link of the exact name beside a file of another case")
+        << LabFiles { { "labwork.lbw", descriptor("a.htm") }, { "A.htm", "<html><body></body></html>" },
+               { "a.htm", "<link>nowhere.htm" } }
+        << QStringList { "labwork.lbw:6: warning: file-case", "a.htm:0: warning: case-collision" }
+        << QStringList { "«A.htm»" };
+
     QTest::newRow("names: two files that Windows takes for one") << LabFiles {
         { "labwork.lbw", descriptor("intro.htm") }, { "intro.htm", "<html><body><img src=\"pic.png\"></body></html>" },
         { "Pic.png", "png" }, { "pic.png", "png" }

@@ -8,6 +8,7 @@
 #include "ModelMessages.h"
 #include "TestSupport.h"
 
+#include <QFile>
 #include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,6 +16,8 @@
 namespace kelvo::test {
 
 // File name -> content; text is written in Windows-1251 with CR LF, as Windows editors save it.
+// "<folder>" makes a folder, "<link>target" a symbolic link to target, "<utf8>text" a file of the
+// text in UTF-8.
 using LabFiles = QMap<QString, QString>;
 
 // "file:line: level: code" for each finding, in report order.
@@ -49,6 +52,10 @@ public:
         for (auto it = files.cbegin(); it != files.cend(); ++it) {
             if (it.value() == u"<folder>")
                 folder.mkpath(it.key());
+            else if (it.value().startsWith(u"<link>"))
+                QFile::link(it.value().sliced(6), folder.filePath(it.key()));
+            else if (it.value().startsWith(u"<utf8>"))
+                writeFile(folder, it.key(), it.value().sliced(6).toUtf8());
             else
                 writeFile(folder, it.key(), windowsText(it.value()));
         }

@@ -14,6 +14,7 @@ class TestCheckerReport final : public QObject
 private Q_SLOTS:
     void linesInOrderOfFileAndLine();
     void json();
+    void manyOfOneKindAreCounted();
     void nearestName_data();
     void nearestName();
 };
@@ -57,6 +58,34 @@ void TestCheckerReport::json()
     QCOMPARE(placed.value(QStringLiteral("code")).toString(), QStringLiteral("missing-file"));
     QCOMPARE(placed.value(QStringLiteral("level")).toString(), QStringLiteral("error"));
     QCOMPARE(placed.value(QStringLiteral("message")).toString(), QStringLiteral("файл"));
+}
+
+void TestCheckerReport::manyOfOneKindAreCounted()
+{
+    CheckReport report;
+    const QString missing = QStringLiteral("missing-file");
+    for (int i = 1; i <= 1000; ++i)
+        report.error(QStringLiteral("a.htm"), i, missing, QStringLiteral("нет файла %1").arg(i));
+    // Another kind, and another file, are shown apart; a repetition is not counted.
+    report.warning(QStringLiteral("a.htm"), 2, QStringLiteral("script"), QStringLiteral("сценарий"));
+    report.error(QStringLiteral("b.htm"), 1, missing, QStringLiteral("нет файла"));
+    report.error(QStringLiteral("a.htm"), 1000, missing, QStringLiteral("нет файла 1000"));
+    QVERIFY(!report.shows(QStringLiteral("a.htm"), missing));
+    QVERIFY(report.shows(QStringLiteral("b.htm"), missing));
+    report.addUnshown(QStringLiteral("a.htm"), missing, Level::Error, 5000);
+
+    const QList<Finding> findings = report.findings();
+    const qsizetype shown = CheckReport::MostShownOfKind;
+    QCOMPARE(findings.size(), shown + 3);
+    const Finding &more = findings[shown + 1];
+    QCOMPARE(more.file, QStringLiteral("a.htm"));
+    QCOMPARE(more.line, int(shown));
+    QCOMPARE(more.code, missing);
+    QCOMPARE(more.level, Level::Error);
+    QVERIFY2(more.message.contains(QString::number(1000 - shown + 5000)), qPrintable(more.message));
+    QCOMPARE(findings.last().file, QStringLiteral("b.htm"));
+    QCOMPARE(report.errorCount(), 1000 + 5000 + 1);
+    QCOMPARE(report.warningCount(), 1);
 }
 
 void TestCheckerReport::nearestName_data()
