@@ -35,14 +35,6 @@
 using namespace kelvo;
 using namespace kelvo::test;
 
-#if defined(__SANITIZE_ADDRESS__)
-#define KELVO_TEST_SANITIZED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KELVO_TEST_SANITIZED 1
-#endif
-#endif
-
 namespace {
 
 const QByteArray Descriptor = "[Header]\r\nTitle=Hostile\r\n[intro]\r\nType=Information\r\nTitle=Intro\r\n"
@@ -164,29 +156,8 @@ QByteArray emfWithLyingHeader()
     return emf.bytes;
 }
 
-// The largest address space the program may take. Its libraries alone (the web engine among
-// them) map about 300 MB.
-constexpr rlim_t MaxAddressSpace = rlim_t(1) << 30;
-// The largest file it may write.
-constexpr rlim_t MaxFileSize = rlim_t(256) << 20;
-
-// The most memory a run of the program may hold at once, and this test process while it opens
-// chapters (including the packages it builds for its rows). A sanitized build holds its shadow
-// memory besides.
-#ifdef KELVO_TEST_SANITIZED
-constexpr qint64 MaxResidentBytes = qint64(2) << 30;
-#else
-constexpr qint64 MaxResidentBytes = qint64(640) << 20;
-#endif
-
-// The highest resident size of this process, or of the largest of its children that ended (which
-// counts this process's memory at the fork as well).
-qint64 peakResidentBytes(int who)
-{
-    rusage usage {};
-    ::getrusage(who, &usage);
-    return qint64(usage.ru_maxrss) * 1024;
-}
+using bounded::MaxResidentBytes;
+using bounded::peakResidentBytes;
 
 struct Run
 {
@@ -196,37 +167,11 @@ struct Run
     QString err;
 };
 
+// kelvo --dump on the sandbox's package, within the bounds every hostile run has.
 Run runDump(const Sandbox &box)
 {
-    QProcess process;
-    QProcessEnvironment environment = box.environment();
-#ifdef KELVO_TEST_SANITIZED
-    // The sanitizer reserves terabytes of address space: it watches the resident size instead.
-    environment.insert(QStringLiteral("ASAN_OPTIONS"),
-        environment.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":hard_rss_limit_mb=1024"));
-#endif
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(box.work);
-    process.setChildProcessModifier([] {
-#ifndef KELVO_TEST_SANITIZED
-        const rlimit space { MaxAddressSpace, MaxAddressSpace };
-        ::setrlimit(RLIMIT_AS, &space);
-#endif
-        const rlimit fileSize { MaxFileSize, MaxFileSize };
-        ::setrlimit(RLIMIT_FSIZE, &fileSize);
-    });
-    process.start(qEnvironmentVariable("KELVO_BINARY_DIR") + QStringLiteral("/bin/kelvo"),
-        { QStringLiteral("--dump"), box.package });
-    Run run;
-    run.finished = process.waitForFinished(120'000);
-    if (!run.finished) {
-        process.kill();
-        process.waitForFinished();
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.json = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    const bounded::Run run = bounded::runProgram(box, { QStringLiteral("--dump"), box.package });
+    return { run.finished, run.exitCode, QJsonDocument::fromJson(run.out).object(), run.err };
 }
 
 enum class Outcome { Loads, DamagedPackage, DescriptorError };
