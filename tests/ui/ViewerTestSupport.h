@@ -2,6 +2,7 @@
 
 #include "HtmlViewer.h"
 
+#include <QPoint>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVariant>
@@ -39,6 +40,20 @@ inline QVariant evaluateScript(THtmlViewer *viewer, const QString &script)
     if (!QTest::qWaitFor([&] { return outcome->done; }, 10000))
         qWarning("script gave no result: %s", qPrintable(script));
     return outcome->value;
+}
+
+// The centre of the element with `elementId` in the view's coordinates; a null point when the
+// page has no such element.
+inline QPoint elementCentre(THtmlViewer *viewer, const QString &elementId)
+{
+    const QVariantList centre = evaluateScript(viewer,
+        QStringLiteral("(() => { const r = document.getElementById('%1').getBoundingClientRect(); "
+                       "return [r.left + r.width / 2, r.top + r.height / 2]; })()")
+            .arg(elementId))
+                                    .toList();
+    if (centre.size() != 2)
+        return {};
+    return QPoint(qRound(centre[0].toDouble()), qRound(centre[1].toDouble()));
 }
 
 } // namespace kelvo::test

@@ -167,14 +167,7 @@ void TestHostileDocuments::showHtmlPage()
 
 QPoint TestHostileDocuments::centreOf(const QString &elementId)
 {
-    const QVariantList centre = evaluate(QStringLiteral("(() => { const r = document.getElementById('%1')"
-                                                        ".getBoundingClientRect(); return [r.left + r.width / 2, "
-                                                        "r.top + r.height / 2]; })()")
-                                             .arg(elementId))
-                                    .toList();
-    if (centre.size() != 2)
-        return {};
-    return QPoint(qRound(centre[0].toDouble()), qRound(centre[1].toDouble()));
+    return kelvo::test::elementCentre(m_viewer, elementId);
 }
 
 void TestHostileDocuments::click(const QString &elementId, Qt::MouseButton button)
