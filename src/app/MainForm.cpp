@@ -190,6 +190,7 @@ void TMainForm::createMenuPage()
     panCopyrights->setTextFormat(Qt::PlainText);
     panCopyrights->setFont(pixelFont(QStringLiteral("Arial"), 12));
     panCopyrights->setCursor(Qt::PointingHandCursor);
+    panCopyrights->setAccessibleDescription(Texts::CopyrightsPanelDescription);
     connect(panCopyrights, &TClickPanel::clicked, this, [this] { guarded([this] { panCopyrightsClick(); }); });
 }
 

@@ -34,6 +34,7 @@ struct ModalSeen
 {
     QString caption;
     QString text;
+    QString informativeText;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
     bool seen = false;
@@ -48,6 +49,7 @@ std::shared_ptr<ModalSeen> answerNextMessageBox()
         if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
             seen->caption = box->windowTitle();
             seen->text = box->text();
+            seen->informativeText = box->informativeText();
             seen->icon = box->icon();
             seen->buttons = box->standardButtons();
             seen->seen = true;
@@ -93,7 +95,9 @@ private Q_SLOTS:
     void manyChaptersScrollWithReadableButtons();
     void menuCaptionsShowTheTitleAsWritten();
     void glyphsFollowTheAccessRule();
+    void lockedChapterAnswersWithTheMessage_data();
     void lockedChapterAnswersWithTheMessage();
+    void menuTellsScreenReadersEachChaptersState();
     void bottomPanelAndAboutDialog();
     void startupMessages_data();
     void startupMessages();
@@ -193,30 +197,110 @@ void TestMainForm::glyphsFollowTheAccessRule()
     form->Pages->setCurrentWidget(form->tsLab);
     QCOMPARE(glyphs(), (QStringList { "BUBBLE_RED", "BUBBLE_GRY", "BUBBLE_GRY" })); // only showing the menu refreshes
     form->ShowMenu();
-    QCOMPARE(glyphs(), (QStringList { "BUBBLE_RED", "BUBBLE_RED", "BUBBLE_GRY" }));
+    // A passed chapter is marked as such, not only shown open.
+    QCOMPARE(glyphs(), (QStringList { "BUBBLE_PASSED", "BUBBLE_RED", "BUBBLE_GRY" }));
 
     // A passed chapter stays open whatever the rule says.
     form->LabWork()->Chapters().Items(2)->Passed = true;
     form->Pages->setCurrentWidget(form->tsLab);
     form->ShowMenu();
-    QCOMPARE(glyphs(), (QStringList { "BUBBLE_RED", "BUBBLE_RED", "BUBBLE_RED" }));
+    QCOMPARE(glyphs(), (QStringList { "BUBBLE_PASSED", "BUBBLE_RED", "BUBBLE_PASSED" }));
+}
+
+void TestMainForm::lockedChapterAnswersWithTheMessage_data()
+{
+    QTest::addColumn<QByteArray>("descriptor");
+    QTest::addColumn<int>("clicked");
+    QTest::addColumn<QString>("missing");
+
+    const QByteArray header = "[Header]\nTitle=Lab\n[a]\nType=Information\nTitle=Введение\nIdentifier=1\n";
+    QTest::newRow("nominal: one chapter to pass")
+        << header + "[b]\nType=Information\nTitle=Опыт\nIdentifier=2\nRequiredChapters=1\n"
+        << 1 << QStringLiteral("Сначала пройдите «Введение».");
+    QTest::newRow("nominal: every chapter that carries a required identifier, in menu order")
+        << header
+            + "[b]\nType=Information\nTitle=Опыт\nIdentifier=3\nRequiredChapters=2,1\n"
+              "[c]\nType=Information\nTitle=Теория\nIdentifier=2\n"
+        << 1 << QStringLiteral("Сначала пройдите «Введение», «Теория».");
+    QTest::newRow("robustness: an identifier no chapter carries names nothing")
+        << header + "[b]\nType=Information\nTitle=Опыт\nIdentifier=2\nRequiredChapters=9,1\n"
+        << 1 << QStringLiteral("Сначала пройдите «Введение».");
+    QTest::newRow("robustness: a chapter without a title by its place")
+        << QByteArray("[Header]\nTitle=Lab\n[a]\nType=Information\nTitle=\nIdentifier=1\n"
+                      "[b]\nType=Information\nTitle=Опыт\nIdentifier=2\nRequiredChapters=1\n")
+        << 1 << QStringLiteral("Сначала пройдите «раздел 1».");
 }
 
 void TestMainForm::lockedChapterAnswersWithTheMessage()
 {
-    const auto form = openDescriptor("[Header]\nTitle=Lab\n[a]\nType=Information\nIdentifier=1\n"
-                                     "[b]\nType=Information\nIdentifier=2\nRequiredChapters=1\n");
+    QFETCH(QByteArray, descriptor);
+    QFETCH(int, clicked);
+    QFETCH(QString, missing);
+
+    const auto form = openDescriptor(descriptor);
     form->show();
     const auto seen = answerNextMessageBox();
-    QTest::mouseClick(form->MenuButtons[1], Qt::LeftButton);
+    QTest::mouseClick(form->MenuButtons[size_t(clicked)], Qt::LeftButton);
     QTRY_VERIFY(seen->seen);
     QCOMPARE(seen->caption, QStringLiteral("Внимание"));
     QCOMPARE(seen->text,
         QStringLiteral("К разделам, помеченным серым цветом, нельзя перейти без прохождения "
                        "предыдущих разделов."));
+    QCOMPARE(seen->informativeText, missing);
     QCOMPARE(seen->icon, QMessageBox::Information);
     QCOMPARE(form->LabWork()->CurrentIndex, -1);
     QCOMPARE(form->Pages->currentWidget(), form->tsMenu);
+    // The locked button's tooltip says the same before any click.
+    QCOMPARE(form->MenuButtons[size_t(clicked)]->toolTip(), missing);
+}
+
+void TestMainForm::menuTellsScreenReadersEachChaptersState()
+{
+    // 0 needs nothing; 1 requires 0 and 2; 2 needs nothing and gets passed.
+    const auto form = openDescriptor("[Header]\nTitle=Lab\n[a]\nType=Information\nTitle=Введение\nIdentifier=1\n"
+                                     "[b]\nType=Information\nTitle=Опыт & расчёт\nIdentifier=2\n"
+                                     "RequiredChapters=1,3\n[c]\nType=Information\nTitle=Теория\nIdentifier=3\n");
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    form->LabWork()->Chapters().Items(2)->Passed = true;
+    form->Pages->setCurrentWidget(form->tsLab);
+    form->ShowMenu();
+
+    struct Told
+    {
+        QString name;
+        QString description;
+        QString toolTip;
+    };
+    const Told expected[] = {
+        { QStringLiteral("Введение"), QStringLiteral("открыта"), QString() },
+        { QStringLiteral("Опыт & расчёт"), QStringLiteral("закрыта: сначала пройдите «Введение»"),
+            QStringLiteral("Сначала пройдите «Введение».") },
+        { QStringLiteral("Теория"), QStringLiteral("пройдена"), QString() },
+        { QStringLiteral("Выход из программы"), QString(), QString() },
+    };
+    QCOMPARE(form->MenuButtons.size(), std::size(expected));
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        QAccessibleInterface *button = QAccessible::queryAccessibleInterface(form->MenuButtons[i]);
+        QVERIFY(button);
+        QCOMPARE(button->role(), QAccessible::Button);
+        QCOMPARE(button->text(QAccessible::Name), expected[i].name);
+        QCOMPARE(button->text(QAccessible::Description), expected[i].description);
+        QCOMPARE(form->MenuButtons[i]->toolTip(), expected[i].toolTip);
+        QVERIFY(!button->state().disabled);
+    }
+
+    // Passing what was missing is told at the next showing of the menu.
+    form->LabWork()->Chapters().Items(0)->Passed = true;
+    form->Pages->setCurrentWidget(form->tsLab);
+    form->ShowMenu();
+    QCOMPARE(QAccessible::queryAccessibleInterface(form->MenuButtons[1])->text(QAccessible::Description),
+        QStringLiteral("открыта"));
+    QCOMPARE(form->MenuButtons[1]->toolTip(), QString());
+
+    QAccessibleInterface *panel = QAccessible::queryAccessibleInterface(form->panCopyrights);
+    QCOMPARE(panel->text(QAccessible::Name), QStringLiteral("Copyright "));
+    QCOMPARE(panel->text(QAccessible::Description), QStringLiteral("Об авторах лабораторной работы и о программе"));
 }
 
 void TestMainForm::bottomPanelAndAboutDialog()
