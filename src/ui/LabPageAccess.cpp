@@ -1,0 +1,64 @@
+#include "LabPage.h"
+
+#include "DeviceControls.h"
+#include "ExperimentChapter.h"
+#include "LabWorkKeys.h"
+#include "Localization.h"
+#include "SchemaImage.h"
+#include "TextFormat.h"
+#include "VariantButton.h"
+
+#include <QAccessible>
+
+namespace {
+
+// A device without a title of its own (the reader's stand-in for a missing key) goes by its section.
+QString spokenTitle(const TSchemaDevice &device)
+{
+    const QString title = device.Title.trimmed();
+    return title.isEmpty() || title == kelvo::keys::device::Title.fallback ? device.SectionName : title;
+}
+
+} // namespace
+
+// What a screen reader is told of the bench: the picture by the experiment's title, each device
+// by its title with the value it shows, each area by its title and hint. Run whenever values
+// change, so that the names follow them.
+void TLabPage::describeControls()
+{
+    if (!m_chapter)
+        return;
+    imgSchema->setAccessibleName(m_chapter->SchemaTitle);
+    const int count = qMin(m_chapter->Devices.Count(), int(DeviceControls.size()));
+    for (int i = 0; i < count; ++i) {
+        QWidget *control = DeviceControls[size_t(i)];
+        if (!control)
+            continue;
+        const TSchemaDevice *device = m_chapter->Devices.Device(i);
+        const QString title = spokenTitle(*device);
+        if (auto *label = qobject_cast<TDevLabel *>(control)) {
+            label->setAccessibleName(kelvo::format(Texts::DeviceAccessibleName, { title, label->text() }));
+        } else if (auto *edit = qobject_cast<TDevEdit *>(control)) {
+            // The value is the edit's text, which a screen reader reads after the name.
+            edit->setAccessibleName(title);
+            edit->setAccessibleDescription(edit->Failure);
+        } else if (auto *shape = qobject_cast<TDevShape *>(control)) {
+            // An area is known by its hint, as the description strip shows it: headline and line.
+            const qsizetype bar = shape->Hint.indexOf(u'|');
+            const QString headline = (bar < 0 ? shape->Hint : shape->Hint.left(bar)).trimmed();
+            shape->setAccessibleName(headline.isEmpty() ? title : headline);
+            shape->setAccessibleDescription(bar < 0 ? QString() : shape->Hint.mid(bar + 1).trimmed());
+        }
+    }
+}
+
+void TLabPage::markCurrentVariant(TVariantButton *button, bool current)
+{
+    if (button->Current == current)
+        return;
+    button->Current = current;
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(button, changed);
+    QAccessible::updateAccessibility(&event);
+}
