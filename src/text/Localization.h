@@ -61,6 +61,10 @@ inline const QString AboutAuthorPrefix = QStringLiteral("Авторство: ");
 inline const QString AboutLicenseButton = QStringLiteral("Текст лицензии (LICENSE.TXT)");
 inline const QString AboutComponentsHeading = QStringLiteral("В Kelvo использованы следующие программные компоненты:");
 inline const QString OkButton = QStringLiteral("OK");
+// What a screen reader calls the about dialog's pictures and memos.
+inline const QString AboutLabWorkPicture = QStringLiteral("Эмблема лабораторной работы");
+inline const QString AboutDescriptionName = QStringLiteral("Описание лабораторной работы");
+inline const QString AboutLicenseNoteName = QStringLiteral("О лицензии");
 
 // Information chapters
 inline const QString ReadConfirmationForm

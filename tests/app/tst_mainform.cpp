@@ -27,6 +27,7 @@
 #include <functional>
 
 using namespace kelvo::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -99,6 +100,8 @@ private Q_SLOTS:
     void lockedChapterAnswersWithTheMessage();
     void menuTellsScreenReadersEachChaptersState();
     void bottomPanelAndAboutDialog();
+    void aboutBoxAndPageBarTellScreenReaders_data();
+    void aboutBoxAndPageBarTellScreenReaders();
     void startupMessages_data();
     void startupMessages();
     void packageIsUnpackedAndCleanedUp();
@@ -342,6 +345,62 @@ void TestMainForm::bottomPanelAndAboutDialog()
     about.PageControl1->setCurrentIndex(2);
     about.Fill(QStringLiteral("T"), QString(), QString());
     QCOMPARE(about.Label2->text(), QString());
+}
+
+void TestMainForm::aboutBoxAndPageBarTellScreenReaders_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("role");
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("nominal: about box") << u"about"_s << int(QAccessible::Dialog) << u"Авторство"_s;
+    QTest::newRow("nominal: about box, lab work's picture")
+        << u"Image1"_s << int(QAccessible::Graphic) << u"Эмблема лабораторной работы"_s;
+    QTest::newRow("nominal: about box, title") << u"Label1"_s << int(QAccessible::StaticText) << u"Закон Ома"_s;
+    QTest::newRow("nominal: about box, author")
+        << u"Label2"_s << int(QAccessible::StaticText) << u"Авторство: И. Иванов"_s;
+    QTest::newRow("nominal: about box, description")
+        << u"Memo1"_s << int(QAccessible::EditableText) << u"Описание лабораторной работы"_s;
+    QTest::newRow("nominal: about box, program's picture") << u"Image2"_s << int(QAccessible::Graphic) << u"Kelvo"_s;
+    QTest::newRow("nominal: about box, licence note")
+        << u"mLicenseNote"_s << int(QAccessible::EditableText) << u"О лицензии"_s;
+    QTest::newRow("nominal: about box, licence button")
+        << u"Button1"_s << int(QAccessible::Button) << u"Текст лицензии (LICENSE.TXT)"_s;
+    QTest::newRow("nominal: about box, OK") << u"BitBtn1"_s << int(QAccessible::Button) << u"OK"_s;
+    QTest::newRow("nominal: menu, the lab work's title")
+        << u"panTitle"_s << int(QAccessible::StaticText) << u"Закон Ома"_s;
+    QTest::newRow("nominal: menu, exit") << u"exit"_s << int(QAccessible::Button) << u"Выход из программы"_s;
+    QTest::newRow("nominal: page bar, the chapter's title")
+        << u"lbInfoTitle"_s << int(QAccessible::StaticText) << u"Введение"_s;
+    QTest::newRow("nominal: page bar, back to the document")
+        << u"btDocument"_s << int(QAccessible::Button) << u"Назад к документу"_s;
+    QTest::newRow("nominal: page bar, menu") << u"btMenu"_s << int(QAccessible::Button) << u"Меню"_s;
+}
+
+void TestMainForm::aboutBoxAndPageBarTellScreenReaders()
+{
+    QFETCH(QString, control);
+    QFETCH(int, role);
+    QFETCH(QString, name);
+
+    const auto form = openDescriptor("[Header]\nTitle=Закон Ома\nAuthor=И. Иванов\nDescription=Описание.\n"
+                                     "[a]\nType=Information\nTitle=Введение\nDocument=doc.htm\n");
+    TAboutDlg about(form.get());
+    about.Fill(form->LabWork()->Title, form->LabWork()->Author, form->LabWork()->Description);
+    form->tsHTML->setTitle(form->LabWork()->Chapters().Items(0)->Title);
+    const QHash<QString, QWidget *> controls { { u"about"_s, &about }, { u"Image1"_s, about.Image1 },
+        { u"Label1"_s, about.Label1 }, { u"Label2"_s, about.Label2 }, { u"Memo1"_s, about.Memo1 },
+        { u"Image2"_s, about.Image2 }, { u"mLicenseNote"_s, about.mLicenseNote }, { u"Button1"_s, about.Button1 },
+        { u"BitBtn1"_s, about.BitBtn1 }, { u"panTitle"_s, form->panTitle }, { u"exit"_s, form->MenuButtons.back() },
+        { u"lbInfoTitle"_s, form->tsHTML->lbInfoTitle }, { u"btDocument"_s, form->tsHTML->btDocument },
+        { u"btMenu"_s, form->tsHTML->btMenu } };
+    QWidget *widget = controls.value(control);
+    QVERIFY(widget);
+    form->show();
+    QAccessibleInterface *told = QAccessible::queryAccessibleInterface(widget);
+    QVERIFY(told);
+    QCOMPARE(int(told->role()), role);
+    QCOMPARE(told->text(QAccessible::Name), name);
 }
 
 void TestMainForm::startupMessages_data()
