@@ -1,5 +1,6 @@
 #include "AccessibleControls.h"
 
+#include "DeviceControls.h"
 #include "SchemaImage.h"
 #include "VariantButton.h"
 
@@ -38,18 +39,65 @@ public:
 
     void doAction(const QString &action) override
     {
+        // Later, as Qt's own buttons do: the press may open a modal dialog, and the screen reader
+        // waits for this call's answer.
         if (action == pressAction() && button()->isEnabled())
-            button()->click();
+            button()->animateClick();
     }
 
 private:
     TVariantButton *button() const { return static_cast<TVariantButton *>(widget()); }
 };
 
+// A device's value on the bench: a button when a click sets it, text otherwise.
+class DevLabelAccessible final : public QAccessibleWidget
+{
+public:
+    explicit DevLabelAccessible(TDevLabel *label)
+        : QAccessibleWidget(label, QAccessible::StaticText)
+    {
+    }
+
+    QAccessible::Role role() const override
+    {
+        return label()->Adjustable ? QAccessible::Button : QAccessible::StaticText;
+    }
+
+    QString text(QAccessible::Text kind) const override
+    {
+        const QString own = QAccessibleWidget::text(kind);
+        return kind == QAccessible::Name && own.isEmpty() ? label()->text() : own;
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.readOnly = !label()->Adjustable;
+        return state;
+    }
+
+    QStringList actionNames() const override
+    {
+        return label()->Adjustable ? QStringList { pressAction() } : QStringList();
+    }
+
+    void doAction(const QString &action) override
+    {
+        // Queued, for the value dialog is modal and the screen reader waits for this call's answer.
+        if (action == pressAction() && label()->Adjustable && label()->isEnabled())
+            QMetaObject::invokeMethod(label(), &TDevLabel::clicked, Qt::QueuedConnection);
+    }
+
+private:
+    TDevLabel *label() const { return static_cast<TDevLabel *>(widget()); }
+};
+
 QAccessibleInterface *controlFactory(const QString &className, QObject *object)
 {
     if (className == QLatin1String(TVariantButton::staticMetaObject.className()))
         return new VariantButtonAccessible(static_cast<TVariantButton *>(object));
+    if (className == QLatin1String(TDevLabel::staticMetaObject.className()))
+        return new DevLabelAccessible(static_cast<TDevLabel *>(object));
     if (className == QLatin1String(TSchemaImage::staticMetaObject.className()))
         return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Graphic);
     return nullptr;

@@ -1,8 +1,8 @@
 #pragma once
 
 // What a screen reader is told of the program's own controls where Qt's own interfaces say too
-// little: a variant button is a toggle that is on for the current variant, the schema picture is
-// a picture.
+// little: a variant button is a toggle that is on for the current variant, a device whose value a
+// click sets is a button, the schema picture is a picture.
 namespace kelvo {
 
 // Installs the interfaces once; later calls do nothing.

@@ -4,6 +4,7 @@
 #include "ExperimentChapter.h"
 #include "LabWorkKeys.h"
 #include "Localization.h"
+#include "SchemaDevice.h"
 #include "SchemaImage.h"
 #include "TextFormat.h"
 #include "VariantButton.h"
@@ -37,6 +38,8 @@ void TLabPage::describeControls()
         const TSchemaDevice *device = m_chapter->Devices.Device(i);
         const QString title = spokenTitle(*device);
         if (auto *label = qobject_cast<TDevLabel *>(control)) {
+            const auto *passive = dynamic_cast<const TPassiveDevice *>(device);
+            label->Adjustable = passive && passive->Ajustable;
             label->setAccessibleName(kelvo::format(Texts::DeviceAccessibleName, { title, label->text() }));
         } else if (auto *edit = qobject_cast<TDevEdit *>(control)) {
             // The value is the edit's text, which a screen reader reads after the name.

@@ -185,9 +185,10 @@ def play(app):
     # The bench: the devices' values, the meters, and which variant is on.
     bench = wait_for(lambda: find(app, "push button", "Опыт на виртуальной установке"), 20)
     press(bench)
-    supply = wait_for(lambda: find(app, "label", pattern=r"^Напряжение источника, В: 4[.,]00 В$"), 30)
+    supply = wait_for(lambda: find(app, "push button", pattern=r"^Напряжение источника, В: 4[.,]00 В$"), 30)
     if not supply:
-        fail("the source's voltage is not heard with its value")
+        fail("the source's voltage is not heard as a button with its value")
+        return
     if not find(app, "image", "Вольт-амперная характеристика"):
         fail("the schema picture is not named after the experiment")
     meters = [node for node in walk(app) if node.getRoleName() in ("text", "entry")
@@ -208,6 +209,23 @@ def play(app):
                                  if node.getState().contains(pyatspi.STATE_CHECKED)] == ["R2"], 10):
             fail("pressing R2 is not heard as R2 on")
 
+    # A new value set through the dialog: the dialog names the device and its range, and the
+    # device's new value and the meters' new readings are heard.
+    readings = sorted(text_of(node) for node in meters)
+    press(supply)
+    dialog = wait_for(lambda: find(app, "dialog", "Напряжение источника, В"), 20)
+    if not dialog:
+        fail("the value dialog is not named after the device")
+        return
+    if not re.fullmatch(r"от 0[.,]00 до 12[.,]00 В", dialog.description or ""):
+        fail("the value dialog tells the range as %r" % dialog.description)
+    subprocess.run(["xdotool", "key", "ctrl+a", "type", "6"], check=True)
+    subprocess.run(["xdotool", "key", "Return"], check=True)
+    if not wait_for(lambda: re.fullmatch(r"Напряжение источника, В: 6[.,]00 В", supply.name or ""), 10):
+        fail("the new value is heard as %r" % supply.name)
+    if not wait_for(lambda: sorted(text_of(node) for node in meters) != readings, 10):
+        fail("the meters are heard unchanged: %r" % readings)
+
 
 def control(app):
     if open_document_and_read(app):
@@ -219,7 +237,8 @@ def session(extra_environment, scenario):
     try:
         app = wait_for(lambda: kelvo_application(process.pid), 60)
         if not app:
-            fail("Kelvo did not appear on the accessibility bus")
+            fail("Kelvo did not appear on the accessibility bus (running: %s; there: %r)" % (
+                process.poll() is None, [(a.name, a.get_process_id()) for a in pyatspi.Registry.getDesktop(0) if a]))
             return
         scenario(app)
     finally:

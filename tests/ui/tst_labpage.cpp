@@ -220,6 +220,7 @@ private Q_SLOTS:
     void screenReaderHearsTheBench_data();
     void screenReaderHearsTheBench();
     void screenReaderFollowsValuesAndVariants();
+    void screenReaderPressesAnAdjustableDevice();
     void failedMeasurementSaysWhy_data();
     void failedMeasurementSaysWhy();
     void deviceClick_data();
@@ -617,9 +618,9 @@ void TestLabPage::screenReaderHearsTheBench_data()
     QTest::newRow("nominal: the picture by the experiment's title")
         << u"picture"_s << int(QAccessible::Graphic) << u"Lamp circuit"_s << QString() << QString();
     QTest::newRow("nominal: an adjustable device, title and value")
-        << u"Supply"_s << int(QAccessible::StaticText) << u"Supply voltage: 12,00 V"_s << QString() << QString();
+        << u"Supply"_s << int(QAccessible::Button) << u"Supply voltage: 12,00 V"_s << QString() << QString();
     QTest::newRow("nominal: a fixed device, title and value")
-        << u"Fixed"_s << int(QAccessible::StaticText) << u"Resistor: 2,50 "_s << QString() << QString();
+        << u"Fixed"_s << int(QAccessible::StaticText) << u"Resistor: 2,50 "_s << QString() << u"readOnly"_s;
     QTest::newRow("nominal: a meter, read-only, its value as its text")
         << u"V1"_s << int(QAccessible::EditableText) << u"Voltmeter"_s << QString() << u"readOnly"_s;
     QTest::newRow("nominal: an area by its hint, headline and line")
@@ -696,8 +697,35 @@ void TestLabPage::screenReaderFollowsValuesAndVariants()
     QAccessibleInterface *openTold = QAccessible::queryAccessibleInterface(open);
     QVERIFY(openTold->actionInterface());
     openTold->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    QCOMPARE(page->CurrentVariantButton, open);
+    QTRY_COMPARE(page->CurrentVariantButton, open);
     QVERIFY(QAccessible::queryAccessibleInterface(open)->state().checked);
+}
+
+void TestLabPage::screenReaderPressesAnAdjustableDevice()
+{
+    const DefaultLocale settings(kelvo::test::russian());
+    Lab lab(TwoVariants + Devices);
+    TDeviceDlg dialog;
+    const auto page = openPage(lab, &dialog);
+    QVERIFY(page);
+    QAccessibleInterface *fixed = QAccessible::queryAccessibleInterface(control<TDevLabel>(*page, lab, u"Fixed"_s));
+    QVERIFY(!fixed->actionInterface() || fixed->actionInterface()->actionNames().isEmpty());
+
+    bool shown = false;
+    QString named;
+    whenShownModally(dialog, shown, [&] {
+        named = QAccessible::queryAccessibleInterface(&dialog)->text(QAccessible::Name);
+        dialog.edValue->selectAll();
+        dialog.edValue->insert(u"20"_s);
+        QTest::keyClick(dialog.edValue, Qt::Key_Return);
+    });
+    QAccessibleInterface *supply = QAccessible::queryAccessibleInterface(control<TDevLabel>(*page, lab, u"Supply"_s));
+    QVERIFY(supply->actionInterface());
+    supply->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QVERIFY2(!shown, "the press returns before the modal dialog opens");
+    QTRY_VERIFY(shown);
+    QCOMPARE(named, u"Supply voltage"_s);
+    QCOMPARE(supply->text(QAccessible::Name), u"Supply voltage: 20,00 V"_s);
 }
 
 void TestLabPage::failedMeasurementSaysWhy_data()
