@@ -1,4 +1,5 @@
 #include "AboutDlg.h"
+#include "AccessibleTold.h"
 #include "BitButton.h"
 #include "ClickPanel.h"
 #include "Globals.h"
@@ -269,13 +270,13 @@ void TestMainForm::menuTellsScreenReadersEachChaptersState()
     form->Pages->setCurrentWidget(form->tsLab);
     form->ShowMenu();
 
-    struct Told
+    struct Expected
     {
         QString name;
         QString description;
         QString toolTip;
     };
-    const Told expected[] = {
+    const Expected expected[] = {
         { QStringLiteral("Введение"), QStringLiteral("открыта"), QString() },
         { QStringLiteral("Опыт & расчёт"), QStringLiteral("закрыта: сначала пройдите «Введение»"),
             QStringLiteral("Сначала пройдите «Введение».") },
@@ -284,26 +285,22 @@ void TestMainForm::menuTellsScreenReadersEachChaptersState()
     };
     QCOMPARE(form->MenuButtons.size(), std::size(expected));
     for (size_t i = 0; i < std::size(expected); ++i) {
-        QAccessibleInterface *button = QAccessible::queryAccessibleInterface(form->MenuButtons[i]);
-        QVERIFY(button);
-        QCOMPARE(button->role(), QAccessible::Button);
-        QCOMPARE(button->text(QAccessible::Name), expected[i].name);
-        QCOMPARE(button->text(QAccessible::Description), expected[i].description);
+        QCOMPARE(toldOf(form->MenuButtons[i]),
+            (Told { int(QAccessible::Button), expected[i].name, expected[i].description }));
         QCOMPARE(form->MenuButtons[i]->toolTip(), expected[i].toolTip);
-        QVERIFY(!button->state().disabled);
+        QVERIFY(!QAccessible::queryAccessibleInterface(form->MenuButtons[i])->state().disabled);
     }
 
     // Passing what was missing is told at the next showing of the menu.
     form->LabWork()->Chapters().Items(0)->Passed = true;
     form->Pages->setCurrentWidget(form->tsLab);
     form->ShowMenu();
-    QCOMPARE(QAccessible::queryAccessibleInterface(form->MenuButtons[1])->text(QAccessible::Description),
-        QStringLiteral("открыта"));
+    QCOMPARE(toldOf(form->MenuButtons[1]).description, QStringLiteral("открыта"));
     QCOMPARE(form->MenuButtons[1]->toolTip(), QString());
 
-    QAccessibleInterface *panel = QAccessible::queryAccessibleInterface(form->panCopyrights);
-    QCOMPARE(panel->text(QAccessible::Name), QStringLiteral("Copyright "));
-    QCOMPARE(panel->text(QAccessible::Description), QStringLiteral("Об авторах лабораторной работы и о программе"));
+    QCOMPARE(toldOf(form->panCopyrights),
+        (Told { int(QAccessible::StaticText), QStringLiteral("Copyright "),
+            QStringLiteral("Об авторах лабораторной работы и о программе") }));
 }
 
 void TestMainForm::bottomPanelAndAboutDialog()
@@ -397,10 +394,7 @@ void TestMainForm::aboutBoxAndPageBarTellScreenReaders()
     QWidget *widget = controls.value(control);
     QVERIFY(widget);
     form->show();
-    QAccessibleInterface *told = QAccessible::queryAccessibleInterface(widget);
-    QVERIFY(told);
-    QCOMPARE(int(told->role()), role);
-    QCOMPARE(told->text(QAccessible::Name), name);
+    QCOMPARE(toldOf(widget), (Told { role, name, QString() }));
 }
 
 void TestMainForm::startupMessages_data()

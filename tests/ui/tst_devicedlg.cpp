@@ -1,3 +1,4 @@
+#include "AccessibleTold.h"
 #include "BitButton.h"
 #include "DeviceDlg.h"
 #include "IniFile.h"
@@ -462,17 +463,13 @@ void TestDeviceDlg::screenReaderHearsTheDeviceAndItsRange()
     dialog.Prepare(100, 100, *device.device);
     QWidget *widget = control == u"dialog" ? &dialog : dialog.findChild<QWidget *>(control);
     QVERIFY(widget);
-    QAccessibleInterface *told = QAccessible::queryAccessibleInterface(widget);
-    QVERIFY(told);
-    QCOMPARE(int(told->role()), role);
-    QCOMPARE(told->text(QAccessible::Name), name);
-    QCOMPARE(told->text(QAccessible::Description), description);
+    QCOMPARE(kelvo::test::toldOf(widget), (kelvo::test::Told { role, name, description }));
 
     // Another device renames it.
     const Device other(0, 1, 0);
     dialog.Prepare(100, 100, *other.device);
     if (!description.isEmpty())
-        QCOMPARE(told->text(QAccessible::Description), u"от 0,00 до 1,00"_s);
+        QCOMPARE(kelvo::test::toldOf(widget).description, u"от 0,00 до 1,00"_s);
 }
 
 void TestDeviceDlg::placement_data()
