@@ -5,6 +5,7 @@
 #include "VariantButton.h"
 
 #include <QAccessibleWidget>
+#include <QSet>
 
 namespace kelvo {
 
@@ -92,8 +93,41 @@ private:
     TDevLabel *label() const { return static_cast<TDevLabel *>(widget()); }
 };
 
+// A panel that reports clicks: a button named by its text.
+class ClickableAccessible final : public QAccessibleWidget
+{
+public:
+    explicit ClickableAccessible(QWidget *widget)
+        : QAccessibleWidget(widget, QAccessible::Button)
+    {
+    }
+
+    QString text(QAccessible::Text kind) const override
+    {
+        const QString own = QAccessibleWidget::text(kind);
+        return kind == QAccessible::Name && own.isEmpty() ? widget()->property("text").toString() : own;
+    }
+
+    QStringList actionNames() const override { return { pressAction() }; }
+
+    void doAction(const QString &action) override
+    {
+        // Queued: what the click opens may be modal, and the screen reader waits for this call's answer.
+        if (action == pressAction() && widget()->isEnabled())
+            QMetaObject::invokeMethod(widget(), "clicked", Qt::QueuedConnection);
+    }
+};
+
+QSet<QString> &buttonClasses()
+{
+    static QSet<QString> classes;
+    return classes;
+}
+
 QAccessibleInterface *controlFactory(const QString &className, QObject *object)
 {
+    if (buttonClasses().contains(className) && object->isWidgetType())
+        return new ClickableAccessible(static_cast<QWidget *>(object));
     if (className == QLatin1String(TVariantButton::staticMetaObject.className()))
         return new VariantButtonAccessible(static_cast<TVariantButton *>(object));
     if (className == QLatin1String(TDevLabel::staticMetaObject.className()))
@@ -112,6 +146,12 @@ void installAccessibleControls()
         return true;
     }();
     Q_UNUSED(installed)
+}
+
+void tellAsButton(const QMetaObject &widgetClass)
+{
+    installAccessibleControls();
+    buttonClasses().insert(QString::fromLatin1(widgetClass.className()));
 }
 
 } // namespace kelvo

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QMetaObject>
+
 // What a screen reader is told of the program's own controls where Qt's own interfaces say too
 // little: a variant button is a toggle that is on for the current variant, a device whose value a
 // click sets is a button, the schema picture is a picture.
@@ -7,5 +9,8 @@ namespace kelvo {
 
 // Installs the interfaces once; later calls do nothing.
 void installAccessibleControls();
+// Widgets of the class (a panel that reports a click through its clicked() signal) are told as
+// buttons named by their text, whose press action sends that signal.
+void tellAsButton(const QMetaObject &widgetClass);
 
 } // namespace kelvo

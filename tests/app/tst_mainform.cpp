@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -299,8 +300,28 @@ void TestMainForm::menuTellsScreenReadersEachChaptersState()
     QCOMPARE(form->MenuButtons[1]->toolTip(), QString());
 
     QCOMPARE(toldOf(form->panCopyrights),
-        (Told { int(QAccessible::StaticText), QStringLiteral("Copyright "),
+        (Told { int(QAccessible::Button), QStringLiteral("Copyright "),
             QStringLiteral("Об авторах лабораторной работы и о программе") }));
+
+    // The bottom panel is pressed as a button: the about box opens, after the press has returned.
+    TAboutDlg about(form.get());
+    AboutDlg = &about;
+    const auto resetAbout = qScopeGuard([] { AboutDlg = nullptr; });
+    bool shown = false;
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, &about, [&] {
+        if (QApplication::activeModalWidget() != &about)
+            return;
+        shown = true;
+        closer.stop();
+        about.accept();
+    });
+    closer.start(10);
+    QAccessibleActionInterface *panel = QAccessible::queryAccessibleInterface(form->panCopyrights)->actionInterface();
+    QVERIFY(panel);
+    panel->doAction(QAccessibleActionInterface::pressAction());
+    QVERIFY2(!shown, "the press returns before the modal box opens");
+    QTRY_VERIFY(shown);
 }
 
 void TestMainForm::bottomPanelAndAboutDialog()

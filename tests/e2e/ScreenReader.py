@@ -102,7 +102,10 @@ def start_kelvo(extra_environment):
     environment = dict(os.environ, **extra_environment)
     if os.getuid() == 0:
         environment.setdefault("QTWEBENGINE_DISABLE_SANDBOX", "1")
-    return subprocess.Popen([KELVO, PACKAGE], env=environment, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    log = tempfile.TemporaryFile()
+    process = subprocess.Popen([KELVO, PACKAGE], env=environment, stdout=subprocess.DEVNULL, stderr=log)
+    process.log = log
+    return process
 
 
 def stop(process):
@@ -139,6 +142,7 @@ def play(app):
         ("Опыт на виртуальной установке", "закрыта: сначала пройдите «Допуск к работе (тест)»"),
         ("Обработка результатов и отчёт", "закрыта: сначала пройдите «Допуск к работе (тест)»"),
         ("Выход из программы", ""),
+        ("Copyright Проект Kelvo", "Об авторах лабораторной работы и о программе"),
     ]
     if not wait_for(lambda: menu_buttons(app) == expected_menu, 30):
         fail("the menu says %r, expected %r" % (menu_buttons(app), expected_menu))
@@ -237,8 +241,10 @@ def session(extra_environment, scenario):
     try:
         app = wait_for(lambda: kelvo_application(process.pid), 60)
         if not app:
-            fail("Kelvo did not appear on the accessibility bus (running: %s; there: %r)" % (
-                process.poll() is None, [(a.name, a.get_process_id()) for a in pyatspi.Registry.getDesktop(0) if a]))
+            process.log.seek(0)
+            fail("Kelvo did not appear on the accessibility bus (exit status %s; on the bus: %r; it said: %s)" % (
+                process.poll(), [(a.name, a.get_process_id()) for a in pyatspi.Registry.getDesktop(0) if a],
+                process.log.read().decode(errors="replace")[-2000:]))
             return
         scenario(app)
     finally:
