@@ -1,6 +1,8 @@
 #include "AccessibleControls.h"
 
 #include "DeviceControls.h"
+#include "LabWorkKeys.h"
+#include "SchemaDevice.h"
 #include "SchemaImage.h"
 #include "VariantButton.h"
 
@@ -146,6 +148,13 @@ void installAccessibleControls()
         return true;
     }();
     Q_UNUSED(installed)
+}
+
+QString spokenTitle(const TSchemaDevice &device)
+{
+    // A missing key reads as the stand-in text, which names nothing.
+    const QString title = device.Title.trimmed();
+    return title.isEmpty() || title == keys::device::Title.fallback ? device.SectionName : title;
 }
 
 void tellAsButton(const QMetaObject &widgetClass)

@@ -1,5 +1,6 @@
 #include "DeviceDlg.h"
 
+#include "AccessibleControls.h"
 #include "BitButton.h"
 #include "KeyPreview.h"
 #include "Localization.h"
@@ -133,7 +134,7 @@ void TDeviceDlg::Prepare(int X, int Y, const TPassiveDevice &Device)
 
 void TDeviceDlg::describeDevice(const TPassiveDevice &device)
 {
-    const QString title = device.Title.trimmed().isEmpty() ? device.SectionName : device.Title.trimmed();
+    const QString title = kelvo::spokenTitle(device);
     const QString range = kelvo::format(Texts::DeviceRange, { device.Min, device.Max, device.Unit }).trimmed();
     for (QWidget *widget : { static_cast<QWidget *>(this), static_cast<QWidget *>(edValue),
              static_cast<QWidget *>(tbTrack), static_cast<QWidget *>(UpDown) }) {

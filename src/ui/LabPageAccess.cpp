@@ -1,8 +1,8 @@
 #include "LabPage.h"
 
+#include "AccessibleControls.h"
 #include "DeviceControls.h"
 #include "ExperimentChapter.h"
-#include "LabWorkKeys.h"
 #include "Localization.h"
 #include "SchemaDevice.h"
 #include "SchemaImage.h"
@@ -10,17 +10,6 @@
 #include "VariantButton.h"
 
 #include <QAccessible>
-
-namespace {
-
-// A device without a title of its own (the reader's stand-in for a missing key) goes by its section.
-QString spokenTitle(const TSchemaDevice &device)
-{
-    const QString title = device.Title.trimmed();
-    return title.isEmpty() || title == kelvo::keys::device::Title.fallback ? device.SectionName : title;
-}
-
-} // namespace
 
 // What a screen reader is told of the bench: the picture by the experiment's title, each device
 // by its title with the value it shows, each area by its title and hint. Run whenever values
@@ -36,7 +25,7 @@ void TLabPage::describeControls()
         if (!control)
             continue;
         const TSchemaDevice *device = m_chapter->Devices.Device(i);
-        const QString title = spokenTitle(*device);
+        const QString title = kelvo::spokenTitle(*device);
         if (auto *label = qobject_cast<TDevLabel *>(control)) {
             const auto *passive = dynamic_cast<const TPassiveDevice *>(device);
             label->Adjustable = passive && passive->Ajustable;

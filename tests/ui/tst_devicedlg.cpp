@@ -470,6 +470,12 @@ void TestDeviceDlg::screenReaderHearsTheDeviceAndItsRange()
     dialog.Prepare(100, 100, *other.device);
     if (!description.isEmpty())
         QCOMPARE(kelvo::test::toldOf(widget).description, u"от 0,00 до 1,00"_s);
+
+    // A device without a title of its own (its key missing) by its section.
+    other.device->Title = Texts::ErrorReadingChapter;
+    dialog.Prepare(100, 100, *other.device);
+    if (!description.isEmpty())
+        QCOMPARE(kelvo::test::toldOf(widget).name, u"Supply"_s);
 }
 
 void TestDeviceDlg::placement_data()
