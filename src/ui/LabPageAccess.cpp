@@ -11,14 +11,27 @@
 
 #include <QAccessible>
 
+namespace {
+
+// Only what changed, so that a screen reader hears only the changes.
+void tell(QWidget *widget, const QString &name, const QString &description)
+{
+    if (widget->accessibleName() != name)
+        widget->setAccessibleName(name);
+    if (widget->accessibleDescription() != description)
+        widget->setAccessibleDescription(description);
+}
+
+} // namespace
+
 // What a screen reader is told of the bench: the picture by the experiment's title, each device
-// by its title with the value it shows, each area by its title and hint. Run whenever values
-// change, so that the names follow them.
+// by its title with the value it shows, each area by its hint. Run whenever values change, so
+// that the names follow them.
 void TLabPage::describeControls()
 {
     if (!m_chapter)
         return;
-    imgSchema->setAccessibleName(m_chapter->SchemaTitle);
+    tell(imgSchema, m_chapter->SchemaTitle, QString());
     const int count = qMin(m_chapter->Devices.Count(), int(DeviceControls.size()));
     for (int i = 0; i < count; ++i) {
         QWidget *control = DeviceControls[size_t(i)];
@@ -29,17 +42,16 @@ void TLabPage::describeControls()
         if (auto *label = qobject_cast<TDevLabel *>(control)) {
             const auto *passive = dynamic_cast<const TPassiveDevice *>(device);
             label->Adjustable = passive && passive->Ajustable;
-            label->setAccessibleName(kelvo::format(Texts::DeviceAccessibleName, { title, label->text() }));
+            tell(label, kelvo::format(Texts::DeviceAccessibleName, { title, label->text() }), QString());
         } else if (auto *edit = qobject_cast<TDevEdit *>(control)) {
             // The value is the edit's text, which a screen reader reads after the name.
-            edit->setAccessibleName(title);
-            edit->setAccessibleDescription(edit->Failure);
+            tell(edit, title, edit->Failure);
         } else if (auto *shape = qobject_cast<TDevShape *>(control)) {
             // An area is known by its hint, as the description strip shows it: headline and line.
             const qsizetype bar = shape->Hint.indexOf(u'|');
             const QString headline = (bar < 0 ? shape->Hint : shape->Hint.left(bar)).trimmed();
-            shape->setAccessibleName(headline.isEmpty() ? title : headline);
-            shape->setAccessibleDescription(bar < 0 ? QString() : shape->Hint.mid(bar + 1).trimmed());
+            tell(
+                shape, headline.isEmpty() ? title : headline, bar < 0 ? QString() : shape->Hint.mid(bar + 1).trimmed());
         }
     }
 }
