@@ -14,6 +14,8 @@ packages=(
   libzip-dev zlib1g-dev zip unzip libarchive-tools
   # window tests and screenshots
   xvfb xauth xdotool x11-utils imagemagick poppler-utils openbox
+  # the accessibility bus and a client of it, for the screen reader's test
+  at-spi2-core python3-pyatspi dbus
   # fonts the layouts are drawn for, and a Russian locale for the regional-format runs
   fonts-liberation fonts-dejavu locales
   # the Debian package and its test: icons drawn from SVG, lint and metadata checks, a fresh system

@@ -103,6 +103,16 @@ TAboutDlg::TAboutDlg(QWidget *parent)
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
 
     installKeyPreview(this, this);
+    nameForScreenReaders();
+}
+
+void TAboutDlg::nameForScreenReaders()
+{
+    // The pictures and the memos have no text of their own that says what they are.
+    Image1->setAccessibleName(Texts::AboutLabWorkPicture);
+    Image2->setAccessibleName(Texts::ProductName);
+    Memo1->setAccessibleName(Texts::AboutDescriptionName);
+    mLicenseNote->setAccessibleName(Texts::AboutLicenseNoteName);
 }
 
 QWidget *TAboutDlg::createLabWorkPage()

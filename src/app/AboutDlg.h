@@ -43,5 +43,6 @@ private:
     QWidget *createLabWorkPage();
     QWidget *createProgramPage();
     QWidget *createComponentsPage();
+    void nameForScreenReaders();
     void Button1Click();
 };

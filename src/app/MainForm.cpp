@@ -1,5 +1,6 @@
 #include "MainForm.h"
 
+#include "AccessibleControls.h"
 #include "ClickPanel.h"
 #include "Globals.h"
 #include "HtmlPage.h"
@@ -182,6 +183,8 @@ void TMainForm::createMenuPage()
     panTitle->setFont(pixelFont(QStringLiteral("Arial"), 24, true));
     setColours(panTitle, QColor(0, 128, 192), Qt::white);
 
+    // Before the panel exists: its interface is made once, when a screen reader first asks.
+    kelvo::tellAsButton(TClickPanel::staticMetaObject);
     panCopyrights = new TClickPanel(panBox);
     panCopyrights->setObjectName(QStringLiteral("panCopyrights"));
     panCopyrights->setGeometry(8, 432, 617, 33);
@@ -190,6 +193,7 @@ void TMainForm::createMenuPage()
     panCopyrights->setTextFormat(Qt::PlainText);
     panCopyrights->setFont(pixelFont(QStringLiteral("Arial"), 12));
     panCopyrights->setCursor(Qt::PointingHandCursor);
+    panCopyrights->setAccessibleDescription(Texts::CopyrightsPanelDescription);
     connect(panCopyrights, &TClickPanel::clicked, this, [this] { guarded([this] { panCopyrightsClick(); }); });
 }
 

@@ -94,6 +94,8 @@ private:
     void placeMenuBox();
     void BuildMenuButtons();
     void RefreshGlyphs();
+    // The menu button's title, state and, when locked, what to pass first, for tooltip and screen reader.
+    void DescribeMenuButton(int index);
     void tsMenuShow();
     void showStartupError(const QString &message);
     // Asks for the maximised state again unless the student minimised the window.

@@ -1,6 +1,7 @@
 #include "MainForm.h"
 
 #include "AboutDlg.h"
+#include "ChapterAccess.h"
 #include "ExperimentChapter.h"
 #include "Globals.h"
 #include "HtmlPage.h"
@@ -89,9 +90,20 @@ void TMainForm::RefreshGlyphs()
     if (!LabWork())
         return;
     for (int i = 0; i < LabWork()->Chapters().Count() && size_t(i) < MenuButtons.size(); ++i) {
-        const bool open = LabWork()->CanOpen(i) || LabWork()->Chapters().Items(i)->Passed;
-        MenuButtons[size_t(i)]->setGlyph(open ? QStringLiteral("BUBBLE_RED") : QStringLiteral("BUBBLE_GRY"));
+        MenuButtons[size_t(i)]->setGlyph(kelvo::chapterAccessGlyph(kelvo::chapterAccess(*LabWork(), i)));
+        DescribeMenuButton(i);
     }
+}
+
+void TMainForm::DescribeMenuButton(int index)
+{
+    TMyBitBtn *button = MenuButtons[size_t(index)];
+    button->setAccessibleName(LabWork()->Chapters().Items(index)->Title);
+    button->setAccessibleDescription(kelvo::chapterAccessText(*LabWork(), index));
+    const QString missing = kelvo::missingChapterTitles(*LabWork(), index);
+    button->setToolTip(kelvo::chapterAccess(*LabWork(), index) == kelvo::ChapterAccess::Locked && !missing.isEmpty()
+            ? kelvo::format(Texts::ChapterLockedBy, { missing })
+            : QString());
 }
 
 void TMainForm::tsMenuShow()
@@ -124,6 +136,8 @@ void TMainForm::ButtonClick(TMyBitBtn *button)
         return;
     }
     QMessageBox box(QMessageBox::Information, Texts::AttentionCaption, Texts::ChapterLocked, QMessageBox::Ok, this);
+    if (const QString missing = kelvo::missingChapterTitles(*LabWork(), index); !missing.isEmpty())
+        box.setInformativeText(kelvo::format(Texts::ChapterLockedBy, { missing }));
     box.exec();
 }
 
@@ -195,6 +209,7 @@ void TMainForm::ViewFormSubmit(
     if (auto *task = dynamic_cast<TTaskChapter *>(chapter); task && action == u":quest") {
         const int right = task->CheckAnswers(results);
         Q_EMIT answersChecked(LabWork()->CurrentIndex, right, task->Questions);
+        ResultsDlg->NameAfter(task->Title);
         ResultsDlg->ShowResults(right, task->Questions);
         task->Passed = true;
         if (task->Review > 0) {

@@ -68,17 +68,23 @@ TLabWork::~TLabWork()
 
 bool TLabWork::CanOpen(int index) const
 {
+    return index >= 0 && index < m_chapters.Count() && MissingChapters(index).isEmpty();
+}
+
+QList<int> TLabWork::MissingChapters(int index) const
+{
+    QList<int> missing;
     if (index < 0 || index >= m_chapters.Count())
-        return false;
+        return missing;
     const QByteArray &required = m_chapters.Items(index)->RequiredChapters;
     for (int j = 0; j < m_chapters.Count(); ++j) {
         if (j == index)
             continue;
         const TChapter *other = m_chapters.Items(j);
         if (required.contains(char(other->Identifier)) && !other->Passed)
-            return false;
+            missing.append(j);
     }
-    return true;
+    return missing;
 }
 
 TChapter *TLabWork::CurrentChapter() const

@@ -2,6 +2,7 @@
 
 #include "ChapterList.h"
 
+#include <QList>
 #include <QString>
 
 #include <memory>
@@ -25,6 +26,10 @@ public:
 
     // The access rule: every other chapter that carries a required identifier is passed.
     bool CanOpen(int index) const;
+    // What keeps the chapter at `index` closed: the other chapters, in list order, that carry one
+    // of its required identifiers and are not passed yet. Empty for an open chapter; an index
+    // outside the list is closed with nothing to name.
+    QList<int> MissingChapters(int index) const;
     TChapter *CurrentChapter() const;
     bool SelectChapter(int index);
     // The last chapter in list order that carries the identifier becomes current.

@@ -39,6 +39,18 @@ inline const QString ExitButton = QStringLiteral("Выход из програм
 inline const QString AttentionCaption = QStringLiteral("Внимание");
 inline const QString ChapterLocked
     = QStringLiteral("К разделам, помеченным серым цветом, нельзя перейти без прохождения предыдущих разделов.");
+// Which chapters keep a locked one closed: the message's second line and the button's tooltip.
+inline const QString ChapterLockedBy = QStringLiteral("Сначала пройдите %s.");
+// A chapter's title in the list of those to pass first; one without a title by its place in the menu.
+inline const QString ChapterQuoted = QStringLiteral("«%s»");
+inline const QString ChapterUntitled = QStringLiteral("раздел %d");
+inline const QString ChapterListSeparator = QStringLiteral(", ");
+// What a screen reader tells after a menu button's title.
+inline const QString ChapterStateLocked = QStringLiteral("закрыта: сначала пройдите %s");
+inline const QString ChapterStatePassed = QStringLiteral("пройдена");
+inline const QString ChapterStateOpen = QStringLiteral("открыта");
+// What the menu's bottom panel opens, told to a screen reader.
+inline const QString CopyrightsPanelDescription = QStringLiteral("Об авторах лабораторной работы и о программе");
 
 // About dialog
 inline const QString AboutCaption = QStringLiteral("Авторство");
@@ -49,6 +61,10 @@ inline const QString AboutAuthorPrefix = QStringLiteral("Авторство: ");
 inline const QString AboutLicenseButton = QStringLiteral("Текст лицензии (LICENSE.TXT)");
 inline const QString AboutComponentsHeading = QStringLiteral("В Kelvo использованы следующие программные компоненты:");
 inline const QString OkButton = QStringLiteral("OK");
+// What a screen reader calls the about dialog's pictures and memos.
+inline const QString AboutLabWorkPicture = QStringLiteral("Эмблема лабораторной работы");
+inline const QString AboutDescriptionName = QStringLiteral("Описание лабораторной работы");
+inline const QString AboutLicenseNoteName = QStringLiteral("О лицензии");
 
 // Information chapters
 inline const QString ReadConfirmationForm
@@ -107,6 +123,10 @@ inline const QString ResultsPercentLabel = QStringLiteral("Задание вып
 inline const QString ResultsPercent = QStringLiteral("%0.2f%%");
 inline const QString ResultsNumber = QStringLiteral("%d");
 inline const QString CloseButton = QStringLiteral("Закрыть");
+// The results dialog's name for a screen reader: the caption, then the test's title.
+inline const QString ResultsAccessibleName = QStringLiteral("Результаты: %s");
+// A row of the results as a screen reader tells it: the caption, then the number.
+inline const QString ResultsRowAccessibleName = QStringLiteral("%s %s");
 
 // Report of the run, which the student saves or prints and a classroom collects
 inline const QString ReportHeading = QStringLiteral("Отчёт о выполнении лабораторной работы");
@@ -150,6 +170,8 @@ inline const QString InfoButton = QStringLiteral("Указания...");
 inline const QString MenuButton = QStringLiteral("Меню");
 inline const QString PassiveDeviceText = QStringLiteral("%f %s");
 inline const QString MeasurementDeviceText = QStringLiteral("%f %s");
+// A device's label as a screen reader tells it: its title, then the value it shows.
+inline const QString DeviceAccessibleName = QStringLiteral("%s: %s");
 // A measurement device whose value text does not evaluate: shown instead of a stale number, and
 // the description strip says why while the pointer is over it (value text, reason).
 inline const QString MeasurementFailedText = QStringLiteral("—");
@@ -168,6 +190,8 @@ inline const QString PictureTooLarge = QStringLiteral("Picture is too large: %s"
 // Device value dialog
 inline const QString DeviceDialogCaption = QStringLiteral("Значение");
 inline const QString DeviceInstructions = QStringLiteral("%s:");
+// The value dialog's range, as a screen reader tells it.
+inline const QString DeviceRange = QStringLiteral("от %f до %f %s");
 inline const QString NoButton = QStringLiteral("Нет");
 inline const QString NumberInputError = QStringLiteral("Внимание! Ошибка ввода числа. Укажите действительное число.");
 

@@ -23,6 +23,7 @@ public:
     void setCaption(const QString &caption);
 
     int Tag = 0;
+    bool Adjustable = false; // a click opens the value dialog; told to a screen reader as a button
 
 Q_SIGNALS:
     void clicked();

@@ -1,10 +1,12 @@
 #include "DeviceDlg.h"
 
+#include "AccessibleControls.h"
 #include "BitButton.h"
 #include "KeyPreview.h"
 #include "Localization.h"
 #include "NumberFormats.h"
 #include "SchemaDevice.h"
+#include "TextFormat.h"
 #include "WidgetLook.h"
 
 #include <QGuiApplication>
@@ -125,8 +127,20 @@ void TDeviceDlg::Prepare(int X, int Y, const TPassiveDevice &Device)
     // the slider's value even when the text was left over from the last use.
     tbTrackChange();
 
+    describeDevice(Device);
     edValue->setFocus(Qt::OtherFocusReason);
     edValue->selectAll();
+}
+
+void TDeviceDlg::describeDevice(const TPassiveDevice &device)
+{
+    const QString title = kelvo::spokenTitle(device);
+    const QString range = kelvo::format(Texts::DeviceRange, { device.Min, device.Max, device.Unit }).trimmed();
+    for (QWidget *widget : { static_cast<QWidget *>(this), static_cast<QWidget *>(edValue),
+             static_cast<QWidget *>(tbTrack), static_cast<QWidget *>(UpDown) }) {
+        widget->setAccessibleName(title);
+        widget->setAccessibleDescription(range);
+    }
 }
 
 void TDeviceDlg::placeAt(int X, int Y)

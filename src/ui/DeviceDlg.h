@@ -72,6 +72,8 @@ private:
     // The sum of the slider's bounds: position p stands for the value (bounds sum − p) / 10.
     qint64 boundsSum() const;
     void showInputError();
+    // Names the dialog and its controls after the device, with the allowed range, for a screen reader.
+    void describeDevice(const TPassiveDevice &device);
 
     bool m_followingText = false; // the positions are being moved to the typed number
     QPoint m_requestedPlace; // the screen point Execute was given

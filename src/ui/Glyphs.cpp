@@ -2,6 +2,7 @@
 
 #include <QIconEngine>
 #include <QPainter>
+#include <QPolygonF>
 #include <QSvgRenderer>
 
 // Outside any namespace: the macro declares the resource's initialiser where it is used.
@@ -18,10 +19,28 @@ namespace kelvo {
 
 namespace {
 
+// A passed chapter's glyph is the open one with a tick badge over its lower right, so that it is
+// told apart by shape, not by colour alone.
+const QString PassedGlyph = QStringLiteral("BUBBLE_PASSED");
+const QString PassedBase = QStringLiteral("BUBBLE_RED");
+
 QString resourcePath(const QString &name)
 {
     initGlyphResources();
-    return QStringLiteral(":/glyphs/") + name + QStringLiteral(".svg");
+    return QStringLiteral(":/glyphs/") + (name == PassedGlyph ? PassedBase : name) + QStringLiteral(".svg");
+}
+
+// Drawn in the base glyph's own units (28 x 29), so it scales with it and stays sharp.
+void drawPassedMark(QPainter &painter)
+{
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::white, 1.5));
+    painter.setBrush(QColor(0x0d, 0x7d, 0x0d));
+    painter.drawEllipse(QPointF(20.5, 20.5), 7, 7);
+    QPen tick(Qt::white, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    painter.setPen(tick);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPolyline(QPolygonF({ QPointF(17, 20.8), QPointF(19.6, 23.4), QPointF(24.2, 17.6) }));
 }
 
 QPixmap renderedAt(const QString &name, int side)
@@ -53,6 +72,8 @@ QPixmap glyphPixmap(const QString &name, qreal devicePixelRatio)
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    if (name == PassedGlyph)
+        drawPassedMark(painter);
     return pixmap;
 }
 

@@ -1,5 +1,6 @@
 #include "LabPage.h"
 
+#include "AccessibleControls.h"
 #include "Anchors.h"
 #include "BitButton.h"
 #include "DescriptionStrip.h"
@@ -49,6 +50,7 @@ TLabPage::TLabPage(QWidget *parent)
     // between two variants decodes nothing again.
     , m_pictures(2 * kelvo::pictures::MaxPicturePixels)
 {
+    kelvo::installAccessibleControls();
     createControls();
 }
 
@@ -237,6 +239,7 @@ void TLabPage::setVariantLook(TVariantButton *button, bool current)
     // A caption the substitute font draws wider than the button gets a smaller size, not lost letters.
     button->setFont(kelvo::fittingFont(font, button->text(), VariantButtonWidth - 2 * VariantCaptionMargin));
     button->setGlyph(current ? QStringLiteral("GREEN_ON") : QStringLiteral("GREEN_OFF"));
+    markCurrentVariant(button, current);
 }
 
 void TLabPage::UpdateDeviceTexts()
@@ -259,6 +262,7 @@ void TLabPage::UpdateDeviceTexts()
         CurrentFailure = nullptr;
         HideDescription();
     }
+    describeControls();
 }
 
 void TLabPage::showMeasurement(TDevEdit *edit, const TMeasurementDevice &device)

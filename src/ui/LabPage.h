@@ -119,6 +119,10 @@ private:
     // One button per variant, when there are two or more.
     void buildVariantButtons(const TExperimentChapter &chapter);
     void setVariantLook(TVariantButton *button, bool current);
+    // Tells assistive technology that the button now is (or no longer is) the current variant.
+    void markCurrentVariant(TVariantButton *button, bool current);
+    // Names the picture and the device controls after what they show, for a screen reader.
+    void describeControls();
     void showMeasurement(TDevEdit *edit, const TMeasurementDevice &device);
     void guarded(const std::function<void()> &handler);
 

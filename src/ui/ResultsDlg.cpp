@@ -155,6 +155,23 @@ void TResultsDlg::FillResults(int Right, int Total)
     lbWrong->setText(figures.wrong);
     lbProcent->setText(figures.percent);
     setTextColor(lbProcent, figures.percentColor);
+    nameRows();
+}
+
+void TResultsDlg::NameAfter(const QString &testTitle)
+{
+    setAccessibleName(kelvo::format(Texts::ResultsAccessibleName, { testTitle }));
+}
+
+void TResultsDlg::nameRows()
+{
+    // Each number is tied to its caption, by relation and in its name, as it is read on its own.
+    const std::pair<QLabel *, QLabel *> rows[]
+        = { { Label1, lbTotal }, { Label2, lbRight }, { Label3, lbWrong }, { Label4, lbProcent } };
+    for (const auto &[caption, value] : rows) {
+        caption->setBuddy(value);
+        value->setAccessibleName(kelvo::format(Texts::ResultsRowAccessibleName, { caption->text(), value->text() }));
+    }
 }
 
 void TResultsDlg::ShowResults(int Right, int Total)

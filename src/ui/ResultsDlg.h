@@ -37,6 +37,8 @@ public:
     void ShowResults(int Right, int Total);
     // The filling alone.
     void FillResults(int Right, int Total);
+    // The dialog as a screen reader names it: after the test whose results it shows.
+    void NameAfter(const QString &testTitle);
 
     // Esc closes the dialog as the close button does, with the OK result.
     void reject() override;
@@ -58,4 +60,5 @@ public:
 
 private:
     void centreOnScreen();
+    void nameRows();
 };

@@ -16,4 +16,5 @@ public:
     Q_DISABLE_COPY_MOVE(TVariantButton)
 
     const QString SectionName;
+    bool Current = false; // lit as the variant the bench shows
 };

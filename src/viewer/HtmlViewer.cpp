@@ -1,5 +1,6 @@
 #include "HtmlViewer.h"
 
+#include "DocumentAccessibility.h"
 #include "FormBridge.h"
 #include "LabRequestInterceptor.h"
 #include "LabScheme.h"
@@ -121,6 +122,7 @@ void THtmlViewer::prepareEngineFlags()
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     // The program writes nothing but its run folder: no compiled shaders kept in ~/.cache.
     QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
+    kelvo::allowDocumentAccessibility();
     // Chromium's sandbox refuses to start as root (CI, containers), and the engine with it.
     // Whoever runs a stranger's package as root should know that this layer is gone.
     if (kelvo::runningAsRoot()) {

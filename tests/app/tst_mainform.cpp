@@ -1,4 +1,5 @@
 #include "AboutDlg.h"
+#include "AccessibleTold.h"
 #include "BitButton.h"
 #include "ClickPanel.h"
 #include "Globals.h"
@@ -17,6 +18,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -27,6 +29,7 @@
 #include <functional>
 
 using namespace kelvo::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -34,6 +37,7 @@ struct ModalSeen
 {
     QString caption;
     QString text;
+    QString informativeText;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
     bool seen = false;
@@ -48,6 +52,7 @@ std::shared_ptr<ModalSeen> answerNextMessageBox()
         if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
             seen->caption = box->windowTitle();
             seen->text = box->text();
+            seen->informativeText = box->informativeText();
             seen->icon = box->icon();
             seen->buttons = box->standardButtons();
             seen->seen = true;
@@ -93,8 +98,12 @@ private Q_SLOTS:
     void manyChaptersScrollWithReadableButtons();
     void menuCaptionsShowTheTitleAsWritten();
     void glyphsFollowTheAccessRule();
+    void lockedChapterAnswersWithTheMessage_data();
     void lockedChapterAnswersWithTheMessage();
+    void menuTellsScreenReadersEachChaptersState();
     void bottomPanelAndAboutDialog();
+    void aboutBoxAndPageBarTellScreenReaders_data();
+    void aboutBoxAndPageBarTellScreenReaders();
     void startupMessages_data();
     void startupMessages();
     void packageIsUnpackedAndCleanedUp();
@@ -193,30 +202,126 @@ void TestMainForm::glyphsFollowTheAccessRule()
     form->Pages->setCurrentWidget(form->tsLab);
     QCOMPARE(glyphs(), (QStringList { "BUBBLE_RED", "BUBBLE_GRY", "BUBBLE_GRY" })); // only showing the menu refreshes
     form->ShowMenu();
-    QCOMPARE(glyphs(), (QStringList { "BUBBLE_RED", "BUBBLE_RED", "BUBBLE_GRY" }));
+    // A passed chapter is marked as such, not only shown open.
+    QCOMPARE(glyphs(), (QStringList { "BUBBLE_PASSED", "BUBBLE_RED", "BUBBLE_GRY" }));
 
     // A passed chapter stays open whatever the rule says.
     form->LabWork()->Chapters().Items(2)->Passed = true;
     form->Pages->setCurrentWidget(form->tsLab);
     form->ShowMenu();
-    QCOMPARE(glyphs(), (QStringList { "BUBBLE_RED", "BUBBLE_RED", "BUBBLE_RED" }));
+    QCOMPARE(glyphs(), (QStringList { "BUBBLE_PASSED", "BUBBLE_RED", "BUBBLE_PASSED" }));
+}
+
+void TestMainForm::lockedChapterAnswersWithTheMessage_data()
+{
+    QTest::addColumn<QByteArray>("descriptor");
+    QTest::addColumn<int>("clicked");
+    QTest::addColumn<QString>("missing");
+
+    const QByteArray header = "[Header]\nTitle=Lab\n[a]\nType=Information\nTitle=Введение\nIdentifier=1\n";
+    QTest::newRow("nominal: one chapter to pass")
+        << header + "[b]\nType=Information\nTitle=Опыт\nIdentifier=2\nRequiredChapters=1\n"
+        << 1 << QStringLiteral("Сначала пройдите «Введение».");
+    QTest::newRow("nominal: every chapter that carries a required identifier, in menu order")
+        << header
+            + "[b]\nType=Information\nTitle=Опыт\nIdentifier=3\nRequiredChapters=2,1\n"
+              "[c]\nType=Information\nTitle=Теория\nIdentifier=2\n"
+        << 1 << QStringLiteral("Сначала пройдите «Введение», «Теория».");
+    QTest::newRow("robustness: an identifier no chapter carries names nothing")
+        << header + "[b]\nType=Information\nTitle=Опыт\nIdentifier=2\nRequiredChapters=9,1\n"
+        << 1 << QStringLiteral("Сначала пройдите «Введение».");
+    QTest::newRow("robustness: a chapter without a title by its place")
+        << QByteArray("[Header]\nTitle=Lab\n[a]\nType=Information\nTitle=\nIdentifier=1\n"
+                      "[b]\nType=Information\nTitle=Опыт\nIdentifier=2\nRequiredChapters=1\n")
+        << 1 << QStringLiteral("Сначала пройдите «раздел 1».");
 }
 
 void TestMainForm::lockedChapterAnswersWithTheMessage()
 {
-    const auto form = openDescriptor("[Header]\nTitle=Lab\n[a]\nType=Information\nIdentifier=1\n"
-                                     "[b]\nType=Information\nIdentifier=2\nRequiredChapters=1\n");
+    QFETCH(QByteArray, descriptor);
+    QFETCH(int, clicked);
+    QFETCH(QString, missing);
+
+    const auto form = openDescriptor(descriptor);
     form->show();
     const auto seen = answerNextMessageBox();
-    QTest::mouseClick(form->MenuButtons[1], Qt::LeftButton);
+    QTest::mouseClick(form->MenuButtons[size_t(clicked)], Qt::LeftButton);
     QTRY_VERIFY(seen->seen);
     QCOMPARE(seen->caption, QStringLiteral("Внимание"));
     QCOMPARE(seen->text,
         QStringLiteral("К разделам, помеченным серым цветом, нельзя перейти без прохождения "
                        "предыдущих разделов."));
+    QCOMPARE(seen->informativeText, missing);
     QCOMPARE(seen->icon, QMessageBox::Information);
     QCOMPARE(form->LabWork()->CurrentIndex, -1);
     QCOMPARE(form->Pages->currentWidget(), form->tsMenu);
+    // The locked button's tooltip says the same before any click.
+    QCOMPARE(form->MenuButtons[size_t(clicked)]->toolTip(), missing);
+}
+
+void TestMainForm::menuTellsScreenReadersEachChaptersState()
+{
+    // 0 needs nothing; 1 requires 0 and 2; 2 needs nothing and gets passed.
+    const auto form = openDescriptor("[Header]\nTitle=Lab\n[a]\nType=Information\nTitle=Введение\nIdentifier=1\n"
+                                     "[b]\nType=Information\nTitle=Опыт & расчёт\nIdentifier=2\n"
+                                     "RequiredChapters=1,3\n[c]\nType=Information\nTitle=Теория\nIdentifier=3\n");
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    form->LabWork()->Chapters().Items(2)->Passed = true;
+    form->Pages->setCurrentWidget(form->tsLab);
+    form->ShowMenu();
+
+    struct Expected
+    {
+        QString name;
+        QString description;
+        QString toolTip;
+    };
+    const Expected expected[] = {
+        { QStringLiteral("Введение"), QStringLiteral("открыта"), QString() },
+        { QStringLiteral("Опыт & расчёт"), QStringLiteral("закрыта: сначала пройдите «Введение»"),
+            QStringLiteral("Сначала пройдите «Введение».") },
+        { QStringLiteral("Теория"), QStringLiteral("пройдена"), QString() },
+        { QStringLiteral("Выход из программы"), QString(), QString() },
+    };
+    QCOMPARE(form->MenuButtons.size(), std::size(expected));
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        QCOMPARE(toldOf(form->MenuButtons[i]),
+            (Told { int(QAccessible::Button), expected[i].name, expected[i].description }));
+        QCOMPARE(form->MenuButtons[i]->toolTip(), expected[i].toolTip);
+        QVERIFY(!QAccessible::queryAccessibleInterface(form->MenuButtons[i])->state().disabled);
+    }
+
+    // Passing what was missing is told at the next showing of the menu.
+    form->LabWork()->Chapters().Items(0)->Passed = true;
+    form->Pages->setCurrentWidget(form->tsLab);
+    form->ShowMenu();
+    QCOMPARE(toldOf(form->MenuButtons[1]).description, QStringLiteral("открыта"));
+    QCOMPARE(form->MenuButtons[1]->toolTip(), QString());
+
+    QCOMPARE(toldOf(form->panCopyrights),
+        (Told { int(QAccessible::Button), QStringLiteral("Copyright "),
+            QStringLiteral("Об авторах лабораторной работы и о программе") }));
+
+    // The bottom panel is pressed as a button: the about box opens, after the press has returned.
+    TAboutDlg about(form.get());
+    AboutDlg = &about;
+    const auto resetAbout = qScopeGuard([] { AboutDlg = nullptr; });
+    bool shown = false;
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, &about, [&] {
+        if (QApplication::activeModalWidget() != &about)
+            return;
+        shown = true;
+        closer.stop();
+        about.accept();
+    });
+    closer.start(10);
+    QAccessibleActionInterface *panel = QAccessible::queryAccessibleInterface(form->panCopyrights)->actionInterface();
+    QVERIFY(panel);
+    panel->doAction(QAccessibleActionInterface::pressAction());
+    QVERIFY2(!shown, "the press returns before the modal box opens");
+    QTRY_VERIFY(shown);
 }
 
 void TestMainForm::bottomPanelAndAboutDialog()
@@ -258,6 +363,59 @@ void TestMainForm::bottomPanelAndAboutDialog()
     about.PageControl1->setCurrentIndex(2);
     about.Fill(QStringLiteral("T"), QString(), QString());
     QCOMPARE(about.Label2->text(), QString());
+}
+
+void TestMainForm::aboutBoxAndPageBarTellScreenReaders_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("role");
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("nominal: about box") << u"about"_s << int(QAccessible::Dialog) << u"Авторство"_s;
+    QTest::newRow("nominal: about box, lab work's picture")
+        << u"Image1"_s << int(QAccessible::Graphic) << u"Эмблема лабораторной работы"_s;
+    QTest::newRow("nominal: about box, title") << u"Label1"_s << int(QAccessible::StaticText) << u"Закон Ома"_s;
+    QTest::newRow("nominal: about box, author")
+        << u"Label2"_s << int(QAccessible::StaticText) << u"Авторство: И. Иванов"_s;
+    QTest::newRow("nominal: about box, description")
+        << u"Memo1"_s << int(QAccessible::EditableText) << u"Описание лабораторной работы"_s;
+    QTest::newRow("nominal: about box, program's picture") << u"Image2"_s << int(QAccessible::Graphic) << u"Kelvo"_s;
+    QTest::newRow("nominal: about box, licence note")
+        << u"mLicenseNote"_s << int(QAccessible::EditableText) << u"О лицензии"_s;
+    QTest::newRow("nominal: about box, licence button")
+        << u"Button1"_s << int(QAccessible::Button) << u"Текст лицензии (LICENSE.TXT)"_s;
+    QTest::newRow("nominal: about box, OK") << u"BitBtn1"_s << int(QAccessible::Button) << u"OK"_s;
+    QTest::newRow("nominal: menu, the lab work's title")
+        << u"panTitle"_s << int(QAccessible::StaticText) << u"Закон Ома"_s;
+    QTest::newRow("nominal: menu, exit") << u"exit"_s << int(QAccessible::Button) << u"Выход из программы"_s;
+    QTest::newRow("nominal: page bar, the chapter's title")
+        << u"lbInfoTitle"_s << int(QAccessible::StaticText) << u"Введение"_s;
+    QTest::newRow("nominal: page bar, back to the document")
+        << u"btDocument"_s << int(QAccessible::Button) << u"Назад к документу"_s;
+    QTest::newRow("nominal: page bar, menu") << u"btMenu"_s << int(QAccessible::Button) << u"Меню"_s;
+}
+
+void TestMainForm::aboutBoxAndPageBarTellScreenReaders()
+{
+    QFETCH(QString, control);
+    QFETCH(int, role);
+    QFETCH(QString, name);
+
+    const auto form = openDescriptor("[Header]\nTitle=Закон Ома\nAuthor=И. Иванов\nDescription=Описание.\n"
+                                     "[a]\nType=Information\nTitle=Введение\nDocument=doc.htm\n");
+    TAboutDlg about(form.get());
+    about.Fill(form->LabWork()->Title, form->LabWork()->Author, form->LabWork()->Description);
+    form->tsHTML->setTitle(form->LabWork()->Chapters().Items(0)->Title);
+    const QHash<QString, QWidget *> controls { { u"about"_s, &about }, { u"Image1"_s, about.Image1 },
+        { u"Label1"_s, about.Label1 }, { u"Label2"_s, about.Label2 }, { u"Memo1"_s, about.Memo1 },
+        { u"Image2"_s, about.Image2 }, { u"mLicenseNote"_s, about.mLicenseNote }, { u"Button1"_s, about.Button1 },
+        { u"BitBtn1"_s, about.BitBtn1 }, { u"panTitle"_s, form->panTitle }, { u"exit"_s, form->MenuButtons.back() },
+        { u"lbInfoTitle"_s, form->tsHTML->lbInfoTitle }, { u"btDocument"_s, form->tsHTML->btDocument },
+        { u"btMenu"_s, form->tsHTML->btMenu } };
+    QWidget *widget = controls.value(control);
+    QVERIFY(widget);
+    form->show();
+    QCOMPARE(toldOf(widget), (Told { role, name, QString() }));
 }
 
 void TestMainForm::startupMessages_data()

@@ -270,16 +270,24 @@ void TestLabWork::accessRule()
         { "f", "Experiment", "8", "" }, { "g", "Information", "2", "8,6" } }));
     TChapterList &chapters = lab->Chapters();
     QVERIFY(!lab->CanOpen(2));
+    QCOMPARE(lab->MissingChapters(2), QList<int>({ 0, 1 }));
+    QCOMPARE(lab->MissingChapters(6), QList<int>({ 2, 5 }));
     chapters.Items(0)->Passed = true;
     QVERIFY2(!lab->CanOpen(2), "both chapters that carry identifier 5 must be passed");
+    QCOMPARE(lab->MissingChapters(2), QList<int>({ 1 }));
     chapters.Items(1)->Passed = true;
     QVERIFY(lab->CanOpen(2));
+    QCOMPARE(lab->MissingChapters(2), QList<int>());
     QVERIFY2(lab->CanOpen(3), "a chapter never blocks itself");
+    QCOMPARE(lab->MissingChapters(3), QList<int>());
     QVERIFY2(lab->CanOpen(4), "an identifier nobody carries imposes nothing");
+    QCOMPARE(lab->MissingChapters(4), QList<int>());
     chapters.Items(2)->Passed = true;
     QVERIFY2(!lab->CanOpen(6), "an experiment is never passed");
+    QCOMPARE(lab->MissingChapters(6), QList<int>({ 5 }));
     QVERIFY(!lab->CanOpen(-1));
     QVERIFY(!lab->CanOpen(7));
+    QCOMPARE(lab->MissingChapters(7), QList<int>());
 }
 
 void TestLabWork::selection()

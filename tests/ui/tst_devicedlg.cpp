@@ -1,3 +1,4 @@
+#include "AccessibleTold.h"
 #include "BitButton.h"
 #include "DeviceDlg.h"
 #include "IniFile.h"
@@ -5,6 +6,7 @@
 #include "SchemaDevice.h"
 #include "TestSupport.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -91,6 +93,8 @@ private Q_SLOTS:
     void behaviour_data();
     void behaviour();
     void reopensWithTheDeviceValue();
+    void screenReaderHearsTheDeviceAndItsRange_data();
+    void screenReaderHearsTheDeviceAndItsRange();
     void placement_data();
     void placement();
     void executeReturnsTheResult_data();
@@ -426,6 +430,52 @@ void TestDeviceDlg::reopensWithTheDeviceValue()
     QCOMPARE(dialog.tbTrack->maximum(), -100);
     QCOMPARE(dialog.edValue->text(), u"-12"_s);
     QCOMPARE(dialog.tbTrack->value(), -180);
+}
+
+void TestDeviceDlg::screenReaderHearsTheDeviceAndItsRange_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("role");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description");
+
+    const QString range = u"от -5,00 до 12,50 V"_s;
+    QTest::newRow("nominal: the dialog") << u"dialog"_s << int(QAccessible::Dialog) << u"Supply voltage"_s << range;
+    QTest::newRow("nominal: the value's text")
+        << u"edValue"_s << int(QAccessible::EditableText) << u"Supply voltage"_s << range;
+    QTest::newRow("nominal: the slider") << u"tbTrack"_s << int(QAccessible::Slider) << u"Supply voltage"_s << range;
+    QTest::newRow("nominal: the up-down") << u"UpDown"_s << int(QAccessible::Client) << u"Supply voltage"_s << range;
+    QTest::newRow("nominal: OK") << u"BitBtn1"_s << int(QAccessible::Button) << u"OK"_s << QString();
+    QTest::newRow("nominal: cancel") << u"BitBtn2"_s << int(QAccessible::Button) << Texts::NoButton << QString();
+}
+
+void TestDeviceDlg::screenReaderHearsTheDeviceAndItsRange()
+{
+    QFETCH(QString, control);
+    QFETCH(int, role);
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+
+    const DefaultLocale settings(kelvo::test::russian());
+    const Device device(-5, 12.5, 2);
+    device.device->Unit = u"V"_s;
+    TDeviceDlg &dialog = *m_dialog;
+    dialog.Prepare(100, 100, *device.device);
+    QWidget *widget = control == u"dialog" ? &dialog : dialog.findChild<QWidget *>(control);
+    QVERIFY(widget);
+    QCOMPARE(kelvo::test::toldOf(widget), (kelvo::test::Told { role, name, description }));
+
+    // Another device renames it.
+    const Device other(0, 1, 0);
+    dialog.Prepare(100, 100, *other.device);
+    if (!description.isEmpty())
+        QCOMPARE(kelvo::test::toldOf(widget).description, u"от 0,00 до 1,00"_s);
+
+    // A device without a title of its own (its key missing) by its section.
+    other.device->Title = Texts::ErrorReadingChapter;
+    dialog.Prepare(100, 100, *other.device);
+    if (!description.isEmpty())
+        QCOMPARE(kelvo::test::toldOf(widget).name, u"Supply"_s);
 }
 
 void TestDeviceDlg::placement_data()

@@ -1,3 +1,4 @@
+#include "AccessibleTold.h"
 #include "BitButton.h"
 #include "DescriptionStrip.h"
 #include "DeviceControls.h"
@@ -13,6 +14,7 @@
 #include "TestSupport.h"
 #include "VariantButton.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFontMetrics>
 #include <QLineEdit>
@@ -216,6 +218,10 @@ private Q_SLOTS:
     void hintText();
     void deviceTexts_data();
     void deviceTexts();
+    void screenReaderHearsTheBench_data();
+    void screenReaderHearsTheBench();
+    void screenReaderFollowsValuesAndVariants();
+    void screenReaderPressesAnAdjustableDevice();
     void failedMeasurementSaysWhy_data();
     void failedMeasurementSaysWhy();
     void deviceClick_data();
@@ -600,6 +606,124 @@ void TestLabPage::deviceTexts()
     QCOMPARE(control<TDevLabel>(*page, lab, u"Fixed"_s)->text(), fixed); // an empty unit leaves the space
     QCOMPARE(control<TDevEdit>(*page, lab, u"V1"_s)->text(), meter);
     QCOMPARE(control<TDevShape>(*page, lab, u"Lamp"_s)->findChildren<QWidget *>().size(), 0);
+}
+
+void TestLabPage::screenReaderHearsTheBench_data()
+{
+    QTest::addColumn<QString>("control"); // a device's section, "picture" or "variant N"
+    QTest::addColumn<int>("role");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("states"); // readOnly when it must be set; checkable and checked exactly
+
+    QTest::newRow("nominal: the picture by the experiment's title")
+        << u"picture"_s << int(QAccessible::Graphic) << u"Lamp circuit"_s << QString() << QString();
+    QTest::newRow("nominal: an adjustable device, title and value")
+        << u"Supply"_s << int(QAccessible::Button) << u"Supply voltage: 12,00 V"_s << QString() << QString();
+    QTest::newRow("nominal: a fixed device, title and value")
+        << u"Fixed"_s << int(QAccessible::StaticText) << u"Resistor: 2,50 "_s << QString() << u"readOnly"_s;
+    QTest::newRow("nominal: a meter, read-only, its value as its text")
+        << u"V1"_s << int(QAccessible::EditableText) << u"Voltmeter"_s << QString() << u"readOnly"_s;
+    QTest::newRow("nominal: an area by its hint, headline and line")
+        << u"Lamp"_s << int(QAccessible::Client) << u"Lamp"_s << u"Filament lamp"_s << QString();
+    QTest::newRow("nominal: an area by its one-line hint")
+        << u"Switch"_s << int(QAccessible::Client) << u"Switch"_s << QString() << QString();
+    QTest::newRow("robustness: an untitled area without hint by its section")
+        << u"Plain"_s << int(QAccessible::Client) << u"Plain"_s << QString() << QString();
+    QTest::newRow("nominal: the current variant, on")
+        << u"variant 0"_s << int(QAccessible::Button) << u"Open"_s << QString() << u"checkable checked"_s;
+    QTest::newRow("nominal: another variant, off")
+        << u"variant 1"_s << int(QAccessible::Button) << u"Closed"_s << QString() << u"checkable"_s;
+}
+
+void TestLabPage::screenReaderHearsTheBench()
+{
+    QFETCH(QString, control);
+    QFETCH(int, role);
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+    QFETCH(QString, states);
+
+    const DefaultLocale settings(kelvo::test::russian());
+    Lab lab(TwoVariants + Devices);
+    const auto page = openPage(lab);
+    QVERIFY(page);
+    QWidget *widget = nullptr;
+    if (control == u"picture")
+        widget = page->imgSchema;
+    else if (control.startsWith(u"variant "))
+        widget = page->VariantButtons.at(size_t(control.mid(8).toInt()));
+    else
+        widget = page->DeviceControls.at(size_t(deviceIndex(lab.bench(), control)));
+    QVERIFY(widget);
+
+    QCOMPARE(kelvo::test::toldOf(widget), (kelvo::test::Told { role, name, description }));
+    QAccessibleInterface *told = QAccessible::queryAccessibleInterface(widget);
+    const QAccessible::State state = told->state();
+    if (states.contains(u"readOnly"))
+        QVERIFY(state.readOnly);
+    QCOMPARE(bool(state.checkable), states.contains(u"checkable"));
+    QCOMPARE(bool(state.checked), states.contains(u"checked"));
+    if (control == u"V1")
+        QCOMPARE(told->text(QAccessible::Value), u"6,00 V"_s);
+}
+
+void TestLabPage::screenReaderFollowsValuesAndVariants()
+{
+    const DefaultLocale settings(kelvo::test::russian());
+    Lab lab(TwoVariants + Devices);
+    const auto page = openPage(lab);
+    QVERIFY(page);
+    auto *supply = control<TDevLabel>(*page, lab, u"Supply"_s);
+    auto *meter = control<TDevEdit>(*page, lab, u"V1"_s);
+
+    // A new value is told by name at once.
+    dynamic_cast<TPassiveDevice *>(lab.bench().Devices.FindDevice(u"Supply"_s))->Value = 20;
+    lab.bench().Recalculate();
+    page->UpdateDeviceTexts();
+    QCOMPARE(QAccessible::queryAccessibleInterface(supply)->text(QAccessible::Name), u"Supply voltage: 20,00 V"_s);
+    QCOMPARE(QAccessible::queryAccessibleInterface(meter)->text(QAccessible::Value), u"10,00 V"_s);
+
+    // The other variant becomes the one that is on, and both buttons say so.
+    TVariantButton *open = page->VariantButtons.at(0);
+    TVariantButton *closed = page->VariantButtons.at(1);
+    QTest::mouseClick(closed, Qt::LeftButton);
+    QCOMPARE(page->CurrentVariantButton, closed);
+    QVERIFY(QAccessible::queryAccessibleInterface(closed)->state().checked);
+    QVERIFY(!QAccessible::queryAccessibleInterface(open)->state().checked);
+    // Pressed through the screen reader's action, as a click.
+    QAccessibleInterface *openTold = QAccessible::queryAccessibleInterface(open);
+    QVERIFY(openTold->actionInterface());
+    openTold->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QTRY_COMPARE(page->CurrentVariantButton, open);
+    QVERIFY(QAccessible::queryAccessibleInterface(open)->state().checked);
+}
+
+void TestLabPage::screenReaderPressesAnAdjustableDevice()
+{
+    const DefaultLocale settings(kelvo::test::russian());
+    Lab lab(TwoVariants + Devices);
+    TDeviceDlg dialog;
+    const auto page = openPage(lab, &dialog);
+    QVERIFY(page);
+    QAccessibleInterface *fixed = QAccessible::queryAccessibleInterface(control<TDevLabel>(*page, lab, u"Fixed"_s));
+    QVERIFY(!fixed->actionInterface() || fixed->actionInterface()->actionNames().isEmpty());
+
+    bool shown = false;
+    QString named;
+    whenShownModally(dialog, shown, [&] {
+        named = QAccessible::queryAccessibleInterface(&dialog)->text(QAccessible::Name);
+        dialog.edValue->selectAll();
+        dialog.edValue->insert(u"20"_s);
+        QTest::keyClick(dialog.edValue, Qt::Key_Return);
+    });
+    QAccessibleInterface *supply = QAccessible::queryAccessibleInterface(control<TDevLabel>(*page, lab, u"Supply"_s));
+    QVERIFY(supply->actionInterface());
+    supply->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QVERIFY2(!shown, "the press returns before the modal dialog opens");
+    QTRY_VERIFY(shown);
+    QCOMPARE(named, u"Supply voltage"_s);
+    QCOMPARE(supply->text(QAccessible::Name), u"Supply voltage: 20,00 V"_s);
 }
 
 void TestLabPage::failedMeasurementSaysWhy_data()

@@ -1,7 +1,9 @@
+#include "AccessibleTold.h"
 #include "BitButton.h"
 #include "ResultsDlg.h"
 #include "TestSupport.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
@@ -20,6 +22,8 @@ class TestResultsDlg final : public QObject
 private Q_SLOTS:
     void figures_data();
     void figures();
+    void screenReaderHearsEachNumberWithItsCaption_data();
+    void screenReaderHearsEachNumberWithItsCaption();
     void closesWithOk_data();
     void closesWithOk();
     void looksRight();
@@ -77,6 +81,52 @@ void TestResultsDlg::figures()
                  { dialog.lbTotal->text(), dialog.lbRight->text(), dialog.lbWrong->text(), dialog.lbProcent->text() }),
         shown);
     QCOMPARE(dialog.lbProcent->palette().color(dialog.lbProcent->foregroundRole()), colour);
+}
+
+void TestResultsDlg::screenReaderHearsEachNumberWithItsCaption_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("role");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption"); // the label that names it, if any
+
+    QTest::newRow("nominal: the dialog after the test")
+        << QStringLiteral("dialog") << int(QAccessible::Dialog) << QStringLiteral("Результаты: Контроль") << QString();
+    QTest::newRow("nominal: total") << QStringLiteral("lbTotal") << int(QAccessible::StaticText)
+                                    << QStringLiteral("Всего заданий: 3") << QStringLiteral("Label1");
+    QTest::newRow("nominal: right") << QStringLiteral("lbRight") << int(QAccessible::StaticText)
+                                    << QStringLiteral("Верно выполненных: 2") << QStringLiteral("Label2");
+    QTest::newRow("nominal: wrong") << QStringLiteral("lbWrong") << int(QAccessible::StaticText)
+                                    << QStringLiteral("Неверно выполненных: 1") << QStringLiteral("Label3");
+    QTest::newRow("nominal: percentage") << QStringLiteral("lbProcent") << int(QAccessible::StaticText)
+                                         << QStringLiteral("Задание выполнено на: 66,67%") << QStringLiteral("Label4");
+    QTest::newRow("nominal: the close button")
+        << QStringLiteral("bbClose") << int(QAccessible::Button) << QStringLiteral("Закрыть") << QString();
+}
+
+void TestResultsDlg::screenReaderHearsEachNumberWithItsCaption()
+{
+    QFETCH(QString, control);
+    QFETCH(int, role);
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+
+    const DefaultLocale settings(kelvo::test::russian());
+    TResultsDlg dialog;
+    dialog.NameAfter(QStringLiteral("Контроль"));
+    dialog.FillResults(2, 3);
+    QWidget *widget = control == u"dialog" ? &dialog : dialog.findChild<QWidget *>(control);
+    QVERIFY(widget);
+    QCOMPARE(kelvo::test::toldOf(widget), (kelvo::test::Told { role, name, QString() }));
+    QAccessibleInterface *told = QAccessible::queryAccessibleInterface(widget);
+    if (!caption.isEmpty()) {
+        // Tied by relation, too: the caption labels the number.
+        QAccessibleInterface *label = QAccessible::queryAccessibleInterface(dialog.findChild<QWidget *>(caption));
+        bool labelled = false;
+        for (const auto &[other, relation] : told->relations(QAccessible::Label))
+            labelled = labelled || other == label;
+        QVERIFY(labelled);
+    }
 }
 
 void TestResultsDlg::closesWithOk_data()
