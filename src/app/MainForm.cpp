@@ -36,7 +36,7 @@ constexpr QRect DesignBox(69, 51, 633, 473);
 
 } // namespace
 
-TMainForm::TMainForm(const QStringList &arguments)
+TMainForm::TMainForm(const QStringList &arguments, std::unique_ptr<kelvo::RunFolder> runFolder)
 {
     setWindowTitle(Texts::ApplicationTitle);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
@@ -52,7 +52,7 @@ TMainForm::TMainForm(const QStringList &arguments)
     createHtmlPage();
     createLabPage();
 
-    FormCreate(arguments);
+    FormCreate(arguments, std::move(runFolder));
 }
 
 TMainForm::~TMainForm()
@@ -60,7 +60,7 @@ TMainForm::~TMainForm()
     FormDestroy();
 }
 
-void TMainForm::FormCreate(const QStringList &arguments)
+void TMainForm::FormCreate(const QStringList &arguments, std::unique_ptr<kelvo::RunFolder> runFolder)
 {
     // Maximised: where no window manager does it, the window takes the screen's free area.
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -75,7 +75,7 @@ void TMainForm::FormCreate(const QStringList &arguments)
         QMessageBox box(QMessageBox::NoIcon, Texts::ApplicationTitle, text, QMessageBox::Ok, this);
         box.exec();
     })] { setActivationErrorHandler(previous); });
-    m_loaded = loadLabWork(chooseStartPath(arguments));
+    m_loaded = loadLabWork(chooseStartPath(arguments), std::move(runFolder));
     if (!m_loaded.labWork) {
         showStartupError(m_loaded.errorMessage);
         return;

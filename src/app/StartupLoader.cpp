@@ -3,6 +3,7 @@
 #include "LabFolder.h"
 #include "Localization.h"
 #include "PackageExtractor.h"
+#include "RuntimeFolder.h"
 #include "TextFormat.h"
 
 #include <QDir>
@@ -34,9 +35,41 @@ QString chooseStartPath(const QStringList &arguments)
     return QDir::current().absoluteFilePath(QStringLiteral("data.lwz"));
 }
 
-LoadedLabWork loadLabWork(const QString &path)
+// What the package unpacks to, when `path` names one.
+std::optional<quint64> unpackedBytes(const QString &path)
+{
+    if (path.endsWith(QLatin1String(".lbw")))
+        return std::nullopt;
+    const std::optional<QList<PackageEntryInfo>> entries = listPackageEntries(path);
+    if (!entries)
+        return std::nullopt;
+    quint64 total = 0;
+    for (const PackageEntryInfo &entry : *entries)
+        total += entry.size; // bounded by the extraction's limits
+    return total;
+}
+
+std::unique_ptr<RunFolder> makeRunFolder(const QString &path)
+{
+    RunFolder::sweepStaleRunFolders(RunFolder::temporaryFolder());
+    if (const QString runtime = usableRuntimeFolder(); !runtime.isEmpty())
+        RunFolder::sweepStaleRunFolders(runtime);
+    return std::make_unique<RunFolder>(runFolderParent(unpackedBytes(path)));
+}
+
+void keepRuntimeFilesIn(RunFolder &runFolder)
+{
+    if (!usableRuntimeFolder().isEmpty())
+        return;
+    const QString runtime = runFolder.makeRuntimeSubfolder();
+    if (!runtime.isEmpty())
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+}
+
+LoadedLabWork loadLabWork(const QString &path, std::unique_ptr<RunFolder> runFolder)
 {
     LoadedLabWork loaded;
+    loaded.runFolder = std::move(runFolder);
     if (path.endsWith(QLatin1String(".lbw"))) {
         // Made absolute before the current directory changes, so a relative path still names the file.
         const QFileInfo info(path);
@@ -52,8 +85,8 @@ LoadedLabWork loadLabWork(const QString &path)
         loaded.packageProblem = QStringLiteral("not a plain ZIP archive");
         return loaded;
     }
-    RunFolder::sweepStaleRunFolders();
-    loaded.runFolder = std::make_unique<RunFolder>();
+    if (!loaded.runFolder)
+        loaded.runFolder = makeRunFolder(path);
     loaded.extractedFiles = QStringList();
     if (!loaded.runFolder->isValid()) {
         // No folder to unpack into (no usable temporary folder): nothing is unpacked anywhere
@@ -62,10 +95,21 @@ LoadedLabWork loadLabWork(const QString &path)
         loaded.errorMessage = format(Texts::DescriptorError, { loaded.descriptorPath });
         return loaded;
     }
-    const QString folder = loaded.runFolder->path();
+    QString folder = loaded.runFolder->path();
+    const auto extract = [&] {
+        return extractPackage(path, folder, [&](const QString &file) { loaded.extractedFiles->append(file); });
+    };
+    ExtractionResult extraction = extract();
+    if (!extraction.ok && extraction.destinationFull
+        && QFileInfo(folder).absolutePath() != RunFolder::temporaryFolder()) {
+        // The runtime folder filled up meanwhile; the temporary folder may have room.
+        loaded.runFolder = std::make_unique<RunFolder>(RunFolder::temporaryFolder());
+        if (loaded.runFolder->isValid()) {
+            folder = loaded.runFolder->path();
+            extraction = extract();
+        }
+    }
     loaded.descriptorPath = QDir(folder).absoluteFilePath(DescriptorName);
-    const ExtractionResult extraction
-        = extractPackage(path, folder, [&](const QString &file) { loaded.extractedFiles->append(file); });
     if (!extraction.ok) {
         // A full disk is no fault of the package: say where the room is missing.
         loaded.errorMessage = extraction.destinationFull

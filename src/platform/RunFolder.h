@@ -30,8 +30,15 @@ public:
     // Why the folder could not be made.
     const QString &errorString() const { return m_error; }
 
-    // Removes the folder (and its marker) when nothing else is left in it, and releases the lock
-    // in any case, so that a later run's sweep clears what is left. The destructor does this too.
+    // Makes the private (0700) sub-folder for the toolkit's runtime files, for a session without a
+    // usable runtime folder of its own, and returns its path (empty when it could not be made).
+    // Whatever is written into it goes with the run folder: removeIfEmpty() and the sweep remove
+    // it with everything in it, never following a link.
+    QString makeRuntimeSubfolder();
+
+    // Removes the runtime sub-folder with what is in it, and the folder (and its marker) when
+    // nothing else is left in it, and releases the lock in any case, so that a later run's sweep
+    // clears what is left. The destructor does this too.
     bool removeIfEmpty();
 
     // Removes the "vemratmp-*" folders under `parentFolder` whose run has ended: only real folders
@@ -51,6 +58,7 @@ public:
     // The extraction never writes a package's entry of this name.
     static inline const QString MarkerName = QStringLiteral(".kelvo-run-folder");
     static QByteArray markerText();
+    static inline const QString RuntimeSubfolderName = QStringLiteral(".runtime");
 
 private:
     FolderHandle m_parent;

@@ -7,6 +7,7 @@
 #include "IniFile.h"
 #include "LabWork.h"
 #include "Localization.h"
+#include "RunFolder.h"
 #include "RuntimeErrors.h"
 #include "StartupLoader.h"
 #include "TestSupport.h"
@@ -19,6 +20,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -232,6 +234,8 @@ private Q_SLOTS:
     void unusableTemporaryFolder_data();
     void unusableTemporaryFolder();
     void fullTemporaryFolder();
+    void sweepCoversBothPlaces();
+    void packageNameThatIsNotUtf8_data();
     void packageNameThatIsNotUtf8();
     void terminatedDumpLeavesNothing();
     void descriptorReadInPlaceStaysInItsFolder();
@@ -332,8 +336,11 @@ void TestHostileResources::unusableTemporaryFolder()
     const QString temporary = box.root.filePath(tmpdir);
     const QStringList before = box.state();
     RunSetup setup;
-    setup.environment
-        = [&](QProcessEnvironment &environment) { environment.insert(QStringLiteral("TMPDIR"), temporary); };
+    // Without a runtime folder of the session, which would have room for the package.
+    setup.environment = [&](QProcessEnvironment &environment) {
+        environment.insert(QStringLiteral("TMPDIR"), temporary);
+        environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    };
     const Run run = runKelvo(box, setup);
     QVERIFY2(run.finished && run.exitCode == 1, qPrintable(run.err));
     QVERIFY2(isDescriptorErrorUnder(run.err, temporary), qPrintable(run.err));
@@ -364,19 +371,64 @@ void TestHostileResources::fullTemporaryFolder()
     QCOMPARE(box.state(), before);
 }
 
-// A package whose file name holds bytes that are no UTF-8 (made on another system) opens.
-void TestHostileResources::packageNameThatIsNotUtf8()
+// Run folders of runs that were killed are swept wherever a run may have made them: in the
+// temporary folder and in the session's runtime folder. The student's own folders of the same
+// name stay.
+void TestHostileResources::sweepCoversBothPlaces()
 {
     const Sandbox box(assembleZip({ stored("labwork.lbw", Descriptor) }));
-    const QByteArray name = QFile::encodeName(box.root.path()) + "/packages/\xCF\xF0\xE8\xEC\xE5\xF0.lwz";
-    QVERIFY(::link(QFile::encodeName(box.package).constData(), name.constData()) == 0);
+    for (const QString &place : { box.tmp, box.runtime })
+        writeFile(QDir(place), QStringLiteral("vemratmp-notes/thesis.txt"), "the student's own");
+    const QStringList before = box.state();
+    for (const QString &place : { box.tmp, box.runtime }) {
+        const QDir stale(QDir(place).filePath(QStringLiteral("vemratmp-killed")));
+        writeFile(stale, RunFolder::MarkerName, RunFolder::markerText());
+        writeFile(stale, QStringLiteral("intro.htm"), "left behind");
+    }
+    QVERIFY(box.state() != before);
+    const Run run = runKelvo(box);
+    QVERIFY2(run.finished && run.exitCode == 0, qPrintable(run.err));
+    QCOMPARE(box.state(), before);
+}
+
+// A package whose file name holds bytes that are no UTF-8 (made on another system, here the
+// Windows-1251 bytes of "Пример") opens.
+void TestHostileResources::packageNameThatIsNotUtf8_data()
+{
+    QTest::addColumn<bool>("inPlace");
+    QTest::newRow("package") << false;
+}
+
+void TestHostileResources::packageNameThatIsNotUtf8()
+{
+    QFETCH(bool, inPlace);
+    const Sandbox box(assembleZip({ stored("labwork.lbw", Descriptor) }));
+    const QByteArray root = QFile::encodeName(box.root.path());
+    const QByteArray named = root + "/packages/\xCF\xF0\xE8\xEC\xE5\xF0";
+    const QByteArray descriptor = named + "/labwork.lbw";
+    const QByteArray package = named + ".lwz";
+    // Removed by their bytes: the temporary folder's own clean-up could not name them.
+    const auto removeNames = qScopeGuard([&] {
+        ::unlink(descriptor.constData());
+        ::rmdir(named.constData());
+        ::unlink(package.constData());
+    });
+    if (inPlace) {
+        QVERIFY(::mkdir(named.constData(), 0700) == 0);
+        const int file = ::open(descriptor.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        QVERIFY(file >= 0);
+        QVERIFY(::write(file, Descriptor.constData(), size_t(Descriptor.size())) == Descriptor.size());
+        ::close(file);
+    } else {
+        QVERIFY(::link(QFile::encodeName(box.package).constData(), package.constData()) == 0);
+    }
     const QStringList before = box.state();
     // The name goes to the program as bytes, through the shell: QProcess would convert it.
     RunSetup setup;
     setup.arguments = { QStringLiteral("-c"),
         QStringLiteral("exec \"$KELVO\" --dump \"$(printf '%1')\"")
-            .arg(QString::fromLatin1(QFile::encodeName(box.root.path()))
-                + QStringLiteral("/packages/\\317\\360\\350\\354\\345\\360.lwz")) };
+            .arg(QString::fromLatin1(root) + QStringLiteral("/packages/\\317\\360\\350\\354\\345\\360")
+                + (inPlace ? QStringLiteral("/labwork.lbw") : QStringLiteral(".lwz"))) };
     setup.environment = [](QProcessEnvironment &environment) {
         environment.insert(
             QStringLiteral("KELVO"), qEnvironmentVariable("KELVO_BINARY_DIR") + QStringLiteral("/bin/kelvo"));
