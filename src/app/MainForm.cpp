@@ -4,6 +4,7 @@
 #include "Globals.h"
 #include "HtmlPage.h"
 #include "HtmlViewer.h"
+#include "LabFolder.h"
 #include "LabPage.h"
 #include "Localization.h"
 #include "ModelMessages.h"
@@ -80,7 +81,7 @@ void TMainForm::FormCreate(const QStringList &arguments, std::unique_ptr<kelvo::
         showStartupError(m_loaded.errorMessage);
         return;
     }
-    Viewer->setLabFolder(QDir::currentPath());
+    Viewer->setLabFolder(kelvo::LabFolder::current());
     LabPage->setLabWork(m_loaded.labWork.get());
 
     panCopyrights->setText(Texts::CopyrightPrefix + m_loaded.labWork->Author);

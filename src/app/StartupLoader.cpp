@@ -16,10 +16,12 @@ namespace {
 
 const QString DescriptorName = QStringLiteral("labwork.lbw");
 
-void createLabWork(LoadedLabWork &loaded)
+// Loads the descriptor at `path`; the messages name loaded.descriptorPath.
+void createLabWork(LoadedLabWork &loaded, const QString &path)
 {
+    loaded.readPath = path;
     try {
-        loaded.labWork = std::make_unique<TLabWork>(loaded.descriptorPath);
+        loaded.labWork = std::make_unique<TLabWork>(path);
     } catch (const std::exception &) {
         // The error's own text is not shown: the descriptor message replaces it.
         loaded.errorMessage = format(Texts::DescriptorError, { loaded.descriptorPath });
@@ -74,9 +76,21 @@ LoadedLabWork loadLabWork(const QString &path, std::unique_ptr<RunFolder> runFol
         // Made absolute before the current directory changes, so a relative path still names the file.
         const QFileInfo info(path);
         loaded.descriptorPath = info.absoluteFilePath();
-        if (QFileInfo(info.absolutePath()).isDir())
-            QDir::setCurrent(info.absolutePath());
-        createLabWork(loaded);
+        QString folder = info.absolutePath();
+        QString descriptor = loaded.descriptorPath;
+        if (QFile::decodeName(QFile::encodeName(folder)) != folder) {
+            // Qt's file functions would lose bytes of the folder's name (no UTF-8): it is read
+            // through a link in the run's own folder, which they can name.
+            if (!loaded.runFolder)
+                loaded.runFolder = makeRunFolder(path);
+            if (const QString link = loaded.runFolder->makeLabLink(folder); !link.isEmpty()) {
+                folder = link;
+                descriptor = QDir(link).filePath(info.fileName());
+            }
+        }
+        if (QFileInfo(folder).isDir())
+            LabFolder::enter(folder);
+        createLabWork(loaded, descriptor);
         return loaded;
     }
 
@@ -118,11 +132,11 @@ LoadedLabWork loadLabWork(const QString &path, std::unique_ptr<RunFolder> runFol
         loaded.packageProblem = extraction.problem;
         return loaded;
     }
-    QDir::setCurrent(folder);
+    LabFolder::enter(folder);
     // Packages made on Windows may hold "LabWork.lbw".
     if (const std::optional<QString> found = LabFolder(folder).resolve(DescriptorName))
         loaded.descriptorPath = *found;
-    createLabWork(loaded);
+    createLabWork(loaded, loaded.descriptorPath);
     return loaded;
 }
 

@@ -17,7 +17,11 @@ struct LoadedLabWork
     std::unique_ptr<TLabWork> labWork;
     std::unique_ptr<RunFolder> runFolder; // the run's own folder, when a package was unpacked
     std::optional<QStringList> extractedFiles; // every file the extraction wrote; only for a package
-    QString descriptorPath; // the path given to TLabWork
+    QString descriptorPath; // the descriptor's path, as messages show it
+    // The path the descriptor was read by, and its folder, the lab folder: the same as
+    // descriptorPath, or a link in the run folder where the folder's name holds bytes that are no
+    // UTF-8 (RunFolder::makeLabLink).
+    QString readPath;
     QString errorMessage; // the start-up message when loading failed
     QString packageProblem; // why the package was refused, in English, when it was
 };

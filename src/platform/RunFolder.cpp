@@ -1,5 +1,7 @@
 #include "RunFolder.h"
 
+#include "LocalFileNames.h"
+
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -55,6 +57,11 @@ QByteArray runtimeSubfolderName()
     return QFile::encodeName(RunFolder::RuntimeSubfolderName);
 }
 
+QByteArray labLinkName()
+{
+    return QFile::encodeName(RunFolder::LabLinkName);
+}
+
 // Removes `name` inside `folder` with everything below it, as deep as `depthLeft` folders: a
 // symbolic link is removed itself, never followed. False when anything is left.
 bool removeTree(const FolderHandle &folder, const QByteArray &name, int depthLeft)
@@ -77,6 +84,11 @@ bool removeTree(const FolderHandle &folder, const QByteArray &name, int depthLef
 constexpr int MaxRuntimeDepth = 16;
 
 } // namespace
+
+bool RunFolder::isOwnEntryName(const QString &name)
+{
+    return name == MarkerName || name == RuntimeSubfolderName || name == LabLinkName;
+}
 
 QByteArray RunFolder::markerText()
 {
@@ -166,11 +178,19 @@ QString RunFolder::makeRuntimeSubfolder()
     return QDir(m_path).filePath(RuntimeSubfolderName);
 }
 
+QString RunFolder::makeLabLink(const QString &folder)
+{
+    if (!m_folder.isOpen() || !m_folder.createSymbolicLink(labLinkName(), encodeLocalFileName(folder)))
+        return {};
+    return QDir(m_path).filePath(LabLinkName);
+}
+
 bool RunFolder::removeIfEmpty()
 {
     if (!m_folder.isOpen())
         return false;
     removeTree(m_folder, runtimeSubfolderName(), MaxRuntimeDepth);
+    m_folder.removeFile(labLinkName());
     // The marker stays while anything else is left, so that a later sweep knows the folder.
     const QList<QByteArray> left = m_folder.entryNames();
     if (left == QList<QByteArray> { markerFileName() })
@@ -205,7 +225,7 @@ int RunFolder::sweepStaleRunFolders(const QString &parentFolder)
         for (const QByteArray &inner : folder.entryNames()) {
             if (inner == markerFileName())
                 continue;
-            if (inner == runtimeSubfolderName()) {
+            if (inner == runtimeSubfolderName() || inner == labLinkName()) {
                 othersLeft = !removeTree(folder, inner, MaxRuntimeDepth) || othersLeft;
                 continue;
             }

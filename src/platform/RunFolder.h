@@ -36,7 +36,13 @@ public:
     // it with everything in it, never following a link.
     QString makeRuntimeSubfolder();
 
-    // Removes the runtime sub-folder with what is in it, and the folder (and its marker) when
+    // Makes a symbolic link in the folder to `folder`, whose name is given as
+    // decodeLocalFileName gives it, and returns the link's path: a name for a folder that Qt's
+    // own file functions cannot open by its own name (bytes that are no UTF-8). Empty when it
+    // could not be made. The link goes with the run folder, as the runtime sub-folder does.
+    QString makeLabLink(const QString &folder);
+
+    // Removes the runtime sub-folder with what is in it, the lab link, and the folder (and its marker) when
     // nothing else is left in it, and releases the lock in any case, so that a later run's sweep
     // clears what is left. The destructor does this too.
     bool removeIfEmpty();
@@ -59,6 +65,10 @@ public:
     static inline const QString MarkerName = QStringLiteral(".kelvo-run-folder");
     static QByteArray markerText();
     static inline const QString RuntimeSubfolderName = QStringLiteral(".runtime");
+    static inline const QString LabLinkName = QStringLiteral(".lab");
+    // The names of the entries the program makes in a run folder itself (the marker, the runtime
+    // sub-folder, the lab link): the extraction never writes a package's entry of these names.
+    static bool isOwnEntryName(const QString &name);
 
 private:
     FolderHandle m_parent;

@@ -296,9 +296,9 @@ void TestRunFolder::removeIfEmpty()
     QCOMPARE(treeOf(parent.path()), QStringList());
 }
 
-// The toolkit's runtime files in the run's private sub-folder: nested folders, sockets, links.
-// They go with the run, at its shutdown or, after a killed run, in the next sweep; a link is
-// removed, never followed.
+// The toolkit's runtime files in the run's private sub-folder (nested folders, sockets, links)
+// and the link to a lab folder read in place go with the run, at its shutdown or, after a killed
+// run, in the next sweep; a link is removed, never followed.
 void TestRunFolder::runtimeSubfolderGoesWithTheRun_data()
 {
     QTest::addColumn<bool>("killed");
@@ -316,6 +316,8 @@ void TestRunFolder::runtimeSubfolderGoesWithTheRun()
     const QString runtime = folder->makeRuntimeSubfolder();
     QCOMPARE(runtime, folder->path() + u'/' + RunFolder::RuntimeSubfolderName);
     QCOMPARE(modeOf(runtime), 0700u);
+    QCOMPARE(folder->makeLabLink(outside.path()), folder->path() + u'/' + RunFolder::LabLinkName);
+    QCOMPARE(QFileInfo(folder->path() + u'/' + RunFolder::LabLinkName).symLinkTarget(), outside.path());
     writeFile(QDir(runtime), QStringLiteral("engine/deep/state"), "runtime file");
     QVERIFY(QFile::link(outside.path(), runtime + QStringLiteral("/engine/outside")));
     QVERIFY(QFile::link(outside.path() + QStringLiteral("/precious.txt"), runtime + QStringLiteral("/file-link")));
@@ -334,6 +336,7 @@ void TestRunFolder::runtimeSubfolderGoesWithTheRun()
         QVERIFY(QDir().mkpath(otherRuntime + QStringLiteral("/engine")));
         writeFile(QDir(otherRuntime), QStringLiteral("engine/state"), "runtime file");
         QVERIFY(QFile::link(outside.path(), otherRuntime + QStringLiteral("/outside")));
+        QVERIFY(QFile::link(outside.path(), other.path() + u'/' + RunFolder::LabLinkName));
         other.kill();
         QVERIFY(folder->removeIfEmpty());
         QCOMPARE(RunFolder::sweepStaleRunFolders(parent.path()), 1);

@@ -67,8 +67,7 @@ void TestRuntimeFolder::roomRule_data()
     QTest::addColumn<quint64>("free");
     QTest::addColumn<bool>("room");
     QTest::newRow("nominal: a small package, a desktop's runtime folder") << 8 * MiB << 1600 * MiB << true;
-    QTest::newRow("boundary: twice the size and the margin are half of what is free")
-        << 100 * MiB << 528 * MiB << true;
+    QTest::newRow("boundary: twice the size and the margin are half of what is free") << 100 * MiB << 528 * MiB << true;
     QTest::newRow("boundary: a byte less free") << 100 * MiB << 528 * MiB - 1 << false;
     QTest::newRow("boundary: an empty package needs the margin") << quint64(0) << 128 * MiB << true;
     QTest::newRow("boundary: less than the margin twice") << quint64(0) << 128 * MiB - 1 << false;
