@@ -24,11 +24,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstring>
 #include <functional>
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -234,6 +236,7 @@ private Q_SLOTS:
     void unusableTemporaryFolder_data();
     void unusableTemporaryFolder();
     void fullTemporaryFolder();
+    void temporaryFolderWithoutFreeInodes();
     void sweepCoversBothPlaces();
     void packageNameThatIsNotUtf8_data();
     void packageNameThatIsNotUtf8();
@@ -368,6 +371,35 @@ void TestHostileResources::fullTemporaryFolder()
 
     // The same package with room loads.
     QCOMPARE(runKelvo(box).exitCode, 0);
+    QCOMPARE(box.state(), before);
+}
+
+// A temporary folder on a file system with no free inodes left (room enough for the bytes): the
+// same message as a full disk. Mounting the small file system needs root.
+void TestHostileResources::temporaryFolderWithoutFreeInodes()
+{
+    QList<RawEntry> entries { stored("labwork.lbw", Descriptor) };
+    for (int i = 0; i < 20; ++i)
+        entries.append(stored("doc" + QByteArray::number(i) + ".htm", "<p>doc</p>"));
+    const Sandbox box(assembleZip(entries));
+    const QString small = box.root.filePath(QStringLiteral("small"));
+    QVERIFY(QDir().mkpath(small));
+    if (::mount("tmpfs", QFile::encodeName(small).constData(), "tmpfs", 0, "size=4m,nr_inodes=8,mode=0700") != 0) {
+        if (errno == EPERM)
+            QSKIP("mounting a small file system needs root");
+        QFAIL(qPrintable(QStringLiteral("mount: ") + QString::fromLocal8Bit(std::strerror(errno))));
+    }
+    const auto unmount = qScopeGuard([&] { ::umount2(QFile::encodeName(small).constData(), MNT_DETACH); });
+    const QStringList before = box.state();
+    RunSetup setup;
+    setup.environment = [&](QProcessEnvironment &environment) {
+        environment.insert(QStringLiteral("TMPDIR"), small);
+        environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    };
+    const Run run = runKelvo(box, setup);
+    QVERIFY2(run.finished && run.exitCode >= 0, qPrintable(run.err));
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.err, format(Texts::TemporaryFolderFull, { small }) + u'\n');
     QCOMPARE(box.state(), before);
 }
 
