@@ -10,7 +10,9 @@
 #include "Localization.h"
 #include "MainForm.h"
 #include "ResultsDlg.h"
+#include "RunFolder.h"
 #include "RunReporter.h"
+#include "StartupLoader.h"
 #include "TerminationSignals.h"
 #include "TextFormat.h"
 
@@ -27,6 +29,9 @@ namespace kelvo {
 
 int runWindow(int &argc, char **argv, const QStringList &arguments, const QString &reportFolder)
 {
+    // Made first: without a runtime folder of the session, the toolkit's runtime files go into it.
+    std::unique_ptr<RunFolder> runFolder = makeRunFolder(chooseStartPath(arguments));
+    keepRuntimeFilesIn(*runFolder);
     // The web engine takes its scheme and flags only before the application object exists.
     THtmlViewer::prepareEngine();
     QApplication application(argc, argv);
@@ -53,7 +58,7 @@ int runWindow(int &argc, char **argv, const QStringList &arguments, const QStrin
         }
     }
 
-    auto mainForm = std::make_unique<TMainForm>(arguments);
+    auto mainForm = std::make_unique<TMainForm>(arguments, std::move(runFolder));
     MainForm = mainForm.get();
     if (MainForm->StartupFailed()) {
         mainForm.reset();

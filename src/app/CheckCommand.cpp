@@ -90,8 +90,8 @@ int runCheck(const QString &path, bool json)
     }
 
     check::CheckSetup setup;
-    setup.descriptorPath = loaded.descriptorPath;
-    setup.labFolder = loaded.runFolder ? loaded.runFolder->path() : QFileInfo(loaded.descriptorPath).absolutePath();
+    setup.descriptorPath = loaded.readPath;
+    setup.labFolder = QFileInfo(loaded.readPath).absolutePath();
     if (loaded.extractedFiles)
         setup.packageEntries = listPackageEntries(path).value_or(QList<check::PackageEntry>());
     setup.pictureProbe = probeSchemaPicture;

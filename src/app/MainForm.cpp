@@ -5,6 +5,7 @@
 #include "Globals.h"
 #include "HtmlPage.h"
 #include "HtmlViewer.h"
+#include "LabFolder.h"
 #include "LabPage.h"
 #include "Localization.h"
 #include "ModelMessages.h"
@@ -37,7 +38,7 @@ constexpr QRect DesignBox(69, 51, 633, 473);
 
 } // namespace
 
-TMainForm::TMainForm(const QStringList &arguments)
+TMainForm::TMainForm(const QStringList &arguments, std::unique_ptr<kelvo::RunFolder> runFolder)
 {
     setWindowTitle(Texts::ApplicationTitle);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
@@ -53,7 +54,7 @@ TMainForm::TMainForm(const QStringList &arguments)
     createHtmlPage();
     createLabPage();
 
-    FormCreate(arguments);
+    FormCreate(arguments, std::move(runFolder));
 }
 
 TMainForm::~TMainForm()
@@ -61,7 +62,7 @@ TMainForm::~TMainForm()
     FormDestroy();
 }
 
-void TMainForm::FormCreate(const QStringList &arguments)
+void TMainForm::FormCreate(const QStringList &arguments, std::unique_ptr<kelvo::RunFolder> runFolder)
 {
     // Maximised: where no window manager does it, the window takes the screen's free area.
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -76,12 +77,12 @@ void TMainForm::FormCreate(const QStringList &arguments)
         QMessageBox box(QMessageBox::NoIcon, Texts::ApplicationTitle, text, QMessageBox::Ok, this);
         box.exec();
     })] { setActivationErrorHandler(previous); });
-    m_loaded = loadLabWork(chooseStartPath(arguments));
+    m_loaded = loadLabWork(chooseStartPath(arguments), std::move(runFolder));
     if (!m_loaded.labWork) {
         showStartupError(m_loaded.errorMessage);
         return;
     }
-    Viewer->setLabFolder(QDir::currentPath());
+    Viewer->setLabFolder(kelvo::LabFolder::current());
     LabPage->setLabWork(m_loaded.labWork.get());
 
     panCopyrights->setText(Texts::CopyrightPrefix + m_loaded.labWork->Author);

@@ -28,7 +28,9 @@ class TMainForm final : public QWidget
 public:
     // Runs the start-up. When it fails, the message has been shown and StartupFailed() is true:
     // the program ends without showing the window.
-    explicit TMainForm(const QStringList &arguments);
+    // A run folder made before the application (see keepRuntimeFilesIn) is handed over; without
+    // one, the start-up makes its own.
+    explicit TMainForm(const QStringList &arguments, std::unique_ptr<kelvo::RunFolder> runFolder = {});
     ~TMainForm() override;
     Q_DISABLE_COPY_MOVE(TMainForm)
 
@@ -85,7 +87,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void FormCreate(const QStringList &arguments);
+    void FormCreate(const QStringList &arguments, std::unique_ptr<kelvo::RunFolder> runFolder);
     void FormShow();
     void FormDestroy();
     void createMenuPage();

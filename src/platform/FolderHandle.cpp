@@ -164,6 +164,11 @@ bool FolderHandle::createSubfolder(const QByteArray &name) const
     return ::mkdirat(m_descriptor.get(), name.constData(), 0700) == 0;
 }
 
+bool FolderHandle::createSymbolicLink(const QByteArray &name, const QByteArray &target) const
+{
+    return ::symlinkat(target.constData(), m_descriptor.get(), name.constData()) == 0;
+}
+
 bool FolderHandle::lastErrorWasExisting()
 {
     return errno == EEXIST;

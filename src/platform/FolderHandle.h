@@ -78,6 +78,8 @@ public:
     // Creates a folder with mode 0700 (less when the umask takes bits away); fails when the
     // name exists, whatever it is.
     bool createSubfolder(const QByteArray &name) const;
+    // Creates a symbolic link to `target` (bytes, not looked at); fails when the name exists.
+    bool createSymbolicLink(const QByteArray &name, const QByteArray &target) const;
     // True when the creation failed because the name exists.
     static bool lastErrorWasExisting();
     // True when a creation or a write failed for want of room: no space or inodes left, a quota,

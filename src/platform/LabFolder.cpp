@@ -138,8 +138,50 @@ template <typename Text> QList<Text> splitLinesOf(Text text)
 } // namespace
 
 LabFolder::LabFolder()
-    : LabFolder(QDir::currentPath())
+    : LabFolder(current())
 {
+}
+
+namespace {
+
+// Read by the scheme handler's thread as well.
+struct EnteredFolder
+{
+    QMutex mutex;
+    QString path;
+    std::optional<FolderStamp> stamp;
+};
+
+EnteredFolder &enteredFolder()
+{
+    static EnteredFolder entered;
+    return entered;
+}
+
+bool isSameFolder(const std::optional<FolderStamp> &a, const std::optional<FolderStamp> &b)
+{
+    return a && b && a->device == b->device && a->inode == b->inode;
+}
+
+} // namespace
+
+bool LabFolder::enter(const QString &folder)
+{
+    EnteredFolder &entered = enteredFolder();
+    const QMutexLocker lock(&entered.mutex);
+    const bool changed = QDir::setCurrent(folder);
+    entered.path = changed ? QDir(folder).absolutePath() : QString();
+    entered.stamp = changed ? stampOf(QStringLiteral(".")) : std::nullopt;
+    return changed;
+}
+
+QString LabFolder::current()
+{
+    EnteredFolder &entered = enteredFolder();
+    const QMutexLocker lock(&entered.mutex);
+    if (!entered.path.isEmpty() && isSameFolder(entered.stamp, stampOf(QStringLiteral("."))))
+        return entered.path;
+    return QDir::currentPath();
 }
 
 LabFolder::LabFolder(QString root)

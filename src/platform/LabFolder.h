@@ -17,9 +17,18 @@ namespace kelvo {
 class LabFolder final
 {
 public:
-    // The folder the program works in: the current directory, which start-up sets.
+    // The folder the program works in: the current directory, which start-up sets (enter).
     LabFolder();
     explicit LabFolder(QString root);
+
+    // Makes `folder` the current directory and the lab folder. While the current directory
+    // stays there, current() gives `folder` as it was entered, not the directory's own name:
+    // entered through a link, the lab folder's own name may hold bytes that Qt's file functions
+    // cannot name.
+    static bool enter(const QString &folder);
+    // The lab folder: the folder entered last while it is still the current directory, the
+    // current directory otherwise.
+    static QString current();
 
     const QString &root() const { return m_root; }
 

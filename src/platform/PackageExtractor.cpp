@@ -123,8 +123,8 @@ std::optional<QString> flatFileName(const QString &entryName)
     QString name = entryName.sliced(lastSeparator + 1);
     if (name.size() >= 2 && name[1] == u':' && isAsciiLetter(name[0]))
         name.remove(0, 2);
-    // The run folder's marker is the program's own: a package cannot replace it.
-    if (name.isEmpty() || name == u"." || name == u".." || name == RunFolder::MarkerName)
+    // The run folder's own entries (its marker, ...) are the program's: a package cannot replace them.
+    if (name.isEmpty() || name == u"." || name == u".." || RunFolder::isOwnEntryName(name))
         return std::nullopt;
     return name;
 }

@@ -43,9 +43,9 @@ using FileWrittenHandler = std::function<void(const QString &path)>;
 // Unpacks every entry of a package flat into `destinationFolder`, which must exist: an entry is
 // written under the part of its name after the last "/" or "\" (without a drive prefix "C:"),
 // overwriting a file of that name. Entries that are folders, symbolic links or other non-regular
-// files, and names that are empty, "." or "..", the run folder's marker, or hold control
-// characters, are skipped. Names are UTF-8 when the entry is marked so or is valid UTF-8, CP866
-// (DOS Cyrillic) otherwise.
+// files, and names that are empty, "." or "..", the run folder's own entries (RunFolder::isOwnEntryName), or hold
+// control characters, are skipped. Names are UTF-8 when the entry is marked so or is valid UTF-8, CP866 (DOS Cyrillic)
+// otherwise.
 //
 // The whole package fails when it is not a plain ZIP archive, holds an encrypted entry or one
 // in a method that cannot be read, has damaged data (CRC, sizes), or breaks `limits`.

@@ -1,5 +1,7 @@
 #include "RunFolder.h"
 
+#include "LocalFileNames.h"
+
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -50,7 +52,43 @@ bool hasOwnMarker(const FolderHandle &folder)
     return marker.isValid() && readFileStart(marker.get(), expected.size() + 1) == expected;
 }
 
+QByteArray runtimeSubfolderName()
+{
+    return QFile::encodeName(RunFolder::RuntimeSubfolderName);
+}
+
+QByteArray labLinkName()
+{
+    return QFile::encodeName(RunFolder::LabLinkName);
+}
+
+// Removes `name` inside `folder` with everything below it, as deep as `depthLeft` folders: a
+// symbolic link is removed itself, never followed. False when anything is left.
+bool removeTree(const FolderHandle &folder, const QByteArray &name, int depthLeft)
+{
+    const EntryStatus seen = folder.entryStatus(name);
+    if (seen.kind == EntryKind::Missing)
+        return true;
+    if (seen.kind != EntryKind::Folder)
+        return folder.removeFile(name);
+    const FolderHandle inner = folder.openSubfolder(name);
+    if (depthLeft <= 0 || !inner.isOpen() || !isSameFolder(inner.status(), seen))
+        return false;
+    bool allRemoved = true;
+    for (const QByteArray &entry : inner.entryNames())
+        allRemoved = removeTree(inner, entry, depthLeft - 1) && allRemoved;
+    return allRemoved && folder.removeEmptySubfolder(name);
+}
+
+// The toolkit keeps few levels of folders in its runtime folder; deeper ones stay for the user.
+constexpr int MaxRuntimeDepth = 16;
+
 } // namespace
+
+bool RunFolder::isOwnEntryName(const QString &name)
+{
+    return name == MarkerName || name == RuntimeSubfolderName || name == LabLinkName;
+}
 
 QByteArray RunFolder::markerText()
 {
@@ -127,10 +165,32 @@ RunFolder::~RunFolder()
     removeIfEmpty();
 }
 
+QString RunFolder::makeRuntimeSubfolder()
+{
+    const QByteArray name = runtimeSubfolderName();
+    if (!m_folder.isOpen() || !m_folder.createSubfolder(name))
+        return {};
+    // The toolkit refuses a runtime folder whose mode is not exactly 0700.
+    if (!m_folder.setOwnerOnlyPermissions(name)) {
+        m_folder.removeEmptySubfolder(name);
+        return {};
+    }
+    return QDir(m_path).filePath(RuntimeSubfolderName);
+}
+
+QString RunFolder::makeLabLink(const QString &folder)
+{
+    if (!m_folder.isOpen() || !m_folder.createSymbolicLink(labLinkName(), encodeLocalFileName(folder)))
+        return {};
+    return QDir(m_path).filePath(LabLinkName);
+}
+
 bool RunFolder::removeIfEmpty()
 {
     if (!m_folder.isOpen())
         return false;
+    removeTree(m_folder, runtimeSubfolderName(), MaxRuntimeDepth);
+    m_folder.removeFile(labLinkName());
     // The marker stays while anything else is left, so that a later sweep knows the folder.
     const QList<QByteArray> left = m_folder.entryNames();
     if (left == QList<QByteArray> { markerFileName() })
@@ -165,6 +225,10 @@ int RunFolder::sweepStaleRunFolders(const QString &parentFolder)
         for (const QByteArray &inner : folder.entryNames()) {
             if (inner == markerFileName())
                 continue;
+            if (inner == runtimeSubfolderName() || inner == labLinkName()) {
+                othersLeft = !removeTree(folder, inner, MaxRuntimeDepth) || othersLeft;
+                continue;
+            }
             if (folder.entryStatus(inner).kind != EntryKind::RegularFile || !folder.removeFile(inner))
                 othersLeft = true;
         }

@@ -30,8 +30,21 @@ public:
     // Why the folder could not be made.
     const QString &errorString() const { return m_error; }
 
-    // Removes the folder (and its marker) when nothing else is left in it, and releases the lock
-    // in any case, so that a later run's sweep clears what is left. The destructor does this too.
+    // Makes the private (0700) sub-folder for the toolkit's runtime files, for a session without a
+    // usable runtime folder of its own, and returns its path (empty when it could not be made).
+    // Whatever is written into it goes with the run folder: removeIfEmpty() and the sweep remove
+    // it with everything in it, never following a link.
+    QString makeRuntimeSubfolder();
+
+    // Makes a symbolic link in the folder to `folder`, whose name is given as
+    // decodeLocalFileName gives it, and returns the link's path: a name for a folder that Qt's
+    // own file functions cannot open by its own name (bytes that are no UTF-8). Empty when it
+    // could not be made. The link goes with the run folder, as the runtime sub-folder does.
+    QString makeLabLink(const QString &folder);
+
+    // Removes the runtime sub-folder with what is in it, the lab link, and the folder (and its marker) when
+    // nothing else is left in it, and releases the lock in any case, so that a later run's sweep
+    // clears what is left. The destructor does this too.
     bool removeIfEmpty();
 
     // Removes the "vemratmp-*" folders under `parentFolder` whose run has ended: only real folders
@@ -51,6 +64,11 @@ public:
     // The extraction never writes a package's entry of this name.
     static inline const QString MarkerName = QStringLiteral(".kelvo-run-folder");
     static QByteArray markerText();
+    static inline const QString RuntimeSubfolderName = QStringLiteral(".runtime");
+    static inline const QString LabLinkName = QStringLiteral(".lab");
+    // The names of the entries the program makes in a run folder itself (the marker, the runtime
+    // sub-folder, the lab link): the extraction never writes a package's entry of these names.
+    static bool isOwnEntryName(const QString &name);
 
 private:
     FolderHandle m_parent;

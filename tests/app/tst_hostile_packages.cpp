@@ -212,21 +212,25 @@ public:
     explicit PrivateEnvironment(const Sandbox &box)
         : m_tmp(qgetenv("TMPDIR"))
         , m_home(qgetenv("HOME"))
+        , m_runtime(qgetenv("XDG_RUNTIME_DIR"))
         , m_directory(box.work)
     {
         qputenv("TMPDIR", QFile::encodeName(box.tmp));
         qputenv("HOME", QFile::encodeName(box.home));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(box.runtime));
     }
     ~PrivateEnvironment()
     {
         qputenv("TMPDIR", m_tmp);
         qputenv("HOME", m_home);
+        qputenv("XDG_RUNTIME_DIR", m_runtime);
     }
     Q_DISABLE_COPY_MOVE(PrivateEnvironment)
 
 private:
     QByteArray m_tmp;
     QByteArray m_home;
+    QByteArray m_runtime;
     CurrentDirectory m_directory;
 };
 
@@ -398,11 +402,12 @@ void TestHostilePackages::packages()
     case Outcome::Loads: {
         QVERIFY2(run.exitCode == 0, qPrintable(run.err));
         QCOMPARE(run.err, QString());
-        // Every file went into one private folder of this run.
+        // Every file went into one private folder of this run, in the sandbox's private runtime
+        // folder, which has room for these small packages.
         const QJsonArray files = run.json.value(QStringLiteral("ExtractedFiles")).toArray();
         QVERIFY(!files.isEmpty());
         const QString runFolder = QFileInfo(files.first().toString()).absolutePath();
-        QCOMPARE(QFileInfo(runFolder).absolutePath(), box.tmp);
+        QCOMPARE(QFileInfo(runFolder).absolutePath(), box.runtime);
         QVERIFY(QFileInfo(runFolder).fileName().startsWith(QStringLiteral("vemratmp-")));
         for (const QJsonValue &file : files)
             QCOMPARE(QFileInfo(file.toString()).absolutePath(), runFolder);
@@ -416,7 +421,7 @@ void TestHostilePackages::packages()
     case Outcome::DescriptorError: {
         QCOMPARE(run.exitCode, 1);
         const QString expected
-            = format(Texts::DescriptorError, { box.tmp + QStringLiteral("/vemratmp-XXXXXX/labwork.lbw") });
+            = format(Texts::DescriptorError, { box.runtime + QStringLiteral("/vemratmp-XXXXXX/labwork.lbw") });
         const QString pattern = QRegularExpression::escape(expected + u'\n')
                                     .replace(QStringLiteral("XXXXXX"), QStringLiteral("[A-Za-z0-9]{6}"));
         QVERIFY2(QRegularExpression(QStringLiteral("\\A") + pattern + QStringLiteral("\\z")).match(run.err).hasMatch(),

@@ -7,6 +7,7 @@
 #include "IniFile.h"
 #include "LabWork.h"
 #include "Localization.h"
+#include "RunFolder.h"
 #include "RuntimeErrors.h"
 #include "StartupLoader.h"
 #include "TestSupport.h"
@@ -19,14 +20,17 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstring>
 #include <functional>
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -232,6 +236,9 @@ private Q_SLOTS:
     void unusableTemporaryFolder_data();
     void unusableTemporaryFolder();
     void fullTemporaryFolder();
+    void temporaryFolderWithoutFreeInodes();
+    void sweepCoversBothPlaces();
+    void packageNameThatIsNotUtf8_data();
     void packageNameThatIsNotUtf8();
     void terminatedDumpLeavesNothing();
     void descriptorReadInPlaceStaysInItsFolder();
@@ -332,8 +339,11 @@ void TestHostileResources::unusableTemporaryFolder()
     const QString temporary = box.root.filePath(tmpdir);
     const QStringList before = box.state();
     RunSetup setup;
-    setup.environment
-        = [&](QProcessEnvironment &environment) { environment.insert(QStringLiteral("TMPDIR"), temporary); };
+    // Without a runtime folder of the session, which would have room for the package.
+    setup.environment = [&](QProcessEnvironment &environment) {
+        environment.insert(QStringLiteral("TMPDIR"), temporary);
+        environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    };
     const Run run = runKelvo(box, setup);
     QVERIFY2(run.finished && run.exitCode == 1, qPrintable(run.err));
     QVERIFY2(isDescriptorErrorUnder(run.err, temporary), qPrintable(run.err));
@@ -364,19 +374,106 @@ void TestHostileResources::fullTemporaryFolder()
     QCOMPARE(box.state(), before);
 }
 
-// A package whose file name holds bytes that are no UTF-8 (made on another system) opens.
-void TestHostileResources::packageNameThatIsNotUtf8()
+// A temporary folder on a file system with no free inodes left (room enough for the bytes): the
+// same message as a full disk. Mounting the small file system needs root.
+void TestHostileResources::temporaryFolderWithoutFreeInodes()
+{
+    QList<RawEntry> entries { stored("labwork.lbw", Descriptor) };
+    for (int i = 0; i < 20; ++i)
+        entries.append(stored("doc" + QByteArray::number(i) + ".htm", "<p>doc</p>"));
+    const Sandbox box(assembleZip(entries));
+    const QString small = box.root.filePath(QStringLiteral("small"));
+    QVERIFY(QDir().mkpath(small));
+    if (::mount("tmpfs", QFile::encodeName(small).constData(), "tmpfs", 0, "size=4m,nr_inodes=8,mode=0700") != 0) {
+        if (errno == EPERM)
+            QSKIP("mounting a small file system needs root");
+        QFAIL(qPrintable(QStringLiteral("mount: ") + QString::fromLocal8Bit(std::strerror(errno))));
+    }
+    const auto unmount = qScopeGuard([&] { ::umount2(QFile::encodeName(small).constData(), MNT_DETACH); });
+    const QStringList before = box.state();
+    RunSetup setup;
+    setup.environment = [&](QProcessEnvironment &environment) {
+        environment.insert(QStringLiteral("TMPDIR"), small);
+        environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    };
+    const Run run = runKelvo(box, setup);
+    QVERIFY2(run.finished && run.exitCode >= 0, qPrintable(run.err));
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.err, format(Texts::TemporaryFolderFull, { small }) + u'\n');
+    QCOMPARE(box.state(), before);
+}
+
+// Run folders of runs that were killed are swept wherever a run may have made them: in the
+// temporary folder and in the session's runtime folder. The student's own folders of the same
+// name stay.
+void TestHostileResources::sweepCoversBothPlaces()
 {
     const Sandbox box(assembleZip({ stored("labwork.lbw", Descriptor) }));
-    const QByteArray name = QFile::encodeName(box.root.path()) + "/packages/\xCF\xF0\xE8\xEC\xE5\xF0.lwz";
-    QVERIFY(::link(QFile::encodeName(box.package).constData(), name.constData()) == 0);
+    for (const QString &place : { box.tmp, box.runtime })
+        writeFile(QDir(place), QStringLiteral("vemratmp-notes/thesis.txt"), "the student's own");
+    const QStringList before = box.state();
+    for (const QString &place : { box.tmp, box.runtime }) {
+        const QDir stale(QDir(place).filePath(QStringLiteral("vemratmp-killed")));
+        writeFile(stale, RunFolder::MarkerName, RunFolder::markerText());
+        writeFile(stale, QStringLiteral("intro.htm"), "left behind");
+    }
+    QVERIFY(box.state() != before);
+    const Run run = runKelvo(box);
+    QVERIFY2(run.finished && run.exitCode == 0, qPrintable(run.err));
+    QCOMPARE(box.state(), before);
+}
+
+// A package whose file name holds bytes that are no UTF-8 (made on another system, here the
+// Windows-1251 bytes of "Пример") opens; so does a descriptor read in place in a folder of such a
+// name, with its documents (which --check reads).
+void TestHostileResources::packageNameThatIsNotUtf8_data()
+{
+    QTest::addColumn<bool>("inPlace");
+    QTest::addColumn<QString>("command");
+    QTest::newRow("package") << false << "--dump";
+    QTest::newRow("descriptor read in place") << true << "--dump";
+    QTest::newRow("descriptor read in place, checked") << true << "--check";
+}
+
+void TestHostileResources::packageNameThatIsNotUtf8()
+{
+    QFETCH(bool, inPlace);
+    QFETCH(QString, command);
+    const Sandbox box(assembleZip({ stored("labwork.lbw", Descriptor) }));
+    const QByteArray root = QFile::encodeName(box.root.path());
+    const QByteArray named = root + "/packages/\xCF\xF0\xE8\xEC\xE5\xF0";
+    const QByteArray descriptor = named + "/labwork.lbw";
+    const QByteArray document = named + "/intro.htm";
+    const QByteArray package = named + ".lwz";
+    // Removed by their bytes: the temporary folder's own clean-up could not name them.
+    const auto removeNames = qScopeGuard([&] {
+        ::unlink(descriptor.constData());
+        ::unlink(document.constData());
+        ::rmdir(named.constData());
+        ::unlink(package.constData());
+    });
+    if (inPlace) {
+        QVERIFY(::mkdir(named.constData(), 0700) == 0);
+        const int file = ::open(descriptor.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        QVERIFY(file >= 0);
+        QVERIFY(::write(file, Descriptor.constData(), size_t(Descriptor.size())) == Descriptor.size());
+        ::close(file);
+        const QByteArray page = "<html><body><p>Intro</p></body></html>";
+        const int pageFile = ::open(document.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        QVERIFY(pageFile >= 0);
+        QVERIFY(::write(pageFile, page.constData(), size_t(page.size())) == page.size());
+        ::close(pageFile);
+    } else {
+        QVERIFY(::link(QFile::encodeName(box.package).constData(), package.constData()) == 0);
+    }
     const QStringList before = box.state();
     // The name goes to the program as bytes, through the shell: QProcess would convert it.
     RunSetup setup;
     setup.arguments = { QStringLiteral("-c"),
-        QStringLiteral("exec \"$KELVO\" --dump \"$(printf '%1')\"")
-            .arg(QString::fromLatin1(QFile::encodeName(box.root.path()))
-                + QStringLiteral("/packages/\\317\\360\\350\\354\\345\\360.lwz")) };
+        QStringLiteral("exec \"$KELVO\" %1 \"$(printf '%2')\"")
+            .arg(command,
+                QString::fromLatin1(root) + QStringLiteral("/packages/\\317\\360\\350\\354\\345\\360")
+                    + (inPlace ? QStringLiteral("/labwork.lbw") : QStringLiteral(".lwz"))) };
     setup.environment = [](QProcessEnvironment &environment) {
         environment.insert(
             QStringLiteral("KELVO"), qEnvironmentVariable("KELVO_BINARY_DIR") + QStringLiteral("/bin/kelvo"));
@@ -384,7 +481,8 @@ void TestHostileResources::packageNameThatIsNotUtf8()
     setup.program = QStringLiteral("/bin/sh");
     const Run run = runKelvo(box, setup);
     QVERIFY2(run.finished && run.exitCode == 0, qPrintable(run.err));
-    QCOMPARE(run.json.value(QStringLiteral("Title")).toString(), QStringLiteral("Hostile"));
+    if (command == u"--dump")
+        QCOMPARE(run.json.value(QStringLiteral("Title")).toString(), QStringLiteral("Hostile"));
     QCOMPARE(box.state(), before);
 }
 

@@ -132,7 +132,7 @@ void TestHostileWindow::runEndsWithNothingLeft()
     QVERIFY2(QTest::qWaitFor(
                  [&] {
                      helpers = engineHelpersOf(pid);
-                     const bool folderMade = !QDir(box.tmp).entryList({ QStringLiteral("vemratmp-*") }).isEmpty();
+                     const bool folderMade = !QDir(box.runtime).entryList({ QStringLiteral("vemratmp-*") }).isEmpty();
                      return folderMade && (!loads || !helpers.isEmpty());
                  },
                  60'000),

@@ -453,6 +453,13 @@ void TestMainForm::packageIsUnpackedAndCleanedUp()
     const QString temp = m_dir.filePath(QStringLiteral("temp"));
     QDir().mkpath(temp);
     qputenv("TMPDIR", QFile::encodeName(temp));
+    // A session without a runtime folder: the package goes into the temporary folder.
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    qunsetenv("XDG_RUNTIME_DIR");
+    const auto restoreRuntime = qScopeGuard([&] {
+        if (!runtime.isNull())
+            qputenv("XDG_RUNTIME_DIR", runtime);
+    });
 
     // A package made on Windows: the descriptor in other letter case, files in sub-folders.
     const QString package = m_dir.filePath(QStringLiteral("lab.lwz"));

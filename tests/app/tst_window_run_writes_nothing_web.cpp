@@ -1,6 +1,7 @@
 // The program's window on a real X server (as a student runs it, with the GPU path of the
 // toolkit): the run writes nothing outside its own run folder, which it removes at exit; no
-// compiled shaders are kept in the home folder's cache.
+// compiled shaders are kept in the home folder's cache. A session without a runtime folder (as
+// under cron or ssh) is no different: the toolkit's runtime files go into the run folder too.
 
 #include "TestSupport.h"
 #include "tst_hostile_fixture.h"
@@ -19,11 +20,22 @@ class TestWindowRunWritesNothing final : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void nothingOutsideTheRunFolder_data();
     void nothingOutsideTheRunFolder();
 };
 
+void TestWindowRunWritesNothing::nothingOutsideTheRunFolder_data()
+{
+    QTest::addColumn<bool>("runtimeFolder");
+    // The small package fits into the session's runtime folder; without one it goes into the
+    // temporary folder.
+    QTest::newRow("the session's runtime folder") << true;
+    QTest::newRow("no runtime folder") << false;
+}
+
 void TestWindowRunWritesNothing::nothingOutsideTheRunFolder()
 {
+    QFETCH(bool, runtimeFolder);
     const QString xvfbRun = QStandardPaths::findExecutable(QStringLiteral("xvfb-run"));
     if (xvfbRun.isEmpty())
         QSKIP("xvfb-run is missing (scripts/install-deps.sh installs it)");
@@ -36,6 +48,8 @@ void TestWindowRunWritesNothing::nothingOutsideTheRunFolder()
     QProcess process;
     QProcessEnvironment environment = box.environment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    if (!runtimeFolder)
+        environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(box.work);
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -67,12 +81,20 @@ void TestWindowRunWritesNothing::nothingOutsideTheRunFolder()
 
     // The window is up and the web engine has drawn its first (empty) page once the run folder
     // exists for a few seconds.
+    const QString place = runtimeFolder ? box.runtime : box.tmp;
     QVERIFY(QTest::qWaitFor(
-        [&] { return !QDir(box.tmp).entryList({ QStringLiteral("vemratmp-*") }, QDir::Dirs).isEmpty(); }, 60'000));
+        [&] { return !QDir(place).entryList({ QStringLiteral("vemratmp-*") }, QDir::Dirs).isEmpty(); }, 60'000));
     QTest::qWait(8000);
     QCOMPARE(process.state(), QProcess::Running);
     const QStringList home = QDir(box.home).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     QCOMPARE(home, QStringList { QStringLiteral("notes.txt") });
+    // Nothing in the temporary folder but the run folder (and xvfb-run's own folder, which it
+    // removes itself).
+    QStringList temporary = QDir(box.tmp).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    temporary.removeIf([](const QString &entry) { return entry.startsWith(QLatin1String("xvfb-run.")); });
+    QVERIFY2(temporary.size() == (runtimeFolder ? 0 : 1), qPrintable(temporary.join(u' ')));
+    for (const QString &entry : temporary)
+        QVERIFY2(entry.startsWith(QLatin1String("vemratmp-")), qPrintable(temporary.join(u' ')));
 
     endProgram();
     QCOMPARE(programs, 1);

@@ -141,6 +141,8 @@ private Q_SLOTS:
     void unusableTemporaryFolderMakesNothingElsewhere_data();
     void unusableTemporaryFolderMakesNothingElsewhere();
     void removeIfEmpty();
+    void runtimeSubfolderGoesWithTheRun_data();
+    void runtimeSubfolderGoesWithTheRun();
     void sweepRemovesOnlyStaleFoldersAndTheirFiles();
     void sweepAtStartup_data();
     void sweepAtStartup();
@@ -292,6 +294,58 @@ void TestRunFolder::removeIfEmpty()
     QVERIFY(QFileInfo::exists(folder.path()));
     QCOMPARE(RunFolder::sweepStaleRunFolders(parent.path()), 1);
     QCOMPARE(treeOf(parent.path()), QStringList());
+}
+
+// The toolkit's runtime files in the run's private sub-folder (nested folders, sockets, links)
+// and the link to a lab folder read in place go with the run, at its shutdown or, after a killed
+// run, in the next sweep; a link is removed, never followed.
+void TestRunFolder::runtimeSubfolderGoesWithTheRun_data()
+{
+    QTest::addColumn<bool>("killed");
+    QTest::newRow("at the shutdown") << false;
+    QTest::newRow("by the sweep after a killed run") << true;
+}
+
+void TestRunFolder::runtimeSubfolderGoesWithTheRun()
+{
+    QFETCH(bool, killed);
+    const QTemporaryDir parent;
+    const QTemporaryDir outside;
+    writeFile(QDir(outside.path()), QStringLiteral("precious.txt"), "the user's own");
+    auto folder = std::make_unique<RunFolder>(parent.path());
+    const QString runtime = folder->makeRuntimeSubfolder();
+    QCOMPARE(runtime, folder->path() + u'/' + RunFolder::RuntimeSubfolderName);
+    QCOMPARE(modeOf(runtime), 0700u);
+    QCOMPARE(folder->makeLabLink(outside.path()), folder->path() + u'/' + RunFolder::LabLinkName);
+    QCOMPARE(QFileInfo(folder->path() + u'/' + RunFolder::LabLinkName).symLinkTarget(), outside.path());
+    writeFile(QDir(runtime), QStringLiteral("engine/deep/state"), "runtime file");
+    QVERIFY(QFile::link(outside.path(), runtime + QStringLiteral("/engine/outside")));
+    QVERIFY(QFile::link(outside.path() + QStringLiteral("/precious.txt"), runtime + QStringLiteral("/file-link")));
+    QVERIFY(QProcess::execute(QStringLiteral("python3"),
+                { QStringLiteral("-c"),
+                    QStringLiteral("import socket,sys; socket.socket(socket.AF_UNIX).bind(sys.argv[1])"),
+                    runtime + QStringLiteral("/engine/socket") })
+        == 0);
+    writeFile(QDir(folder->path()), QStringLiteral("intro.htm"), "unpacked");
+    QVERIFY(QFile::remove(folder->path() + QStringLiteral("/intro.htm")));
+
+    if (killed) {
+        // What a killed run leaves: its folder, unlocked.
+        OtherRun other(parent.path());
+        const QString otherRuntime = other.path() + u'/' + RunFolder::RuntimeSubfolderName;
+        QVERIFY(QDir().mkpath(otherRuntime + QStringLiteral("/engine")));
+        writeFile(QDir(otherRuntime), QStringLiteral("engine/state"), "runtime file");
+        QVERIFY(QFile::link(outside.path(), otherRuntime + QStringLiteral("/outside")));
+        QVERIFY(QFile::link(outside.path(), other.path() + u'/' + RunFolder::LabLinkName));
+        other.kill();
+        QVERIFY(folder->removeIfEmpty());
+        QCOMPARE(RunFolder::sweepStaleRunFolders(parent.path()), 1);
+    } else {
+        QVERIFY(folder->removeIfEmpty());
+    }
+    folder.reset();
+    QCOMPARE(treeOf(parent.path()), QStringList());
+    QCOMPARE(treeOf(outside.path()), QStringList { QStringLiteral("precious.txt") });
 }
 
 void TestRunFolder::sweepRemovesOnlyStaleFoldersAndTheirFiles()
