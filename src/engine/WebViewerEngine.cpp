@@ -128,7 +128,8 @@ TWebViewerEngine::TWebViewerEngine(QWidget *parent, TViewerEngineHost *host)
         m_bridge, &TFormBridge::failed, this,
         [this](const QString &action, const QString &message) { m_host->engineFormUnreadable(action, message); },
         Qt::QueuedConnection);
-    connect(m_bridge, &TFormBridge::backRequested, this, [this] { m_host->engineBackRequested(); }, Qt::QueuedConnection);
+    connect(
+        m_bridge, &TFormBridge::backRequested, this, [this] { m_host->engineBackRequested(); }, Qt::QueuedConnection);
     connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) { m_host->engineLoadFinished(ok); });
     connect(m_page, &QWebEnginePage::loadStarted, m_schemeHandler, &TLabSchemeHandler::startPage);
     connect(m_page, &QWebEnginePage::urlChanged, this, [this] { m_host->engineLinkedPageChanged(showsLinkedPage()); });

@@ -31,14 +31,15 @@ QtMessageHandler previousHandler = nullptr;
 // start-up the context below; the attribute still takes effect for everything made after it.
 void setShareAttributeQuietly()
 {
-    previousHandler = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &text) {
-        if (type == QtWarningMsg && text.startsWith(u"Attribute") && text.contains(u"before QCoreApplication"))
-            return;
-        if (previousHandler)
-            previousHandler(type, context, text);
-        else
-            std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
-    });
+    previousHandler
+        = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &text) {
+              if (type == QtWarningMsg && text.startsWith(u"Attribute") && text.contains(u"before QCoreApplication"))
+                  return;
+              if (previousHandler)
+                  previousHandler(type, context, text);
+              else
+                  std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+          });
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     qInstallMessageHandler(previousHandler);
 }
@@ -88,8 +89,8 @@ LoadedEngine loadFrom(const QStringList &folders)
         }
     }
     if (loaded.path.isEmpty()) {
-        loaded.error = QStringLiteral("no %1 in %2")
-                           .arg(QString::fromLatin1(FileName), folders.join(QStringLiteral(", ")));
+        loaded.error
+            = QStringLiteral("no %1 in %2").arg(QString::fromLatin1(FileName), folders.join(QStringLiteral(", ")));
         return loaded;
     }
     prepareSharedContext();

@@ -15,7 +15,7 @@ inline constexpr char FileName[] = "libkelvo-engine.so";
 struct LoadedEngine
 {
     CreateFunction create = nullptr;
-    QString path;  // the library loaded
+    QString path; // the library loaded
     QString error; // why nothing was loaded (a line for the log)
 };
 

@@ -95,8 +95,7 @@ private Q_SLOTS:
         const auto *message = viewer->findChild<QLabel *>();
         QVERIFY(message);
         QVERIFY(message->isVisible());
-        QCOMPARE(message->text(),
-            kelvo::format(Texts::ViewerEngineMissing, { QString::fromLatin1(engine::FileName) }));
+        QCOMPARE(message->text(), kelvo::format(Texts::ViewerEngineMissing, { QString::fromLatin1(engine::FileName) }));
         QVERIFY(!viewer->engineStarted());
         QVERIFY(!viewer->page());
         QVERIFY(!viewer->view());
