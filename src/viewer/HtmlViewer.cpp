@@ -1,6 +1,5 @@
 #include "HtmlViewer.h"
 
-#include "EngineFlags.h"
 #include "Localization.h"
 #include "Process.h"
 #include "TextFormat.h"
@@ -44,7 +43,6 @@ void THtmlViewer::prepareEngine()
         if (!qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
             qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     }
-    kelvo::engineflags::apply();
 }
 
 void THtmlViewer::LoadFromString(const QByteArray &document)

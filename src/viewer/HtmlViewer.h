@@ -27,8 +27,7 @@ public:
     Q_DISABLE_COPY_MOVE(THtmlViewer)
 
     // What the web engine needs before QApplication is created: no sandbox when running as root,
-    // which it refuses, and the engine's switches (kelvo::engineflags). Everything else waits
-    // until the engine is loaded.
+    // which it refuses. Everything else waits until the engine is loaded.
     static void prepareEngine();
 
     // Replaces the document shown by `document` (bytes in the charset that the document declares,
