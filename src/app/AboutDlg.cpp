@@ -21,6 +21,7 @@
 #include <QtWebEngineCore/qtwebenginecoreversion.h>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWebEngineUrlScheme>
 
 #include <zlib.h>
 

@@ -1,6 +1,7 @@
 #include "LabScheme.h"
 
 #include <QUrlQuery>
+#include <QWebEngineUrlScheme>
 
 namespace kelvo::labscheme {
 
@@ -9,6 +10,16 @@ namespace {
 constexpr QStringView PageKey = u"page";
 
 } // namespace
+
+void registerScheme()
+{
+    QWebEngineUrlScheme scheme(Name.toLatin1());
+    // A host part makes the scheme hierarchical: relative references resolve as they do for
+    // http, with "\" taken for "/" as Windows authors expect.
+    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
+    scheme.setFlags(QWebEngineUrlScheme::LocalScheme | QWebEngineUrlScheme::LocalAccessAllowed);
+    QWebEngineUrlScheme::registerScheme(scheme);
+}
 
 bool isLabUrl(const QUrl &url)
 {
