@@ -27,7 +27,8 @@ namespace kelvo {
 
 int runWindow(int &argc, char **argv, const QStringList &arguments, const QString &reportFolder)
 {
-    // The web engine takes its scheme and flags only before the application object exists.
+    // The web engine takes its flags only before the application object exists; the engine itself
+    // is loaded once the menu has painted (THtmlViewer::warmUp).
     THtmlViewer::prepareEngine();
     QApplication application(argc, argv);
     QApplication::setApplicationName(Texts::ProductName);
