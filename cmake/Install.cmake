@@ -1,14 +1,11 @@
 # What a distribution package of Kelvo installs (cmake --install BUILD [--prefix PREFIX]).
-include(GNUInstallDirs)
 
 set(resources ${PROJECT_SOURCE_DIR}/resources)
 # Debian's name for the documentation folder, whatever the project's name is spelt like.
 set(doc_dir ${CMAKE_INSTALL_DATAROOTDIR}/doc/kelvo)
 
 if(UNIX AND NOT APPLE)
-  # The about dialog opens license.txt beside the executable (the folder of the real file, with
-  # links resolved): both live in a folder of their own, and the command is a link to the program.
-  set(program_dir ${CMAKE_INSTALL_LIBEXECDIR}/kelvo)
+  set(program_dir ${KELVO_PROGRAM_INSTALL_DIR})
   install(TARGETS kelvo RUNTIME DESTINATION ${program_dir})
   install(FILES ${resources}/license.txt DESTINATION ${program_dir})
   file(RELATIVE_PATH link_target /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${program_dir}/kelvo)
@@ -53,6 +50,7 @@ else()
   install(TARGETS kelvo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${resources}/license.txt DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+install(TARGETS kelvo_engine_plugin LIBRARY DESTINATION ${KELVO_ENGINE_INSTALL_DIR})
 
 # The demo lab work, for teachers to try and to start their own from, with the notes for authors.
 if(TARGET demo_package)

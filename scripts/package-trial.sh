@@ -66,6 +66,9 @@ done
 tr '\0' ' ' </proc/"$pid"/cmdline | grep -qF "$lab" || fail "kelvo started without the package: $(tr '\0' ' ' </proc/"$pid"/cmdline)"
 ls /tmp/vemratmp-*/labwork.lbw >/dev/null 2>&1 || fail "kelvo did not unpack the package"
 echo "kelvo (process $pid) plays $lab"
+# The viewer's web engine is a library of its own, loaded once the menu has painted.
+for _ in $(seq 1 60); do grep -q '/kelvo/libkelvo-engine\.so$' /proc/"$pid"/maps && break; sleep 0.5; done
+grep -q '/kelvo/libkelvo-engine\.so$' /proc/"$pid"/maps || fail "kelvo did not load its web engine library"
 kill -TERM "$pid"
 for _ in $(seq 1 60); do [ -d /proc/"$pid" ] || break; sleep 0.5; done
 [ ! -d /proc/"$pid" ] || fail "kelvo does not end on SIGTERM"

@@ -15,8 +15,9 @@ cxxflags="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
 ldflags=$(dpkg-buildflags --get LDFLAGS)
 
 export CCACHE_BASEDIR="$here"
-cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=None -DKELVO_BUILD_TESTS=OFF \
-  -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" >/dev/null
+# Configured for /usr, the program's libraries go to Debian's multiarch folder (lib/<triplet>/kelvo).
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=None -DKELVO_BUILD_TESTS=OFF -DCMAKE_INSTALL_PREFIX=/usr \
+  -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" -DCMAKE_MODULE_LINKER_FLAGS="$ldflags" >/dev/null
 cmake --build "$build"
 rm -f "$build"/kelvo_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)

@@ -19,7 +19,9 @@ deb=$(ls "$work"/kelvo_*.deb)
 echo "== package contents"
 contents=$(dpkg-deb --contents "$deb" | awk '{ print $6 }' | sed 's|^\./|/|')
 missing=0
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 for path in /usr/bin/kelvo /usr/libexec/kelvo/kelvo /usr/libexec/kelvo/license.txt \
+  "/usr/lib/$multiarch/kelvo/libkelvo-engine.so" \
   /usr/share/applications/kelvo.desktop /usr/share/mime/packages/kelvo-lwz.xml \
   /usr/share/metainfo/org.kelvo.Kelvo.metainfo.xml /usr/share/man/man1/kelvo.1.gz \
   /usr/share/doc/kelvo/copyright /usr/share/doc/kelvo/changelog.gz /usr/share/kelvo/demo.lwz \

@@ -21,7 +21,6 @@
 #include <QtWebEngineCore/qtwebenginecoreversion.h>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <QWebEngineUrlScheme>
 
 #include <zlib.h>
 

@@ -32,7 +32,8 @@ int runWindow(int &argc, char **argv, const QStringList &arguments, const QStrin
     // Made first: without a runtime folder of the session, the toolkit's runtime files go into it.
     std::unique_ptr<RunFolder> runFolder = makeRunFolder(chooseStartPath(arguments));
     keepRuntimeFilesIn(*runFolder);
-    // The web engine takes its scheme and flags only before the application object exists.
+    // The web engine takes its flags only before the application object exists; the engine itself
+    // is loaded once the menu has painted (THtmlViewer::warmUp).
     THtmlViewer::prepareEngine();
     QApplication application(argc, argv);
     QApplication::setApplicationName(Texts::ProductName);

@@ -82,6 +82,11 @@ inline const QString DocumentFailed
 // A form of a document that the viewer could not read: nothing was sent.
 inline const QString FormUnreadable = QStringLiteral("Форма документа не прочитана, ответы не отправлены: %s");
 
+// In the HTML viewer's place when its web engine library is missing or does not load; %s is the
+// library's file name.
+inline const QString ViewerEngineMissing = QStringLiteral(
+    "Документ не может быть показан: не загружен модуль просмотра документов (%s).\nПереустановите программу.");
+
 // Quizzes
 inline const QString QuestionSeparator = QStringLiteral("<!--END-->");
 inline const QString RangeQuestionFile = QStringLiteral("c%3.3d.q%3.3d.range.q");

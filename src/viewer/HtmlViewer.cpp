@@ -1,92 +1,23 @@
 #include "HtmlViewer.h"
 
 #include "DocumentAccessibility.h"
-#include "FormBridge.h"
-#include "LabRequestInterceptor.h"
-#include "LabScheme.h"
-#include "LabSchemeHandler.h"
-#include "LabWebPage.h"
 #include "Localization.h"
 #include "Process.h"
+#include "TextFormat.h"
+#include "ViewerEngineLoader.h"
 #include "ViewerLog.h"
-#include "ViewerResources.h"
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QFile>
+#include <QLabel>
 #include <QPointer>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QWebChannel>
-#include <QWebEngineDownloadRequest>
-#include <QWebEngineHistory>
-#include <QWebEngineProfile>
-#include <QWebEngineScript>
-#include <QWebEngineScriptCollection>
-#include <QWebEngineSettings>
-#include <QWebEngineView>
 #include <QWindow>
-
-namespace {
-
-QString resourceText(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        qCWarning(lcViewer) << "missing resource" << path;
-        return {};
-    }
-    return QString::fromUtf8(file.readAll());
-}
-
-void applyLockedDownSettings(QWebEngineSettings *settings)
-{
-    using S = QWebEngineSettings;
-    for (const S::WebAttribute off : { S::JavascriptEnabled, S::JavascriptCanOpenWindows,
-             S::JavascriptCanAccessClipboard, S::JavascriptCanPaste, S::LocalContentCanAccessFileUrls,
-             S::LocalContentCanAccessRemoteUrls, S::LocalStorageEnabled, S::PluginsEnabled, S::PdfViewerEnabled,
-             S::NavigateOnDropEnabled, S::HyperlinkAuditingEnabled, S::DnsPrefetchEnabled, S::AutoLoadIconsForPage,
-             S::TouchIconsEnabled, S::ScreenCaptureEnabled, S::FullScreenSupportEnabled, S::AllowRunningInsecureContent,
-             S::AllowGeolocationOnInsecureOrigins, S::AllowWindowActivationFromJavaScript, S::ErrorPageEnabled })
-        settings->setAttribute(off, false);
-    settings->setAttribute(S::WebRTCPublicInterfacesOnly, true);
-    settings->setUnknownUrlSchemePolicy(S::DisallowUnknownUrlSchemes);
-    // Lab documents are written on Cyrillic Windows; this is the fallback of a document whose
-    // charset the engine does not know.
-    settings->setDefaultTextEncoding(QStringLiteral("windows-1251"));
-}
-
-// The bridge and the link guard run in a world of their own: the page cannot see or change them.
-QWebEngineScript applicationWorldScript(const QString &name, const QString &source)
-{
-    QWebEngineScript script;
-    script.setName(name);
-    script.setSourceCode(source);
-    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    script.setWorldId(QWebEngineScript::ApplicationWorld);
-    script.setRunsOnSubFrames(false);
-    return script;
-}
-
-QWebEngineScript formBridgeScript()
-{
-    return applicationWorldScript(QStringLiteral("kelvo-form-bridge"),
-        resourceText(QStringLiteral(":/qtwebchannel/qwebchannel.js")) + QLatin1Char('\n')
-            + resourceText(QStringLiteral(":/kelvo/viewer/FormBridge.js")));
-}
-
-QWebEngineScript linkGuardScript()
-{
-    return applicationWorldScript(
-        QStringLiteral("kelvo-link-guard"), resourceText(QStringLiteral(":/kelvo/viewer/LinkGuard.js")));
-}
-
-} // namespace
 
 THtmlViewer::THtmlViewer(QWidget *parent)
     : QFrame(parent)
 {
-    initViewerResources();
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
     setFocusPolicy(Qt::StrongFocus);
@@ -99,27 +30,11 @@ THtmlViewer::THtmlViewer(QWidget *parent)
 
 THtmlViewer::~THtmlViewer()
 {
-    if (m_page)
-        disconnect(m_page, nullptr, this, nullptr);
-    // The page must go before its profile.
-    delete m_view;
-    delete m_page;
+    delete m_engine;
 }
 
 void THtmlViewer::prepareEngine()
 {
-    registerScheme();
-    prepareEngineFlags();
-}
-
-void THtmlViewer::registerScheme()
-{
-    kelvo::labscheme::registerScheme();
-}
-
-void THtmlViewer::prepareEngineFlags()
-{
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     // The program writes nothing but its run folder: no compiled shaders kept in ~/.cache.
     QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
     kelvo::allowDocumentAccessibility();
@@ -134,20 +49,19 @@ void THtmlViewer::prepareEngineFlags()
 
 void THtmlViewer::LoadFromString(const QByteArray &document)
 {
-    createEngine();
     ++m_loadSerial;
-    const QUrl url = m_schemeHandler->setDocument(document);
-    // A page set aside while hidden is brought back by the load itself: made active first, it
-    // would reload the document it had, and that load's end could be taken for this one's.
-    m_page->setCurrentDocumentUrl(url);
-    m_page->load(url);
+    if (!createEngine()) {
+        QTimer::singleShot(0, this, [this] { Q_EMIT loadFinished(false); });
+        return;
+    }
+    m_engine->load(document);
 }
 
 void THtmlViewer::setLabFolder(const QString &folder)
 {
     m_labFolder = folder;
-    if (m_schemeHandler)
-        m_schemeHandler->setLabFolder(folder);
+    if (m_engine)
+        m_engine->setLabFolder(folder);
 }
 
 QString THtmlViewer::labFolder() const
@@ -157,7 +71,7 @@ QString THtmlViewer::labFolder() const
 
 void THtmlViewer::warmUp()
 {
-    if (m_page || m_warmUpPending)
+    if (m_engine || m_engineMissing || m_warmUpPending)
         return;
     m_warmUpPending = true;
     QWidget *top = window();
@@ -188,8 +102,8 @@ void THtmlViewer::changeEvent(QEvent *event)
 {
     QFrame::changeEvent(event);
     // A document without colours of its own shows on the system's window colour.
-    if (event->type() == QEvent::PaletteChange && m_page)
-        m_page->setBackgroundColor(palette().color(QPalette::Base));
+    if (event->type() == QEvent::PaletteChange && m_engine)
+        m_engine->setBackgroundColor(palette().color(QPalette::Base));
 }
 
 void THtmlViewer::showEvent(QShowEvent *event)
@@ -212,127 +126,76 @@ void THtmlViewer::hideEvent(QHideEvent *event)
 
 void THtmlViewer::setPageActive(bool active)
 {
-    using State = QWebEnginePage::LifecycleState;
-    if (!m_page)
-        return;
-    const State wanted = active ? State::Active : State::Discarded;
-    if (m_page->lifecycleState() != wanted)
-        m_page->setLifecycleState(wanted);
+    if (m_engine)
+        m_engine->setActive(active);
 }
 
 bool THtmlViewer::showsLinkedPage() const
 {
-    if (!m_page)
-        return false;
-    const QUrl url = m_page->url();
-    return kelvo::labscheme::isLabUrl(url) && !kelvo::labscheme::pageGeneration(url);
+    return m_engine && m_engine->showsLinkedPage();
 }
 
 void THtmlViewer::goBack()
 {
-    if (!showsLinkedPage())
-        return;
-    QWebEngineHistory *history = m_page->history();
-    if (history->canGoBack()) {
-        const QUrl back = history->backItem().url();
-        if (kelvo::labscheme::isLabUrl(back)
-            && (!kelvo::labscheme::pageGeneration(back) || back == m_page->currentDocumentUrl())) {
-            history->back();
-            return;
-        }
-    }
-    backToDocument();
+    if (m_engine)
+        m_engine->goBack();
 }
 
 void THtmlViewer::backToDocument()
 {
-    if (!showsLinkedPage())
-        return;
-    QWebEngineHistory *history = m_page->history();
-    for (int i = history->currentItemIndex() - 1; i >= 0; --i) {
-        const QWebEngineHistoryItem item = history->itemAt(i);
-        if (item.url() == m_page->currentDocumentUrl()) {
-            history->goToItem(item);
-            return;
-        }
-    }
-    m_page->load(m_page->currentDocumentUrl());
+    if (m_engine)
+        m_engine->backToDocument();
 }
 
 void THtmlViewer::finishWarmUp()
 {
     m_warmUpPending = false;
-    if (!m_page)
+    if (!m_engine && !m_engineMissing)
         LoadFromString(QByteArray());
 }
 
 QWebEngineView *THtmlViewer::view()
 {
-    createEngine();
-    return m_view;
+    return createEngine() ? m_engine->view() : nullptr;
 }
 
 QWebEnginePage *THtmlViewer::page()
 {
-    createEngine();
-    return m_page;
+    return createEngine() ? m_engine->page() : nullptr;
 }
 
-void THtmlViewer::createEngine()
+bool THtmlViewer::createEngine()
 {
-    if (m_page)
-        return;
+    if (m_engine)
+        return true;
+    if (m_engineMissing)
+        return false;
 
-    // No storage name: off the record, nothing is written to disk.
-    m_profile = new QWebEngineProfile(this);
-    m_profile->setHttpCacheType(QWebEngineProfile::NoCache);
-    m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-    m_profile->setSpellCheckEnabled(false);
-    applyLockedDownSettings(m_profile->settings());
+    const kelvo::viewerengine::LoadedEngine &loaded = kelvo::viewerengine::programEngine();
+    if (!loaded.create) {
+        m_engineMissing = new QLabel(
+            kelvo::format(Texts::ViewerEngineMissing, { QString::fromLatin1(kelvo::viewerengine::FileName) }), this);
+        m_engineMissing->setObjectName(QStringLiteral("ViewerEngineMissing"));
+        m_engineMissing->setAlignment(Qt::AlignCenter);
+        m_engineMissing->setWordWrap(true);
+        m_engineMissing->setTextFormat(Qt::PlainText);
+        layout()->addWidget(m_engineMissing);
+        return false;
+    }
 
-    m_schemeHandler = new TLabSchemeHandler(this);
-    m_schemeHandler->setLabFolder(m_labFolder);
-    m_profile->installUrlSchemeHandler(kelvo::labscheme::Name.toLatin1(), m_schemeHandler);
-    m_interceptor = new TLabRequestInterceptor(this);
-    m_profile->setUrlRequestInterceptor(m_interceptor);
-    connect(m_profile, &QWebEngineProfile::downloadRequested, this, [](QWebEngineDownloadRequest *download) {
-        qCDebug(lcViewer) << "download cancelled" << download->url();
-        download->cancel();
-    });
-
-    m_page = new TLabWebPage(m_profile, this);
-    m_page->setBackgroundColor(palette().color(QPalette::Base));
-    m_bridge = new TFormBridge(this);
-    m_channel = new QWebChannel(this);
-    m_channel->registerObject(TFormBridge::channelName(), m_bridge);
-    m_page->setWebChannel(m_channel, QWebEngineScript::ApplicationWorld);
-    m_page->scripts().insert(formBridgeScript());
-    m_page->scripts().insert(linkGuardScript());
-    connect(m_bridge, &TFormBridge::submitted, this, &THtmlViewer::deliverSubmission, Qt::QueuedConnection);
-    connect(m_bridge, &TFormBridge::failed, this, &THtmlViewer::formUnreadable, Qt::QueuedConnection);
-    connect(m_bridge, &TFormBridge::backRequested, this, &THtmlViewer::goBack, Qt::QueuedConnection);
-    connect(m_page, &QWebEnginePage::loadFinished, this, &THtmlViewer::loadFinished);
-    connect(m_page, &QWebEnginePage::loadStarted, m_schemeHandler, &TLabSchemeHandler::startPage);
-    connect(m_page, &QWebEnginePage::urlChanged, this, [this] { Q_EMIT linkedPageChanged(showsLinkedPage()); });
-    connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
-        [this](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
-            qCWarning(lcViewer) << "the page's process ended:" << status << exitCode << m_page->url();
-            const QUrl url = m_page->url();
-            const bool linked = kelvo::labscheme::isLabUrl(url) && !kelvo::labscheme::pageGeneration(url);
-            Q_EMIT documentFailed(linked ? url.path(QUrl::FullyDecoded).mid(1) : QString());
-        });
-
-    m_view = new QWebEngineView(this);
-    m_view->setPage(m_page);
-    m_view->setContextMenuPolicy(Qt::NoContextMenu);
-    layout()->addWidget(m_view);
+    m_engine = loaded.create(this, this);
+    m_engine->setLabFolder(m_labFolder);
+    m_engine->setBackgroundColor(palette().color(QPalette::Base));
+    QWidget *view = m_engine->widget();
+    layout()->addWidget(view);
     const bool hadFocus = hasFocus();
-    setFocusProxy(m_view);
+    setFocusProxy(view);
     if (hadFocus)
-        m_view->setFocus(Qt::OtherFocusReason);
+        view->setFocus(Qt::OtherFocusReason);
+    return true;
 }
 
-void THtmlViewer::deliverSubmission(const QString &action, const QString &target, const QString &encType,
+void THtmlViewer::engineFormSubmitted(const QString &action, const QString &target, const QString &encType,
     const QString &method, const QStringList &results)
 {
     // A receiver that runs a modal dialog lets further reports in through its event loop: they
@@ -350,6 +213,30 @@ void THtmlViewer::deliverSubmission(const QString &action, const QString &target
     m_delivering = false;
     // A new document starts with its bridge ready; the same one is told it may report again.
     if (serial == m_loadSerial)
-        m_page->runJavaScript(QStringLiteral("window.kelvoFormsReleased && window.kelvoFormsReleased();"),
-            QWebEngineScript::ApplicationWorld);
+        m_engine->releaseForms();
+}
+
+void THtmlViewer::engineFormUnreadable(const QString &action, const QString &message)
+{
+    Q_EMIT formUnreadable(action, message);
+}
+
+void THtmlViewer::engineBackRequested()
+{
+    goBack();
+}
+
+void THtmlViewer::engineLoadFinished(bool ok)
+{
+    Q_EMIT loadFinished(ok);
+}
+
+void THtmlViewer::engineLinkedPageChanged(bool linked)
+{
+    Q_EMIT linkedPageChanged(linked);
+}
+
+void THtmlViewer::engineDocumentFailed(const QString &linkedName)
+{
+    Q_EMIT documentFailed(linkedName);
 }

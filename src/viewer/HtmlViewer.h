@@ -1,25 +1,23 @@
 #pragma once
 
+#include "ViewerEngine.h"
+
 #include <QByteArray>
 #include <QFrame>
 #include <QString>
 #include <QStringList>
 
-class QWebChannel;
+class QLabel;
 class QWebEnginePage;
-class QWebEngineProfile;
 class QWebEngineView;
-class TFormBridge;
-class TLabRequestInterceptor;
-class TLabSchemeHandler;
-class TLabWebPage;
 
 // The HTML viewer of the lab work: shows documents held in memory, finds their style sheets,
 // pictures and linked documents in the lab folder, and reports form submissions instead of
 // sending them anywhere. The page's own scripts never run, nothing is loaded from the network
-// and no file outside the lab folder is read. The web engine starts with the first document,
-// or earlier through warmUp().
-class THtmlViewer final : public QFrame
+// and no file outside the lab folder is read. The web engine is a library of its own
+// (TViewerEngine), loaded and started with the first document, or earlier through warmUp();
+// when it cannot be loaded, the viewer says so in the document's place.
+class THtmlViewer final : public QFrame, private TViewerEngineHost
 {
     Q_OBJECT
 
@@ -28,11 +26,9 @@ public:
     ~THtmlViewer() override;
     Q_DISABLE_COPY_MOVE(THtmlViewer)
 
-    // Everything the web engine needs before QApplication is created: the lab scheme, and the
-    // command-line flags of the engine (no sandbox when running as root, which it refuses).
+    // What the web engine needs before QApplication is created: no sandbox when running as root,
+    // which it refuses. Everything else waits until the engine is loaded.
     static void prepareEngine();
-    static void registerScheme();
-    static void prepareEngineFlags();
 
     // Replaces the document shown by `document` (bytes in the charset that the document declares,
     // Windows-1251 when it declares none), shown from its top.
@@ -46,7 +42,7 @@ public:
     // Starts the web engine once the window has painted, so that the first document shows
     // without the engine's start-up delay and the window's first paint does not wait for it.
     void warmUp();
-    bool engineStarted() const { return m_page != nullptr; }
+    bool engineStarted() const { return m_engine != nullptr; }
 
     // Whether the viewer shows a lab file that a link led to, not the document held in memory.
     bool showsLinkedPage() const;
@@ -55,7 +51,7 @@ public:
     // From a page that a link led to straight back to the document held in memory.
     void backToDocument();
 
-    // The engine's view and page, created on first use.
+    // The engine's view and page, created on first use; null when the engine could not be loaded.
     QWebEngineView *view();
     QWebEnginePage *page();
 
@@ -84,19 +80,21 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
-    void createEngine();
+    // True when the engine runs; otherwise the viewer shows why it does not.
+    bool createEngine();
     void finishWarmUp();
     void setPageActive(bool active);
-    void deliverSubmission(const QString &action, const QString &target, const QString &encType, const QString &method,
-        const QStringList &results);
 
-    QWebEngineProfile *m_profile = nullptr;
-    TLabSchemeHandler *m_schemeHandler = nullptr;
-    TLabRequestInterceptor *m_interceptor = nullptr;
-    TLabWebPage *m_page = nullptr;
-    QWebEngineView *m_view = nullptr;
-    QWebChannel *m_channel = nullptr;
-    TFormBridge *m_bridge = nullptr;
+    void engineFormSubmitted(const QString &action, const QString &target, const QString &encType,
+        const QString &method, const QStringList &results) override;
+    void engineFormUnreadable(const QString &action, const QString &message) override;
+    void engineBackRequested() override;
+    void engineLoadFinished(bool ok) override;
+    void engineLinkedPageChanged(bool linked) override;
+    void engineDocumentFailed(const QString &linkedName) override;
+
+    TViewerEngine *m_engine = nullptr;
+    QLabel *m_engineMissing = nullptr;
     QString m_labFolder;
     quint64 m_loadSerial = 0;
     bool m_delivering = false;

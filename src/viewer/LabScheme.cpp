@@ -1,7 +1,6 @@
 #include "LabScheme.h"
 
 #include <QUrlQuery>
-#include <QWebEngineUrlScheme>
 
 namespace kelvo::labscheme {
 
@@ -10,16 +9,6 @@ namespace {
 constexpr QStringView PageKey = u"page";
 
 } // namespace
-
-void registerScheme()
-{
-    QWebEngineUrlScheme scheme(Name.toLatin1());
-    // A host part makes the scheme hierarchical: relative references resolve as they do for
-    // http, with "\" taken for "/" as Windows authors expect.
-    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
-    scheme.setFlags(QWebEngineUrlScheme::LocalScheme | QWebEngineUrlScheme::LocalAccessAllowed);
-    QWebEngineUrlScheme::registerScheme(scheme);
-}
 
 bool isLabUrl(const QUrl &url)
 {

@@ -13,10 +13,6 @@ namespace kelvo::labscheme {
 inline const QString Name = QStringLiteral("lab");
 inline const QString Host = QStringLiteral("lab");
 
-// Registers the scheme with the web engine. Must run before QApplication is created: the
-// engine ignores schemes registered later.
-void registerScheme();
-
 bool isLabUrl(const QUrl &url);
 
 QUrl pageUrl(quint64 generation);
