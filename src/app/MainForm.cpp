@@ -51,6 +51,7 @@ TMainForm::TMainForm(const QStringList &arguments)
     createMenuPage();
     createHtmlPage();
     createLabPage();
+    setUpKeyboard();
 
     FormCreate(arguments);
 }
@@ -85,6 +86,7 @@ void TMainForm::FormCreate(const QStringList &arguments)
 
     panCopyrights->setText(Texts::CopyrightPrefix + m_loaded.labWork->Author);
     BuildMenuButtons();
+    orderMenuTabStops();
     Pages->setCurrentWidget(tsMenu);
 }
 

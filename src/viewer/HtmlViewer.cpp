@@ -228,8 +228,10 @@ bool THtmlViewer::showsLinkedPage() const
 
 void THtmlViewer::goBack()
 {
-    if (!showsLinkedPage())
+    if (!showsLinkedPage()) {
+        Q_EMIT backFromDocument();
         return;
+    }
     QWebEngineHistory *history = m_page->history();
     if (history->canGoBack()) {
         const QUrl back = history->backItem().url();
