@@ -53,6 +53,7 @@ TMainForm::TMainForm(const QStringList &arguments, std::unique_ptr<kelvo::RunFol
     createMenuPage();
     createHtmlPage();
     createLabPage();
+    setUpKeyboard();
 
     FormCreate(arguments, std::move(runFolder));
 }
@@ -87,6 +88,7 @@ void TMainForm::FormCreate(const QStringList &arguments, std::unique_ptr<kelvo::
 
     panCopyrights->setText(Texts::CopyrightPrefix + m_loaded.labWork->Author);
     BuildMenuButtons();
+    orderMenuTabStops();
     Pages->setCurrentWidget(tsMenu);
 }
 

@@ -105,6 +105,11 @@ private:
     // Runs an event handler; what it raises goes to the default error report.
     void guarded(const std::function<void()> &handler);
 
+    // The keyboard: F1 for the about box from every page, and what the Tab key reaches on the
+    // menu (the chapters in order, the exit, then the bottom panel).
+    void setUpKeyboard();
+    void orderMenuTabStops();
+
     kelvo::LoadedLabWork m_loaded;
     const TChapter *m_labPageChapter = nullptr; // the experiment the laboratory page was built for
     bool m_startupFailed = false;

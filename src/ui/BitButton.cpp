@@ -1,6 +1,9 @@
 #include "BitButton.h"
 
+#include "FocusFrame.h"
 #include "Glyphs.h"
+
+#include <QKeyEvent>
 
 #include <QStyleOptionButton>
 #include <QStylePainter>
@@ -9,6 +12,8 @@ namespace {
 
 // The button's frame, which a glyph beside the caption leaves free.
 constexpr int FrameWidth = 2;
+// The focus frame stands just inside the button's frame.
+constexpr int FocusInset = 3;
 
 } // namespace
 
@@ -126,4 +131,18 @@ void TBitButton::paintEvent(QPaintEvent *)
         = m_layout == Layout::GlyphTop ? (Qt::AlignHCenter | Qt::AlignTop) : (Qt::AlignLeft | Qt::AlignVCenter);
     painter.drawItemText(textRect.translated(shift), alignment | Qt::TextShowMnemonic, palette(), isEnabled(), text(),
         QPalette::ButtonText);
+    if (hasFocus())
+        kelvo::drawFocusFrame(painter, rect().adjusted(FocusInset, FocusInset, -FocusInset, -FocusInset), *this);
+}
+
+void TBitButton::keyPressEvent(QKeyEvent *event)
+{
+    // The toolkit presses a button with Enter only where it is a dialog's default.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && kelvo::isActivationKey(*event) && !event->isAutoRepeat()) {
+        click();
+        event->accept();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }

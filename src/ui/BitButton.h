@@ -7,7 +7,8 @@
 // The toolkit's bitmap button: one of our glyphs (by name, "GREEN_ON") above or left of the
 // caption, a few pixels apart, the two centred together as one block, or, with a margin, the
 // glyph that far from the left edge and the caption after it. The glyph is drawn at the
-// screen's resolution and greyed while the button is disabled.
+// screen's resolution and greyed while the button is disabled. Enter and Space press it while
+// it has the keyboard, which a dotted frame shows.
 class TBitButton : public QPushButton
 {
     Q_OBJECT
@@ -33,6 +34,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     const QPixmap &glyphPixmap();

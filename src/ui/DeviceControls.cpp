@@ -1,12 +1,17 @@
 #include "DeviceControls.h"
 
+#include "FocusFrame.h"
+
 #include <QEnterEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
 namespace {
 
 constexpr int OutlineWidth = 3;
+constexpr int FocusInset = OutlineWidth + 1;
 
 } // namespace
 
@@ -48,7 +53,40 @@ void TDevLabel::enterEvent(QEnterEvent *event)
 void TDevLabel::leaveEvent(QEvent *event)
 {
     QLabel::leaveEvent(event);
-    setTextColour(Qt::black);
+    if (!hasFocus())
+        setTextColour(Qt::black);
+}
+
+void TDevLabel::focusInEvent(QFocusEvent *event)
+{
+    QLabel::focusInEvent(event);
+    setTextColour(QColor(255, 0, 0));
+}
+
+void TDevLabel::focusOutEvent(QFocusEvent *event)
+{
+    QLabel::focusOutEvent(event);
+    if (!underMouse())
+        setTextColour(Qt::black);
+}
+
+void TDevLabel::keyPressEvent(QKeyEvent *event)
+{
+    if (kelvo::isActivationKey(*event) && !event->isAutoRepeat()) {
+        event->accept();
+        Q_EMIT activated();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void TDevLabel::paintEvent(QPaintEvent *event)
+{
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QPainter painter(this);
+    kelvo::drawFocusFrame(painter, rect(), *this);
 }
 
 void TDevLabel::mousePressEvent(QMouseEvent *event)
@@ -93,6 +131,18 @@ void TDevEdit::mouseMoveEvent(QMouseEvent *event)
     Q_EMIT mouseMoved(this);
 }
 
+void TDevEdit::focusInEvent(QFocusEvent *event)
+{
+    QLineEdit::focusInEvent(event);
+    Q_EMIT focusChanged(this, true);
+}
+
+void TDevEdit::focusOutEvent(QFocusEvent *event)
+{
+    QLineEdit::focusOutEvent(event);
+    Q_EMIT focusChanged(this, false);
+}
+
 void TDevEdit::paintEvent(QPaintEvent *event)
 {
     QLineEdit::paintEvent(event);
@@ -132,9 +182,14 @@ void TDevShape::ShowIt()
 
 void TDevShape::paintEvent(QPaintEvent *)
 {
-    if (!m_outlineShown || width() <= 0 || height() <= 0)
+    if (width() <= 0 || height() <= 0)
         return;
     QPainter painter(this);
+    // Inside the outline, so that the two never hide each other.
+    if (hasFocus())
+        kelvo::drawFocusFrame(painter, rect().adjusted(FocusInset, FocusInset, -FocusInset, -FocusInset), *this);
+    if (!m_outlineShown)
+        return;
     const int w = width();
     const int h = height();
     const int side = qMin(OutlineWidth, qMin(w, h));
@@ -142,6 +197,20 @@ void TDevShape::paintEvent(QPaintEvent *)
     painter.fillRect(0, h - side, w, side, Qt::black);
     painter.fillRect(0, 0, side, h, Qt::black);
     painter.fillRect(w - side, 0, side, h, Qt::black);
+}
+
+void TDevShape::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    update();
+    Q_EMIT focusChanged(this, true);
+}
+
+void TDevShape::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    update();
+    Q_EMIT focusChanged(this, false);
 }
 
 void TDevShape::mouseMoveEvent(QMouseEvent *event)

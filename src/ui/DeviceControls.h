@@ -8,7 +8,9 @@
 // The controls that stand for an experiment's devices on the schema picture. The laboratory page
 // creates them, stores the device's index in Tag, and sets place, size, texts and handlers.
 
-// A passive device's value: transparent over the picture, clickable, red under the pointer.
+// A passive device's value: transparent over the picture, clickable, red under the pointer. One
+// that the student may set takes the keyboard too: red and framed while it has it, Enter and
+// Space act as a click.
 class TDevLabel final : public QLabel
 {
     Q_OBJECT
@@ -27,12 +29,18 @@ public:
 
 Q_SIGNALS:
     void clicked();
+    // Enter or Space while the label has the keyboard.
+    void activated();
 
 protected:
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     void setTextColour(const QColor &colour);
@@ -58,14 +66,19 @@ public:
 
 Q_SIGNALS:
     void mouseMoved(TDevEdit *edit);
+    // The edit took the keyboard (a click) or lost it.
+    void focusChanged(TDevEdit *edit, bool focused);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 };
 
 // An area device: an invisible rectangle that receives the pointer's movement over all of it and
-// draws a 3-pixel black outline just inside its bounds while shown.
+// draws a 3-pixel black outline just inside its bounds while shown. The Tab key reaches it: its
+// description then shows as under the pointer, and a dotted frame marks it.
 class TDevShape final : public QWidget
 {
     Q_OBJECT
@@ -85,10 +98,14 @@ public:
 
 Q_SIGNALS:
     void mouseMoved(TDevShape *shape, Qt::KeyboardModifiers modifiers, QPoint position);
+    // The area took the keyboard or lost it.
+    void focusChanged(TDevShape *shape, bool focused);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     bool m_outlineShown = false;

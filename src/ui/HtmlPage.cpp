@@ -1,5 +1,6 @@
 #include "HtmlPage.h"
 
+#include "BitButton.h"
 #include "HtmlViewer.h"
 #include "Localization.h"
 #include "WidgetLook.h"
@@ -8,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 using kelvo::pixelFont;
@@ -46,13 +48,11 @@ THtmlPage::THtmlPage(QWidget *parent)
     Viewer = new THtmlViewer(this);
     Viewer->setObjectName(QStringLiteral("Viewer"));
 
-    btDocument = new QPushButton(Texts::BackToDocumentButton, panInfoTop);
+    btDocument = new TBitButton(Texts::BackToDocumentButton, TBitButton::Layout::GlyphLeft, panInfoTop);
     btDocument->setObjectName(QStringLiteral("btDocument"));
-    btDocument->setFocusPolicy(Qt::NoFocus);
     btDocument->hide();
-    btMenu = new QPushButton(Texts::MenuButton, panInfoTop);
+    btMenu = new TBitButton(Texts::MenuButton, TBitButton::Layout::GlyphLeft, panInfoTop);
     btMenu->setObjectName(QStringLiteral("btMenu"));
-    btMenu->setFocusPolicy(Qt::NoFocus);
     for (QPushButton *button : { btDocument, btMenu }) {
         button->setFixedHeight(InfoTopHeight - 2 * ButtonMargin);
         titleLayout->addWidget(button, 0, Qt::AlignVCenter);
@@ -61,6 +61,11 @@ THtmlPage::THtmlPage(QWidget *parent)
     connect(btDocument, &QPushButton::clicked, Viewer, &THtmlViewer::backToDocument);
     connect(btMenu, &QPushButton::clicked, this, &THtmlPage::menuRequested);
     connect(Viewer, &THtmlViewer::linkedPageChanged, btDocument, &QWidget::setVisible);
+    connect(Viewer, &THtmlViewer::backFromDocument, this, &THtmlPage::menuRequested);
+    // A shortcut, not a key handler: the engine keeps Esc for itself inside the document.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, &THtmlPage::menuRequested);
 
     panHint = new QFrame(this);
     panHint->setObjectName(QStringLiteral("panHint"));

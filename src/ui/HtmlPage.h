@@ -11,7 +11,9 @@ class THtmlViewer;
 // and a hint on how to scroll. Whenever the page is shown, the viewer takes the keyboard focus,
 // so that the arrow keys, PageUp and PageDown scroll the document at once. Two buttons on the
 // blue bar, outside the document, always answer, whatever the document does: back to the menu,
-// and, on a page that a link led to, back to the chapter's document.
+// and, on a page that a link led to, back to the chapter's document. The Tab key reaches them
+// after the document's own controls. Esc, and Backspace or Alt+Left on the chapter's document
+// itself, lead to the menu as "Меню" does: leaving never marks the chapter read.
 class THtmlPage final : public QWidget
 {
     Q_OBJECT

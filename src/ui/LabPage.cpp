@@ -151,6 +151,7 @@ void TLabPage::BuildLabPage()
     for (TVariantButton *button : VariantButtons)
         button->raise();
 
+    orderTabStops();
     btStop->setFocus(Qt::OtherFocusReason);
 }
 
@@ -181,6 +182,7 @@ QWidget *TLabPage::makeDeviceControl(const TSchemaDevice &device, int index, QPo
         label->move(at);
         label->Tag = index;
         connect(label, &TDevLabel::clicked, this, [this, label] { guarded([this, label] { DeviceClick(label); }); });
+        connectDeviceKeys(label, static_cast<const TPassiveDevice &>(device).Ajustable);
         return label;
     }
     if (dynamic_cast<const TMeasurementDevice *>(&device)) {
@@ -191,6 +193,7 @@ QWidget *TLabPage::makeDeviceControl(const TSchemaDevice &device, int index, QPo
         edit->Tag = index;
         connect(
             edit, &TDevEdit::mouseMoved, this, [this](TDevEdit *sender) { guarded([&] { MeasurementMove(sender); }); });
+        connectDeviceKeys(edit, false);
         return edit;
     }
     if (const auto *area = dynamic_cast<const TAreaDevice *>(&device)) {
@@ -203,6 +206,7 @@ QWidget *TLabPage::makeDeviceControl(const TSchemaDevice &device, int index, QPo
             [this](TDevShape *sender, Qt::KeyboardModifiers modifiers, QPoint position) {
                 guarded([&] { DeviceMove(sender, modifiers, position); });
             });
+        connectDeviceKeys(shape, !shape->Hint.isEmpty() && shape->Hint != u"|" && !shape->size().isEmpty());
         return shape;
     }
     return nullptr;
@@ -292,6 +296,11 @@ void TLabPage::MeasurementMove(TDevEdit *Sender)
 
 void TLabPage::DeviceClick(TDevLabel *Sender)
 {
+    setDeviceValue(Sender, QCursor::pos());
+}
+
+void TLabPage::setDeviceValue(TDevLabel *Sender, QPoint at)
+{
     if (!m_chapter || !Sender)
         return;
     auto *device = dynamic_cast<TPassiveDevice *>(m_chapter->Devices.Device(Sender->Tag));
@@ -304,8 +313,7 @@ void TLabPage::DeviceClick(TDevLabel *Sender)
     TDeviceDlg *dialog = deviceDialog();
     dialog->setWindowTitle(Texts::DeviceDialogCaption);
     dialog->SetInstructions(kelvo::format(Texts::DeviceInstructions, { device->Title }));
-    const QPoint pointer = QCursor::pos();
-    if (!dialog->Execute(pointer.x(), pointer.y(), *device))
+    if (!dialog->Execute(at.x(), at.y(), *device))
         return;
     device->Value = dialog->Value;
     m_chapter->Recalculate();

@@ -51,6 +51,8 @@ public:
     void BuildLabPage();
     void UpdateDeviceTexts();
     void DeviceClick(TDevLabel *Sender);
+    // Enter or Space on a device label: as a click, with the dialog placed at the label.
+    void DeviceKeyPress(TDevLabel *Sender);
     void VariantClick(TVariantButton *Sender);
     void DeviceMove(TDevShape *Sender, Qt::KeyboardModifiers Shift, QPoint position);
     void imgSchemaMouseMove(Qt::KeyboardModifiers Shift, QPoint position);
@@ -125,6 +127,14 @@ private:
     void describeControls();
     void showMeasurement(TDevEdit *edit, const TMeasurementDevice &device);
     void guarded(const std::function<void()> &handler);
+
+    // The keyboard on the bench: what the Tab key reaches, in what order, and what focus shows.
+    void connectDeviceKeys(QWidget *control, bool settable);
+    void orderTabStops();
+    void shapeFocusChanged(TDevShape *shape, bool focused);
+    void measurementFocusChanged(TDevEdit *edit, bool focused);
+    // Opens the value dialog for the label's device at the screen point `at`.
+    void setDeviceValue(TDevLabel *label, QPoint at);
 
     TLabWork *m_labWork = nullptr;
     // The chapter the controls were built for; their tags are indexes into its devices.

@@ -137,8 +137,11 @@ bool THtmlViewer::showsLinkedPage() const
 
 void THtmlViewer::goBack()
 {
-    if (m_engine)
-        m_engine->goBack();
+    if (!showsLinkedPage()) {
+        Q_EMIT backFromDocument();
+        return;
+    }
+    m_engine->goBack();
 }
 
 void THtmlViewer::backToDocument()

@@ -46,7 +46,8 @@ public:
 
     // Whether the viewer shows a lab file that a link led to, not the document held in memory.
     bool showsLinkedPage() const;
-    // One step back from a page that a link led to (Backspace, Alt+Left); nothing on the document.
+    // One step back from a page that a link led to (Backspace, Alt+Left); on the document itself,
+    // backFromDocument().
     void goBack();
     // From a page that a link led to straight back to the document held in memory.
     void backToDocument();
@@ -68,6 +69,9 @@ Q_SIGNALS:
     // takes no input. `linkedName` is the lab file shown then, empty for the document held in
     // memory. The next document loads in a new process.
     void documentFailed(const QString &linkedName);
+    // Backspace or Alt+Left on the document held in memory, where there is no page to go back to
+    // within the chapter.
+    void backFromDocument();
     // The viewer went from the document to a page that a link led to, or back.
     void linkedPageChanged(bool linked);
     // A document (the one loaded from memory, or one a link led to) finished loading.

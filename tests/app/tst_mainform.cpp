@@ -4,6 +4,7 @@
 #include "ClickPanel.h"
 #include "Globals.h"
 #include "HtmlPage.h"
+#include "HtmlViewer.h"
 #include "LabPage.h"
 #include "LabWork.h"
 #include "MainForm.h"
@@ -110,6 +111,11 @@ private Q_SLOTS:
     void goingToTheMenuForgetsTheReturn();
     void activationErrorIsShown();
     void longTitlesNeverWidenTheWindow();
+    void tabGoesRoundTheMenu();
+    void keysOnTheMenu_data();
+    void keysOnTheMenu();
+    void keysLeaveADocumentUnread_data();
+    void keysLeaveADocumentUnread();
 };
 
 void TestMainForm::cleanup()
@@ -587,3 +593,115 @@ void TestMainForm::longTitlesNeverWidenTheWindow()
 
 QTEST_MAIN(TestMainForm)
 #include "tst_mainform.moc"
+
+void TestMainForm::tabGoesRoundTheMenu()
+{
+    const auto form = openDescriptor(chapters(3));
+    form->show();
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    QCOMPARE(QApplication::focusWidget(), form->MenuButtons.at(0));
+    const QList<QWidget *> expected { form->MenuButtons.at(1), form->MenuButtons.at(2), form->MenuButtons.at(3),
+        form->panCopyrights, form->MenuButtons.at(0) };
+    QList<QWidget *> reached;
+    for (int i = 0; i < expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        reached.append(QApplication::focusWidget());
+    }
+    QCOMPARE(reached, expected);
+}
+
+void TestMainForm::keysOnTheMenu_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("effect");
+
+    QTest::newRow("nominal: Return on a locked chapter") << u"locked"_s << int(Qt::Key_Return) << u"message"_s;
+    QTest::newRow("nominal: Space on a locked chapter") << u"locked"_s << int(Qt::Key_Space) << u"message"_s;
+    QTest::newRow("nominal: Return on the bottom panel") << u"panel"_s << int(Qt::Key_Return) << u"about"_s;
+    QTest::newRow("nominal: Space on the bottom panel") << u"panel"_s << int(Qt::Key_Space) << u"about"_s;
+    QTest::newRow("nominal: F1 on a chapter") << u"locked"_s << int(Qt::Key_F1) << u"about"_s;
+    QTest::newRow("nominal: Return on the exit") << u"exit"_s << int(Qt::Key_Return) << u"closed"_s;
+    QTest::newRow("robustness: a letter on the bottom panel") << u"panel"_s << int(Qt::Key_A) << u"nothing"_s;
+}
+
+void TestMainForm::keysOnTheMenu()
+{
+    QFETCH(QString, target);
+    QFETCH(int, key);
+    QFETCH(QString, effect);
+
+    const auto form = openDescriptor("[Header]\nTitle=Lab\n[a]\nType=Information\nIdentifier=1\n"
+                                     "[b]\nType=Information\nIdentifier=2\nRequiredChapters=1\n");
+    TAboutDlg about(form.get());
+    AboutDlg = &about;
+    form->show();
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    QWidget *widget = target == u"locked" ? static_cast<QWidget *>(form->MenuButtons.at(1))
+        : target == u"panel"              ? static_cast<QWidget *>(form->panCopyrights)
+                                          : static_cast<QWidget *>(form->MenuButtons.back());
+    widget->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(widget->hasFocus());
+
+    const auto message = answerNextMessageBox();
+    bool aboutShown = false;
+    auto *watch = new QTimer(&about);
+    connect(watch, &QTimer::timeout, &about, [&] {
+        if (QApplication::activeModalWidget() != &about)
+            return;
+        watch->stop();
+        aboutShown = true;
+        QTest::keyClick(&about, Qt::Key_Escape);
+    });
+    watch->start(10);
+    QTest::keyClick(widget, Qt::Key(key));
+    QTest::qWait(100);
+    watch->stop();
+
+    QCOMPARE(message->seen, effect == u"message");
+    QCOMPARE(aboutShown, effect == u"about");
+    QVERIFY(!about.isVisible());
+    QCOMPARE(form->isVisible(), effect != u"closed");
+    if (effect != u"closed")
+        QCOMPARE(form->Pages->currentWidget(), form->tsMenu);
+    AboutDlg = nullptr;
+}
+
+void TestMainForm::keysLeaveADocumentUnread_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("leaves");
+
+    QTest::newRow("nominal: Escape in the document") << u"viewer"_s << int(Qt::Key_Escape) << true;
+    QTest::newRow("nominal: Escape on \"Меню\"") << u"menu"_s << int(Qt::Key_Escape) << true;
+    QTest::newRow("nominal: Return on \"Меню\"") << u"menu"_s << int(Qt::Key_Return) << true;
+    QTest::newRow("nominal: Space on \"Меню\"") << u"menu"_s << int(Qt::Key_Space) << true;
+    QTest::newRow("robustness: Return in the document") << u"viewer"_s << int(Qt::Key_Return) << false;
+}
+
+void TestMainForm::keysLeaveADocumentUnread()
+{
+    QFETCH(QString, target);
+    QFETCH(int, key);
+    QFETCH(bool, leaves);
+
+    const auto form = openDescriptor(chapters(1));
+    form->show();
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    // The page as a chapter shows it, without starting the engine: the keys that the document
+    // leaves alone reach the viewer's frame.
+    form->LabWork()->SelectChapter(0);
+    form->Pages->setCurrentWidget(form->tsHTML);
+    QWidget *widget = target == u"viewer" ? static_cast<QWidget *>(form->Viewer) : form->tsHTML->btMenu;
+    QVERIFY(widget->focusPolicy() & Qt::TabFocus);
+    widget->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(widget->hasFocus());
+
+    QTest::keyClick(widget, Qt::Key(key));
+    QCOMPARE(form->Pages->currentWidget(), leaves ? form->tsMenu : static_cast<QWidget *>(form->tsHTML));
+    QVERIFY2(!form->LabWork()->Chapters().Items(0)->Passed, "only the read button completes a document");
+}

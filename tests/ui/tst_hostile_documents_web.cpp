@@ -81,6 +81,8 @@ private Q_SLOTS:
 
     void linkedPagesLeadBackToTheDocument();
     void blankTargetOpensInTheSameView();
+    void keysLeaveForTheMenu_data();
+    void keysLeaveForTheMenu();
     void clicksOnWhatLinksDoNotShow_data();
     void clicksOnWhatLinksDoNotShow();
     void refreshesAreFollowedOnce_data();
@@ -227,6 +229,55 @@ void TestHostileDocuments::linkedPagesLeadBackToTheDocument()
     QTest::mouseClick(m_htmlPage->btDocument, Qt::LeftButton);
     QTRY_VERIFY(shows(QStringLiteral("doc")));
     QTRY_VERIFY(!m_htmlPage->btDocument->isVisible());
+}
+
+void TestHostileDocuments::keysLeaveForTheMenu_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("leaves");
+
+    QTest::newRow("nominal: Escape on the document")
+        << QStringLiteral("doc") << int(Qt::Key_Escape) << int(Qt::NoModifier) << true;
+    QTest::newRow("nominal: Escape in a field")
+        << QStringLiteral("field") << int(Qt::Key_Escape) << int(Qt::NoModifier) << true;
+    QTest::newRow("nominal: Backspace on the document")
+        << QStringLiteral("doc") << int(Qt::Key_Backspace) << int(Qt::NoModifier) << true;
+    QTest::newRow("nominal: Alt+Left on the document")
+        << QStringLiteral("doc") << int(Qt::Key_Left) << int(Qt::AltModifier) << true;
+    QTest::newRow("robustness: Backspace in a field edits it")
+        << QStringLiteral("field") << int(Qt::Key_Backspace) << int(Qt::NoModifier) << false;
+    QTest::newRow("robustness: Left on the document")
+        << QStringLiteral("doc") << int(Qt::Key_Left) << int(Qt::NoModifier) << false;
+}
+
+void TestHostileDocuments::keysLeaveForTheMenu()
+{
+    QFETCH(QString, focus);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, leaves);
+
+    QVERIFY(load(utf8Page(QStringLiteral("<p id=\"doc\">the chapter</p><form><input name=\"f\" id=\"field\" "
+                                         "value=\"abc\"></form>")
+        + Texts::ReadConfirmationForm.toUtf8())));
+    click(focus);
+    if (focus == u"field") {
+        QTRY_COMPARE(evaluate(QStringLiteral("document.activeElement.id")).toString(), focus);
+        QTest::keyClick(renderWidget(), Qt::Key_End);
+    }
+    QSignalSpy menu(m_htmlPage, &THtmlPage::menuRequested);
+    QTest::keyClick(renderWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    if (leaves) {
+        QTRY_COMPARE(menu.count(), 1);
+    } else {
+        QTest::qWait(300);
+        QCOMPARE(menu.count(), 0);
+    }
+    if (focus == u"field")
+        QTRY_COMPARE(evaluate(QStringLiteral("document.getElementById('field').value")).toString(),
+            key == Qt::Key_Backspace ? QStringLiteral("ab") : QStringLiteral("abc"));
 }
 
 void TestHostileDocuments::blankTargetOpensInTheSameView()

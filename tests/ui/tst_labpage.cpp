@@ -187,6 +187,46 @@ void pointAt(QWidget *widget, QPoint point)
     moveTo(point);
 }
 
+// The page shown and active, so that it has the keyboard.
+std::unique_ptr<TLabPage> openActivePage(Lab &lab, TDeviceDlg *dialog = nullptr)
+{
+    auto page = openPage(lab, dialog);
+    if (!page)
+        return nullptr;
+    page->activateWindow();
+    if (!QTest::qWaitForWindowActive(page.get()))
+        return nullptr;
+    return page;
+}
+
+// The widgets that the Tab key reaches from the one that has the focus, one press at a time,
+// until it comes back there (or after `limit` presses).
+QList<QWidget *> tabCycle(int limit = 20)
+{
+    QList<QWidget *> reached;
+    QWidget *start = QApplication::focusWidget();
+    for (int i = 0; i < limit && start; ++i) {
+        QWidget *focused = QApplication::focusWidget();
+        if (!focused)
+            break;
+        QTest::keyClick(focused, Qt::Key_Tab);
+        QWidget *now = QApplication::focusWidget();
+        reached.append(now);
+        if (now == start)
+            break;
+    }
+    return reached;
+}
+
+// How many pixels of row `y` differ between two pictures of one widget.
+int changedInRow(const QImage &a, const QImage &b, int y)
+{
+    int changed = 0;
+    for (int x = 0; x < qMin(a.width(), b.width()); ++x)
+        changed += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
+    return changed;
+}
+
 struct VariantLook
 {
     QString glyph;
@@ -227,6 +267,12 @@ private Q_SLOTS:
     void deviceClick_data();
     void deviceClick();
     void fixedDeviceOnlyBeeps();
+    void tabReachesVariantsSettableDevicesAndActions();
+    void keysOpenTheValueDialog_data();
+    void keysOpenTheValueDialog();
+    void focusShowsWhatThePointerShows();
+    void focusFrameIsDrawn_data();
+    void focusFrameIsDrawn();
     void instructionsRoundTrip();
     void linkedChapterMissingOrNone_data();
     void linkedChapterMissingOrNone();
@@ -860,6 +906,156 @@ void TestLabPage::fixedDeviceOnlyBeeps()
     QTest::qWait(30);
     QVERIFY(!shown);
     QCOMPARE(control<TDevLabel>(*page, lab, u"Fixed"_s)->text(), u"2,50 "_s);
+}
+
+void TestLabPage::tabReachesVariantsSettableDevicesAndActions()
+{
+    Lab lab(TwoVariants + Devices);
+    const auto page = openActivePage(lab);
+    QVERIFY(page);
+    QCOMPARE(QApplication::focusWidget(), page->btStop);
+    // From "Меню" on round: the variants, the settable device and the described areas in the
+    // schema's order, the actions. The fixed device, the meter and the area without a
+    // description are passed by.
+    const auto expected = [&] {
+        return QList<QWidget *> { page->VariantButtons.at(0), page->VariantButtons.at(1),
+            control<TDevLabel>(*page, lab, u"Supply"_s), control<TDevShape>(*page, lab, u"Lamp"_s),
+            control<TDevShape>(*page, lab, u"Switch"_s), page->btInfo, page->btStop };
+    };
+    QCOMPARE(tabCycle(), expected());
+
+    // A page built again orders its new controls the same way.
+    page->tsLabShow();
+    QCOMPARE(tabCycle(), expected());
+}
+
+void TestLabPage::keysOpenTheValueDialog_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("opens");
+
+    QTest::newRow("nominal: Return") << int(Qt::Key_Return) << int(Qt::NoModifier) << true;
+    QTest::newRow("nominal: Enter of the keypad") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true;
+    QTest::newRow("nominal: Space") << int(Qt::Key_Space) << int(Qt::NoModifier) << true;
+    QTest::newRow("robustness: Ctrl+Return") << int(Qt::Key_Return) << int(Qt::ControlModifier) << false;
+    QTest::newRow("robustness: a letter") << int(Qt::Key_A) << int(Qt::NoModifier) << false;
+}
+
+void TestLabPage::keysOpenTheValueDialog()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, opens);
+
+    const DefaultLocale settings(kelvo::test::russian());
+    Lab lab(TwoVariants + Devices);
+    TDeviceDlg dialog;
+    const auto page = openActivePage(lab, &dialog);
+    QVERIFY(page);
+    auto *label = control<TDevLabel>(*page, lab, u"Supply"_s);
+    label->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), label);
+
+    bool shown = false;
+    QPoint placed;
+    whenShownModally(dialog, shown, [&] {
+        placed = dialog.pos();
+        dialog.edValue->selectAll();
+        dialog.edValue->insert(u"20"_s);
+        QTest::keyClick(dialog.edValue, Qt::Key_Return);
+    });
+    QTest::keyClick(label, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QTest::qWait(30);
+    QCOMPARE(shown, opens);
+    QCOMPARE(label->text(), opens ? u"20,00 V"_s : u"12,00 V"_s);
+    if (opens) {
+        // By the label, not wherever the pointer was left.
+        QCOMPARE(placed, label->mapToGlobal(QPoint(0, label->height())));
+        QCOMPARE(page->focusWidget(), label);
+    }
+}
+
+void TestLabPage::focusShowsWhatThePointerShows()
+{
+    Lab lab(TwoVariants + Devices);
+    const auto page = openActivePage(lab);
+    QVERIFY(page);
+    auto *lamp = control<TDevShape>(*page, lab, u"Lamp"_s);
+    auto *switcher = control<TDevShape>(*page, lab, u"Switch"_s);
+    auto *supply = control<TDevLabel>(*page, lab, u"Supply"_s);
+
+    supply->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), supply);
+    QCOMPARE(supply->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    QVERIFY(page->panDescription->isHidden());
+
+    QTest::keyClick(supply, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), lamp);
+    QCOMPARE(supply->palette().color(QPalette::WindowText), QColor(Qt::black));
+    QVERIFY(page->panDescription->isVisible());
+    QCOMPARE(page->lbDescr1->text(), u"Lamp"_s);
+    QCOMPARE(page->lbDescr2->text(), u"Filament lamp"_s);
+    QVERIFY(lamp->outlineShown());
+
+    QTest::keyClick(lamp, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), switcher);
+    QVERIFY(!lamp->outlineShown());
+    QVERIFY(switcher->outlineShown());
+    QCOMPARE(page->panDescription->text(), u"Switch"_s);
+    QCOMPARE(page->CurrentShape, switcher);
+
+    // Leaving the areas clears the strip as the pointer leaving for the picture does.
+    QTest::keyClick(switcher, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), page->btInfo);
+    QVERIFY(page->panDescription->isHidden());
+    QVERIFY(!switcher->outlineShown());
+
+    // Back with Shift+Tab.
+    QTest::keyClick(page->btInfo, Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), switcher);
+    QVERIFY(page->panDescription->isVisible());
+    QVERIFY(switcher->outlineShown());
+}
+
+void TestLabPage::focusFrameIsDrawn_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("row");
+
+    QTest::newRow("nominal: a variant button") << u"variant"_s << 3;
+    QTest::newRow("nominal: \"Меню\"") << u"stop"_s << 3;
+    QTest::newRow("nominal: a device label") << u"Supply"_s << 0;
+    QTest::newRow("nominal: a hint area") << u"Lamp"_s << 4;
+}
+
+void TestLabPage::focusFrameIsDrawn()
+{
+    QFETCH(QString, control);
+    QFETCH(int, row);
+
+    Lab lab(TwoVariants + Devices);
+    const auto page = openActivePage(lab);
+    QVERIFY(page);
+    QWidget *widget = control == u"variant" ? page->VariantButtons.at(1)
+        : control == u"stop"                ? static_cast<QWidget *>(page->btStop)
+                                            : page->DeviceControls.at(size_t(deviceIndex(lab.bench(), control)));
+    QVERIFY(widget);
+    // The area's description shows on focus; its frame is drawn whatever the outline does.
+    if (auto *shape = qobject_cast<TDevShape *>(widget))
+        shape->Hint.clear();
+    page->mHint->setFocus(Qt::MouseFocusReason);
+    QTRY_VERIFY(!widget->hasFocus());
+    const QImage without = widget->grab().toImage();
+    // Given as the page gives it, not by the Tab key: the frame shows from the first moment.
+    widget->setFocus(Qt::OtherFocusReason);
+    QTRY_VERIFY(widget->hasFocus());
+    const QImage with = widget->grab().toImage();
+    const int dpr = qRound(with.devicePixelRatio());
+    QVERIFY2(changedInRow(without, with, row * dpr) > widget->width() * dpr / 4,
+        qPrintable(QStringLiteral("%1 of %2 pixels changed")
+                       .arg(changedInRow(without, with, row * dpr))
+                       .arg(widget->width() * dpr)));
 }
 
 void TestLabPage::instructionsRoundTrip()
