@@ -5,6 +5,7 @@
 #include "Localization.h"
 #include "WidgetLook.h"
 
+#include <QApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -65,7 +66,7 @@ THtmlPage::THtmlPage(QWidget *parent)
     // A shortcut, not a key handler: the engine keeps Esc for itself inside the document.
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     escape->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(escape, &QShortcut::activated, this, &THtmlPage::menuRequested);
+    connect(escape, &QShortcut::activated, this, &THtmlPage::escapePressed);
 
     panHint = new QFrame(this);
     panHint->setObjectName(QStringLiteral("panHint"));
@@ -106,4 +107,19 @@ void THtmlPage::showEvent(QShowEvent *event)
 void THtmlPage::tsHTMLShow()
 {
     Viewer->setFocus(Qt::OtherFocusReason);
+}
+
+void THtmlPage::escapePressed()
+{
+    // A list the document opened (a drop-down's choices) is a window of its own that does not
+    // take the keyboard focus, so the shortcut may see its Esc first: that Esc closes the list
+    // and the student stays on the page, as in any browser.
+    const QWidgetList widgets = QApplication::topLevelWidgets();
+    for (QWidget *widget : widgets) {
+        if (widget->isVisible() && widget->windowType() == Qt::Popup) {
+            widget->close();
+            return;
+        }
+    }
+    Q_EMIT menuRequested();
 }

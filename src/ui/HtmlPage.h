@@ -40,5 +40,6 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void escapePressed();
     void tsHTMLShow();
 };
