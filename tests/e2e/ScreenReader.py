@@ -7,6 +7,10 @@
 #
 # Positive control: started once more with the engine's accessibility turned off by the user
 # (QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY=0), the same probe must not find the document's text.
+# With a third argument `keys`, the demo is played with the keyboard alone instead (xdotool keys, no
+# mouse and no accessible action), and the bus only tells where the focus is and what is shown:
+# the theory read, the quiz answered and checked, a value set on the bench and the meters changed,
+# the report read, the program left.
 # Exit code 77 (skipped) when the accessibility bus or pyatspi is missing.
 import os
 import re
@@ -20,6 +24,7 @@ pyatspi = None  # imported once the accessibility bus runs, which it connects to
 
 BUS_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 KELVO, PACKAGE = sys.argv[1], sys.argv[2]
+KEYS_ONLY = sys.argv[3:4] == ["keys"]
 failures = []
 
 
@@ -134,7 +139,7 @@ def open_document_and_read(app):
                     pattern="Сила тока, напряжение, сопротивление"), 30)
 
 
-def play(app):
+def play(app, process):
     expected_menu = [
         ("Теория: закон Ома", "открыта"),
         ("Допуск к работе (тест)", "закрыта: сначала пройдите «Теория: закон Ома»"),
@@ -231,9 +236,154 @@ def play(app):
         fail("the meters are heard unchanged: %r" % readings)
 
 
-def control(app):
+def control(app, process):
     if open_document_and_read(app):
         fail("positive control: with the engine's accessibility off the probe still heard the document")
+
+
+def key(*names):
+    subprocess.run(["xdotool", "key", "--delay", "80"] + list(names), check=True)
+
+
+def focused(app):
+    """The innermost showing node that has the focus (a hidden page's document keeps its own)."""
+    found = None
+    for node in walk(app):
+        if node.getState().contains(pyatspi.STATE_FOCUSED):
+            found = node
+    return found
+
+
+def tab_to(app, wanted, limit=60):
+    """Presses Tab until the focus is on a node that `wanted` accepts; that node, or None, after
+    printing where the focus went."""
+    trail = []
+    for _ in range(limit):
+        node = wait_for(lambda: focused(app), 5)
+        if node is not None and wanted(node):
+            return node
+        trail.append("%s %r" % (node.getRoleName(), node.name) if node is not None else "nothing")
+        key("Tab")
+        time.sleep(0.2)
+    print("screen-reader: the focus went: " + ", ".join(dict.fromkeys(trail)))
+    return None
+
+
+def named(role, pattern):
+    return lambda node: node.getRoleName() == role and re.search(pattern, node.name or "") is not None
+
+
+def read_to_the_end(app, title):
+    """The document of the chapter `title` opened from the menu, read to its end and confirmed."""
+    if not tab_to(app, named("push button", "^" + re.escape(title) + "$")):
+        fail("Tab never reaches the menu button %r" % title)
+        return False
+    key("Return")
+    if not wait_for(lambda: find(app, "label", title) and find(app, "document web"), 30):
+        fail("Return on %r does not open its document" % title)
+        return False
+    key("End")
+    if not tab_to(app, named("push button", "Все прочитано")):
+        fail("Tab never reaches the read button of %r" % title)
+        return False
+    key("Return")
+    if not wait_for(lambda: (title, "пройдена") in menu_buttons(app), 20):
+        fail("after reading %r with the keys the menu says %r" % (title, menu_buttons(app)))
+        return False
+    return True
+
+
+def keys_only(app, process):
+    if not wait_for(lambda: menu_buttons(app) and focused(app) is not None, 30):
+        fail("the menu has no focus when the program starts")
+        return
+    if not read_to_the_end(app, "Теория: закон Ома"):
+        return
+
+    # The quiz: the first question's choice made with the arrow keys, the answers checked with
+    # Return on the page's button, the results closed and the way back taken.
+    if not tab_to(app, named("push button", "^Допуск к работе \\(тест\\)$")):
+        fail("Tab never reaches the quiz")
+        return
+    key("Return")
+    if not wait_for(lambda: find(find(app, "document web"), "push button", pattern="Проверить решение",
+                                 everything=True), 30):
+        fail("Return does not open the quiz")
+        return
+    if not tab_to(app, named("radio button", "в амперах")):
+        fail("Tab never reaches the first question's choices")
+        return
+    key("Down", "Down")
+    if not wait_for(lambda: find(app, "radio button", pattern="в омах").getState().contains(pyatspi.STATE_CHECKED), 10):
+        fail("the arrow keys do not choose an answer")
+        return
+    if not tab_to(app, named("push button", "Проверить решение")):
+        fail("Tab never reaches the check button")
+        return
+    key("Return")
+    results = wait_for(lambda: find(app, "dialog", "Результаты: Допуск к работе (тест)"), 20)
+    if not results:
+        fail("Return on the check button shows no results")
+        return
+    if not find(results, "label", "Верно выполненных: 1"):
+        fail("the answer chosen with the keys was not counted")
+    key("Return")
+    if not wait_for(lambda: not results.getState().contains(pyatspi.STATE_SHOWING), 10):
+        fail("Return does not close the results")
+        return
+    if not wait_for(lambda: find(find(app, "document web"), "label", pattern="Разбор попытки", everything=True), 30):
+        fail("the checked quiz does not come back")
+        return
+    if not tab_to(app, named("push button", "Вернуться в меню")):
+        fail("Tab never reaches the way back from the checked quiz")
+        return
+    key("Return")
+
+    # The bench: the source's value set through its dialog, the meters changed, back to the menu.
+    if not wait_for(lambda: ("Опыт на виртуальной установке", "открыта") in menu_buttons(app), 20):
+        fail("after the quiz the menu says %r" % (menu_buttons(app),))
+        return
+    if not tab_to(app, named("push button", "^Опыт на виртуальной установке$")):
+        fail("Tab never reaches the bench")
+        return
+    key("Return")
+    if not wait_for(lambda: find(app, "push button", pattern="^Напряжение источника"), 30):
+        fail("Return does not open the bench")
+        return
+    meters = [node for node in walk(app) if node.getRoleName() in ("text", "entry")
+              and re.search(r"\d[.,]\d\d", text_of(node))]
+    readings = sorted(text_of(node) for node in meters)
+    supply = tab_to(app, named("push button", "^Напряжение источника"))
+    if not supply:
+        fail("Tab never reaches the source's value on the bench")
+        return
+    key("Return")
+    if not wait_for(lambda: find(app, "dialog", "Напряжение источника, В"), 20):
+        fail("Return on the source does not open its value dialog")
+        return
+    key("ctrl+a")
+    subprocess.run(["xdotool", "type", "6"], check=True)
+    key("Return")
+    if not wait_for(lambda: re.fullmatch(r"Напряжение источника, В: 6[.,]00 В", supply.name or ""), 10):
+        fail("the value typed in the dialog is not set: %r" % supply.name)
+    if not meters or not wait_for(lambda: sorted(text_of(node) for node in meters) != readings, 10):
+        fail("the meters did not change: %r" % readings)
+    if not tab_to(app, named("push button", "^Меню$")):
+        fail("Tab never reaches the bench's way to the menu")
+        return
+    key("Return")
+
+    if not read_to_the_end(app, "Обработка результатов и отчёт"):
+        return
+    if not tab_to(app, named("push button", "^Выход из программы$")):
+        fail("Tab never reaches the exit")
+        return
+    key("Return")
+    try:
+        if process.wait(20) != 0:
+            fail("the program ended with status %s" % process.returncode)
+    except subprocess.TimeoutExpired:
+        fail("Return on the exit does not end the program")
 
 
 def session(extra_environment, scenario):
@@ -246,7 +396,7 @@ def session(extra_environment, scenario):
                 process.poll(), [(a.name, a.get_process_id()) for a in pyatspi.Registry.getDesktop(0) if a],
                 process.log.read().decode(errors="replace")[-2000:]))
             return
-        scenario(app)
+        scenario(app, process)
     finally:
         stop(process)
 
@@ -284,8 +434,23 @@ def main():
             return 1
         os.environ.pop("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", None)
         os.environ.pop("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", None)
-        session({}, play)
-        session({"QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY": "0"}, control)
+        if KEYS_ONLY:
+            # A window manager gives the window the keyboard, as on a desktop.
+            if not shutil.which("openbox"):
+                print("screen-reader: openbox is missing (scripts/install-deps.sh installs it)")
+                return 77
+            manager = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            try:
+                if not wait_for(lambda: "window id" in subprocess.run(
+                        ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], capture_output=True, text=True).stdout, 20):
+                    fail("the window manager did not start")
+                    return 1
+                session({}, keys_only)
+            finally:
+                stop(manager)
+        else:
+            session({}, play)
+            session({"QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY": "0"}, control)
     finally:
         stop(bus)
     return 1 if failures else 0
