@@ -241,6 +241,13 @@ def control(app, process):
         fail("positive control: with the engine's accessibility off the probe still heard the document")
 
 
+def screenshot(name):
+    """With KELVO_SCREENSHOT_DIR set, the screen at this step is saved there."""
+    folder = os.environ.get("KELVO_SCREENSHOT_DIR")
+    if folder:
+        subprocess.run(["import", "-window", "root", os.path.join(folder, name + ".png")], check=False)
+
+
 def key(*names):
     subprocess.run(["xdotool", "key", "--delay", "80"] + list(names), check=True)
 
@@ -357,10 +364,12 @@ def keys_only(app, process):
     if not supply:
         fail("Tab never reaches the source's value on the bench")
         return
+    screenshot("keyboard-bench")
     key("Return")
     if not wait_for(lambda: find(app, "dialog", "Напряжение источника, В"), 20):
         fail("Return on the source does not open its value dialog")
         return
+    screenshot("keyboard-value-dialog")
     key("ctrl+a")
     subprocess.run(["xdotool", "type", "6"], check=True)
     key("Return")
