@@ -306,6 +306,7 @@ def keys_only(app, process):
         return
     if not read_to_the_end(app, "Теория: закон Ома"):
         return
+    screenshot("keyboard-menu")
 
     # The quiz: the first question's choice made with the arrow keys, the answers checked with
     # Return on the page's button, the results closed and the way back taken.
