@@ -54,7 +54,14 @@ TLabPage::TLabPage(QWidget *parent)
     createControls();
 }
 
-TLabPage::~TLabPage() = default;
+TLabPage::~TLabPage()
+{
+    // QWidget's destructor deletes the controls after this part of the page is gone; the focus
+    // leaving one of them then must not reach the page's handlers.
+    const QList<QWidget *> controls = findChildren<QWidget *>();
+    for (QWidget *control : controls)
+        control->disconnect(this);
+}
 
 void TLabPage::setLabWork(TLabWork *labWork)
 {
