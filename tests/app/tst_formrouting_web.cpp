@@ -63,6 +63,7 @@ private:
 
     bool openChapter(int index);
     bool openFromBench();
+    bool documentShown();
     bool submit(const QString &formSelector, const QStringList &checked);
     std::shared_ptr<ResultsSeen> closeResultsWhenShown();
     int nextPage() const;
@@ -123,7 +124,8 @@ bool TestFormRouting::openChapter(int index)
     QSignalSpy loaded(m_form->Viewer, &THtmlViewer::loadFinished);
     m_form->LabWork()->SelectChapter(index);
     m_form->OpenCurrentChapter();
-    return m_form->Pages->currentWidget() == m_form->tsHTML && (!loaded.isEmpty() || loaded.wait(20000));
+    return m_form->Pages->currentWidget() == m_form->tsHTML && (!loaded.isEmpty() || loaded.wait(20000))
+        && documentShown();
 }
 
 // Opens the bench and, from it, its instructions with "Указания...".
@@ -135,26 +137,39 @@ bool TestFormRouting::openFromBench()
         return false;
     QSignalSpy loaded(m_form->Viewer, &THtmlViewer::loadFinished);
     QTest::mouseClick(m_form->LabPage->btInfo, Qt::LeftButton);
-    return m_form->Pages->currentWidget() == m_form->tsHTML && (!loaded.isEmpty() || loaded.wait(20000));
+    return m_form->Pages->currentWidget() == m_form->tsHTML && (!loaded.isEmpty() || loaded.wait(20000))
+        && documentShown();
+}
+
+// Whether the chapter's document (every one here has a form) is the page shown. The end of the
+// empty page that the engine starts with can be the load that the spies above saw first, when the
+// engine's warm-up was still under way as the chapter opened.
+bool TestFormRouting::documentShown()
+{
+    return QTest::qWaitFor(
+        [this] {
+            return evaluateScript(m_form->Viewer, u"document.readyState === 'complete' && document.forms.length > 0"_s)
+                .toBool();
+        },
+        20000);
 }
 
 // Checks the named radio buttons ("q1=b") and submits the form with its submit button, in the
-// page; true once the program has received the submission.
+// page; true once the program has received the submission. The script's own result is not waited
+// for: a submission that leads to the menu sets the hidden page aside, and its answer with it.
 bool TestFormRouting::submit(const QString &formSelector, const QStringList &checked)
 {
     QSignalSpy submitted(m_form->Viewer, &THtmlViewer::formSubmitted);
-    const QVariant done = evaluateScript(m_form->Viewer, uR"((function (selector, checked) {
+    m_form->Viewer->page()->runJavaScript(uR"((function (selector, checked) {
         for (const line of checked) {
             const [name, value] = line.split('=');
             document.querySelector(`input[name="${name}"][value="${value}"]`).checked = true;
         }
         const form = document.querySelector(selector);
-        if (!form)
-            return false;
         form.requestSubmit(form.querySelector('input[type=submit]'));
-        return true;
-    })('%1', [%2]))"_s.arg(formSelector, checked.isEmpty() ? QString() : u"'"_s + checked.join(u"','"_s) + u"'"_s));
-    return done.toBool() && (!submitted.isEmpty() || submitted.wait(10000));
+    })('%1', [%2]))"_s.arg(formSelector, checked.isEmpty() ? QString() : u"'"_s + checked.join(u"','"_s) + u"'"_s),
+        QWebEngineScript::ApplicationWorld);
+    return !submitted.isEmpty() || submitted.wait(10000);
 }
 
 // Closes the results dialog once it shows and remembers what it said.
