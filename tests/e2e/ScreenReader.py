@@ -420,6 +420,12 @@ def main():
         os.environ["KELVO_SCREEN_READER_SESSION"] = "1"
         os.execvp("dbus-run-session", ["dbus-run-session", "--", sys.executable, os.path.abspath(__file__)]
                   + sys.argv[1:])
+    # A freshly started X server on a busy machine may not take clients at once; everything below
+    # (the bus, the window manager, Kelvo) needs it.
+    if not wait_for(lambda: subprocess.run(["xdpyinfo"], stdout=subprocess.DEVNULL,
+                                           stderr=subprocess.DEVNULL).returncode == 0, 60):
+        fail("the X server at %s does not answer" % os.environ.get("DISPLAY"))
+        return 1
     if not os.path.exists(BUS_LAUNCHER):
         print("screen-reader: the accessibility bus is missing (at-spi2-core)")
         return 77
