@@ -223,7 +223,7 @@ grep '^@ ' "$work/resolve.log" | cut -c3- >>"$results"
 echo "Generating the lab works for the window benchmarks..." >&2
 "$bin/kelvo_bench_inputs" "$work/inputs" | grep '^@ ' | cut -c3- >>"$results"
 
-xvfb-run -a -s "-screen 0 $screen" "$0" --under-xvfb "$results" "$work/inputs" "$rounds" "$cycles" "$memory_cycles"
+xvfb-run -a -s "-screen 0 $screen -noreset" "$0" --under-xvfb "$results" "$work/inputs" "$rounds" "$cycles" "$memory_cycles"
 
 # ---------------------------------------------------------------------------------------------
 # The table

@@ -14,7 +14,7 @@ KELVO_SCREENSHOT_DIR="$out" KELVO_BINARY="$here/build/bin/kelvo" \
   tests/e2e/run-under-xvfb.sh "$here/build/tests/e2e/e2e_tst_demowindow"
 
 # The about dialog opens from the bottom panel of the menu, 583 pixels down on a 1024 x 768 screen.
-xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" bash -c '
+xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp -noreset" bash -c '
   "$1" "$2" & pid=$!
   sleep 5
   xdotool mousemove 512 583 click 1

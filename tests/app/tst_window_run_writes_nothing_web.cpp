@@ -54,7 +54,7 @@ void TestWindowRunWritesNothing::nothingOutsideTheRunFolder()
     process.setWorkingDirectory(box.work);
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.start(xvfbRun,
-        { QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1024x768x24 -nolisten tcp"),
+        { QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1024x768x24 -nolisten tcp -noreset"),
             qEnvironmentVariable("KELVO_BINARY_DIR") + QStringLiteral("/bin/kelvo"), box.package });
     QVERIFY(process.waitForStarted());
     // The program (not xvfb-run, which then removes its own files) ends as a session's end ends
