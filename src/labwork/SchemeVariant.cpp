@@ -2,6 +2,7 @@
 
 #include "IniFile.h"
 #include "LabWorkKeys.h"
+#include "NameKey.h"
 #include "ReplaceRand.h"
 
 namespace {
@@ -32,7 +33,7 @@ TSchemeVariant::TSchemeVariant(const TIniFile &schema, const QString &sectionNam
     , Values(readValueLines(schema, sectionName))
 {
     for (qsizetype i = 0; i < Values.size(); ++i) {
-        const QString name = namePart(Values[i]).toString().toCaseFolded();
+        const QString name = kelvo::foldedName(namePart(Values[i]).toString());
         if (!m_firstLine.contains(name))
             m_firstLine.insert(name, i);
     }
@@ -40,7 +41,7 @@ TSchemeVariant::TSchemeVariant(const TIniFile &schema, const QString &sectionNam
 
 std::optional<QString> TSchemeVariant::ValueFor(const QString &deviceName) const
 {
-    const auto it = m_firstLine.constFind(deviceName.toCaseFolded());
+    const auto it = m_firstLine.constFind(kelvo::foldedName(deviceName));
     if (it == m_firstLine.cend())
         return std::nullopt;
     const QString &line = Values[*it];

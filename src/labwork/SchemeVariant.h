@@ -1,5 +1,7 @@
 #pragma once
 
+#include "NameKey.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -29,5 +31,5 @@ public:
     const QStringList Values;
 
 private:
-    QHash<QString, qsizetype> m_firstLine; // case-folded name -> index into Values
+    QHash<kelvo::NameKey, qsizetype> m_firstLine; // case-folded name -> index into Values
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "NameKey.h"
 #include "RuntimeErrors.h"
 
 #include <QHash>
@@ -53,5 +54,5 @@ protected:
 
 private:
     std::vector<std::unique_ptr<Item>> m_items;
-    QHash<QString, int> m_firstIndex; // section name -> index of its first item
+    QHash<kelvo::NameKey, int> m_firstIndex; // section name -> index of its first item
 };

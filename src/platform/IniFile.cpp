@@ -3,6 +3,7 @@
 #include "CodePages.h"
 #include "LabFolder.h"
 #include "Localization.h"
+#include "NameKey.h"
 #include "NumberFormats.h"
 #include "RuntimeErrors.h"
 #include "TextFormat.h"
@@ -26,11 +27,6 @@ QStringView trimmed(QStringView text)
     while (end > start && isBlank(text[end - 1]))
         --end;
     return text.mid(start, end - start);
-}
-
-QString folded(const QString &name)
-{
-    return name.toCaseFolded();
 }
 
 // Keeps the names that fit whole into a list of `bytes` bytes, each with its terminating byte
@@ -103,7 +99,7 @@ void TIniFile::parse(const QString &text)
                     m_ignoredLines.append(lineNumber);
                     continue;
                 }
-                const QString key = folded(name);
+                const QString key = kelvo::foldedName(name);
                 if (!m_firstSection.contains(key))
                     m_firstSection.insert(key, qsizetype(m_sections.size()));
                 m_sections.push_back(Section { name, lineNumber, {}, {} });
@@ -125,7 +121,7 @@ void TIniFile::parse(const QString &text)
         }
         entry.value = trimmed(line.mid(equals + 1)).toString();
         entry.line = lineNumber;
-        const QString key = folded(entry.key);
+        const QString key = kelvo::foldedName(entry.key);
         if (!current->firstEntry.contains(key))
             current->firstEntry.insert(key, qsizetype(current->entries.size()));
         current->entries.push_back(std::move(entry));
@@ -134,7 +130,7 @@ void TIniFile::parse(const QString &text)
 
 const TIniFile::Section *TIniFile::findSection(const QString &name) const
 {
-    const auto it = m_firstSection.constFind(folded(name));
+    const auto it = m_firstSection.constFind(kelvo::foldedName(name));
     return it == m_firstSection.cend() ? nullptr : &m_sections[size_t(*it)];
 }
 
@@ -143,7 +139,7 @@ const TIniFile::Entry *TIniFile::findEntry(const QString &section, const QString
     const Section *found = findSection(section);
     if (!found)
         return nullptr;
-    const auto it = found->firstEntry.constFind(folded(ident));
+    const auto it = found->firstEntry.constFind(kelvo::foldedName(ident));
     return it == found->firstEntry.cend() ? nullptr : &found->entries[size_t(*it)];
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "NameKey.h"
+
 #include <QHash>
 #include <QList>
 #include <QLocale>
@@ -65,7 +67,7 @@ public:
         QString name;
         int line = 0;
         std::vector<Entry> entries; // every key line, repeated names included
-        QHash<QString, qsizetype> firstEntry; // case-folded key -> index
+        QHash<kelvo::NameKey, qsizetype> firstEntry; // case-folded key -> index
     };
 
     // The line of the section, or of the key, that the readers above answer from; 0 when none.
@@ -87,6 +89,6 @@ private:
     bool m_binary = false;
     bool m_tooLarge = false;
     std::vector<Section> m_sections;
-    QHash<QString, qsizetype> m_firstSection; // case-folded name -> index
+    QHash<kelvo::NameKey, qsizetype> m_firstSection; // case-folded name -> index
     QList<int> m_ignoredLines;
 };

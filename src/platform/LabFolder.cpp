@@ -1,6 +1,7 @@
 #include "LabFolder.h"
 
 #include "Localization.h"
+#include "NameKey.h"
 #include "RuntimeErrors.h"
 #include "TextFormat.h"
 
@@ -53,7 +54,7 @@ struct FolderListing
 {
     FolderStamp stamp;
     QStringList sorted;
-    QHash<QString, qsizetype> byFoldedName;
+    QHash<NameKey, qsizetype> byFoldedName;
 };
 
 // Every miss of an exact name would otherwise list and sort the whole folder: a document with
@@ -81,7 +82,7 @@ public:
         made->stamp = *stamp;
         made->sorted = entriesOf(folder);
         for (qsizetype i = 0; i < made->sorted.size(); ++i) {
-            const QString folded = made->sorted.at(i).toCaseFolded();
+            const QString folded = foldedName(made->sorted.at(i));
             if (!made->byFoldedName.contains(folded))
                 made->byFoldedName.insert(folded, i);
         }
@@ -227,7 +228,7 @@ std::optional<QString> LabFolder::resolve(QStringView name) const
         const std::shared_ptr<const FolderListing> listing = FolderListings::instance().listing(path);
         if (!listing)
             return std::nullopt;
-        const auto found = listing->byFoldedName.constFind(part.toCaseFolded());
+        const auto found = listing->byFoldedName.constFind(foldedName(part));
         if (found == listing->byFoldedName.cend())
             return std::nullopt;
         path += QLatin1Char('/') + listing->sorted.at(*found);
