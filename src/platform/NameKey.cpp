@@ -12,11 +12,10 @@ QString foldedName(const QString &name)
     }
     if (!upper)
         return name;
-    QString lower = name;
-    for (QChar &c : lower) {
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + (u'a' - u'A'));
-    }
+    QString lower(name.size(), Qt::Uninitialized);
+    QChar *out = lower.data();
+    for (const QChar c : name)
+        *out++ = c >= u'A' && c <= u'Z' ? QChar(c.unicode() + (u'a' - u'A')) : c;
     return lower;
 }
 
