@@ -11,11 +11,13 @@ Q_LOGGING_CATEGORY(startupLog, "kelvo.startup", QtCriticalMsg)
 
 QtMessageHandler previousHandler = nullptr;
 
-// Qt writes the note as a plain warning, in no category of its own.
+// Qt writes the notes as plain warnings, in no category of their own. The engine's second note
+// says that it found no OpenGL to draw with, where it draws in software as planned.
 void filterStartupNotes(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))
-        && !startupLog().isWarningEnabled())
+    if (type == QtWarningMsg && !startupLog().isWarningEnabled()
+        && (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))
+            || message.startsWith(QLatin1String("No suitable graphics backend found"))))
         return;
     previousHandler(type, context, message);
 }

@@ -57,9 +57,12 @@ namespace kelvo::viewerengine {
 // so that a library built from other sources is refused instead of called.
 inline constexpr char CreateSymbol[] = "kelvoCreateViewerEngine";
 inline constexpr char BuildSymbol[] = "kelvoViewerEngineBuild";
-inline constexpr char Build[] = KELVO_VERSION "/1";
+inline constexpr char SoftwareDrawingSymbol[] = "kelvoUseSoftwareDrawing";
+inline constexpr char Build[] = KELVO_VERSION "/2";
 
 using CreateFunction = TViewerEngine *(*)(QWidget *parent, TViewerEngineHost *host);
 using BuildFunction = const char *(*)();
+// Makes the engine draw with Qt Quick's software adaptation; called before the first engine.
+using SoftwareDrawingFunction = void (*)();
 
 } // namespace kelvo::viewerengine

@@ -1,12 +1,15 @@
 #include "ViewerEngineLoader.h"
 
+#include "EngineDrawing.h"
 #include "ViewerLog.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLibrary>
+#include <QOffscreenSurface>
 #include <QOpenGLContext>
+#include <QOpenGLFunctions>
 
 #include <cstdio>
 #include <optional>
@@ -64,6 +67,65 @@ void prepareSharedContext()
     });
 }
 
+QString rendererOf(QOpenGLContext *context)
+{
+    if (!context || !context->isValid())
+        return {};
+    QOffscreenSurface surface;
+    surface.setFormat(context->format());
+    surface.create();
+    if (!context->makeCurrent(&surface))
+        return {};
+    const auto *name = reinterpret_cast<const char *>(context->functions()->glGetString(GL_RENDERER));
+    const QString renderer = QString::fromLatin1(name ? name : "");
+    context->doneCurrent();
+    return renderer;
+}
+
+// With software drawing nothing in the program needs OpenGL, but the engine still asks Qt's X11
+// OpenGL integration about its configuration as it starts, and that loads Mesa and its compiler
+// all the same. Qt settles on an integration once, when first asked: asked now with none chosen,
+// it loads nothing. The environment is left as it was for the programs Kelvo starts.
+void settleWithoutOpenGL()
+{
+    static constexpr char Variable[] = "QT_XCB_GL_INTEGRATION";
+    if (qEnvironmentVariableIsSet(Variable))
+        return;
+    qputenv(Variable, "none");
+    QOpenGLContext::supportsThreadedOpenGL();
+    qunsetenv(Variable);
+}
+
+// Decided once for the run, before the engine's library is first loaded.
+enginedrawing::Drawing settleDrawing()
+{
+    using enginedrawing::Drawing;
+    static const Drawing drawing = [] {
+        enginedrawing::Facts facts = enginedrawing::gatherFacts();
+        Drawing chosen = enginedrawing::choose(facts);
+        if (chosen == Drawing::AskRenderer) {
+            prepareSharedContext();
+            facts.renderer = rendererOf(QOpenGLContext::globalShareContext());
+            chosen = enginedrawing::choose(facts);
+        }
+        if (chosen == Drawing::AskRenderer)
+            chosen = Drawing::OpenGL;
+        if (chosen == Drawing::OpenGL)
+            prepareSharedContext();
+        else if (!QOpenGLContext::globalShareContext())
+            settleWithoutOpenGL();
+        // The engine warns as it loads when the attribute is missing, whichever way it draws.
+        if (!QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts))
+            setShareAttributeQuietly();
+        qCDebug(lcViewer).noquote() << "the engine draws"
+                                    << (chosen == Drawing::Software ? "in software" : "with OpenGL") << "on"
+                                    << facts.platform << "renderer:" << facts.renderer
+                                    << "graphics device:" << facts.graphicsDevice;
+        return chosen;
+    }();
+    return drawing;
+}
+
 } // namespace
 
 QStringList searchFolders()
@@ -93,7 +155,7 @@ LoadedEngine loadFrom(const QStringList &folders)
             = QStringLiteral("no %1 in %2").arg(QString::fromLatin1(FileName), folders.join(QStringLiteral(", ")));
         return loaded;
     }
-    prepareSharedContext();
+    const bool software = settleDrawing() == enginedrawing::Drawing::Software;
     QLibrary library(loaded.path);
     library.setLoadHints(QLibrary::PreventUnloadHint);
     if (!library.load()) {
@@ -102,7 +164,8 @@ LoadedEngine loadFrom(const QStringList &folders)
     }
     const auto build = reinterpret_cast<BuildFunction>(library.resolve(BuildSymbol));
     const auto create = reinterpret_cast<CreateFunction>(library.resolve(CreateSymbol));
-    if (!build || !create) {
+    const auto useSoftware = reinterpret_cast<SoftwareDrawingFunction>(library.resolve(SoftwareDrawingSymbol));
+    if (!build || !create || !useSoftware) {
         loaded.error = QStringLiteral("%1 is not the viewer's engine library").arg(loaded.path);
         return loaded;
     }
@@ -111,6 +174,8 @@ LoadedEngine loadFrom(const QStringList &folders)
                            .arg(loaded.path, QString::fromLatin1(build()), QString::fromLatin1(Build));
         return loaded;
     }
+    if (software)
+        useSoftware();
     loaded.create = create;
     return loaded;
 }

@@ -156,21 +156,27 @@ void TestHostileWindow::engineStartIsQuiet_data()
 {
     QTest::addColumn<QString>("rules"); // QT_LOGGING_RULES
     QTest::addColumn<bool>("printed");
+    QTest::addColumn<bool>("graphicsNote"); // the engine's note that it draws without OpenGL
 
-    QTest::newRow("nominal: a quiet start") << QString() << false;
+    QTest::newRow("nominal: a quiet start") << QString() << false << false;
     QTest::newRow("nominal: a logging rule brings the parameters back")
-        << QStringLiteral("qt.webenginecontext.info=true") << true;
+        << QStringLiteral("qt.webenginecontext.info=true") << true << false;
+    // Without a display, the engine finds no OpenGL on this platform whichever way it draws.
+    QTest::newRow("nominal: a logging rule brings the graphics note back")
+        << QStringLiteral("kelvo.startup.warning=true") << false << true;
 }
 
 void TestHostileWindow::engineStartIsQuiet()
 {
     QFETCH(QString, rules);
     QFETCH(bool, printed);
+    QFETCH(bool, graphicsNote);
 
     const Sandbox box(loadingPackage());
     QProcess process;
     QProcessEnvironment environment = box.environment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.remove(QStringLiteral("DISPLAY"));
     if (rules.isEmpty())
         environment.remove(QStringLiteral("QT_LOGGING_RULES"));
     else
@@ -192,6 +198,7 @@ void TestHostileWindow::engineStartIsQuiet()
     err += process.readAllStandardError();
     QCOMPARE(seen, printed);
     QCOMPARE(err.contains("Init Parameters"), printed);
+    QCOMPARE(err.contains("No suitable graphics backend"), graphicsNote);
 }
 
 QTEST_GUILESS_MAIN(TestHostileWindow)

@@ -2,6 +2,8 @@
 #include "ViewerEngine.h"
 #include "WebViewerEngine.h"
 
+#include <QQuickWindow>
+
 extern "C" Q_DECL_EXPORT const char *kelvoViewerEngineBuild()
 {
     return kelvo::viewerengine::Build;
@@ -10,4 +12,10 @@ extern "C" Q_DECL_EXPORT const char *kelvoViewerEngineBuild()
 extern "C" Q_DECL_EXPORT TViewerEngine *kelvoCreateViewerEngine(QWidget *parent, TViewerEngineHost *host)
 {
     return new TWebViewerEngine(parent, host);
+}
+
+extern "C" Q_DECL_EXPORT void kelvoUseSoftwareDrawing()
+{
+    // Before the engine starts: it reads the choice as it does.
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
 }
