@@ -220,6 +220,11 @@ void TWebViewerEngine::setCovered(bool covered)
             m_page->setVisible(true);
         return;
     }
+    // A page whose process ended starts afresh, as a hidden one does, with the next document.
+    if (m_page->renderProcessPid() <= 0) {
+        setAside();
+        return;
+    }
     // Freezing would need the page hidden for the engine, and a page shown again is drawn
     // afresh: the cost that keeping the view on screen saves. An empty document leaves nothing
     // that could run (a refresh, an animation, a sound), and the engine's drawing stays.
