@@ -22,6 +22,7 @@
 #include <QScopeGuard>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStackedLayout>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -53,6 +54,7 @@ TMainForm::TMainForm(const QStringList &arguments, std::unique_ptr<kelvo::RunFol
     createMenuPage();
     createHtmlPage();
     createLabPage();
+    keepHtmlPageUnder();
     setUpKeyboard();
 
     FormCreate(arguments, std::move(runFolder));
@@ -244,6 +246,29 @@ void TMainForm::createLabPage()
     connect(
         LabPage, &TLabPage::openCurrentChapterRequested, this, [this] { guarded([this] { OpenCurrentChapter(); }); });
     connect(LabPage, &TLabPage::errorRaised, this, &TMainForm::ShowErrorReport);
+}
+
+void TMainForm::keepHtmlPageUnder()
+{
+    // A web view that is hidden and shown again makes the engine draw it afresh; kept on screen
+    // under the other pages, it only loads the next document.
+    static_cast<QStackedLayout *>(Pages->layout())->setStackingMode(QStackedLayout::StackAll);
+    // Opaque, the page on top spares the one below its paints.
+    tsMenu->setAutoFillBackground(true);
+    tsLab->setAutoFillBackground(true);
+    connect(Pages, &QStackedWidget::currentChanged, this, &TMainForm::coverPages);
+    coverPages();
+}
+
+void TMainForm::coverPages()
+{
+    QWidget *current = Pages->currentWidget();
+    for (int i = 0; i < Pages->count(); ++i) {
+        QWidget *page = Pages->widget(i);
+        if (page != current && page != tsHTML)
+            page->hide();
+    }
+    tsHTML->setCovered(current != tsHTML);
 }
 
 void TMainForm::guarded(const std::function<void()> &handler)

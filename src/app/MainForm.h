@@ -93,6 +93,10 @@ private:
     void createMenuPage();
     void createHtmlPage();
     void createLabPage();
+    // The HTML page stays on screen under the page shown (see THtmlPage, covered); the others
+    // are hidden.
+    void keepHtmlPageUnder();
+    void coverPages();
     void placeMenuBox();
     void BuildMenuButtons();
     void RefreshGlyphs();

@@ -12,6 +12,7 @@
 #include <QWebChannel>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
@@ -20,6 +21,10 @@
 #include <QWebEngineView>
 
 namespace {
+
+// How long a covered page may take to show its empty document before it is set aside: its
+// process is then busy with the document it had (a layout that takes minutes).
+constexpr int EmptyDocumentTimeoutMs = 1000;
 
 QString resourceText(const QString &path)
 {
@@ -130,7 +135,16 @@ TWebViewerEngine::TWebViewerEngine(QWidget *parent, TViewerEngineHost *host)
         Qt::QueuedConnection);
     connect(
         m_bridge, &TFormBridge::backRequested, this, [this] { m_host->engineBackRequested(); }, Qt::QueuedConnection);
-    connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) { m_host->engineLoadFinished(ok); });
+    connect(m_page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {
+        if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+            return;
+        // The empty document of a covered page is the engine's own affair, not a document shown.
+        if (!m_emptyUrl.isEmpty() && info.url() == m_emptyUrl) {
+            m_emptyTimeout.stop();
+            return;
+        }
+        m_host->engineLoadFinished(info.status() == QWebEngineLoadingInfo::LoadSucceededStatus);
+    });
     connect(m_page, &QWebEnginePage::loadStarted, m_schemeHandler, &TLabSchemeHandler::startPage);
     connect(m_page, &QWebEnginePage::urlChanged, this, [this] { m_host->engineLinkedPageChanged(showsLinkedPage()); });
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
@@ -144,6 +158,10 @@ TWebViewerEngine::TWebViewerEngine(QWidget *parent, TViewerEngineHost *host)
     m_view = new QWebEngineView(parent);
     m_view->setPage(m_page);
     m_view->setContextMenuPolicy(Qt::NoContextMenu);
+
+    m_emptyTimeout.setSingleShot(true);
+    m_emptyTimeout.setInterval(EmptyDocumentTimeoutMs);
+    connect(&m_emptyTimeout, &QTimer::timeout, this, &TWebViewerEngine::setAside);
 }
 
 TWebViewerEngine::~TWebViewerEngine()
@@ -166,6 +184,7 @@ QWebEnginePage *TWebViewerEngine::page()
 
 void TWebViewerEngine::load(const QByteArray &document)
 {
+    m_emptyTimeout.stop();
     const QUrl url = m_schemeHandler->setDocument(document);
     // A page set aside while hidden is brought back by the load itself: made active first, it
     // would reload the document it had, and that load's end could be taken for this one's.
@@ -189,6 +208,39 @@ void TWebViewerEngine::setActive(bool active)
     const State wanted = active ? State::Active : State::Discarded;
     if (m_page->lifecycleState() != wanted)
         m_page->setLifecycleState(wanted);
+}
+
+void TWebViewerEngine::setCovered(bool covered)
+{
+    m_emptyTimeout.stop();
+    if (!covered) {
+        // A page set aside under cover is shown to the engine again with the view; the document
+        // opened meanwhile has brought it back.
+        if (!m_page->isVisible() && m_view->isVisible())
+            m_page->setVisible(true);
+        return;
+    }
+    // A page whose process ended starts afresh, as a hidden one does, with the next document.
+    if (m_page->renderProcessPid() <= 0) {
+        setAside();
+        return;
+    }
+    // Freezing would need the page hidden for the engine, and a page shown again is drawn
+    // afresh: the cost that keeping the view on screen saves. An empty document leaves nothing
+    // that could run (a refresh, an animation, a sound), and the engine's drawing stays.
+    m_emptyUrl = m_schemeHandler->setDocument(QByteArray());
+    m_page->setCurrentDocumentUrl(m_emptyUrl);
+    m_page->load(m_emptyUrl);
+    m_emptyTimeout.start();
+}
+
+void TWebViewerEngine::setAside()
+{
+    // The engine sets aside only a page that it takes for hidden.
+    if (m_page->lifecycleState() == QWebEnginePage::LifecycleState::Discarded)
+        return;
+    m_page->setVisible(false);
+    m_page->setLifecycleState(QWebEnginePage::LifecycleState::Discarded);
 }
 
 bool TWebViewerEngine::showsLinkedPage() const

@@ -3,6 +3,8 @@
 #include "ViewerEngine.h"
 
 #include <QObject>
+#include <QTimer>
+#include <QUrl>
 
 class QWebChannel;
 class QWebEngineProfile;
@@ -32,12 +34,15 @@ public:
     void setLabFolder(const QString &folder) override;
     void setBackgroundColor(const QColor &colour) override;
     void setActive(bool active) override;
+    void setCovered(bool covered) override;
     bool showsLinkedPage() const override;
     void goBack() override;
     void backToDocument() override;
     void releaseForms() override;
 
 private:
+    void setAside();
+
     TViewerEngineHost *m_host;
     QWebEngineProfile *m_profile = nullptr;
     TLabSchemeHandler *m_schemeHandler = nullptr;
@@ -46,4 +51,6 @@ private:
     QWebEngineView *m_view = nullptr;
     QWebChannel *m_channel = nullptr;
     TFormBridge *m_bridge = nullptr;
+    QUrl m_emptyUrl; // the empty document that a covered page shows, until it has loaded
+    QTimer m_emptyTimeout;
 };

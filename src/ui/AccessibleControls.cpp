@@ -1,6 +1,7 @@
 #include "AccessibleControls.h"
 
 #include "DeviceControls.h"
+#include "HtmlPage.h"
 #include "LabWorkKeys.h"
 #include "SchemaDevice.h"
 #include "SchemaImage.h"
@@ -120,6 +121,45 @@ public:
     }
 };
 
+// The HTML page covered by another page is on screen for the web engine's sake only: for a screen
+// reader it is hidden, with nothing inside.
+class HtmlPageAccessible final : public QAccessibleWidget
+{
+public:
+    explicit HtmlPageAccessible(THtmlPage *page)
+        : QAccessibleWidget(page)
+    {
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        if (page()->isCovered())
+            state.invisible = true;
+        return state;
+    }
+
+    int childCount() const override { return page()->isCovered() ? 0 : QAccessibleWidget::childCount(); }
+
+    QAccessibleInterface *child(int index) const override
+    {
+        return page()->isCovered() ? nullptr : QAccessibleWidget::child(index);
+    }
+
+    QAccessibleInterface *childAt(int x, int y) const override
+    {
+        return page()->isCovered() ? nullptr : QAccessibleWidget::childAt(x, y);
+    }
+
+    QAccessibleInterface *focusChild() const override
+    {
+        return page()->isCovered() ? nullptr : QAccessibleWidget::focusChild();
+    }
+
+private:
+    THtmlPage *page() const { return static_cast<THtmlPage *>(widget()); }
+};
+
 QSet<QString> &buttonClasses()
 {
     static QSet<QString> classes;
@@ -134,6 +174,8 @@ QAccessibleInterface *controlFactory(const QString &className, QObject *object)
         return new VariantButtonAccessible(static_cast<TVariantButton *>(object));
     if (className == QLatin1String(TDevLabel::staticMetaObject.className()))
         return new DevLabelAccessible(static_cast<TDevLabel *>(object));
+    if (className == QLatin1String(THtmlPage::staticMetaObject.className()))
+        return new HtmlPageAccessible(static_cast<THtmlPage *>(object));
     if (className == QLatin1String(TSchemaImage::staticMetaObject.className()))
         return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Graphic);
     return nullptr;

@@ -7,7 +7,8 @@ class TSchemaDevice;
 
 // What a screen reader is told of the program's own controls where Qt's own interfaces say too
 // little: a variant button is a toggle that is on for the current variant, a device whose value a
-// click sets is a button, the schema picture is a picture.
+// click sets is a button, the schema picture is a picture, and the HTML page kept under another
+// page is not there.
 namespace kelvo {
 
 // Installs the interfaces once; later calls do nothing.

@@ -1,10 +1,12 @@
 #include "HtmlPage.h"
 
+#include "AccessibleControls.h"
 #include "BitButton.h"
 #include "HtmlViewer.h"
 #include "Localization.h"
 #include "WidgetLook.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -26,6 +28,7 @@ constexpr int ButtonMargin = 9;
 THtmlPage::THtmlPage(QWidget *parent)
     : QWidget(parent)
 {
+    kelvo::installAccessibleControls();
     panInfoTop = new QFrame(this);
     panInfoTop->setObjectName(QStringLiteral("panInfoTop"));
     panInfoTop->setFixedHeight(InfoTopHeight);
@@ -96,6 +99,20 @@ THtmlPage::THtmlPage(QWidget *parent)
 void THtmlPage::setTitle(const QString &title)
 {
     lbInfoTitle->setText(title);
+}
+
+void THtmlPage::setCovered(bool covered)
+{
+    if (m_covered == covered)
+        return;
+    m_covered = covered;
+    // Disabled, nothing of the page is a tab stop, takes the focus or answers a shortcut.
+    setEnabled(!covered);
+    Viewer->setCovered(covered);
+    QAccessibleEvent event(this, covered ? QAccessible::ObjectHide : QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&event);
+    if (!covered && isVisible())
+        tsHTMLShow();
 }
 
 void THtmlPage::showEvent(QShowEvent *event)

@@ -14,6 +14,10 @@ class THtmlViewer;
 // and, on a page that a link led to, back to the chapter's document. The Tab key reaches them
 // after the document's own controls. Esc, and Backspace or Alt+Left on the chapter's document
 // itself, lead to the menu as "Меню" does: leaving never marks the chapter read.
+//
+// The page may be kept on screen under another one (covered), so that the web engine keeps what
+// it has drawn and the next document only loads: covered, it takes no focus and no keys, a screen
+// reader does not find it, and its document gives way to an empty one.
 class THtmlPage final : public QWidget
 {
     Q_OBJECT
@@ -24,6 +28,10 @@ public:
 
     // Sets the caption of `lbInfoTitle` (at (8, 8), sized to its text, cut at the panel's edge).
     void setTitle(const QString &title);
+
+    // Uncovered, the page is the one shown: the viewer takes the keyboard focus as on showing.
+    void setCovered(bool covered);
+    bool isCovered() const { return m_covered; }
 
     QFrame *panInfoTop = nullptr;
     QLabel *lbInfoTitle = nullptr;
@@ -42,4 +50,6 @@ protected:
 private:
     void escapePressed();
     void tsHTMLShow();
+
+    bool m_covered = false;
 };

@@ -130,6 +130,16 @@ void THtmlViewer::setPageActive(bool active)
         m_engine->setActive(active);
 }
 
+void THtmlViewer::setCovered(bool covered)
+{
+    if (m_covered == covered)
+        return;
+    m_covered = covered;
+    // An engine started under cover shows its own empty first page.
+    if (m_engine)
+        m_engine->setCovered(covered);
+}
+
 bool THtmlViewer::showsLinkedPage() const
 {
     return m_engine && m_engine->showsLinkedPage();

@@ -44,6 +44,11 @@ public:
     void warmUp();
     bool engineStarted() const { return m_engine != nullptr; }
 
+    // Kept on screen under another page, so that the engine keeps what it has drawn and the next
+    // document only loads; a covered viewer does no work: its document gives way to an empty one.
+    void setCovered(bool covered);
+    bool isCovered() const { return m_covered; }
+
     // Whether the viewer shows a lab file that a link led to, not the document held in memory.
     bool showsLinkedPage() const;
     // One step back from a page that a link led to (Backspace, Alt+Left); on the document itself,
@@ -103,4 +108,5 @@ private:
     quint64 m_loadSerial = 0;
     bool m_delivering = false;
     bool m_warmUpPending = false;
+    bool m_covered = false;
 };

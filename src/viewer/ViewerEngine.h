@@ -44,6 +44,11 @@ public:
     virtual void setBackgroundColor(const QColor &colour) = 0;
     // A page that is not active does no work (set aside by the engine).
     virtual void setActive(bool active) = 0;
+    // The view stays on screen under another page, so that the engine keeps what it has drawn and
+    // the next document only loads. A covered page does no work either: its document gives way to
+    // an empty one, and a page that does not take it within a moment (its process busy) is set
+    // aside as a hidden one is.
+    virtual void setCovered(bool covered) = 0;
     virtual bool showsLinkedPage() const = 0;
     virtual void goBack() = 0;
     virtual void backToDocument() = 0;
@@ -58,7 +63,7 @@ namespace kelvo::viewerengine {
 inline constexpr char CreateSymbol[] = "kelvoCreateViewerEngine";
 inline constexpr char BuildSymbol[] = "kelvoViewerEngineBuild";
 inline constexpr char SoftwareDrawingSymbol[] = "kelvoUseSoftwareDrawing";
-inline constexpr char Build[] = KELVO_VERSION "/2";
+inline constexpr char Build[] = KELVO_VERSION "/3";
 
 using CreateFunction = TViewerEngine *(*)(QWidget *parent, TViewerEngineHost *host);
 using BuildFunction = const char *(*)();

@@ -88,6 +88,9 @@ private Q_SLOTS:
     void refreshesAreFollowedOnce_data();
     void refreshesAreFollowedOnce();
     void hiddenPageDoesNoWork();
+    void coveredPageDoesNoWork_data();
+    void coveredPageDoesNoWork();
+    void coveredBusyPageIsSetAside();
     void deepNestingCanBeLeft();
     void pictureBeyondTheCapsIsReplaced_data();
     void pictureBeyondTheCapsIsReplaced();
@@ -412,6 +415,58 @@ void TestHostileDocuments::hiddenPageDoesNoWork()
     showHtmlPage();
     QVERIFY(load(utf8Page(QStringLiteral("<p id=\"again\">again</p>"))));
     QVERIFY(shows(QStringLiteral("again")));
+}
+
+void TestHostileDocuments::coveredPageDoesNoWork_data()
+{
+    QTest::addColumn<bool>("covered");
+
+    QTest::newRow("robustness: covered by another page") << true;
+    QTest::newRow("control: shown, the refresh is followed") << false;
+}
+
+void TestHostileDocuments::coveredPageDoesNoWork()
+{
+    QFETCH(bool, covered);
+
+    QVERIFY(load(utf8Page(QStringLiteral("<p id=\"doc\">doc</p>"),
+        QStringLiteral("<meta http-equiv=\"refresh\" content=\"1; url=b.htm\">"))));
+    QSignalSpy urls(m_viewer->page(), &QWebEnginePage::urlChanged);
+    QSignalSpy finished(m_viewer, &THtmlViewer::loadFinished);
+    QSignalSpy engineShown(m_viewer->page(), &QWebEnginePage::visibleChanged);
+    m_htmlPage->setCovered(covered);
+    QTest::qWait(2500);
+    const bool refreshed = std::any_of(urls.cbegin(), urls.cend(),
+        [](const QList<QVariant> &arguments) { return arguments[0].toUrl().path().endsWith(u"b.htm"); });
+    QCOMPARE(refreshed, !covered);
+    if (covered) {
+        // The document gave way to an empty one, which is nobody's document: no load is
+        // reported. The view stayed on screen for the engine all along.
+        QVERIFY(!shows(QStringLiteral("doc")));
+        QVERIFY(finished.isEmpty());
+        QVERIFY(m_viewer->view()->isVisible());
+        QVERIFY(m_viewer->page()->isVisible());
+        QVERIFY(engineShown.isEmpty());
+        QCOMPARE(m_viewer->page()->lifecycleState(), QWebEnginePage::LifecycleState::Active);
+        m_htmlPage->setCovered(false);
+    }
+    QVERIFY(load(utf8Page(QStringLiteral("<p id=\"again\">again</p>"))));
+    QVERIFY(shows(QStringLiteral("again")));
+}
+
+void TestHostileDocuments::coveredBusyPageIsSetAside()
+{
+    const QByteArray deep = "<html><body>" + QByteArray("<div>").repeated(200'000) + "deep</body></html>";
+    m_viewer->LoadFromString(deep);
+    QTest::qWait(1000);
+    m_htmlPage->setCovered(true);
+    // Its process busy with the deep document, the page cannot take the empty one: it is set
+    // aside within a few seconds, and the next document does not wait for the deep one.
+    QTRY_COMPARE_WITH_TIMEOUT(m_viewer->page()->lifecycleState(), QWebEnginePage::LifecycleState::Discarded, 5000);
+    m_viewer->LoadFromString(utf8Page(QStringLiteral("<p id=\"next\">next</p>")));
+    m_htmlPage->setCovered(false);
+    QTRY_VERIFY_WITH_TIMEOUT(shows(QStringLiteral("next")), 20000);
+    QVERIFY(m_viewer->page()->isVisible());
 }
 
 void TestHostileDocuments::deepNestingCanBeLeft()
