@@ -10,6 +10,7 @@
 #include "LabWork.h"
 #include "Localization.h"
 #include "MainForm.h"
+#include "MainFormTestSupport.h"
 #include "MyBitBtn.h"
 #include "TaskChapter.h"
 #include "TestSupport.h"
@@ -92,26 +93,18 @@ void TestHostileDocumentsWindow::initTestCase()
         "[Header]\r\nTitle=Lab\r\n[intro]\r\nType=Information\r\nTitle=Intro\r\nIdentifier=1\r\n"
         "Document=intro.htm\r\n[quiz]\r\nType=Examination\r\nTitle=Quiz\r\nIdentifier=2\r\nQuestions=1\r\n"
         "[other]\r\nType=Information\r\nTitle=Other\r\nIdentifier=3\r\nDocument=more.htm\r\n");
-    m_form = std::make_unique<TMainForm>(QStringList { descriptor });
-    MainForm = m_form.get();
-    QVERIFY(!m_form->StartupFailed());
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    QVERIFY(kelvo::test::showMainForm(m_form, descriptor));
 }
 
 void TestHostileDocumentsWindow::cleanupTestCase()
 {
-    m_form.reset();
-    MainForm = nullptr;
+    kelvo::test::closeMainForm(m_form);
     QDir::setCurrent(m_startDirectory);
 }
 
 bool TestHostileDocumentsWindow::openChapter(int index)
 {
-    QSignalSpy finished(m_form->Viewer, &THtmlViewer::loadFinished);
-    m_form->ButtonClick(m_form->MenuButtons[size_t(index)]);
-    return finished.wait(20000) && finished.constLast().constFirst().toBool()
-        && m_form->Pages->currentWidget() == m_form->tsHTML;
+    return kelvo::test::openChapterByButton(*m_form, index);
 }
 
 void TestHostileDocumentsWindow::deadPageProcessLeadsBackToTheMenu_data()

@@ -10,6 +10,7 @@
 #include "HtmlPage.h"
 #include "HtmlViewer.h"
 #include "MainForm.h"
+#include "MainFormTestSupport.h"
 #include "MyBitBtn.h"
 #include "TestSupport.h"
 
@@ -52,26 +53,18 @@ void TestKeptPage::initTestCase()
     const QString descriptor = writeFile(lab, QStringLiteral("labwork.lbw"),
         "[Header]\r\nTitle=Lab\r\n[intro]\r\nType=Information\r\nTitle=Intro\r\nIdentifier=1\r\n"
         "Document=intro.htm\r\n[more]\r\nType=Information\r\nTitle=More\r\nIdentifier=2\r\nDocument=more.htm\r\n");
-    m_form = std::make_unique<TMainForm>(QStringList { descriptor });
-    MainForm = m_form.get();
-    QVERIFY(!m_form->StartupFailed());
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    QVERIFY(kelvo::test::showMainForm(m_form, descriptor));
 }
 
 void TestKeptPage::cleanupTestCase()
 {
-    m_form.reset();
-    MainForm = nullptr;
+    kelvo::test::closeMainForm(m_form);
     QDir::setCurrent(m_startDirectory);
 }
 
 bool TestKeptPage::openChapter(int index)
 {
-    QSignalSpy finished(m_form->Viewer, &THtmlViewer::loadFinished);
-    m_form->ButtonClick(m_form->MenuButtons[size_t(index)]);
-    return finished.wait(20000) && finished.constLast().constFirst().toBool()
-        && m_form->Pages->currentWidget() == m_form->tsHTML;
+    return kelvo::test::openChapterByButton(*m_form, index);
 }
 
 bool TestKeptPage::focusOnHtmlPage() const
