@@ -62,7 +62,7 @@ void printReport(const check::CheckReport &report, bool json)
 
 } // namespace
 
-int runCheck(const QString &path, bool json)
+int runCheck(const QString &path, bool json, std::unique_ptr<RunFolder> runFolder)
 {
     SeedRandomFromClock();
     const QuietModelMessages quiet;
@@ -74,7 +74,7 @@ int runCheck(const QString &path, bool json)
             TerminationSignals::endBySignal(caught);
         }
     };
-    LoadedLabWork loaded = loadLabWork(path);
+    LoadedLabWork loaded = loadLabWork(path, std::move(runFolder));
     endIfSignalled(loaded);
     if (!loaded.labWork) {
         printLine(stderr, loaded.errorMessage);

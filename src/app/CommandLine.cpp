@@ -110,10 +110,14 @@ int runKelvo(int argc, char *argv[])
             std::fputs(Usage, stderr);
             return 2;
         }
+        // Made first, as a window run's: without a runtime folder of the session, the toolkit's
+        // runtime files go into it.
+        std::unique_ptr<RunFolder> runFolder = makeRunFolder(rest.first());
+        keepRuntimeFilesIn(*runFolder);
         // Pictures are decoded as the experiment page does, which needs the GUI module, not a screen.
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QGuiApplication application(argc, argv);
-        return runCheck(rest.first(), json);
+        return runCheck(rest.first(), json, std::move(runFolder));
     }
     QString reportFolder = qEnvironmentVariable(ReportFolderVariable);
     if (!arguments.isEmpty() && arguments.first() == u"--report") {
