@@ -113,6 +113,8 @@ private:
     // menu (the chapters in order, the exit, then the bottom panel).
     void setUpKeyboard();
     void orderMenuTabStops();
+    // The current chapter's button (the first chapter's, before any) takes the keyboard.
+    void focusChapterButton();
 
     kelvo::LoadedLabWork m_loaded;
     const TChapter *m_labPageChapter = nullptr; // the experiment the laboratory page was built for

@@ -2,6 +2,7 @@
 #include "MainForm.h"
 
 #include "ClickPanel.h"
+#include "LabWork.h"
 #include "MyBitBtn.h"
 
 #include <QScrollArea>
@@ -35,6 +36,14 @@ void TMainForm::orderMenuTabStops()
     if (previous)
         QWidget::setTabOrder(previous, panCopyrights);
     // The student starts on the first chapter (or the exit, when there is none).
-    if (!MenuButtons.empty())
+    focusChapterButton();
+}
+
+void TMainForm::focusChapterButton()
+{
+    const int index = LabWork() ? LabWork()->CurrentIndex : -1;
+    if (index >= 0 && size_t(index) < MenuButtons.size())
+        MenuButtons[size_t(index)]->setFocus(Qt::OtherFocusReason);
+    else if (!MenuButtons.empty())
         MenuButtons.front()->setFocus(Qt::OtherFocusReason);
 }

@@ -15,6 +15,7 @@
 #include "TaskChapter.h"
 #include "TextFormat.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QScrollArea>
@@ -121,6 +122,11 @@ void TMainForm::ShowMenu()
     if (LabWork())
         LabWork()->ReturnIndex = -1;
     Pages->setCurrentWidget(tsMenu);
+    // The focus follows the pages only out of a page that held it. A document whose process
+    // ended had lost it, and the keyboard would start over at the window's first tab stop.
+    const QWidget *focus = QApplication::focusWidget();
+    if (!focus || !tsMenu->isAncestorOf(focus))
+        focusChapterButton();
 }
 
 void TMainForm::ButtonClick(TMyBitBtn *button)

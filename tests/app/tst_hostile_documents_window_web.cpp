@@ -134,6 +134,11 @@ void TestHostileDocumentsWindow::deadPageProcessLeadsBackToTheMenu()
     QVERIFY(quiz);
     quiz->AttemptCount = 3;
 
+    // The student opened the chapter from its button, with the keyboard.
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    TMyBitBtn *button = m_form->MenuButtons[size_t(chapter)];
+    button->setFocus(Qt::TabFocusReason);
     QVERIFY(openChapter(chapter));
     THtmlViewer *viewer = m_form->Viewer;
     if (followLink) {
@@ -156,6 +161,10 @@ void TestHostileDocumentsWindow::deadPageProcessLeadsBackToTheMenu()
     QCOMPARE(message->caption, Texts::ApplicationTitle);
     QVERIFY2(message->text.contains(QLatin1Char('"') + named + QLatin1Char('"')), qPrintable(message->text));
     QCOMPARE(m_form->Pages->currentWidget(), m_form->tsMenu);
+    // The keyboard is back on the chapter's button, as after any way back to the menu: Return
+    // opens the chapter again. (The window's focus, which comes back with the window once the
+    // message has gone.)
+    QCOMPARE(m_form->focusWidget(), button);
     // Nothing of the student's work is lost.
     QVERIFY(lab->Chapters().Items(2)->Passed);
     QVERIFY(!lab->Chapters().Items(chapter)->Passed);
