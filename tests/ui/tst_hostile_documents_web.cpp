@@ -7,11 +7,10 @@
 #include "HtmlViewer.h"
 #include "Localization.h"
 #include "TestSupport.h"
+#include "ViewerPages.h"
 #include "ViewerTestSupport.h"
 #include "WebEngineTestMain.h"
 
-#include <QDesktopServices>
-#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
@@ -106,11 +105,11 @@ private:
     void showHtmlPage();
 
     QTemporaryDir m_dir;
-    std::unique_ptr<QStackedWidget> m_pages;
+    QStackedWidget *m_pages = nullptr;
     THtmlPage *m_htmlPage = nullptr;
     THtmlViewer *m_viewer = nullptr;
     QWidget *m_otherPage = nullptr;
-    BrowserStandIn m_browser;
+    kelvo::test::ViewerPages m_view;
 };
 
 void TestHostileDocuments::initTestCase()
@@ -134,36 +133,21 @@ void TestHostileDocuments::initTestCase()
     writeFile(lab, QStringLiteral("wide.png"), blankPng(9000, 10));
     writeFile(lab, QStringLiteral("fair.png"), blankPng(300, 200));
 
-    QDesktopServices::setUrlHandler(QStringLiteral("http"), &m_browser, "open");
-    QDesktopServices::setUrlHandler(QStringLiteral("https"), &m_browser, "open");
-
-    m_pages = std::make_unique<QStackedWidget>();
-    m_otherPage = new QLabel(QStringLiteral("menu"), m_pages.get());
-    m_htmlPage = new THtmlPage(m_pages.get());
-    m_pages->addWidget(m_otherPage);
-    m_pages->addWidget(m_htmlPage);
-    m_viewer = m_htmlPage->Viewer;
-    m_viewer->setLabFolder(m_dir.path());
-    m_pages->resize(800, 600);
-    m_pages->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_pages.get()));
-    // The keys go where a student's would: the page's shortcuts and focus follow the active window.
-    m_pages->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_pages.get()));
-    m_pages->setCurrentWidget(m_htmlPage);
-    QVERIFY(load(utf8Page(QStringLiteral("<p>start</p>"))));
+    QVERIFY(m_view.show(m_dir.path()));
+    m_pages = m_view.pages.get();
+    m_otherPage = m_view.otherPage;
+    m_htmlPage = m_view.htmlPage;
+    m_viewer = m_view.viewer;
 }
 
 void TestHostileDocuments::cleanupTestCase()
 {
-    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
-    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-    m_pages.reset();
+    m_view.pages.reset();
 }
 
 void TestHostileDocuments::init()
 {
-    m_browser.opened.clear();
+    m_view.browser.opened.clear();
     showHtmlPage();
 }
 
@@ -296,7 +280,7 @@ void TestHostileDocuments::blankTargetOpensInTheSameView()
     QTRY_VERIFY(m_htmlPage->btDocument->isVisible());
     QTest::keyClick(renderWidget(), Qt::Key_Backspace);
     QTRY_VERIFY(shows(QStringLiteral("doc")));
-    QVERIFY(m_browser.opened.isEmpty());
+    QVERIFY(m_view.browser.opened.isEmpty());
 }
 
 void TestHostileDocuments::clicksOnWhatLinksDoNotShow_data()
@@ -366,11 +350,11 @@ void TestHostileDocuments::clicksOnWhatLinksDoNotShow()
     QSignalSpy submitted(m_viewer, &THtmlViewer::formSubmitted);
     click(clicked, Qt::MouseButton(button));
     if (opens)
-        QTRY_COMPARE(m_browser.opened, QList<QUrl> { QUrl(QStringLiteral("http://example.org/")) });
+        QTRY_COMPARE(m_view.browser.opened, QList<QUrl> { QUrl(QStringLiteral("http://example.org/")) });
     if (submits)
         QVERIFY(submitted.wait(10000));
     QTest::qWait(500);
-    QCOMPARE(m_browser.opened.size(), opens ? 1 : 0);
+    QCOMPARE(m_view.browser.opened.size(), opens ? 1 : 0);
     QCOMPARE(submitted.size(), submits ? 1 : 0);
     QCOMPARE(m_viewer->page()->url(), shown);
 }

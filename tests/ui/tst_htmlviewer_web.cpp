@@ -4,12 +4,11 @@
 #include "Localization.h"
 #include "TestSupport.h"
 #include "TextFormat.h"
+#include "ViewerPages.h"
 #include "ViewerTestSupport.h"
 #include "WebEngineTestMain.h"
 
-#include <QDesktopServices>
 #include <QDir>
-#include <QLabel>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTcpServer>
@@ -38,18 +37,6 @@ QByteArray utf8Page(const QString &body)
     return QByteArrayLiteral("<html><head><meta charset=\"utf-8\"></head><body>") + body.toUtf8()
         + QByteArrayLiteral("</body></html>");
 }
-
-// Receives the URLs that the viewer hands to the desktop's browser.
-class BrowserStandIn final : public QObject
-{
-    Q_OBJECT
-
-public:
-    QList<QUrl> opened;
-
-public Q_SLOTS:
-    void open(const QUrl &url) { opened.append(url); }
-};
 
 } // namespace
 
@@ -87,11 +74,11 @@ private:
     QTemporaryDir m_dir;
     QString m_lab;
     QString m_outside;
-    std::unique_ptr<QStackedWidget> m_pages;
+    QStackedWidget *m_pages = nullptr;
     THtmlPage *m_htmlPage = nullptr;
     THtmlViewer *m_viewer = nullptr;
     QWidget *m_otherPage = nullptr;
-    BrowserStandIn m_browser;
+    kelvo::test::ViewerPages m_view;
 };
 
 void TestHtmlViewer::initTestCase()
@@ -110,36 +97,21 @@ void TestHtmlViewer::initTestCase()
     m_outside = writeFile(root, QStringLiteral("outside.gif"), TinyGif);
     writeFile(root, QStringLiteral("outside.css"), "body { background-color: rgb(9, 9, 9); }");
 
-    QDesktopServices::setUrlHandler(QStringLiteral("http"), &m_browser, "open");
-    QDesktopServices::setUrlHandler(QStringLiteral("https"), &m_browser, "open");
-
-    m_pages = std::make_unique<QStackedWidget>();
-    m_otherPage = new QLabel(QStringLiteral("menu"), m_pages.get());
-    m_htmlPage = new THtmlPage(m_pages.get());
-    m_pages->addWidget(m_otherPage);
-    m_pages->addWidget(m_htmlPage);
-    m_viewer = m_htmlPage->Viewer;
-    m_viewer->setLabFolder(m_lab);
-    m_pages->resize(800, 600);
-    m_pages->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_pages.get()));
-    // The keys go where a student's would: the page's shortcuts and focus follow the active window.
-    m_pages->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_pages.get()));
-    m_pages->setCurrentWidget(m_htmlPage);
-    QVERIFY(load(utf8Page(QStringLiteral("<p>start</p>"))));
+    QVERIFY(m_view.show(m_lab));
+    m_pages = m_view.pages.get();
+    m_otherPage = m_view.otherPage;
+    m_htmlPage = m_view.htmlPage;
+    m_viewer = m_view.viewer;
 }
 
 void TestHtmlViewer::cleanupTestCase()
 {
-    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
-    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-    m_pages.reset();
+    m_view.pages.reset();
 }
 
 void TestHtmlViewer::init()
 {
-    m_browser.opened.clear();
+    m_view.browser.opened.clear();
 }
 
 bool TestHtmlViewer::load(const QByteArray &document)
@@ -468,10 +440,10 @@ void TestHtmlViewer::links()
     const QUrl shown = m_viewer->page()->url();
 
     click(QStringLiteral("web"));
-    QTRY_COMPARE(m_browser.opened, QList<QUrl> { QUrl(QStringLiteral("https://example.org/page")) });
+    QTRY_COMPARE(m_view.browser.opened, QList<QUrl> { QUrl(QStringLiteral("https://example.org/page")) });
     click(QStringLiteral("blank"));
-    QTRY_COMPARE(m_browser.opened.size(), 2);
-    QCOMPARE(m_browser.opened.at(1), QUrl(QStringLiteral("http://example.org/blank")));
+    QTRY_COMPARE(m_view.browser.opened.size(), 2);
+    QCOMPARE(m_view.browser.opened.at(1), QUrl(QStringLiteral("http://example.org/blank")));
     click(QStringLiteral("js"));
     click(QStringLiteral("file"));
     QTest::qWait(300);

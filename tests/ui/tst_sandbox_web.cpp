@@ -2,6 +2,7 @@
 // stranger. Its scripts never run, it reads nothing outside the lab folder, it sends nothing to
 // the network, and its forms cannot take the viewer elsewhere.
 
+#include "BrowserStandIn.h"
 #include "HtmlViewer.h"
 #include "LabScheme.h"
 #include "LabSchemeHandler.h"
@@ -102,18 +103,6 @@ qint64 residentBytes()
     }
     return 0;
 }
-
-// Receives the URLs that the viewer hands to the desktop's browser.
-class BrowserStandIn final : public QObject
-{
-    Q_OBJECT
-
-public:
-    QList<QUrl> opened;
-
-public Q_SLOTS:
-    void open(const QUrl &url) { opened.append(url); }
-};
 
 // Runs a script in a page and waits for its result.
 QVariant evaluateIn(QWebEnginePage *page, const QString &script)
@@ -225,7 +214,7 @@ private:
     QString m_origin;
     int m_connections = 0;
     std::unique_ptr<THtmlViewer> m_viewer;
-    BrowserStandIn m_browser;
+    kelvo::test::BrowserStandIn m_browser;
 
     QTemporaryDir m_controlDir;
     QString m_controlLab;
