@@ -56,17 +56,6 @@ QByteArray blankPng(int width, int height)
         + pngChunk("IEND", {});
 }
 
-class BrowserStandIn final : public QObject
-{
-    Q_OBJECT
-
-public:
-    QList<QUrl> opened;
-
-public Q_SLOTS:
-    void open(const QUrl &url) { opened.append(url); }
-};
-
 } // namespace
 
 class TestHostileDocuments final : public QObject
