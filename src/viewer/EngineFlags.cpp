@@ -1,0 +1,64 @@
+#include "EngineFlags.h"
+
+#include <QList>
+
+#include <optional>
+
+namespace kelvo::engineflags {
+
+namespace {
+
+constexpr char V8Switch[] = "--js-flags";
+constexpr char V8SwitchWithValue[] = "--js-flags=";
+constexpr char V8ForSize[] = "--js-flags=--optimize-for-size";
+
+bool isV8Switch(const QByteArray &word)
+{
+    return word == V8Switch || word.startsWith(V8SwitchWithValue);
+}
+
+// The user's value while apply() has changed it; empty when the variable was unset.
+std::optional<std::optional<QByteArray>> &saved()
+{
+    static std::optional<std::optional<QByteArray>> value;
+    return value;
+}
+
+} // namespace
+
+QByteArray withOwnFlags(const QByteArray &userFlags)
+{
+    const QList<QByteArray> words = userFlags.simplified().split(' ');
+    for (const QByteArray &word : words) {
+        if (isV8Switch(word))
+            return userFlags;
+    }
+    const QByteArray kept = userFlags.trimmed();
+    return kept.isEmpty() ? QByteArray(V8ForSize) : QByteArray(kept + ' ' + V8ForSize);
+}
+
+void apply()
+{
+    if (saved())
+        return;
+    const bool set = qEnvironmentVariableIsSet(Variable);
+    const QByteArray user = qgetenv(Variable);
+    const QByteArray flags = withOwnFlags(user);
+    if (set && flags == user)
+        return;
+    saved() = set ? std::optional<QByteArray>(user) : std::nullopt;
+    qputenv(Variable, flags);
+}
+
+void restore()
+{
+    if (!saved())
+        return;
+    if (*saved())
+        qputenv(Variable, **saved());
+    else
+        qunsetenv(Variable);
+    saved().reset();
+}
+
+} // namespace kelvo::engineflags
