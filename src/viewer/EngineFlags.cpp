@@ -10,7 +10,7 @@ namespace {
 
 constexpr char V8Switch[] = "--js-flags";
 constexpr char V8SwitchWithValue[] = "--js-flags=";
-constexpr char V8ForSize[] = "--js-flags=--optimize-for-size";
+constexpr char V8Collector[] = "--js-flags=--expose-gc";
 
 bool isV8Switch(const QByteArray &word)
 {
@@ -34,7 +34,7 @@ QByteArray withOwnFlags(const QByteArray &userFlags)
             return userFlags;
     }
     const QByteArray kept = userFlags.trimmed();
-    return kept.isEmpty() ? QByteArray(V8ForSize) : QByteArray(kept + ' ' + V8ForSize);
+    return kept.isEmpty() ? QByteArray(V8Collector) : QByteArray(kept + ' ' + V8Collector);
 }
 
 void apply()

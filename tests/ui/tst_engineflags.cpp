@@ -1,4 +1,4 @@
-// The web engine's flags: V8 tuned for size added to the user's own flags, the user's V8 options
+// The web engine's flags: V8's collector opened to the viewer, added to the user's own flags, the user's V8 options
 // left as they are, and the environment given back for the programs Kelvo starts.
 #include "EngineFlags.h"
 
@@ -8,7 +8,7 @@ namespace flags = kelvo::engineflags;
 
 namespace {
 
-const QByteArray ForSize = QByteArrayLiteral("--js-flags=--optimize-for-size");
+const QByteArray Collector = QByteArrayLiteral("--js-flags=--expose-gc");
 
 } // namespace
 
@@ -21,23 +21,23 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("user");
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("nominal: none") << QByteArray() << ForSize;
+        QTest::newRow("nominal: none") << QByteArray() << Collector;
         QTest::newRow("nominal: other switches kept")
-            << QByteArrayLiteral("--disable-gpu --lang=ru") << QByteArray("--disable-gpu --lang=ru " + ForSize);
+            << QByteArrayLiteral("--disable-gpu --lang=ru") << QByteArray("--disable-gpu --lang=ru " + Collector);
         QTest::newRow("nominal: the user's V8 options stand") << QByteArrayLiteral(
             "--js-flags=--max-old-space-size=64") << QByteArrayLiteral("--js-flags=--max-old-space-size=64");
         QTest::newRow("nominal: the user's V8 options among others")
-            << QByteArrayLiteral("--disable-gpu  --js-flags=--expose-gc --lang=ru")
-            << QByteArrayLiteral("--disable-gpu  --js-flags=--expose-gc --lang=ru");
+            << QByteArrayLiteral("--disable-gpu  --js-flags=--stack-size=900 --lang=ru")
+            << QByteArrayLiteral("--disable-gpu  --js-flags=--stack-size=900 --lang=ru");
         QTest::newRow("robustness: V8 switch without a value")
             << QByteArrayLiteral("--js-flags") << QByteArrayLiteral("--js-flags");
-        QTest::newRow("robustness: only blanks") << QByteArrayLiteral(" \t ") << ForSize;
+        QTest::newRow("robustness: only blanks") << QByteArrayLiteral(" \t ") << Collector;
         QTest::newRow("robustness: blanks around")
-            << QByteArrayLiteral("  --disable-gpu ") << QByteArray("--disable-gpu " + ForSize);
+            << QByteArrayLiteral("  --disable-gpu ") << QByteArray("--disable-gpu " + Collector);
         QTest::newRow("robustness: a switch that only begins like V8's")
-            << QByteArrayLiteral("--js-flags-file=x") << QByteArray("--js-flags-file=x " + ForSize);
+            << QByteArrayLiteral("--js-flags-file=x") << QByteArray("--js-flags-file=x " + Collector);
         QTest::newRow("robustness: V8's switch inside another value")
-            << QByteArrayLiteral("--user-agent=--js-flags=x") << QByteArray("--user-agent=--js-flags=x " + ForSize);
+            << QByteArrayLiteral("--user-agent=--js-flags=x") << QByteArray("--user-agent=--js-flags=x " + Collector);
     }
 
     void addsItsOwnBesideTheUsers()
@@ -52,11 +52,12 @@ private Q_SLOTS:
         QTest::addColumn<bool>("set");
         QTest::addColumn<QByteArray>("user");
         QTest::addColumn<QByteArray>("duringStart");
-        QTest::newRow("unset") << false << QByteArray() << ForSize;
-        QTest::newRow("set empty") << true << QByteArray() << ForSize;
-        QTest::newRow("other switches") << true << QByteArrayLiteral("--lang=ru") << QByteArray("--lang=ru " + ForSize);
-        QTest::newRow("the user's V8 options")
-            << true << QByteArrayLiteral("--js-flags=--expose-gc") << QByteArrayLiteral("--js-flags=--expose-gc");
+        QTest::newRow("unset") << false << QByteArray() << Collector;
+        QTest::newRow("set empty") << true << QByteArray() << Collector;
+        QTest::newRow("other switches") << true << QByteArrayLiteral("--lang=ru")
+                                        << QByteArray("--lang=ru " + Collector);
+        QTest::newRow("the user's V8 options") << true << QByteArrayLiteral("--js-flags=--max-old-space-size=64")
+                                               << QByteArrayLiteral("--js-flags=--max-old-space-size=64");
     }
 
     void givesTheEnvironmentBack()

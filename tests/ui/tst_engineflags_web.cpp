@@ -1,4 +1,4 @@
-// The web engine starts with Kelvo's flags (V8 tuned for size), as its own log of the switches it
+// The web engine starts with Kelvo's flags (V8's collector opened to the viewer), as its own log of the switches it
 // starts with shows, and the environment is given back once it has started.
 #include "EngineFlags.h"
 #include "HtmlViewer.h"
@@ -43,7 +43,7 @@ private Q_SLOTS:
 
         // Until the engine starts, its flags are in the environment beside the user's.
         QVERIFY(UserFlagsSet);
-        QCOMPARE(qgetenv(kelvo::engineflags::Variable), QByteArray(UserFlags + " --js-flags=--optimize-for-size"));
+        QCOMPARE(qgetenv(kelvo::engineflags::Variable), QByteArray(UserFlags + " --js-flags=--expose-gc"));
 
         THtmlViewer viewer;
         QVERIFY(kelvo::test::loadDocument(&viewer, QByteArrayLiteral("<html><body>text</body></html>")));
@@ -53,7 +53,7 @@ private Q_SLOTS:
         // The log that lists the switches, with the user's own among them.
         QVERIFY2(log.contains(QLatin1String("Init Parameters")), qPrintable(log));
         QVERIFY2(log.contains(QLatin1String(" kelvo-user-switch 1")), qPrintable(log));
-        QVERIFY2(log.contains(QLatin1String(" js-flags --optimize-for-size")), qPrintable(log));
+        QVERIFY2(log.contains(QLatin1String(" js-flags --expose-gc")), qPrintable(log));
 
         // The programs Kelvo starts from now on see the environment as the user left it.
         QCOMPARE(qgetenv(kelvo::engineflags::Variable), UserFlags);
