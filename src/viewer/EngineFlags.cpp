@@ -17,7 +17,7 @@ bool isV8Switch(const QByteArray &word)
     return word == V8Switch || word.startsWith(V8SwitchWithValue);
 }
 
-// The user's value while apply() has changed it; empty when the variable was unset.
+// Set while apply() has changed the variable: the user's value, none where it was unset.
 std::optional<std::optional<QByteArray>> &saved()
 {
     static std::optional<std::optional<QByteArray>> value;

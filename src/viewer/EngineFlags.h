@@ -26,7 +26,8 @@ QByteArray withOwnFlags(const QByteArray &userFlags);
 void apply();
 
 // Gives the environment back as the user set it, for the programs that Kelvo starts (a browser
-// for an outside link), once the engine has started; nothing if apply() did not change it.
+// for an outside link), once the engine has started or failed to load; nothing if apply() did
+// not change it.
 void restore();
 
 } // namespace kelvo::engineflags

@@ -188,6 +188,8 @@ bool THtmlViewer::createEngine()
 
     const kelvo::viewerengine::LoadedEngine &loaded = kelvo::viewerengine::programEngine();
     if (!loaded.create) {
+        // No engine will read its flags.
+        kelvo::engineflags::restore();
         m_engineMissing = new QLabel(
             kelvo::format(Texts::ViewerEngineMissing, { QString::fromLatin1(kelvo::viewerengine::FileName) }), this);
         m_engineMissing->setObjectName(QStringLiteral("ViewerEngineMissing"));
