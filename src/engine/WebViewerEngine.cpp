@@ -141,6 +141,12 @@ TWebViewerEngine::TWebViewerEngine(QWidget *parent, TViewerEngineHost *host)
         // The empty document of a covered page is the engine's own affair, not a document shown.
         if (!m_emptyUrl.isEmpty() && info.url() == m_emptyUrl) {
             m_emptyTimeout.stop();
+            // Nothing of the documents before is reachable now: their memory goes back while the
+            // menu shows, not while a later document loads (the collector is open to this world
+            // where the engine started with the viewer's flags, EngineFlags.h).
+            if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus)
+                m_page->runJavaScript(
+                    QStringLiteral("typeof gc === 'function' && gc();"), QWebEngineScript::ApplicationWorld);
             return;
         }
         m_host->engineLoadFinished(info.status() == QWebEngineLoadingInfo::LoadSucceededStatus);

@@ -1,6 +1,7 @@
 #include "HtmlViewer.h"
 
 #include "DocumentAccessibility.h"
+#include "EngineFlags.h"
 #include "Localization.h"
 #include "Process.h"
 #include "TextFormat.h"
@@ -38,6 +39,7 @@ void THtmlViewer::prepareEngine()
     // The program writes nothing but its run folder: no compiled shaders kept in ~/.cache.
     QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
     kelvo::allowDocumentAccessibility();
+    kelvo::engineflags::apply();
     // Chromium's sandbox refuses to start as root (CI, containers), and the engine with it.
     // Whoever runs a stranger's package as root should know that this layer is gone.
     if (kelvo::runningAsRoot()) {
@@ -186,6 +188,8 @@ bool THtmlViewer::createEngine()
 
     const kelvo::viewerengine::LoadedEngine &loaded = kelvo::viewerengine::programEngine();
     if (!loaded.create) {
+        // No engine will read its flags.
+        kelvo::engineflags::restore();
         m_engineMissing = new QLabel(
             kelvo::format(Texts::ViewerEngineMissing, { QString::fromLatin1(kelvo::viewerengine::FileName) }), this);
         m_engineMissing->setObjectName(QStringLiteral("ViewerEngineMissing"));
@@ -197,6 +201,8 @@ bool THtmlViewer::createEngine()
     }
 
     m_engine = loaded.create(this, this);
+    // The engine has read its flags as it started, with its first page.
+    kelvo::engineflags::restore();
     m_engine->setLabFolder(m_labFolder);
     m_engine->setBackgroundColor(palette().color(QPalette::Base));
     QWidget *view = m_engine->widget();

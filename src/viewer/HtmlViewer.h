@@ -27,7 +27,8 @@ public:
     Q_DISABLE_COPY_MOVE(THtmlViewer)
 
     // What the web engine needs before QApplication is created: no sandbox when running as root,
-    // which it refuses. Everything else waits until the engine is loaded.
+    // which it refuses, and its flags (EngineFlags.h). Everything else waits until the engine is
+    // loaded.
     static void prepareEngine();
 
     // Replaces the document shown by `document` (bytes in the charset that the document declares,

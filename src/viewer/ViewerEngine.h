@@ -46,8 +46,8 @@ public:
     virtual void setActive(bool active) = 0;
     // The view stays on screen under another page, so that the engine keeps what it has drawn and
     // the next document only loads. A covered page does no work either: its document gives way to
-    // an empty one, and a page that does not take it within a moment (its process busy) is set
-    // aside as a hidden one is.
+    // an empty one, after which the memory of the documents before is collected, and a page that
+    // does not take it within a moment (its process busy) is set aside as a hidden one is.
     virtual void setCovered(bool covered) = 0;
     virtual bool showsLinkedPage() const = 0;
     virtual void goBack() = 0;

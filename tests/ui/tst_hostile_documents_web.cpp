@@ -12,10 +12,13 @@
 #include "WebEngineTestMain.h"
 
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
 #include <algorithm>
@@ -78,6 +81,8 @@ private Q_SLOTS:
     void hiddenPageDoesNoWork();
     void coveredPageDoesNoWork_data();
     void coveredPageDoesNoWork();
+    void coveredPageGivesItsMemoryBack_data();
+    void coveredPageGivesItsMemoryBack();
     void coveredBusyPageIsSetAside();
     void deepNestingCanBeLeft();
     void pictureBeyondTheCapsIsReplaced_data();
@@ -425,6 +430,50 @@ void TestHostileDocuments::coveredPageDoesNoWork()
         QVERIFY(engineShown.isEmpty());
         QCOMPARE(m_viewer->page()->lifecycleState(), QWebEnginePage::LifecycleState::Active);
         m_htmlPage->setCovered(false);
+    }
+    QVERIFY(load(utf8Page(QStringLiteral("<p id=\"again\">again</p>"))));
+    QVERIFY(shows(QStringLiteral("again")));
+}
+
+void TestHostileDocuments::coveredPageGivesItsMemoryBack_data()
+{
+    QTest::addColumn<bool>("covered");
+
+    QTest::newRow("nominal: covered, the page collects once it shows the empty document") << true;
+    QTest::newRow("control: shown, nothing collects") << false;
+}
+
+void TestHostileDocuments::coveredPageGivesItsMemoryBack()
+{
+    QFETCH(bool, covered);
+
+    // A probe in the viewer's own world of every document counts the calls of V8's collector,
+    // which that world has where the engine started with the viewer's flags.
+    QWebEngineScript probe;
+    probe.setName(QStringLiteral("test-collection-probe"));
+    probe.setSourceCode(QStringLiteral("window.kelvoTestCollections = 0;"
+                                       "if (typeof gc === 'function') {"
+                                       "  const collect = gc;"
+                                       "  gc = function () { ++window.kelvoTestCollections; return collect(); };"
+                                       "}"));
+    probe.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    probe.setWorldId(QWebEngineScript::ApplicationWorld);
+    probe.setRunsOnSubFrames(false);
+    m_viewer->page()->scripts().insert(probe);
+    const auto removeProbe = qScopeGuard([&] { m_viewer->page()->scripts().remove(probe); });
+    const QString collections = QStringLiteral("window.kelvoTestCollections");
+
+    QVERIFY(load(utf8Page(QStringLiteral("<p id=\"doc\">doc</p>"))));
+    QCOMPARE(evaluate(QStringLiteral("typeof gc")).toString(), QStringLiteral("function"));
+    QCOMPARE(evaluate(collections).toInt(), 0);
+    m_htmlPage->setCovered(covered);
+    if (covered) {
+        // Once the empty document has taken the document's place, nothing of it is reachable.
+        QTRY_VERIFY_WITH_TIMEOUT(!shows(QStringLiteral("doc")) && evaluate(collections).toInt() == 1, 5000);
+        m_htmlPage->setCovered(false);
+    } else {
+        QTest::qWait(1500);
+        QCOMPARE(evaluate(collections).toInt(), 0);
     }
     QVERIFY(load(utf8Page(QStringLiteral("<p id=\"again\">again</p>"))));
     QVERIFY(shows(QStringLiteral("again")));

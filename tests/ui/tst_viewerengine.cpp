@@ -1,6 +1,7 @@
 // The viewer's web engine comes from a library loaded when the first document is shown: a library
 // that is missing or does not load is refused with its reason, and the viewer then says in the
 // document's place that it cannot show documents, without a crash.
+#include "EngineFlags.h"
 #include "HtmlViewer.h"
 #include "Localization.h"
 #include "TestSupport.h"
@@ -88,10 +89,16 @@ private Q_SLOTS:
         viewer->resize(400, 300);
         window.show();
         QSignalSpy finished(viewer, &THtmlViewer::loadFinished);
+        // The engine's flags, put into the environment for an engine that never comes, are taken
+        // out again for the programs Kelvo starts.
+        qunsetenv(kelvo::engineflags::Variable);
+        kelvo::engineflags::apply();
+        QVERIFY(qEnvironmentVariableIsSet(kelvo::engineflags::Variable));
 
         viewer->LoadFromString(QByteArrayLiteral("<html><body>text</body></html>"));
         QVERIFY(finished.wait(5000));
         QCOMPARE(finished.constLast().constFirst().toBool(), false);
+        QVERIFY(!qEnvironmentVariableIsSet(kelvo::engineflags::Variable));
         const auto *message = viewer->findChild<QLabel *>();
         QVERIFY(message);
         QVERIFY(message->isVisible());
