@@ -1,15 +1,11 @@
 #include "Application.h"
 
-#include "AboutDlg.h"
 #include "BenchTrace.h"
-#include "DeviceDlg.h"
 #include "Globals.h"
 #include "Glyphs.h"
 #include "HtmlViewer.h"
-#include "LabPage.h"
 #include "Localization.h"
 #include "MainForm.h"
-#include "ResultsDlg.h"
 #include "RunFolder.h"
 #include "RunReporter.h"
 #include "StartupLoader.h"
@@ -20,10 +16,6 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QStringList>
-
-TDeviceDlg *DeviceDlg = nullptr;
-TAboutDlg *AboutDlg = nullptr;
-TResultsDlg *ResultsDlg = nullptr;
 
 namespace kelvo {
 
@@ -67,23 +59,12 @@ int runWindow(int &argc, char **argv, const QStringList &arguments, const QStrin
         return 1;
     }
     auto *reporter = new TRunReporter(*MainForm, chooseStartPath(arguments), std::move(folder));
-    TDeviceDlg deviceDlg(MainForm);
-    DeviceDlg = &deviceDlg;
-    MainForm->LabPage->setDeviceDialog(DeviceDlg);
-    TAboutDlg aboutDlg(MainForm);
-    AboutDlg = &aboutDlg;
-    TResultsDlg resultsDlg(MainForm);
-    ResultsDlg = &resultsDlg;
-
     installBenchTrace(*MainForm);
     MainForm->show();
     MainForm->Viewer->warmUp();
     const int status = QApplication::exec();
     reporter->finish();
 
-    ResultsDlg = nullptr;
-    AboutDlg = nullptr;
-    DeviceDlg = nullptr;
     MainForm = nullptr;
     return status;
 }

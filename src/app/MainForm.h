@@ -2,6 +2,7 @@
 
 #include "StartupLoader.h"
 
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
@@ -12,11 +13,13 @@ class QFrame;
 class QLabel;
 class QScrollArea;
 class QStackedWidget;
+class TAboutDlg;
 class TClickPanel;
 class THtmlPage;
 class THtmlViewer;
 class TLabPage;
 class TMyBitBtn;
+class TResultsDlg;
 class TChapter;
 
 // The main window: three pages switched only by the program (the chapter menu, the HTML page and
@@ -53,6 +56,13 @@ public:
 
     // Shows an error that reached the window: the default error report.
     void ShowErrorReport(const QString &message);
+
+    // The about box and the results of a check: made when first shown, parented to the window,
+    // unless another has been given (tests watch their own).
+    TAboutDlg *aboutDialog();
+    TResultsDlg *resultsDialog();
+    void setAboutDialog(TAboutDlg *dialog);
+    void setResultsDialog(TResultsDlg *dialog);
 
     QStackedWidget *Pages = nullptr;
     QWidget *tsMenu = nullptr;
@@ -116,5 +126,7 @@ private:
 
     kelvo::LoadedLabWork m_loaded;
     const TChapter *m_labPageChapter = nullptr; // the experiment the laboratory page was built for
+    QPointer<TAboutDlg> m_aboutDialog;
+    QPointer<TResultsDlg> m_resultsDialog;
     bool m_startupFailed = false;
 };

@@ -104,14 +104,13 @@ void TestFormRouting::init()
     QVERIFY(!m_form->StartupFailed());
     MainForm = m_form.get();
     m_results = std::make_unique<TResultsDlg>(m_form.get());
-    ResultsDlg = m_results.get();
+    m_form->setResultsDialog(m_results.get());
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
 }
 
 void TestFormRouting::cleanup()
 {
-    ResultsDlg = nullptr;
     m_results.reset();
     MainForm = nullptr;
     m_form.reset();
