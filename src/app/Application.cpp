@@ -9,6 +9,7 @@
 #include "RunFolder.h"
 #include "RunReporter.h"
 #include "StartupLoader.h"
+#include "StartupUnpacking.h"
 #include "TerminationSignals.h"
 #include "TextFormat.h"
 
@@ -24,6 +25,9 @@ int runWindow(int &argc, char **argv, const QStringList &arguments, const QStrin
     // Made first: without a runtime folder of the session, the toolkit's runtime files go into it.
     std::unique_ptr<RunFolder> runFolder = makeRunFolder(chooseStartPath(arguments));
     keepRuntimeFilesIn(*runFolder);
+    // The package unpacks while the application and the window are made; the window loads the
+    // lab work from it before anything is shown.
+    auto unpacking = std::make_unique<StartupUnpacking>(chooseStartPath(arguments), std::move(runFolder));
     // The web engine takes its flags only before the application object exists; the engine itself
     // is loaded once the menu has painted (THtmlViewer::warmUp).
     THtmlViewer::prepareEngine();
@@ -51,7 +55,7 @@ int runWindow(int &argc, char **argv, const QStringList &arguments, const QStrin
         }
     }
 
-    auto mainForm = std::make_unique<TMainForm>(arguments, std::move(runFolder));
+    auto mainForm = std::make_unique<TMainForm>(arguments, std::move(unpacking));
     MainForm = mainForm.get();
     if (MainForm->StartupFailed()) {
         mainForm.reset();

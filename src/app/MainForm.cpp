@@ -12,6 +12,7 @@
 #include "MyBitBtn.h"
 #include "Random.h"
 #include "RuntimeErrors.h"
+#include "StartupUnpacking.h"
 #include "TextFormat.h"
 #include "WidgetLook.h"
 
@@ -39,7 +40,7 @@ constexpr QRect DesignBox(69, 51, 633, 473);
 
 } // namespace
 
-TMainForm::TMainForm(const QStringList &arguments, std::unique_ptr<kelvo::RunFolder> runFolder)
+TMainForm::TMainForm(const QStringList &arguments, std::unique_ptr<kelvo::StartupUnpacking> unpacking)
 {
     setWindowTitle(Texts::ApplicationTitle);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
@@ -57,7 +58,7 @@ TMainForm::TMainForm(const QStringList &arguments, std::unique_ptr<kelvo::RunFol
     keepHtmlPageUnder();
     setUpKeyboard();
 
-    FormCreate(arguments, std::move(runFolder));
+    FormCreate(arguments, std::move(unpacking));
 }
 
 TMainForm::~TMainForm()
@@ -65,7 +66,7 @@ TMainForm::~TMainForm()
     FormDestroy();
 }
 
-void TMainForm::FormCreate(const QStringList &arguments, std::unique_ptr<kelvo::RunFolder> runFolder)
+void TMainForm::FormCreate(const QStringList &arguments, std::unique_ptr<kelvo::StartupUnpacking> unpacking)
 {
     // Maximised: where no window manager does it, the window takes the screen's free area.
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -80,7 +81,7 @@ void TMainForm::FormCreate(const QStringList &arguments, std::unique_ptr<kelvo::
         QMessageBox box(QMessageBox::NoIcon, Texts::ApplicationTitle, text, QMessageBox::Ok, this);
         box.exec();
     })] { setActivationErrorHandler(previous); });
-    m_loaded = loadLabWork(chooseStartPath(arguments), std::move(runFolder));
+    m_loaded = unpacking ? loadUnpacked(unpacking->path(), unpacking->take()) : loadLabWork(chooseStartPath(arguments));
     if (!m_loaded.labWork) {
         showStartupError(m_loaded.errorMessage);
         return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "StartupLoader.h"
+#include "StartupUnpacking.h"
 
 #include <QPointer>
 #include <QStringList>
@@ -31,9 +32,9 @@ class TMainForm final : public QWidget
 public:
     // Runs the start-up. When it fails, the message has been shown and StartupFailed() is true:
     // the program ends without showing the window.
-    // A run folder made before the application (see keepRuntimeFilesIn) is handed over; without
-    // one, the start-up makes its own.
-    explicit TMainForm(const QStringList &arguments, std::unique_ptr<kelvo::RunFolder> runFolder = {});
+    // A package already being unpacked (the program's start, see StartupUnpacking) is taken
+    // over; without it, the start-up loads the lab work the arguments name itself.
+    explicit TMainForm(const QStringList &arguments, std::unique_ptr<kelvo::StartupUnpacking> unpacking = {});
     ~TMainForm() override;
     Q_DISABLE_COPY_MOVE(TMainForm)
 
@@ -97,7 +98,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void FormCreate(const QStringList &arguments, std::unique_ptr<kelvo::RunFolder> runFolder);
+    void FormCreate(const QStringList &arguments, std::unique_ptr<kelvo::StartupUnpacking> unpacking);
     void FormShow();
     void FormDestroy();
     void createMenuPage();
