@@ -87,7 +87,6 @@ void TMainForm::FormCreate(const QStringList &arguments, std::unique_ptr<kelvo::
         return;
     }
     Viewer->setLabFolder(kelvo::LabFolder::current());
-    LabPage->setLabWork(m_loaded.labWork.get());
 
     panCopyrights->setText(Texts::CopyrightPrefix + m_loaded.labWork->Author);
     BuildMenuButtons();
@@ -231,22 +230,30 @@ void TMainForm::createHtmlPage()
 
 void TMainForm::createLabPage()
 {
-    LabPage = new TLabPage;
-    LabPage->setObjectName(QStringLiteral("tsLab"));
-    // On a screen smaller than the bench was laid out for, the bench scrolls instead of being cut.
-    LabPage->setMinimumSize(DesignClient);
     auto *scroll = new QScrollArea;
     scroll->setObjectName(QStringLiteral("tsLabScroll"));
     scroll->setFrameStyle(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
-    scroll->setWidget(LabPage);
     tsLab = scroll;
     Pages->addWidget(tsLab);
-    lbLabTitle = LabPage->lbLabTitle;
-    connect(LabPage, &TLabPage::menuRequested, this, [this] { guarded([this] { btStopClick(); }); });
+}
+
+TLabPage *TMainForm::labPage()
+{
+    if (m_labPage)
+        return m_labPage;
+    m_labPage = new TLabPage;
+    m_labPage->setObjectName(QStringLiteral("tsLab"));
+    // On a screen smaller than the bench was laid out for, the bench scrolls instead of being cut.
+    m_labPage->setMinimumSize(DesignClient);
+    m_labPage->setLabWork(LabWork());
+    static_cast<QScrollArea *>(tsLab)->setWidget(m_labPage);
+    m_labPage->show();
+    connect(m_labPage, &TLabPage::menuRequested, this, [this] { guarded([this] { btStopClick(); }); });
     connect(
-        LabPage, &TLabPage::openCurrentChapterRequested, this, [this] { guarded([this] { OpenCurrentChapter(); }); });
-    connect(LabPage, &TLabPage::errorRaised, this, &TMainForm::ShowErrorReport);
+        m_labPage, &TLabPage::openCurrentChapterRequested, this, [this] { guarded([this] { OpenCurrentChapter(); }); });
+    connect(m_labPage, &TLabPage::errorRaised, this, &TMainForm::ShowErrorReport);
+    return m_labPage;
 }
 
 void TMainForm::keepHtmlPageUnder()

@@ -80,9 +80,9 @@ public:
     QScrollArea *MenuScroll = nullptr; // holds the buttons when they would be too low to read
     std::vector<TMyBitBtn *> MenuButtons;
 
-    // Laboratory page
-    TLabPage *LabPage = nullptr;
-    QLabel *lbLabTitle = nullptr;
+    // The laboratory page inside tsLab, built when first asked for (the first experiment opened):
+    // the menu comes up without it.
+    TLabPage *labPage();
 
 Q_SIGNALS:
     // What the run's report records: a chapter shown, answers checked (before the results are
@@ -127,6 +127,7 @@ private:
 
     kelvo::LoadedLabWork m_loaded;
     const TChapter *m_labPageChapter = nullptr; // the experiment the laboratory page was built for
+    TLabPage *m_labPage = nullptr;
     QPointer<TAboutDlg> m_aboutDialog;
     QPointer<TResultsDlg> m_resultsDialog;
     bool m_startupFailed = false;

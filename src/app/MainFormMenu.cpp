@@ -146,15 +146,16 @@ void TMainForm::OpenCurrentChapter()
     if (chapter)
         Q_EMIT chapterOpened(LabWork()->CurrentIndex);
     if (auto *experiment = dynamic_cast<TExperimentChapter *>(chapter)) {
-        lbLabTitle->setText(experiment->SchemaTitle);
-        lbLabTitle->adjustSize();
+        TLabPage *page = labPage();
+        page->lbLabTitle->setText(experiment->SchemaTitle);
+        page->lbLabTitle->adjustSize();
         // The page builds itself when it comes into view, and again for another experiment
         // (an experiment's instructions may link to one). What it raises reaches the report.
         const bool rebuild = Pages->currentWidget() != tsLab || m_labPageChapter != experiment;
         Pages->setCurrentWidget(tsLab);
         if (rebuild) {
             m_labPageChapter = experiment;
-            LabPage->tsLabShow();
+            page->tsLabShow();
         }
     } else if (dynamic_cast<TInfoChapter *>(chapter) || dynamic_cast<TTaskChapter *>(chapter)) {
         tsHTML->setTitle(chapter->Title);

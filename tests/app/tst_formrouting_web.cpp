@@ -132,10 +132,10 @@ bool TestFormRouting::openFromBench()
 {
     m_form->LabWork()->SelectChapter(Bench);
     m_form->OpenCurrentChapter();
-    if (m_form->Pages->currentWidget() != m_form->tsLab || !m_form->LabPage->btInfo->isEnabled())
+    if (m_form->Pages->currentWidget() != m_form->tsLab || !m_form->labPage()->btInfo->isEnabled())
         return false;
     QSignalSpy loaded(m_form->Viewer, &THtmlViewer::loadFinished);
-    QTest::mouseClick(m_form->LabPage->btInfo, Qt::LeftButton);
+    QTest::mouseClick(m_form->labPage()->btInfo, Qt::LeftButton);
     return m_form->Pages->currentWidget() == m_form->tsHTML && (!loaded.isEmpty() || loaded.wait(20000))
         && documentShown();
 }

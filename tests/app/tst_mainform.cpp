@@ -560,17 +560,22 @@ void TestMainForm::goingToTheMenuForgetsTheReturn()
         QStringLiteral("return"));
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    // The bench is built when the first experiment opens, not with the menu.
+    QVERIFY(form->findChildren<TLabPage *>().isEmpty());
     form->LabWork()->SelectChapter(1);
     form->OpenCurrentChapter();
     QCOMPARE(form->Pages->currentWidget(), form->tsLab);
+    QCOMPARE(form->findChildren<TLabPage *>(), QList<TLabPage *> { form->labPage() });
+    QVERIFY(form->labPage()->isVisible());
+    QCOMPARE(form->labPage()->lbLabTitle->text(), QStringLiteral("Bench"));
 
     const auto report = answerNextMessageBox();
-    QTest::mouseClick(form->LabPage->btInfo, Qt::LeftButton);
+    QTest::mouseClick(form->labPage()->btInfo, Qt::LeftButton);
     QTRY_VERIFY(report->seen);
     QVERIFY(report->text.contains(QLatin1String("missing.htm")));
     QCOMPARE(form->LabWork()->ReturnIndex, 1); // set for the way back, which never came
 
-    QTest::mouseClick(form->LabPage->btStop, Qt::LeftButton);
+    QTest::mouseClick(form->labPage()->btStop, Qt::LeftButton);
     QCOMPARE(form->Pages->currentWidget(), form->tsMenu);
     QCOMPARE(form->LabWork()->ReturnIndex, -1);
 
@@ -611,8 +616,8 @@ void TestMainForm::longTitlesNeverWidenTheWindow()
 
     form->tsHTML->setTitle(title);
     form->Pages->setCurrentWidget(form->tsHTML);
-    form->lbLabTitle->setText(title);
-    form->lbLabTitle->adjustSize();
+    form->labPage()->lbLabTitle->setText(title);
+    form->labPage()->lbLabTitle->adjustSize();
     QTest::qWait(50);
     QVERIFY2(form->minimumSizeHint().width() <= 793, qPrintable(QString::number(form->minimumSizeHint().width())));
     QVERIFY2(form->frameGeometry().width() <= screen.width(), qPrintable(QString::number(form->width())));
