@@ -1,18 +1,15 @@
 #include "Application.h"
 
-#include "AboutDlg.h"
 #include "BenchTrace.h"
-#include "DeviceDlg.h"
 #include "Globals.h"
 #include "Glyphs.h"
 #include "HtmlViewer.h"
-#include "LabPage.h"
 #include "Localization.h"
 #include "MainForm.h"
-#include "ResultsDlg.h"
 #include "RunFolder.h"
 #include "RunReporter.h"
 #include "StartupLoader.h"
+#include "StartupUnpacking.h"
 #include "TerminationSignals.h"
 #include "TextFormat.h"
 
@@ -21,10 +18,6 @@
 #include <QMessageBox>
 #include <QStringList>
 
-TDeviceDlg *DeviceDlg = nullptr;
-TAboutDlg *AboutDlg = nullptr;
-TResultsDlg *ResultsDlg = nullptr;
-
 namespace kelvo {
 
 int runWindow(int &argc, char **argv, const QStringList &arguments, const QString &reportFolder)
@@ -32,6 +25,9 @@ int runWindow(int &argc, char **argv, const QStringList &arguments, const QStrin
     // Made first: without a runtime folder of the session, the toolkit's runtime files go into it.
     std::unique_ptr<RunFolder> runFolder = makeRunFolder(chooseStartPath(arguments));
     keepRuntimeFilesIn(*runFolder);
+    // The package unpacks while the application and the window are made; the window loads the
+    // lab work from it before anything is shown.
+    auto unpacking = std::make_unique<StartupUnpacking>(chooseStartPath(arguments), std::move(runFolder));
     // The web engine takes its flags only before the application object exists; the engine itself
     // is loaded once the menu has painted (THtmlViewer::warmUp).
     THtmlViewer::prepareEngine();
@@ -59,7 +55,7 @@ int runWindow(int &argc, char **argv, const QStringList &arguments, const QStrin
         }
     }
 
-    auto mainForm = std::make_unique<TMainForm>(arguments, std::move(runFolder));
+    auto mainForm = std::make_unique<TMainForm>(arguments, std::move(unpacking));
     MainForm = mainForm.get();
     if (MainForm->StartupFailed()) {
         mainForm.reset();
@@ -67,23 +63,12 @@ int runWindow(int &argc, char **argv, const QStringList &arguments, const QStrin
         return 1;
     }
     auto *reporter = new TRunReporter(*MainForm, chooseStartPath(arguments), std::move(folder));
-    TDeviceDlg deviceDlg(MainForm);
-    DeviceDlg = &deviceDlg;
-    MainForm->LabPage->setDeviceDialog(DeviceDlg);
-    TAboutDlg aboutDlg(MainForm);
-    AboutDlg = &aboutDlg;
-    TResultsDlg resultsDlg(MainForm);
-    ResultsDlg = &resultsDlg;
-
     installBenchTrace(*MainForm);
     MainForm->show();
     MainForm->Viewer->warmUp();
     const int status = QApplication::exec();
     reporter->finish();
 
-    ResultsDlg = nullptr;
-    AboutDlg = nullptr;
-    DeviceDlg = nullptr;
     MainForm = nullptr;
     return status;
 }

@@ -1,12 +1,7 @@
 #pragma once
 
 class TMainForm;
-class TDeviceDlg;
-class TAboutDlg;
-class TResultsDlg;
 
-// The program's windows, created at start in this order and living until it ends.
+// The program's main window, made at start and living until the program ends. Its dialogs are
+// made when first shown (TMainForm::aboutDialog, TMainForm::resultsDialog, TLabPage::deviceDialog).
 extern TMainForm *MainForm;
-extern TDeviceDlg *DeviceDlg;
-extern TAboutDlg *AboutDlg;
-extern TResultsDlg *ResultsDlg;

@@ -12,6 +12,7 @@
 #include "MyBitBtn.h"
 #include "Random.h"
 #include "RuntimeErrors.h"
+#include "StartupUnpacking.h"
 #include "TextFormat.h"
 #include "WidgetLook.h"
 
@@ -39,7 +40,7 @@ constexpr QRect DesignBox(69, 51, 633, 473);
 
 } // namespace
 
-TMainForm::TMainForm(const QStringList &arguments, std::unique_ptr<kelvo::RunFolder> runFolder)
+TMainForm::TMainForm(const QStringList &arguments, std::unique_ptr<kelvo::StartupUnpacking> unpacking)
 {
     setWindowTitle(Texts::ApplicationTitle);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
@@ -57,7 +58,7 @@ TMainForm::TMainForm(const QStringList &arguments, std::unique_ptr<kelvo::RunFol
     keepHtmlPageUnder();
     setUpKeyboard();
 
-    FormCreate(arguments, std::move(runFolder));
+    FormCreate(arguments, std::move(unpacking));
 }
 
 TMainForm::~TMainForm()
@@ -65,7 +66,7 @@ TMainForm::~TMainForm()
     FormDestroy();
 }
 
-void TMainForm::FormCreate(const QStringList &arguments, std::unique_ptr<kelvo::RunFolder> runFolder)
+void TMainForm::FormCreate(const QStringList &arguments, std::unique_ptr<kelvo::StartupUnpacking> unpacking)
 {
     // Maximised: where no window manager does it, the window takes the screen's free area.
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -80,13 +81,12 @@ void TMainForm::FormCreate(const QStringList &arguments, std::unique_ptr<kelvo::
         QMessageBox box(QMessageBox::NoIcon, Texts::ApplicationTitle, text, QMessageBox::Ok, this);
         box.exec();
     })] { setActivationErrorHandler(previous); });
-    m_loaded = loadLabWork(chooseStartPath(arguments), std::move(runFolder));
+    m_loaded = unpacking ? loadUnpacked(unpacking->path(), unpacking->take()) : loadLabWork(chooseStartPath(arguments));
     if (!m_loaded.labWork) {
         showStartupError(m_loaded.errorMessage);
         return;
     }
     Viewer->setLabFolder(kelvo::LabFolder::current());
-    LabPage->setLabWork(m_loaded.labWork.get());
 
     panCopyrights->setText(Texts::CopyrightPrefix + m_loaded.labWork->Author);
     BuildMenuButtons();
@@ -230,22 +230,30 @@ void TMainForm::createHtmlPage()
 
 void TMainForm::createLabPage()
 {
-    LabPage = new TLabPage;
-    LabPage->setObjectName(QStringLiteral("tsLab"));
-    // On a screen smaller than the bench was laid out for, the bench scrolls instead of being cut.
-    LabPage->setMinimumSize(DesignClient);
     auto *scroll = new QScrollArea;
     scroll->setObjectName(QStringLiteral("tsLabScroll"));
     scroll->setFrameStyle(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
-    scroll->setWidget(LabPage);
     tsLab = scroll;
     Pages->addWidget(tsLab);
-    lbLabTitle = LabPage->lbLabTitle;
-    connect(LabPage, &TLabPage::menuRequested, this, [this] { guarded([this] { btStopClick(); }); });
+}
+
+TLabPage *TMainForm::labPage()
+{
+    if (m_labPage)
+        return m_labPage;
+    m_labPage = new TLabPage;
+    m_labPage->setObjectName(QStringLiteral("tsLab"));
+    // On a screen smaller than the bench was laid out for, the bench scrolls instead of being cut.
+    m_labPage->setMinimumSize(DesignClient);
+    m_labPage->setLabWork(LabWork());
+    static_cast<QScrollArea *>(tsLab)->setWidget(m_labPage);
+    m_labPage->show();
+    connect(m_labPage, &TLabPage::menuRequested, this, [this] { guarded([this] { btStopClick(); }); });
     connect(
-        LabPage, &TLabPage::openCurrentChapterRequested, this, [this] { guarded([this] { OpenCurrentChapter(); }); });
-    connect(LabPage, &TLabPage::errorRaised, this, &TMainForm::ShowErrorReport);
+        m_labPage, &TLabPage::openCurrentChapterRequested, this, [this] { guarded([this] { OpenCurrentChapter(); }); });
+    connect(m_labPage, &TLabPage::errorRaised, this, &TMainForm::ShowErrorReport);
+    return m_labPage;
 }
 
 void TMainForm::keepHtmlPageUnder()

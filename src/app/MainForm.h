@@ -1,7 +1,9 @@
 #pragma once
 
 #include "StartupLoader.h"
+#include "StartupUnpacking.h"
 
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
@@ -12,11 +14,13 @@ class QFrame;
 class QLabel;
 class QScrollArea;
 class QStackedWidget;
+class TAboutDlg;
 class TClickPanel;
 class THtmlPage;
 class THtmlViewer;
 class TLabPage;
 class TMyBitBtn;
+class TResultsDlg;
 class TChapter;
 
 // The main window: three pages switched only by the program (the chapter menu, the HTML page and
@@ -28,9 +32,9 @@ class TMainForm final : public QWidget
 public:
     // Runs the start-up. When it fails, the message has been shown and StartupFailed() is true:
     // the program ends without showing the window.
-    // A run folder made before the application (see keepRuntimeFilesIn) is handed over; without
-    // one, the start-up makes its own.
-    explicit TMainForm(const QStringList &arguments, std::unique_ptr<kelvo::RunFolder> runFolder = {});
+    // A package already being unpacked (the program's start, see StartupUnpacking) is taken
+    // over; without it, the start-up loads the lab work the arguments name itself.
+    explicit TMainForm(const QStringList &arguments, std::unique_ptr<kelvo::StartupUnpacking> unpacking = {});
     ~TMainForm() override;
     Q_DISABLE_COPY_MOVE(TMainForm)
 
@@ -54,6 +58,13 @@ public:
     // Shows an error that reached the window: the default error report.
     void ShowErrorReport(const QString &message);
 
+    // The about box and the results of a check: made when first shown, parented to the window,
+    // unless another has been given (tests watch their own).
+    TAboutDlg *aboutDialog();
+    TResultsDlg *resultsDialog();
+    void setAboutDialog(TAboutDlg *dialog);
+    void setResultsDialog(TResultsDlg *dialog);
+
     QStackedWidget *Pages = nullptr;
     QWidget *tsMenu = nullptr;
     THtmlPage *tsHTML = nullptr;
@@ -69,9 +80,9 @@ public:
     QScrollArea *MenuScroll = nullptr; // holds the buttons when they would be too low to read
     std::vector<TMyBitBtn *> MenuButtons;
 
-    // Laboratory page
-    TLabPage *LabPage = nullptr;
-    QLabel *lbLabTitle = nullptr;
+    // The laboratory page inside tsLab, built when first asked for (the first experiment opened):
+    // the menu comes up without it.
+    TLabPage *labPage();
 
 Q_SIGNALS:
     // What the run's report records: a chapter shown, answers checked (before the results are
@@ -87,7 +98,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void FormCreate(const QStringList &arguments, std::unique_ptr<kelvo::RunFolder> runFolder);
+    void FormCreate(const QStringList &arguments, std::unique_ptr<kelvo::StartupUnpacking> unpacking);
     void FormShow();
     void FormDestroy();
     void createMenuPage();
@@ -118,5 +129,8 @@ private:
 
     kelvo::LoadedLabWork m_loaded;
     const TChapter *m_labPageChapter = nullptr; // the experiment the laboratory page was built for
+    TLabPage *m_labPage = nullptr;
+    QPointer<TAboutDlg> m_aboutDialog;
+    QPointer<TResultsDlg> m_resultsDialog;
     bool m_startupFailed = false;
 };

@@ -3,7 +3,6 @@
 #include "AboutDlg.h"
 #include "ChapterAccess.h"
 #include "ExperimentChapter.h"
-#include "Globals.h"
 #include "HtmlPage.h"
 #include "HtmlViewer.h"
 #include "InfoChapter.h"
@@ -153,15 +152,16 @@ void TMainForm::OpenCurrentChapter()
     if (chapter)
         Q_EMIT chapterOpened(LabWork()->CurrentIndex);
     if (auto *experiment = dynamic_cast<TExperimentChapter *>(chapter)) {
-        lbLabTitle->setText(experiment->SchemaTitle);
-        lbLabTitle->adjustSize();
+        TLabPage *page = labPage();
+        page->lbLabTitle->setText(experiment->SchemaTitle);
+        page->lbLabTitle->adjustSize();
         // The page builds itself when it comes into view, and again for another experiment
         // (an experiment's instructions may link to one). What it raises reaches the report.
         const bool rebuild = Pages->currentWidget() != tsLab || m_labPageChapter != experiment;
         Pages->setCurrentWidget(tsLab);
         if (rebuild) {
             m_labPageChapter = experiment;
-            LabPage->tsLabShow();
+            page->tsLabShow();
         }
     } else if (dynamic_cast<TInfoChapter *>(chapter) || dynamic_cast<TTaskChapter *>(chapter)) {
         tsHTML->setTitle(chapter->Title);
@@ -191,8 +191,33 @@ void TMainForm::btStopClick()
 
 void TMainForm::panCopyrightsClick()
 {
-    AboutDlg->Fill(LabWork()->Title, LabWork()->Author, LabWork()->Description);
-    AboutDlg->ShowAbout();
+    TAboutDlg *about = aboutDialog();
+    about->Fill(LabWork()->Title, LabWork()->Author, LabWork()->Description);
+    about->ShowAbout();
+}
+
+TAboutDlg *TMainForm::aboutDialog()
+{
+    if (!m_aboutDialog)
+        m_aboutDialog = new TAboutDlg(this);
+    return m_aboutDialog;
+}
+
+TResultsDlg *TMainForm::resultsDialog()
+{
+    if (!m_resultsDialog)
+        m_resultsDialog = new TResultsDlg(this);
+    return m_resultsDialog;
+}
+
+void TMainForm::setAboutDialog(TAboutDlg *dialog)
+{
+    m_aboutDialog = dialog;
+}
+
+void TMainForm::setResultsDialog(TResultsDlg *dialog)
+{
+    m_resultsDialog = dialog;
 }
 
 void TMainForm::ViewFormSubmit(
@@ -215,8 +240,9 @@ void TMainForm::ViewFormSubmit(
     if (auto *task = dynamic_cast<TTaskChapter *>(chapter); task && action == u":quest") {
         const int right = task->CheckAnswers(results);
         Q_EMIT answersChecked(LabWork()->CurrentIndex, right, task->Questions);
-        ResultsDlg->NameAfter(task->Title);
-        ResultsDlg->ShowResults(right, task->Questions);
+        TResultsDlg *dialog = resultsDialog();
+        dialog->NameAfter(task->Title);
+        dialog->ShowResults(right, task->Questions);
         task->Passed = true;
         if (task->Review > 0) {
             // The checked page again, marked; its only button leads to the menu.

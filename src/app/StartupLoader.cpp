@@ -68,32 +68,12 @@ void keepRuntimeFilesIn(RunFolder &runFolder)
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
 }
 
-LoadedLabWork loadLabWork(const QString &path, std::unique_ptr<RunFolder> runFolder)
+LoadedLabWork unpackPackage(const QString &path, std::unique_ptr<RunFolder> runFolder)
 {
     LoadedLabWork loaded;
     loaded.runFolder = std::move(runFolder);
-    if (path.endsWith(QLatin1String(".lbw"))) {
-        // Made absolute before the current directory changes, so a relative path still names the file.
-        const QFileInfo info(path);
-        loaded.descriptorPath = info.absoluteFilePath();
-        QString folder = info.absolutePath();
-        QString descriptor = loaded.descriptorPath;
-        if (QFile::decodeName(QFile::encodeName(folder)) != folder) {
-            // Qt's file functions would lose bytes of the folder's name (no UTF-8): it is read
-            // through a link in the run's own folder, which they can name.
-            if (!loaded.runFolder)
-                loaded.runFolder = makeRunFolder(path);
-            if (const QString link = loaded.runFolder->makeLabLink(folder); !link.isEmpty()) {
-                folder = link;
-                descriptor = QDir(link).filePath(info.fileName());
-            }
-        }
-        if (QFileInfo(folder).isDir())
-            LabFolder::enter(folder);
-        createLabWork(loaded, descriptor);
+    if (path.endsWith(QLatin1String(".lbw")))
         return loaded;
-    }
-
     if (!isPlainZipArchive(path)) {
         loaded.errorMessage = format(Texts::DamagedPackage, { path });
         loaded.packageProblem = QStringLiteral("not a plain ZIP archive");
@@ -130,14 +110,47 @@ LoadedLabWork loadLabWork(const QString &path, std::unique_ptr<RunFolder> runFol
             ? format(Texts::TemporaryFolderFull, { QFileInfo(folder).absolutePath() })
             : format(Texts::DamagedPackage, { path });
         loaded.packageProblem = extraction.problem;
+    }
+    return loaded;
+}
+
+LoadedLabWork loadUnpacked(const QString &path, LoadedLabWork loaded)
+{
+    if (path.endsWith(QLatin1String(".lbw"))) {
+        // Made absolute before the current directory changes, so a relative path still names the file.
+        const QFileInfo info(path);
+        loaded.descriptorPath = info.absoluteFilePath();
+        QString folder = info.absolutePath();
+        QString descriptor = loaded.descriptorPath;
+        if (QFile::decodeName(QFile::encodeName(folder)) != folder) {
+            // Qt's file functions would lose bytes of the folder's name (no UTF-8): it is read
+            // through a link in the run's own folder, which they can name.
+            if (!loaded.runFolder)
+                loaded.runFolder = makeRunFolder(path);
+            if (const QString link = loaded.runFolder->makeLabLink(folder); !link.isEmpty()) {
+                folder = link;
+                descriptor = QDir(link).filePath(info.fileName());
+            }
+        }
+        if (QFileInfo(folder).isDir())
+            LabFolder::enter(folder);
+        createLabWork(loaded, descriptor);
         return loaded;
     }
+    if (!loaded.errorMessage.isEmpty())
+        return loaded;
+    const QString folder = loaded.runFolder->path();
     LabFolder::enter(folder);
     // Packages made on Windows may hold "LabWork.lbw".
     if (const std::optional<QString> found = LabFolder(folder).resolve(DescriptorName))
         loaded.descriptorPath = *found;
     createLabWork(loaded, loaded.descriptorPath);
     return loaded;
+}
+
+LoadedLabWork loadLabWork(const QString &path, std::unique_ptr<RunFolder> runFolder)
+{
+    return loadUnpacked(path, unpackPackage(path, std::move(runFolder)));
 }
 
 void releaseLabWork(LoadedLabWork &loaded)

@@ -51,6 +51,14 @@ void keepRuntimeFilesIn(RunFolder &runFolder);
 // package and, either way, kept with the result until releaseLabWork; without one, one is made.
 LoadedLabWork loadLabWork(const QString &path, std::unique_ptr<RunFolder> runFolder = {});
 
+// loadLabWork in two parts. The first touches no window and leaves the current directory as it
+// is, so that it may run on a worker thread: for a package, the checks, the run folder and the
+// unpacking (with the retry in the temporary folder), and on failure the message; for a
+// descriptor, nothing but keeping the run folder. The second, on the thread of the windows, loads
+// the lab work from what the first left, unless that failed.
+LoadedLabWork unpackPackage(const QString &path, std::unique_ptr<RunFolder> runFolder = {});
+LoadedLabWork loadUnpacked(const QString &path, LoadedLabWork loaded);
+
 // The shutdown: frees the lab work, deletes exactly the files the extraction reported (a file
 // that cannot be deleted is passed over), then the run's folder if nothing else is in it.
 void releaseLabWork(LoadedLabWork &loaded);

@@ -1,7 +1,10 @@
 #include "Glyphs.h"
 
+#include <QHash>
 #include <QIconEngine>
+#include <QLocale>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QPolygonF>
 #include <QSvgRenderer>
 
@@ -43,37 +46,59 @@ void drawPassedMark(QPainter &painter)
     painter.drawPolyline(QPolygonF({ QPointF(17, 20.8), QPointF(19.6, 23.4), QPointF(24.2, 17.6) }));
 }
 
-QPixmap renderedAt(const QString &name, int side)
+void addRenderedAt(QIcon &icon, const QString &name, std::initializer_list<int> sides)
 {
     QSvgRenderer renderer(resourcePath(name));
-    QPixmap pixmap(side, side);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    renderer.render(&painter, QRectF(0, 0, side, side));
-    return pixmap;
+    for (const int side : sides) {
+        QPixmap pixmap(side, side);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        renderer.render(&painter, QRectF(0, 0, side, side));
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+}
+
+// Each drawing is read once a run: every button of the menu asks for its glyph's size as it is
+// laid out and painted, and most buttons show the same few glyphs. GUI thread only, as pixmaps are.
+QHash<QString, QSize> &knownSizes()
+{
+    static QHash<QString, QSize> sizes;
+    return sizes;
 }
 
 } // namespace
 
 QSize glyphSize(const QString &name)
 {
+    QHash<QString, QSize> &sizes = knownSizes();
+    if (const auto known = sizes.constFind(name); known != sizes.cend())
+        return *known;
     const QSvgRenderer renderer(resourcePath(name));
-    return renderer.isValid() ? renderer.defaultSize() : QSize();
+    const QSize size = renderer.isValid() ? renderer.defaultSize() : QSize();
+    sizes.insert(name, size);
+    return size;
 }
 
 QPixmap glyphPixmap(const QString &name, qreal devicePixelRatio)
 {
+    const QString key = QStringLiteral("kelvo-glyph:") + name + QLatin1Char('@')
+        + QString::number(devicePixelRatio, 'g', QLocale::FloatingPointShortest);
+    QPixmap pixmap;
+    if (QPixmapCache::find(key, &pixmap))
+        return pixmap;
     QSvgRenderer renderer(resourcePath(name));
-    if (!renderer.isValid())
-        return {};
-    const QSize size = renderer.defaultSize();
-    QPixmap pixmap(size * devicePixelRatio);
-    pixmap.setDevicePixelRatio(devicePixelRatio);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
-    if (name == PassedGlyph)
-        drawPassedMark(painter);
+    if (renderer.isValid()) {
+        const QSize size = renderer.defaultSize();
+        pixmap = QPixmap(size * devicePixelRatio);
+        pixmap.setDevicePixelRatio(devicePixelRatio);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+        if (name == PassedGlyph)
+            drawPassedMark(painter);
+    }
+    QPixmapCache::insert(key, pixmap);
     return pixmap;
 }
 
@@ -88,10 +113,8 @@ QIcon glyphIcon(const QString &name)
 QIcon programIcon()
 {
     QIcon icon;
-    for (const int side : { 16, 24 })
-        icon.addPixmap(renderedAt(QStringLiteral("KELVO_SMALL"), side));
-    for (const int side : { 32, 48, 64, 128, 256 })
-        icon.addPixmap(renderedAt(QStringLiteral("KELVO"), side));
+    addRenderedAt(icon, QStringLiteral("KELVO_SMALL"), { 16, 24 });
+    addRenderedAt(icon, QStringLiteral("KELVO"), { 32, 48, 64, 128, 256 });
     return icon;
 }
 

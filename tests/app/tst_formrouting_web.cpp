@@ -104,14 +104,13 @@ void TestFormRouting::init()
     QVERIFY(!m_form->StartupFailed());
     MainForm = m_form.get();
     m_results = std::make_unique<TResultsDlg>(m_form.get());
-    ResultsDlg = m_results.get();
+    m_form->setResultsDialog(m_results.get());
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
 }
 
 void TestFormRouting::cleanup()
 {
-    ResultsDlg = nullptr;
     m_results.reset();
     MainForm = nullptr;
     m_form.reset();
@@ -133,10 +132,10 @@ bool TestFormRouting::openFromBench()
 {
     m_form->LabWork()->SelectChapter(Bench);
     m_form->OpenCurrentChapter();
-    if (m_form->Pages->currentWidget() != m_form->tsLab || !m_form->LabPage->btInfo->isEnabled())
+    if (m_form->Pages->currentWidget() != m_form->tsLab || !m_form->labPage()->btInfo->isEnabled())
         return false;
     QSignalSpy loaded(m_form->Viewer, &THtmlViewer::loadFinished);
-    QTest::mouseClick(m_form->LabPage->btInfo, Qt::LeftButton);
+    QTest::mouseClick(m_form->labPage()->btInfo, Qt::LeftButton);
     return m_form->Pages->currentWidget() == m_form->tsHTML && (!loaded.isEmpty() || loaded.wait(20000))
         && documentShown();
 }

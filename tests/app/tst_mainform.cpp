@@ -10,6 +10,7 @@
 #include "MainForm.h"
 #include "ModelMessages.h"
 #include "MyBitBtn.h"
+#include "ResultsDlg.h"
 #include "TestSupport.h"
 
 #include <QAccessible>
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScrollArea>
@@ -103,6 +105,7 @@ private Q_SLOTS:
     void lockedChapterAnswersWithTheMessage();
     void menuTellsScreenReadersEachChaptersState();
     void bottomPanelAndAboutDialog();
+    void dialogsAreMadeWhenFirstShown();
     void aboutBoxAndPageBarTellScreenReaders_data();
     void aboutBoxAndPageBarTellScreenReaders();
     void startupMessages_data();
@@ -311,8 +314,7 @@ void TestMainForm::menuTellsScreenReadersEachChaptersState()
 
     // The bottom panel is pressed as a button: the about box opens, after the press has returned.
     TAboutDlg about(form.get());
-    AboutDlg = &about;
-    const auto resetAbout = qScopeGuard([] { AboutDlg = nullptr; });
+    form->setAboutDialog(&about);
     bool shown = false;
     QTimer closer;
     connect(&closer, &QTimer::timeout, &about, [&] {
@@ -336,7 +338,7 @@ void TestMainForm::bottomPanelAndAboutDialog()
                                      "Author=И. Иванов\nDescription=Первая строка описания.\n");
     QCOMPARE(form->panCopyrights->text(), QStringLiteral("Copyright И. Иванов"));
     TAboutDlg about(form.get());
-    AboutDlg = &about;
+    form->setAboutDialog(&about);
     // The checks run while the dialog is open; a dialog that never shows leaves `shown` false.
     bool shown = false;
     QTimer::singleShot(0, &about, [&] {
@@ -362,13 +364,50 @@ void TestMainForm::bottomPanelAndAboutDialog()
     QVERIFY(licence.pixelSize() == about.font().pixelSize()
         || QFontMetrics(larger).horizontalAdvance(about.Button1->text()) > room);
     QVERIFY(about.Button1->fontMetrics().horizontalAdvance(about.Button1->text()) <= about.Button1->width() - 6);
-    AboutDlg = nullptr;
 
     const auto anonymous = openDescriptor("[Header]\nTitle=T\n");
     QCOMPARE(anonymous->panCopyrights->text(), QStringLiteral("Copyright "));
     about.PageControl1->setCurrentIndex(2);
     about.Fill(QStringLiteral("T"), QString(), QString());
     QCOMPARE(about.Label2->text(), QString());
+}
+
+void TestMainForm::dialogsAreMadeWhenFirstShown()
+{
+    const auto form = openDescriptor(chapters(1));
+    QVERIFY(!form->StartupFailed());
+    form->show();
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    // The menu is up with none of the dialogs built.
+    QVERIFY(form->findChildren<QDialog *>().isEmpty());
+
+    // F1 makes the about box, the window's own; the second time shows the same box again.
+    for (int round = 0; round < 2; ++round) {
+        QPointer<QWidget> shown;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, form.get(), [&] {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                shown = modal;
+                QTest::keyClick(modal, Qt::Key_Escape);
+            }
+        });
+        watch.start(10);
+        form->activateWindow();
+        QTRY_VERIFY(QApplication::focusWidget() && QApplication::focusWidget()->window() == form.get());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+        QTRY_VERIFY(shown);
+        watch.stop();
+        QVERIFY(qobject_cast<TAboutDlg *>(shown));
+        QCOMPARE(shown->parentWidget(), form.get());
+        QCOMPARE(form->findChildren<QDialog *>(), QList<QDialog *> { static_cast<QDialog *>(shown.data()) });
+    }
+    QCOMPARE(form->aboutDialog(), form->findChild<TAboutDlg *>());
+
+    // The results of a check and a device's value dialog, as they are first asked for.
+    TResultsDlg *results = form->resultsDialog();
+    QCOMPARE(results->parentWidget(), form.get());
+    QCOMPARE(form->resultsDialog(), results);
 }
 
 void TestMainForm::aboutBoxAndPageBarTellScreenReaders_data()
@@ -521,17 +560,22 @@ void TestMainForm::goingToTheMenuForgetsTheReturn()
         QStringLiteral("return"));
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    // The bench is built when the first experiment opens, not with the menu.
+    QVERIFY(form->findChildren<TLabPage *>().isEmpty());
     form->LabWork()->SelectChapter(1);
     form->OpenCurrentChapter();
     QCOMPARE(form->Pages->currentWidget(), form->tsLab);
+    QCOMPARE(form->findChildren<TLabPage *>(), QList<TLabPage *> { form->labPage() });
+    QVERIFY(form->labPage()->isVisible());
+    QCOMPARE(form->labPage()->lbLabTitle->text(), QStringLiteral("Bench"));
 
     const auto report = answerNextMessageBox();
-    QTest::mouseClick(form->LabPage->btInfo, Qt::LeftButton);
+    QTest::mouseClick(form->labPage()->btInfo, Qt::LeftButton);
     QTRY_VERIFY(report->seen);
     QVERIFY(report->text.contains(QLatin1String("missing.htm")));
     QCOMPARE(form->LabWork()->ReturnIndex, 1); // set for the way back, which never came
 
-    QTest::mouseClick(form->LabPage->btStop, Qt::LeftButton);
+    QTest::mouseClick(form->labPage()->btStop, Qt::LeftButton);
     QCOMPARE(form->Pages->currentWidget(), form->tsMenu);
     QCOMPARE(form->LabWork()->ReturnIndex, -1);
 
@@ -572,8 +616,8 @@ void TestMainForm::longTitlesNeverWidenTheWindow()
 
     form->tsHTML->setTitle(title);
     form->Pages->setCurrentWidget(form->tsHTML);
-    form->lbLabTitle->setText(title);
-    form->lbLabTitle->adjustSize();
+    form->labPage()->lbLabTitle->setText(title);
+    form->labPage()->lbLabTitle->adjustSize();
     QTest::qWait(50);
     QVERIFY2(form->minimumSizeHint().width() <= 793, qPrintable(QString::number(form->minimumSizeHint().width())));
     QVERIFY2(form->frameGeometry().width() <= screen.width(), qPrintable(QString::number(form->width())));
@@ -635,7 +679,7 @@ void TestMainForm::keysOnTheMenu()
     const auto form = openDescriptor("[Header]\nTitle=Lab\n[a]\nType=Information\nIdentifier=1\n"
                                      "[b]\nType=Information\nIdentifier=2\nRequiredChapters=1\n");
     TAboutDlg about(form.get());
-    AboutDlg = &about;
+    form->setAboutDialog(&about);
     form->show();
     form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(form.get()));
@@ -666,7 +710,6 @@ void TestMainForm::keysOnTheMenu()
     QCOMPARE(form->isVisible(), effect != u"closed");
     if (effect != u"closed")
         QCOMPARE(form->Pages->currentWidget(), form->tsMenu);
-    AboutDlg = nullptr;
 }
 
 void TestMainForm::keysLeaveADocumentUnread_data()

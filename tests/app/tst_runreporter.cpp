@@ -60,7 +60,6 @@ private Q_SLOTS:
     void cleanup()
     {
         MainForm = nullptr;
-        ResultsDlg = nullptr;
         QDir::setCurrent(m_startDirectory);
     }
 
@@ -75,7 +74,7 @@ private Q_SLOTS:
         QVERIFY(!form.StartupFailed());
         MainForm = &form;
         TResultsDlg results(&form);
-        ResultsDlg = &results;
+        form.setResultsDialog(&results);
         QString error;
         auto folder = ReportFolder::open(reports.path(), &error);
         QVERIFY(folder);

@@ -59,7 +59,7 @@ void TestSmallScreen::benchScrollsWhereTheScreenIsSmaller()
 
     QVERIFY(form.Pages->width() <= 700 && form.Pages->height() <= 500);
     // The bench keeps its layout and scrolls: the picture stands whole in the work field.
-    TLabPage *page = form.LabPage;
+    TLabPage *page = form.labPage();
     QVERIFY2(page->width() >= 793 && page->height() >= 601,
         qPrintable(QStringLiteral("%1x%2").arg(page->width()).arg(page->height())));
     auto *view = qobject_cast<QScrollArea *>(form.tsLab);
