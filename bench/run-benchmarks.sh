@@ -272,15 +272,17 @@ floor=$(get startup.floor) floor_cpu=$(get startup.floor.cpu)
 for kind in demo big bigshm; do
   v=$(get "startup.$kind") cpu=$(get "startup.$kind.cpu")
   [ -n "$v" ] || continue
+  # The demo is held to 1.5 times the floor; a lab work of 38 chapters, which has 498 files to
+  # unpack, to twice the floor.
   case $kind in
-    demo) what="Start-up to the painted menu, demo" ;;
-    big) what="Start-up to the painted menu, 38 chapters ($(get inputs.chapters38_kb) KB), no runtime folder" ;;
-    bigshm) what="  the same, unpacked into the runtime folder on tmpfs (XDG_RUNTIME_DIR)" ;;
+    demo) what="Start-up to the painted menu, demo" goal=1.5 ;;
+    big) what="Start-up to the painted menu, 38 chapters ($(get inputs.chapters38_kb) KB), no runtime folder" goal=2 ;;
+    bigshm) what="  the same, unpacked into the runtime folder on tmpfs (XDG_RUNTIME_DIR)" goal=2 ;;
   esac
   r=$(ratio "$v" "$floor")
   row "$what" "$(printf '%.0f ms' "$v")" \
     "$(printf 'one-label window %.0f ms; processor time %.0f ms against %.0f ms, %s' "$floor" "$cpu" "$floor_cpu" \
-      "$(ratio "$cpu" "$floor_cpu")")x" "$r" "<= 1.5" "$(verdict "$r" 1.5)"
+      "$(ratio "$cpu" "$floor_cpu")")x" "$r" "<= $goal" "$(verdict "$r" "$goal")"
 done
 
 for kind in quiz load; do
@@ -308,8 +310,9 @@ done
 
 hwm=$(get memory.peak_hwm_kb) pss1=$(get memory.pss1_kb) early=$(get memory.pss_early_kb) late=$(get memory.pss_late_kb)
 noise=$(get memory.noise_kb) cyc=$(get memory.cycles)
+peak_ok=$(awk -v k="$hwm" 'BEGIN { print (k <= 400 * 1024 ? "met" : "SHORT") }')
 row "Memory, demo: peak resident size, $(get memory.processes) processes" "$(mb "$hwm")" \
-  "sum of each process's peak; summed RSS peaked at $(mb "$(get memory.peak_rss_kb)")" "-" "-" "-"
+  "sum of each process's peak; summed RSS peaked at $(mb "$(get memory.peak_rss_kb)")" "-" "<= 400 MB" "$peak_ok"
 growth=$((late - early))
 ok=$(awk -v g="$growth" -v n="$noise" 'BEGIN { print (g <= n ? "met" : "SHORT") }')
 row "Memory, demo: growth over $cyc cycles of opening every chapter" \
