@@ -210,10 +210,13 @@ void TWebViewerEngine::setBackgroundColor(const QColor &colour)
 
 void TWebViewerEngine::setActive(bool active)
 {
-    using State = QWebEnginePage::LifecycleState;
-    const State wanted = active ? State::Active : State::Discarded;
-    if (m_page->lifecycleState() != wanted)
-        m_page->setLifecycleState(wanted);
+    // Made inactive only once the view is hidden: the page is hidden for the engine already.
+    if (!active) {
+        setAside();
+        return;
+    }
+    if (m_page->lifecycleState() != QWebEnginePage::LifecycleState::Active)
+        m_page->setLifecycleState(QWebEnginePage::LifecycleState::Active);
 }
 
 void TWebViewerEngine::setCovered(bool covered)
