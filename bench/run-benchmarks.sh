@@ -59,7 +59,7 @@ get() { awk -v k="$1" '$1 == k { v = $2 } END { print v }' "$results"; }
 # Inside Xvfb: start-up, chapter opening, memory. Results are appended to the file given.
 
 if [ "${1:-}" = "--under-xvfb" ]; then
-  results=$2 inputs=$3 rounds=$4 cycles=$5 memory_cycles=$6
+  results=$2 inputs=$3 rounds=$4 cycles=$5 memory_cycles=$6 journaled=${7:-}
   demo=$build/examples/demo.lwz
   big=$inputs/chapters38.lwz
   trace=$inputs/trace
@@ -83,6 +83,7 @@ if [ "${1:-}" = "--under-xvfb" ]; then
     awk '$2 == "cpu" { print $3 / 1000; exit }' "$trace" >>"$inputs/startup.$name.cpu"
   }
   kinds=(floor demo big)
+  [ -n "$journaled" ] && kinds+=(bigtmp)
   [ $shm_ok -eq 1 ] && kinds+=(bigshm)
   echo "Start-up: $rounds rounds of ${kinds[*]}" >&2
   for ((round = 0; round <= rounds; round++)); do
@@ -91,7 +92,8 @@ if [ "${1:-}" = "--under-xvfb" ]; then
       case $kind in
         floor) startup_once floor "$bin/kelvo_bench_window_floor" ;;
         demo) startup_once demo "$bin/kelvo" "$demo" ;;
-        big) startup_once big env -u XDG_RUNTIME_DIR "$bin/kelvo" "$big" ;;
+        big) TMPDIR=${journaled:-${TMPDIR:-/tmp}} startup_once big env -u XDG_RUNTIME_DIR "$bin/kelvo" "$big" ;;
+        bigtmp) startup_once bigtmp env -u XDG_RUNTIME_DIR "$bin/kelvo" "$big" ;;
         bigshm) XDG_RUNTIME_DIR=$shm_runtime startup_once bigshm "$bin/kelvo" "$big" ;;
       esac
     done
@@ -208,7 +210,30 @@ cmake --build "$build" --target kelvo demo_package kelvo_bench_labwork kelvo_ben
   kelvo_bench_resolve kelvo_bench_window_floor kelvo_bench_page_floor >/dev/null
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kelvo-bench-XXXXXX")
-trap 'rm -rf "$work"' EXIT
+trap 'umount "$work/journaled" 2>/dev/null || true; rm -rf "$work"' EXIT
+
+# ext4 without a journal does not reuse an inode freed in the last minutes: after many files have
+# been deleted (this script's own extraction rounds, or tests), each new file first steps past the
+# freed ones, 0.3-0.5 ms a file. Desktops run ext4 with its journal, which skips that guard, so the
+# 38-chapter start-up without a runtime folder is measured on a fresh journaled ext4 where one can be
+# mounted (as root, through a loop device), and in the temporary folder as it is here as well.
+journaled_mount() {
+  [ "$(id -u)" -eq 0 ] && command -v mkfs.ext4 >/dev/null && [ -e /dev/loop-control ] || return 0
+  truncate -s 256M "$work/journaled.img" && mkfs.ext4 -q -F "$work/journaled.img" >/dev/null 2>&1 &&
+    mkdir -p "$work/journaled" && mount -o loop "$work/journaled.img" "$work/journaled" 2>/dev/null &&
+    chmod 1777 "$work/journaled" && echo "$work/journaled"
+}
+# "ext4", "ext4 without a journal", "tmpfs", ... for the folder given.
+file_system_of() {
+  local fs device
+  fs=$(findmnt -n -o FSTYPE -T "$1" 2>/dev/null || stat -f -c %T "$1")
+  device=$(findmnt -n -o SOURCE -T "$1" 2>/dev/null || true)
+  if [ "$fs" = ext4 ] && [ -n "$device" ] && ! ls /proc/fs/jbd2/ 2>/dev/null | grep -q "^$(basename "$device")-"; then
+    fs="ext4 without a journal"
+  fi
+  echo "$fs"
+}
+journaled=$(journaled_mount || true)
 results=$work/results
 : >"$results"
 load_before=$(cut -d' ' -f1 /proc/loadavg)
@@ -220,11 +245,11 @@ if [ -d /dev/shm ] && [ -w /dev/shm ]; then
   TMPDIR=/dev/shm "$bin/kelvo_bench_extract" "$extract_rounds" | tee "$work/extract.log" >&2
   grep '^@ ' "$work/extract.log" | cut -c3- | sed 's/^extract\./extract_mem./' >>"$results"
 fi
-fs=$(findmnt -n -o FSTYPE -T "$work" 2>/dev/null || stat -f -c %T "$work")
+fs=$(file_system_of "$work")
 echo "Extraction on disk ($fs)..." >&2
 TMPDIR=$work "$bin/kelvo_bench_extract" "$disk_extract_rounds" --keep | tee "$work/extract.log" >&2
 grep '^@ ' "$work/extract.log" | cut -c3- | sed 's/^extract\./extract_disk./' >>"$results"
-put extract_disk.fs "$fs"
+put extract_disk.fs "$(echo "$fs" | tr ' ' '_')"
 
 # Its own best of three, and the best of that over a few runs: a busy machine only adds time.
 echo "Quiz generation and loading..." >&2
@@ -243,7 +268,10 @@ grep '^@ ' "$work/resolve.log" | cut -c3- >>"$results"
 echo "Generating the lab works for the window benchmarks..." >&2
 "$bin/kelvo_bench_inputs" "$work/inputs" | grep '^@ ' | cut -c3- >>"$results"
 
-xvfb-run -a -s "-screen 0 $screen -noreset" "$0" --under-xvfb "$results" "$work/inputs" "$rounds" "$cycles" "$memory_cycles"
+put startup.tmp_fs "$(file_system_of "${TMPDIR:-/tmp}" | tr ' ' '_')"
+[ -n "$journaled" ] && put startup.journaled_fs "$(file_system_of "$journaled" | tr ' ' '_')"
+xvfb-run -a -s "-screen 0 $screen -noreset" "$0" --under-xvfb "$results" "$work/inputs" "$rounds" "$cycles" \
+  "$memory_cycles" "$journaled"
 
 # ---------------------------------------------------------------------------------------------
 # The table
@@ -260,7 +288,7 @@ for place in mem disk; do
   [ -n "$k" ] || continue
   best=$(awk -v u="$u" -v t="$t" 'BEGIN { print (u < t ? u : t) }')
   r=$(ratio "$k" "$best")
-  [ $place = mem ] && where="in memory (tmpfs)" || where="on disk ($(get extract_disk.fs), files kept)"
+  [ $place = mem ] && where="in memory (tmpfs)" || where="on disk ($(get extract_disk.fs | tr '_' ' '), files kept)"
   # On disk the file system's state moves single runs by several times: for information only.
   goal="<= 1.0 of the faster" ok=$(verdict "$r" 1.0)
   [ $place = disk ] && goal="(file system bound)" ok="info"
@@ -269,20 +297,35 @@ for place in mem disk; do
 done
 
 floor=$(get startup.floor) floor_cpu=$(get startup.floor.cpu)
-for kind in demo big bigshm; do
+tmp_fs=$(get startup.tmp_fs | tr '_' ' ')
+for kind in demo big bigtmp bigshm; do
   v=$(get "startup.$kind") cpu=$(get "startup.$kind.cpu")
   [ -n "$v" ] || continue
   # The demo is held to 1.5 times the floor; a lab work of 38 chapters, which has 498 files to
   # unpack, to twice the floor.
+  goal="<= 1.5" r=$(ratio "$v" "$floor")
+  [ "$kind" = demo ] || goal="<= 2"
+  ok=$(verdict "$r" "${goal#<= }")
   case $kind in
-    demo) what="Start-up to the painted menu, demo" goal=1.5 ;;
-    big) what="Start-up to the painted menu, 38 chapters ($(get inputs.chapters38_kb) KB), no runtime folder" goal=2 ;;
-    bigshm) what="  the same, unpacked into the runtime folder on tmpfs (XDG_RUNTIME_DIR)" goal=2 ;;
+    demo) what="Start-up to the painted menu, demo" ;;
+    big)
+      what="Start-up to the painted menu, 38 chapters ($(get inputs.chapters38_kb) KB), no runtime folder"
+      if [ -n "$(get startup.journaled_fs)" ]; then
+        what="$what, unpacked onto a journaled ext4 made for the run"
+      else
+        what="$what, unpacked into the temporary folder ($tmp_fs)"
+      fi
+      ;;
+    bigtmp)
+      what="  the same, unpacked into this machine's temporary folder ($tmp_fs)"
+      # Bound by the kernel's guard of freed inodes (see the notes), not by the program.
+      [ "$tmp_fs" = "ext4 without a journal" ] && goal="(file system bound)" ok=info
+      ;;
+    bigshm) what="  the same, unpacked into the runtime folder on tmpfs (XDG_RUNTIME_DIR)" ;;
   esac
-  r=$(ratio "$v" "$floor")
   row "$what" "$(printf '%.0f ms' "$v")" \
     "$(printf 'one-label window %.0f ms; processor time %.0f ms against %.0f ms, %s' "$floor" "$cpu" "$floor_cpu" \
-      "$(ratio "$cpu" "$floor_cpu")")x" "$r" "<= $goal" "$(verdict "$r" "$goal")"
+      "$(ratio "$cpu" "$floor_cpu")")x" "$r" "$goal" "$ok"
 done
 
 for kind in quiz load; do
