@@ -22,15 +22,16 @@ namespace kelvo {
 
 int runWindow(int &argc, char **argv, const QStringList &arguments, const QString &reportFolder)
 {
-    // Made first: without a runtime folder of the session, the toolkit's runtime files go into it.
-    std::unique_ptr<RunFolder> runFolder = makeRunFolder(chooseStartPath(arguments));
-    keepRuntimeFilesIn(*runFolder);
+    const QString path = chooseStartPath(arguments);
+    // The web engine takes its flags only before the application object exists; the engine itself
+    // is loaded once the menu has painted (THtmlViewer::warmUp). The environment changes here,
+    // before the worker below starts: the C library's own readers of it (the time zone, ...) take
+    // no lock against a change made beside them.
+    THtmlViewer::prepareEngine();
+    std::unique_ptr<RunFolder> runFolder = runFolderBeforeApplication(path);
     // The package unpacks while the application and the window are made; the window loads the
     // lab work from it before anything is shown.
-    auto unpacking = std::make_unique<StartupUnpacking>(chooseStartPath(arguments), std::move(runFolder));
-    // The web engine takes its flags only before the application object exists; the engine itself
-    // is loaded once the menu has painted (THtmlViewer::warmUp).
-    THtmlViewer::prepareEngine();
+    auto unpacking = std::make_unique<StartupUnpacking>(path, std::move(runFolder));
     QApplication application(argc, argv);
     QApplication::setApplicationName(Texts::ProductName);
     // No display name: the platform would append it to every window caption ("Ошибка — Kelvo 1.0").
@@ -62,7 +63,7 @@ int runWindow(int &argc, char **argv, const QStringList &arguments, const QStrin
         MainForm = nullptr;
         return 1;
     }
-    auto *reporter = new TRunReporter(*MainForm, chooseStartPath(arguments), std::move(folder));
+    auto *reporter = new TRunReporter(*MainForm, path, std::move(folder));
     installBenchTrace(*MainForm);
     MainForm->show();
     MainForm->Viewer->warmUp();
