@@ -23,12 +23,14 @@ namespace kelvo {
 int runWindow(int &argc, char **argv, const QStringList &arguments, const QString &reportFolder)
 {
     const QString path = chooseStartPath(arguments);
+    // Made first: without a runtime folder of the session, the toolkit's runtime files go into it.
+    std::unique_ptr<RunFolder> runFolder = makeRunFolder(path);
+    keepRuntimeFilesIn(*runFolder);
     // The web engine takes its flags only before the application object exists; the engine itself
     // is loaded once the menu has painted (THtmlViewer::warmUp). The environment changes here,
-    // before the worker below starts: the C library's own readers of it (the time zone, ...) take
-    // no lock against a change made beside them.
+    // before the worker below starts: the C library's own readers of it (the time zone for the
+    // archive's dates, ...) take no lock against a change made beside them.
     THtmlViewer::prepareEngine();
-    std::unique_ptr<RunFolder> runFolder = runFolderBeforeApplication(path);
     // The package unpacks while the application and the window are made; the window loads the
     // lab work from it before anything is shown.
     auto unpacking = std::make_unique<StartupUnpacking>(path, std::move(runFolder));

@@ -110,9 +110,10 @@ int runKelvo(int argc, char *argv[])
             std::fputs(Usage, stderr);
             return 2;
         }
-        // As a window run's: without a runtime folder of the session, made first for the toolkit's
-        // runtime files.
-        std::unique_ptr<RunFolder> runFolder = runFolderBeforeApplication(rest.first());
+        // Made first, as a window run's: without a runtime folder of the session, the toolkit's
+        // runtime files go into it.
+        std::unique_ptr<RunFolder> runFolder = makeRunFolder(rest.first());
+        keepRuntimeFilesIn(*runFolder);
         // Pictures are decoded as the experiment page does, which needs the GUI module, not a screen.
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QGuiApplication application(argc, argv);

@@ -68,15 +68,6 @@ void keepRuntimeFilesIn(RunFolder &runFolder)
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
 }
 
-std::unique_ptr<RunFolder> runFolderBeforeApplication(const QString &path)
-{
-    if (!usableRuntimeFolder().isEmpty())
-        return {};
-    std::unique_ptr<RunFolder> runFolder = makeRunFolder(path);
-    keepRuntimeFilesIn(*runFolder);
-    return runFolder;
-}
-
 LoadedLabWork unpackPackage(const QString &path, std::unique_ptr<RunFolder> runFolder)
 {
     LoadedLabWork loaded;

@@ -40,12 +40,6 @@ std::unique_ptr<RunFolder> makeRunFolder(const QString &path);
 // object exists.
 void keepRuntimeFilesIn(RunFolder &runFolder);
 
-// The run's own folder where it must exist before the application object: where the session has
-// no usable runtime folder, made (makeRunFolder) and given the toolkit's runtime files
-// (keepRuntimeFilesIn). Otherwise none: the unpacking makes it (unpackPackage), off the thread of
-// the windows, and a descriptor read in place needs none.
-std::unique_ptr<RunFolder> runFolderBeforeApplication(const QString &path);
-
 // Loads as start-up does. A path ending exactly in ".lbw" is a descriptor read in place (its
 // folder becomes the current directory). Anything else is a package: unpacked flat into the
 // run's own folder (stale folders of killed runs are swept first), which becomes the current

@@ -79,7 +79,6 @@ private Q_SLOTS:
     void sameAsLoadingInOneGo();
     void workerLeavesTheCurrentDirectory();
     void untakenPackageLeavesNothing();
-    void runFolderBeforeApplicationOnlyForRuntimeFiles();
 };
 
 void TestStartupUnpacking::initTestCase()
@@ -200,39 +199,6 @@ void TestStartupUnpacking::untakenPackageLeavesNothing()
         QTRY_COMPARE(entriesOf(run).filter(QStringLiteral(".htm")), QStringList { u"a.htm"_s });
     }
     QVERIFY(!QFileInfo::exists(run));
-}
-
-void TestStartupUnpacking::runFolderBeforeApplicationOnlyForRuntimeFiles()
-{
-    const QString path = writePackage(u"windows"_s);
-    {
-        // Without a runtime folder of the session: made at once, with the toolkit's runtime files in it.
-        const std::unique_ptr<RunFolder> folder = runFolderBeforeApplication(path);
-        const auto restore = qScopeGuard([] { qunsetenv("XDG_RUNTIME_DIR"); });
-        QVERIFY(folder && folder->isValid());
-        QCOMPARE(QFileInfo(folder->path()).absolutePath(), QFileInfo(m_temp).absoluteFilePath());
-        QVERIFY(qEnvironmentVariable("XDG_RUNTIME_DIR").startsWith(folder->path() + u'/'));
-    }
-    QCOMPARE(entriesOf(m_temp), QStringList());
-
-    // With one: nothing yet, and the environment as it was; the worker makes the folder there.
-    QTemporaryDir runtime;
-    QVERIFY(runtime.isValid());
-    QVERIFY(QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-    const auto restore = qScopeGuard([] { qunsetenv("XDG_RUNTIME_DIR"); });
-    QVERIFY(!runFolderBeforeApplication(path));
-    QCOMPARE(qEnvironmentVariable("XDG_RUNTIME_DIR"), runtime.path());
-    QCOMPARE(entriesOf(runtime.path()), QStringList());
-    StartupUnpacking unpacking(path, nullptr);
-    LoadedLabWork loaded = unpacking.take();
-    QVERIFY(loaded.runFolder);
-    QCOMPARE(QFileInfo(loaded.runFolder->path()).absolutePath(), QFileInfo(runtime.path()).absoluteFilePath());
-    QCOMPARE(QDir::currentPath(), m_startDirectory);
-    loaded = loadUnpacked(path, std::move(loaded));
-    QVERIFY(loaded.labWork);
-    releaseLabWork(loaded);
-    QCOMPARE(entriesOf(runtime.path()), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestStartupUnpacking)
