@@ -2,12 +2,12 @@
 
 #include "BenchTrace.h"
 #include "Globals.h"
-#include "Glyphs.h"
 #include "HtmlViewer.h"
 #include "Localization.h"
 #include "MainForm.h"
 #include "RunFolder.h"
 #include "RunReporter.h"
+#include "StartupIcon.h"
 #include "StartupLoader.h"
 #include "StartupUnpacking.h"
 #include "TerminationSignals.h"
@@ -37,7 +37,9 @@ int runWindow(int &argc, char **argv, const QStringList &arguments, const QStrin
     QApplication application(argc, argv);
     QApplication::setApplicationName(Texts::ProductName);
     // No display name: the platform would append it to every window caption ("Ошибка — Kelvo 1.0").
-    QApplication::setWindowIcon(programIcon());
+
+    // The window icon comes once the menu has painted, or with a message shown before.
+    auto *icon = new StartupIcon(&application);
 
     // A closed terminal or a kill ends the loop, so that the shutdown still deletes the files.
     TerminationSignals termination;
@@ -66,6 +68,7 @@ int runWindow(int &argc, char **argv, const QStringList &arguments, const QStrin
         return 1;
     }
     auto *reporter = new TRunReporter(*MainForm, path, std::move(folder));
+    icon->followMainWindow(*MainForm);
     installBenchTrace(*MainForm);
     MainForm->show();
     MainForm->Viewer->warmUp();

@@ -49,6 +49,9 @@ TMainForm::TMainForm(const QStringList &arguments, std::unique_ptr<kelvo::Startu
     resize(DesignClient);
 
     Pages = new QStackedWidget(this);
+    // The pages lie over each other (see keepHtmlPageUnder). Set before they are added: switched
+    // afterwards, the layout would show and lay out each page at once, well before the window.
+    static_cast<QStackedLayout *>(Pages->layout())->setStackingMode(QStackedLayout::StackAll);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Pages);
@@ -259,8 +262,8 @@ TLabPage *TMainForm::labPage()
 void TMainForm::keepHtmlPageUnder()
 {
     // A web view that is hidden and shown again makes the engine draw it afresh; kept on screen
-    // under the other pages, it only loads the next document.
-    static_cast<QStackedLayout *>(Pages->layout())->setStackingMode(QStackedLayout::StackAll);
+    // under the other pages (the stacked layout lays them over each other), it only loads the
+    // next document.
     // Opaque, the page on top spares the one below its paints.
     tsMenu->setAutoFillBackground(true);
     tsLab->setAutoFillBackground(true);

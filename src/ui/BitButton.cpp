@@ -4,9 +4,11 @@
 #include "Glyphs.h"
 
 #include <QKeyEvent>
-
+#include <QList>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+
+#include <algorithm>
 
 namespace {
 
@@ -14,6 +16,25 @@ namespace {
 constexpr int FrameWidth = 2;
 // The focus frame stands just inside the button's frame.
 constexpr int FocusInset = 3;
+
+// The style keeps the panels it has drawn by size, state and the palette's identity, and every
+// button holds a palette of its own, equal or not: equal palettes are given one identity here, so
+// that the menu's buttons, alike in size and colours, share one drawn panel. GUI thread only.
+QPalette sharedPalette(const QPalette &palette)
+{
+    static QList<QPalette> known;
+    constexpr qsizetype KnownAtMost = 16;
+    auto found = std::find(known.cbegin(), known.cend(), palette);
+    if (found == known.cend()) {
+        if (known.size() == KnownAtMost)
+            known.removeFirst();
+        known.append(palette);
+        found = known.cend() - 1;
+    }
+    QPalette shared = *found;
+    shared.setCurrentColorGroup(palette.currentColorGroup());
+    return shared;
+}
 
 } // namespace
 
@@ -97,6 +118,7 @@ void TBitButton::paintEvent(QPaintEvent *)
     initStyleOption(&option);
     option.text.clear();
     option.icon = QIcon();
+    option.palette = sharedPalette(option.palette);
     painter.drawControl(QStyle::CE_PushButton, option);
 
     const QPixmap &pixmap = glyphPixmap();

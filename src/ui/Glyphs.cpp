@@ -88,6 +88,8 @@ QPixmap glyphPixmap(const QString &name, qreal devicePixelRatio)
     if (QPixmapCache::find(key, &pixmap))
         return pixmap;
     QSvgRenderer renderer(resourcePath(name));
+    // The size comes with the drawing: a button asks for both as it paints.
+    knownSizes().insert(name, renderer.isValid() ? renderer.defaultSize() : QSize());
     if (renderer.isValid()) {
         const QSize size = renderer.defaultSize();
         pixmap = QPixmap(size * devicePixelRatio);

@@ -66,6 +66,7 @@ THtmlPage::THtmlPage(QWidget *parent)
     connect(btMenu, &QPushButton::clicked, this, &THtmlPage::menuRequested);
     connect(Viewer, &THtmlViewer::linkedPageChanged, btDocument, &QWidget::setVisible);
     connect(Viewer, &THtmlViewer::backFromDocument, this, &THtmlPage::menuRequested);
+    connect(Viewer, &THtmlViewer::engineStarting, this, &THtmlPage::releaseBars);
     // A shortcut, not a key handler: the engine keeps Esc for itself inside the document.
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     escape->setContext(Qt::WidgetWithChildrenShortcut);
@@ -106,6 +107,13 @@ void THtmlPage::setCovered(bool covered)
     if (m_covered == covered)
         return;
     m_covered = covered;
+    if (covered && !m_barsHeld && !Viewer->engineStarted()) {
+        m_barsHeld = true;
+        panInfoTop->hide();
+        panHint->hide();
+    } else if (!covered) {
+        releaseBars();
+    }
     // Disabled, nothing of the page is a tab stop, takes the focus or answers a shortcut.
     setEnabled(!covered);
     Viewer->setCovered(covered);
@@ -113,6 +121,17 @@ void THtmlPage::setCovered(bool covered)
     QAccessible::updateAccessibility(&event);
     if (!covered && isVisible())
         tsHTMLShow();
+}
+
+void THtmlPage::releaseBars()
+{
+    if (!m_barsHeld)
+        return;
+    m_barsHeld = false;
+    // Shown on a page on screen, they are laid out at once: the engine makes its view at the
+    // viewer's final size.
+    panInfoTop->show();
+    panHint->show();
 }
 
 void THtmlPage::showEvent(QShowEvent *event)

@@ -17,7 +17,10 @@ class THtmlViewer;
 //
 // The page may be kept on screen under another one (covered), so that the web engine keeps what
 // it has drawn and the next document only loads: covered, it takes no focus and no keys, a screen
-// reader does not find it, and its document gives way to an empty one.
+// reader does not find it, and its document gives way to an empty one. Covered before the engine
+// has started (the main window's start), it leaves its two bars out of the layout until it is
+// uncovered or the engine starts: their texts would be laid out and their fonts found before the
+// first paint of the page above, which never shows them.
 class THtmlPage final : public QWidget
 {
     Q_OBJECT
@@ -50,6 +53,8 @@ protected:
 private:
     void escapePressed();
     void tsHTMLShow();
+    void releaseBars();
 
     bool m_covered = false;
+    bool m_barsHeld = false;
 };

@@ -200,6 +200,7 @@ bool THtmlViewer::createEngine()
         return false;
     }
 
+    Q_EMIT engineStarting();
     m_engine = loaded.create(this, this);
     // The engine has read its flags as it started, with its first page.
     kelvo::engineflags::restore();

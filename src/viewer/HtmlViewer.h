@@ -82,6 +82,9 @@ Q_SIGNALS:
     void linkedPageChanged(bool linked);
     // A document (the one loaded from memory, or one a link led to) finished loading.
     void loadFinished(bool ok);
+    // The engine is about to start and make its view at the viewer's size: the last moment for
+    // the page around the viewer to take its final layout.
+    void engineStarting();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -15,6 +15,7 @@
 #include "TestSupport.h"
 
 #include <QAccessible>
+#include <QScopeGuard>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -34,12 +35,15 @@ private Q_SLOTS:
     void cleanupTestCase();
     void engineKeepsThePageShown();
     void coveredPageIsOutOfReach();
+    void barsAreLaidOutWhenFirstNeeded_data();
+    void barsAreLaidOutWhenFirstNeeded();
 
 private:
     bool openChapter(int index);
     bool focusOnHtmlPage() const;
 
     QTemporaryDir m_dir;
+    QString m_descriptor;
     QString m_startDirectory = QDir::currentPath();
     std::unique_ptr<TMainForm> m_form;
 };
@@ -50,10 +54,10 @@ void TestKeptPage::initTestCase()
     const QDir lab(m_dir.path());
     writeFile(lab, QStringLiteral("intro.htm"), "<html><body><p id=\"intro\">Intro</p></body></html>");
     writeFile(lab, QStringLiteral("more.htm"), "<html><body><p id=\"more\">More</p></body></html>");
-    const QString descriptor = writeFile(lab, QStringLiteral("labwork.lbw"),
+    m_descriptor = writeFile(lab, QStringLiteral("labwork.lbw"),
         "[Header]\r\nTitle=Lab\r\n[intro]\r\nType=Information\r\nTitle=Intro\r\nIdentifier=1\r\n"
         "Document=intro.htm\r\n[more]\r\nType=Information\r\nTitle=More\r\nIdentifier=2\r\nDocument=more.htm\r\n");
-    QVERIFY(kelvo::test::showMainForm(m_form, descriptor));
+    QVERIFY(kelvo::test::showMainForm(m_form, m_descriptor));
 }
 
 void TestKeptPage::cleanupTestCase()
@@ -128,6 +132,48 @@ void TestKeptPage::coveredPageIsOutOfReach()
     QVERIFY(!page->state().invisible);
     QVERIFY(page->childCount() > 0);
     m_form->ShowMenu();
+}
+
+void TestKeptPage::barsAreLaidOutWhenFirstNeeded_data()
+{
+    QTest::addColumn<bool>("engineFirst");
+    QTest::newRow("nominal: the engine starts under the menu") << true;
+    QTest::newRow("nominal: the page is shown before the engine starts") << false;
+}
+
+void TestKeptPage::barsAreLaidOutWhenFirstNeeded()
+{
+    QFETCH(bool, engineFirst);
+    std::unique_ptr<TMainForm> form;
+    const auto restore = qScopeGuard([this, &form] {
+        form.reset();
+        MainForm = m_form.get();
+    });
+    QVERIFY(kelvo::test::showMainForm(form, m_descriptor));
+    THtmlPage *page = form->tsHTML;
+    // Under the menu, before anything needs them, the bars take no part in the window's layout.
+    QVERIFY(page->isVisible());
+    QVERIFY(!form->Viewer->engineStarted());
+    QVERIFY(page->panInfoTop->isHidden());
+    QVERIFY(page->panHint->isHidden());
+
+    if (engineFirst) {
+        // No event handled in between: the page is laid out before the engine makes its view in
+        // the viewer, which then never has to be drawn again at another size.
+        QVERIFY(form->Viewer->view());
+    } else {
+        form->tsHTML->setTitle(QStringLiteral("Intro"));
+        form->Pages->setCurrentWidget(form->tsHTML);
+    }
+    QVERIFY(page->panInfoTop->isVisible());
+    QVERIFY(page->panHint->isVisible());
+    QCOMPARE(page->panInfoTop->geometry(), QRect(0, 0, page->width(), page->panInfoTop->height()));
+    QCOMPARE(form->Viewer->geometry().top(), page->panInfoTop->geometry().bottom() + 1);
+    QCOMPARE(form->Viewer->geometry().bottom() + 1, page->panHint->geometry().top());
+    QCOMPARE(page->panHint->geometry().bottom() + 1, page->height());
+    QVERIFY(page->lblHint->isVisible());
+    QVERIFY(page->panHint->contentsRect().contains(page->lblHint->geometry()));
+    QVERIFY(page->btMenu->isVisible());
 }
 
 KELVO_WEBENGINE_TEST_MAIN(TestKeptPage)

@@ -7,7 +7,12 @@ package=$2
 status=0
 
 check_icon() {
-  icon=$(xprop -id "$1" _NET_WM_ICON 2>&1)
+  # The main window gets its icon a moment after its first paint: waited for, up to ten seconds.
+  for _ in $(seq 1 50); do
+    icon=$(xprop -id "$1" _NET_WM_ICON 2>&1)
+    printf '%s\n' "$icon" | grep -q "Icon (" && break
+    sleep 0.2
+  done
   for side in 16 24 32 48 64 128; do
     if ! printf '%s\n' "$icon" | grep -q "Icon ($side x $side)"; then
       echo "window-icon: no ${side}x${side} icon on the $2"
