@@ -12,6 +12,8 @@ packages=(
   qt6-svg-dev libqt6svg6 qt6-image-formats-plugins
   # archives and numbers (unzip and bsdtar are also what the extraction benchmark compares with)
   libzip-dev zlib1g-dev zip unzip libarchive-tools
+  # fontconfig, asked which installed family draws a Windows font name
+  libfontconfig-dev
   # window tests and screenshots
   xvfb xauth xdotool x11-utils imagemagick poppler-utils openbox
   # the accessibility bus and a client of it, for the screen reader's test

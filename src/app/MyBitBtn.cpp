@@ -1,5 +1,7 @@
 #include "MyBitBtn.h"
 
+#include "WidgetLook.h"
+
 #include <QFontMetrics>
 
 TMyBitBtn::TMyBitBtn(QWidget *parent)
@@ -10,8 +12,7 @@ TMyBitBtn::TMyBitBtn(QWidget *parent)
 
 QFont TMyBitBtn::captionFont()
 {
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSize(16);
+    QFont font = kelvo::pointFont(QStringLiteral("Arial"), 16);
     font.setBold(true);
     return font;
 }

@@ -1,6 +1,6 @@
 #include "GdiPlayer.h"
 
-#include "MetafileText.h"
+#include "FontFamily.h"
 #include "PictureLimits.h"
 
 #include <QFont>

@@ -93,17 +93,4 @@ QString decodeMetafileText(QByteArrayView bytes, quint8 charSet, QStringView fac
     }
 }
 
-QString fontFamilyFor(QStringView faceName)
-{
-    QStringView face = faceName.trimmed();
-    static constexpr QStringView suffixes[] = { u" Cyr", u" CE", u" Greek", u" Tur", u" Baltic" };
-    for (const QStringView suffix : suffixes) {
-        if (face.endsWith(suffix, Qt::CaseInsensitive)) {
-            face.chop(suffix.size());
-            break;
-        }
-    }
-    return face.toString();
-}
-
 } // namespace kelvo::pictures

@@ -12,8 +12,4 @@ namespace kelvo::pictures {
 // encoding mapped onto Unicode (Greek letters and mathematical signs). Trailing zeros go.
 QString decodeMetafileText(QByteArrayView bytes, quint8 charSet, QStringView faceName);
 
-// The family to ask fontconfig for: Windows' charset variants ("Arial Cyr", "Times New Roman CE")
-// name the base face.
-QString fontFamilyFor(QStringView faceName);
-
 } // namespace kelvo::pictures

@@ -1,6 +1,7 @@
 #include "DeviceControls.h"
 
 #include "FocusFrame.h"
+#include "WidgetLook.h"
 
 #include <QEnterEvent>
 #include <QFocusEvent>
@@ -22,7 +23,7 @@ TDevLabel::TDevLabel(QWidget *parent)
 
 void TDevLabel::ApplyProperties()
 {
-    QFont font(QStringLiteral("Tahoma"), 10);
+    QFont font = kelvo::pointFont(QStringLiteral("Tahoma"), 10);
     font.setBold(true);
     setFont(font);
     setTextFormat(Qt::PlainText);
@@ -112,7 +113,7 @@ TDevEdit::TDevEdit(QWidget *parent)
 
 void TDevEdit::ApplyProperties()
 {
-    setFont(QFont(QStringLiteral("Fixedsys"), 10));
+    setFont(kelvo::pointFont(QStringLiteral("Fixedsys"), 10));
     QPalette palette = this->palette();
     palette.setColor(QPalette::Text, palette.color(QPalette::WindowText));
     setPalette(palette);

@@ -1,12 +1,14 @@
 #include "Glyphs.h"
 
-#include <QHash>
 #include <QIconEngine>
 #include <QLocale>
 #include <QPainter>
 #include <QPixmapCache>
 #include <QPolygonF>
 #include <QSvgRenderer>
+
+#include <memory>
+#include <unordered_map>
 
 // Outside any namespace: the macro declares the resource's initialiser where it is used.
 static void initGlyphResources()
@@ -60,24 +62,24 @@ void addRenderedAt(QIcon &icon, const QString &name, std::initializer_list<int> 
 }
 
 // Each drawing is read once a run: every button of the menu asks for its glyph's size as it is
-// laid out and painted, and most buttons show the same few glyphs. GUI thread only, as pixmaps are.
-QHash<QString, QSize> &knownSizes()
+// laid out and for its picture as it is painted, an icon for its picture at five resolutions, and
+// most buttons show the same few glyphs. GUI thread only, as pixmaps are.
+QSvgRenderer &drawing(const QString &name)
 {
-    static QHash<QString, QSize> sizes;
-    return sizes;
+    static std::unordered_map<QString, std::unique_ptr<QSvgRenderer>> drawings;
+    const QString path = resourcePath(name);
+    std::unique_ptr<QSvgRenderer> &known = drawings[path];
+    if (!known)
+        known = std::make_unique<QSvgRenderer>(path);
+    return *known;
 }
 
 } // namespace
 
 QSize glyphSize(const QString &name)
 {
-    QHash<QString, QSize> &sizes = knownSizes();
-    if (const auto known = sizes.constFind(name); known != sizes.cend())
-        return *known;
-    const QSvgRenderer renderer(resourcePath(name));
-    const QSize size = renderer.isValid() ? renderer.defaultSize() : QSize();
-    sizes.insert(name, size);
-    return size;
+    const QSvgRenderer &renderer = drawing(name);
+    return renderer.isValid() ? renderer.defaultSize() : QSize();
 }
 
 QPixmap glyphPixmap(const QString &name, qreal devicePixelRatio)
@@ -87,9 +89,7 @@ QPixmap glyphPixmap(const QString &name, qreal devicePixelRatio)
     QPixmap pixmap;
     if (QPixmapCache::find(key, &pixmap))
         return pixmap;
-    QSvgRenderer renderer(resourcePath(name));
-    // The size comes with the drawing: a button asks for both as it paints.
-    knownSizes().insert(name, renderer.isValid() ? renderer.defaultSize() : QSize());
+    QSvgRenderer &renderer = drawing(name);
     if (renderer.isValid()) {
         const QSize size = renderer.defaultSize();
         pixmap = QPixmap(size * devicePixelRatio);

@@ -245,7 +245,7 @@ void TLabPage::buildVariantButtons(const TExperimentChapter &chapter)
 
 void TLabPage::setVariantLook(TVariantButton *button, bool current)
 {
-    QFont font(QStringLiteral("Tahoma"), 10);
+    QFont font = kelvo::pointFont(QStringLiteral("Tahoma"), 10);
     font.setBold(current);
     // A caption the substitute font draws wider than the button gets a smaller size, not lost letters.
     button->setFont(kelvo::fittingFont(font, button->text(), VariantButtonWidth - 2 * VariantCaptionMargin));

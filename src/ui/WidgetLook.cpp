@@ -1,5 +1,7 @@
 #include "WidgetLook.h"
 
+#include "FontFamily.h"
+
 #include <QApplication>
 #include <QFontMetrics>
 #include <QPalette>
@@ -8,12 +10,17 @@ namespace kelvo {
 
 QFont pixelFont(const QString &family, int pixelSize, bool bold, bool italic, bool underline)
 {
-    QFont font(family);
+    QFont font(pictures::fontFamilyFor(family));
     font.setPixelSize(pixelSize);
     font.setBold(bold);
     font.setItalic(italic);
     font.setUnderline(underline);
     return font;
+}
+
+QFont pointFont(const QString &family, int pointSize)
+{
+    return QFont(pictures::fontFamilyFor(family), pointSize);
 }
 
 QFont fittingFont(QFont font, const QString &text, int width)

@@ -15,6 +15,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QFontDatabase>
 #include <QImage>
 #include <QLabel>
 #include <QMessageBox>
@@ -106,6 +107,7 @@ private Q_SLOTS:
     void menuTellsScreenReadersEachChaptersState();
     void bottomPanelAndAboutDialog();
     void dialogsAreMadeWhenFirstShown();
+    void fontsAreFamiliesQtHas();
     void aboutBoxAndPageBarTellScreenReaders_data();
     void aboutBoxAndPageBarTellScreenReaders();
     void startupMessages_data();
@@ -408,6 +410,31 @@ void TestMainForm::dialogsAreMadeWhenFirstShown()
     TResultsDlg *results = form->resultsDialog();
     QCOMPARE(results->parentWidget(), form.get());
     QCOMPARE(form->resultsDialog(), results);
+}
+
+// A family Qt lacks costs a sorted list of every font for each style and script it is drawn in
+// (the layouts name Windows families): every font the window and its dialogs set is one Qt has.
+void TestMainForm::fontsAreFamiliesQtHas()
+{
+    QStringList installed;
+    for (const QString &family : QFontDatabase::families())
+        installed.append(family.section(u" ["_s, 0, 0));
+    const auto form = openDescriptor(chapters(2));
+    QVERIFY(!form->StartupFailed());
+    form->aboutDialog();
+    form->resultsDialog();
+    QList<QWidget *> widgets = form->findChildren<QWidget *>();
+    widgets.append(form.get());
+    int set = 0;
+    for (const QWidget *widget : std::as_const(widgets)) {
+        if (!widget->testAttribute(Qt::WA_SetFont))
+            continue;
+        ++set;
+        QVERIFY2(installed.contains(widget->font().family(), Qt::CaseInsensitive),
+            qPrintable(widget->objectName() + u": "_s + widget->font().family()));
+    }
+    // The menu's buttons, its title and copyright, the about box and the results dialog.
+    QVERIFY(set > 10);
 }
 
 void TestMainForm::aboutBoxAndPageBarTellScreenReaders_data()

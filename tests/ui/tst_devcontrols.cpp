@@ -1,4 +1,5 @@
 #include "DeviceControls.h"
+#include "FontFamily.h"
 
 #include <QApplication>
 #include <QDir>
@@ -66,7 +67,7 @@ void TestDevControls::labelLooks()
     Field field;
     auto *label = new TDevLabel(&field);
     label->ApplyProperties();
-    QCOMPARE(label->font().family(), u"Tahoma"_s);
+    QCOMPARE(label->font().family(), kelvo::pictures::fontFamilyFor(u"Tahoma"));
     QCOMPARE(label->font().pointSize(), 10);
     QVERIFY(label->font().bold());
     QCOMPARE(label->cursor().shape(), Qt::PointingHandCursor);
@@ -165,7 +166,7 @@ void TestDevControls::editIsFlatAndReadOnly()
     QVERIFY(QTest::qWaitForWindowExposed(&field));
     QApplication::setActiveWindow(&field);
 
-    QCOMPARE(edit->font().family(), u"Fixedsys"_s);
+    QCOMPARE(edit->font().family(), kelvo::pictures::fontFamilyFor(u"Fixedsys"));
     QCOMPARE(edit->font().pointSize(), 10);
     QVERIFY(!edit->hasFrame());
     QCOMPARE(edit->height(), edit->sizeHint().height());

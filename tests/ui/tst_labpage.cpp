@@ -4,6 +4,7 @@
 #include "DeviceControls.h"
 #include "DeviceDlg.h"
 #include "ExperimentChapter.h"
+#include "FontFamily.h"
 #include "LabPage.h"
 #include "LabWork.h"
 #include "Localization.h"
@@ -436,7 +437,7 @@ void TestLabPage::variantButtons()
         QCOMPARE(button->parentWidget(), page->panWorkfield);
         QCOMPARE(button->SectionName, lab.bench().Variants.Variant(i)->SectionName);
         QCOMPARE(button->text(), lab.bench().Variants.Variant(i)->Title);
-        QCOMPARE(button->font().family(), u"Tahoma"_s);
+        QCOMPARE(button->font().family(), kelvo::pictures::fontFamilyFor(u"Tahoma"));
         const VariantLook shown = look(button);
         // Tahoma 10 points, or smaller where the font drawn for it makes the caption too wide.
         QFont designed(u"Tahoma"_s, 10);
