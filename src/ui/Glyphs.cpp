@@ -48,19 +48,6 @@ void drawPassedMark(QPainter &painter)
     painter.drawPolyline(QPolygonF({ QPointF(17, 20.8), QPointF(19.6, 23.4), QPointF(24.2, 17.6) }));
 }
 
-void addRenderedAt(QIcon &icon, const QString &name, std::initializer_list<int> sides)
-{
-    QSvgRenderer renderer(resourcePath(name));
-    for (const int side : sides) {
-        QPixmap pixmap(side, side);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        renderer.render(&painter, QRectF(0, 0, side, side));
-        painter.end();
-        icon.addPixmap(pixmap);
-    }
-}
-
 // Each drawing is read once a run: every button of the menu asks for its glyph's size as it is
 // laid out and for its picture as it is painted, an icon for its picture at five resolutions, and
 // most buttons show the same few glyphs. GUI thread only, as pixmaps are.
@@ -72,6 +59,19 @@ QSvgRenderer &drawing(const QString &name)
     if (!known)
         known = std::make_unique<QSvgRenderer>(path);
     return *known;
+}
+
+void addRenderedAt(QIcon &icon, const QString &name, std::initializer_list<int> sides)
+{
+    QSvgRenderer &renderer = drawing(name);
+    for (const int side : sides) {
+        QPixmap pixmap(side, side);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        renderer.render(&painter, QRectF(0, 0, side, side));
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
 }
 
 } // namespace
