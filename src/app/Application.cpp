@@ -1,6 +1,7 @@
 #include "Application.h"
 
 #include "BenchTrace.h"
+#include "FontFamily.h"
 #include "Globals.h"
 #include "HtmlViewer.h"
 #include "Localization.h"
@@ -34,6 +35,8 @@ int runWindow(int &argc, char **argv, const QStringList &arguments, const QStrin
     // The package unpacks while the application and the window are made; the window loads the
     // lab work from it before anything is shown.
     auto unpacking = std::make_unique<StartupUnpacking>(path, std::move(runFolder));
+    // Meanwhile the font configuration loads beside them, ready for the window's first font.
+    std::future<void> fontConfiguration = pictures::loadFontConfigurationAhead();
     QApplication application(argc, argv);
     QApplication::setApplicationName(Texts::ProductName);
     // No display name: the platform would append it to every window caption ("Ошибка — Kelvo 1.0").
@@ -71,6 +74,8 @@ int runWindow(int &argc, char **argv, const QStringList &arguments, const QStrin
     icon->followMainWindow(*MainForm);
     installBenchTrace(*MainForm);
     MainForm->show();
+    // The engine's start, after the first paint, changes the environment.
+    fontConfiguration.wait();
     MainForm->Viewer->warmUp();
     const int status = QApplication::exec();
     reporter->finish();

@@ -56,7 +56,7 @@ std::unique_ptr<RunFolder> makeRunFolder(const QString &path)
     RunFolder::sweepStaleRunFolders(RunFolder::temporaryFolder());
     if (const QString runtime = usableRuntimeFolder(); !runtime.isEmpty())
         RunFolder::sweepStaleRunFolders(runtime);
-    return std::make_unique<RunFolder>(runFolderParent(unpackedBytes(path)));
+    return std::make_unique<RunFolder>(runFolderParent([&path] { return unpackedBytes(path); }));
 }
 
 void keepRuntimeFilesIn(RunFolder &runFolder)

@@ -60,6 +60,13 @@ QString matchedFamily(const QString &face)
 
 } // namespace
 
+std::future<void> loadFontConfigurationAhead()
+{
+    // Fontconfig makes its current configuration on first use and keeps the first one made when
+    // two threads race to it.
+    return std::async(std::launch::async, [] { FcInit(); });
+}
+
 QString fontFamilyFor(QStringView faceName)
 {
     const QString face = baseFace(faceName).toString();

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <future>
+
 namespace kelvo::pictures {
 
 // The installed family that draws a Windows face name: the family fontconfig matches for it
@@ -15,5 +17,11 @@ namespace kelvo::pictures {
 // which costs milliseconds at start-up; given the matched family it finds the same face at once.
 // Looked up once a run for each name; safe from any thread.
 QString fontFamilyFor(QStringView faceName);
+
+// Loads the font configuration (its files and the caches of every installed font, a few
+// milliseconds) on a thread of its own and returns at once. The first font the windows ask for
+// then finds it loaded; one asked for meanwhile loads it as if this had not been called. The
+// configuration reads the environment as it loads: wait for the result before changing it.
+std::future<void> loadFontConfigurationAhead();
 
 } // namespace kelvo::pictures

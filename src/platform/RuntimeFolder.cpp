@@ -36,13 +36,14 @@ bool runtimeFolderHasRoom(quint64 unpackedBytes, quint64 freeBytes)
     return unpackedBytes <= allowed / 2 && Margin <= allowed - 2 * unpackedBytes;
 }
 
-QString runFolderParent(std::optional<quint64> unpackedBytes)
+QString runFolderParent(const std::function<std::optional<quint64>()> &unpackedBytes)
 {
-    const QString runtime = usableRuntimeFolder();
-    if (unpackedBytes && !runtime.isEmpty()) {
-        const std::optional<quint64> free = FolderHandle::open(runtime).freeBytes();
-        if (free && runtimeFolderHasRoom(*unpackedBytes, *free))
-            return QDir(runtime).absolutePath();
+    if (const QString runtime = usableRuntimeFolder(); !runtime.isEmpty()) {
+        if (const std::optional<quint64> bytes = unpackedBytes()) {
+            const std::optional<quint64> free = FolderHandle::open(runtime).freeBytes();
+            if (free && runtimeFolderHasRoom(*bytes, *free))
+                return QDir(runtime).absolutePath();
+        }
     }
     return RunFolder::temporaryFolder();
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace kelvo {
@@ -23,10 +24,11 @@ bool isPrivateFolderOfUser(const QString &path);
 // half of what is free, so that the session keeps at least half of its free room.
 bool runtimeFolderHasRoom(quint64 unpackedBytes, quint64 freeBytes);
 
-// Where a run makes its run folder for a package that unpacks to `unpackedBytes`: the user's
+// Where a run makes its run folder for a package that unpacks to `unpackedBytes()`: the user's
 // runtime folder (usableRuntimeFolder()) when it has room by the rule above, which is faster to
 // write and more private; otherwise, and when the size is not known (no package), the temporary
-// folder (RunFolder::temporaryFolder()).
-QString runFolderParent(std::optional<quint64> unpackedBytes);
+// folder (RunFolder::temporaryFolder()). The size, which takes reading the package's list of
+// files, is asked only where a usable runtime folder could take it.
+QString runFolderParent(const std::function<std::optional<quint64>()> &unpackedBytes);
 
 } // namespace kelvo

@@ -12,6 +12,8 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <cstdio>
+#include <future>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -67,6 +69,16 @@ QString drawnFamily(const QString &name, bool bold, bool italic)
 }
 
 const char NoFontsVariable[] = "KELVO_TEST_NO_FONTS";
+const char AheadVariable[] = "KELVO_TEST_FONTS_AHEAD";
+
+// What the windows ask of the font configuration at start-up, one line per name.
+QByteArray startupAnswers()
+{
+    QByteArray answers;
+    for (const QString &name : { u"MS Sans Serif"_s, u"Arial"_s, u"Times New Roman Cyr"_s, u"Courier New"_s })
+        answers += (name + u" -> "_s + fontFamilyFor(name) + u" / "_s + drawnFamily(name, true, false)).toUtf8() + '\n';
+    return answers;
+}
 
 } // namespace
 
@@ -82,6 +94,7 @@ private slots:
     void emptyNameStaysEmpty_data();
     void emptyNameStaysEmpty();
     void nameStaysWhereNothingMatches();
+    void configurationLoadedAheadGivesTheSameAnswers();
 };
 
 void TestFontFamily::installedFamilyIsItself_data()
@@ -171,6 +184,30 @@ void TestFontFamily::nameStaysWhereNothingMatches()
     QVERIFY(child.waitForFinished(60000));
     const QByteArray output = child.readAll();
     QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, output.constData());
+}
+
+// The start-up loads the configuration on a thread of its own while the windows may already ask
+// for fonts: run in a process that has not loaded it yet, the answers are those of one that
+// loaded it on first use.
+void TestFontFamily::configurationLoadedAheadGivesTheSameAnswers()
+{
+    if (qEnvironmentVariableIsSet(AheadVariable)) {
+        std::future<void> ahead = kelvo::pictures::loadFontConfigurationAhead();
+        const QByteArray answers = startupAnswers();
+        ahead.wait();
+        std::fputs(answers.constData(), stdout);
+        return;
+    }
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(AheadVariable), u"1"_s);
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(), { u"configurationLoadedAheadGivesTheSameAnswers"_s });
+    QVERIFY(child.waitForFinished(60000));
+    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, child.readAllStandardError());
+    const QByteArray expected = startupAnswers();
+    const QByteArray output = child.readAllStandardOutput();
+    QVERIFY2(output.contains(expected), QByteArray(output + "\nexpected:\n" + expected).constData());
 }
 
 QTEST_MAIN(TestFontFamily)
