@@ -2,7 +2,9 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace kelvo {
 
@@ -94,12 +96,15 @@ QByteArray encodeWindows1251(QStringView text, bool *lossless)
 
 QByteArray encodeWindows1251ForHtml(QStringView text)
 {
-    QByteArray bytes;
-    bytes.reserve(text.size());
+    // A page is written a byte at a time into room for one byte a character; a reference, which
+    // is longer, makes room for itself and the characters still to come.
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    qsizetype size = 0;
+    char *out = bytes.data();
     for (qsizetype i = 0; i < text.size(); ++i) {
         const int b = windows1251Byte(text[i].unicode());
         if (b >= 0) {
-            bytes.append(char(b));
+            out[size++] = char(b);
             continue;
         }
         char32_t codePoint = text[i].unicode();
@@ -107,8 +112,16 @@ QByteArray encodeWindows1251ForHtml(QStringView text)
             codePoint = QChar::surrogateToUcs4(text[i], text[i + 1]);
             ++i;
         }
-        bytes.append("&#").append(QByteArray::number(quint32(codePoint))).append(';');
+        const QByteArray reference = "&#" + QByteArray::number(quint32(codePoint)) + ';';
+        const qsizetype needed = size + reference.size() + (text.size() - i - 1);
+        if (needed > bytes.size()) {
+            bytes.resize(std::max(needed, bytes.size() * 2));
+            out = bytes.data();
+        }
+        std::memcpy(out + size, reference.constData(), size_t(reference.size()));
+        size += reference.size();
     }
+    bytes.truncate(size);
     return bytes;
 }
 

@@ -90,10 +90,12 @@ QString format(const QString &pattern, std::initializer_list<FormatArgument> arg
     auto next = arguments.begin();
     qsizetype i = 0;
     while (i < pattern.size()) {
-        const QChar c = pattern[i];
-        if (c != QLatin1Char('%')) {
-            result += c;
-            ++i;
+        const qsizetype percent = pattern.indexOf(QLatin1Char('%'), i);
+        if (percent != i) {
+            // The text up to the next directive, at once.
+            const qsizetype end = percent < 0 ? pattern.size() : percent;
+            result += QStringView(pattern).sliced(i, end - i);
+            i = end;
             continue;
         }
         const qsizetype start = i++;

@@ -13,6 +13,7 @@ private Q_SLOTS:
     void tablesAgreeWithIconv_data();
     void tablesAgreeWithIconv();
     void windows1251RoundTrip();
+    void htmlEncodingKeepsWhatTheCodePageLacks_data();
     void htmlEncodingKeepsWhatTheCodePageLacks();
     void dataTextDecoding_data();
     void dataTextDecoding();
@@ -61,9 +62,26 @@ void TestCodePages::windows1251RoundTrip()
     QVERIFY(!lossless);
 }
 
+void TestCodePages::htmlEncodingKeepsWhatTheCodePageLacks_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("letters, a sign and a pair of surrogates")
+        << QStringLiteral("Ом Ω 😀") << QByteArray("\xCE\xEC &#937; &#128512;");
+    QTest::newRow("empty") << QString() << QByteArray();
+    QTest::newRow("a reference first and last") << QStringLiteral("ΩаΩ") << QByteArray("&#937;\xE0&#937;");
+    // Each character takes eight bytes: the page outgrows one byte a character many times over.
+    QTest::newRow("nothing but references") << QString(300, QChar(0x3A9)) << QByteArray("&#937;").repeated(300);
+    QTest::newRow("surrogates without their pair")
+        << (QString(QChar(0xD83D)) + u'a' + QChar(0xDE00) + QChar(0xD83D))
+        << QByteArray("&#55357;a&#56832;&#55357;");
+}
+
 void TestCodePages::htmlEncodingKeepsWhatTheCodePageLacks()
 {
-    QCOMPARE(encodeWindows1251ForHtml(u"Ом Ω 😀"), QByteArray("\xCE\xEC &#937; &#128512;"));
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(encodeWindows1251ForHtml(text), bytes);
 }
 
 void TestCodePages::dataTextDecoding_data()

@@ -248,6 +248,9 @@ void TestNumberFormats::formatPatterns()
     QCOMPARE(kelvo::format(QStringLiteral("<h1>%s</h1>"), { QStringLiteral("100% %d") }, ru),
         QStringLiteral("<h1>100% %d</h1>"));
     QCOMPARE(kelvo::format(QStringLiteral("%s and %s"), { QStringLiteral("x") }, ru), QStringLiteral("x and %s"));
+    QCOMPARE(kelvo::format(QStringLiteral("%d of 100%"), { qint64(7) }, ru), QStringLiteral("7 of 100%"));
+    QCOMPARE(kelvo::format(QStringLiteral("a %y b %d"), { qint64(7) }, ru), QStringLiteral("a %y b 7"));
+    QCOMPARE(kelvo::format(QStringLiteral("%%%d%%"), { qint64(7) }, ru), QStringLiteral("%7%"));
 }
 
 void TestNumberFormats::errorReportAppendsFullStop_data()
