@@ -283,6 +283,10 @@ grep '^@ ' "$work/resolve.log" | cut -c3- >>"$results"
 echo "Generating the lab works for the window benchmarks..." >&2
 "$bin/kelvo_bench_inputs" "$work/inputs" | grep '^@ ' | cut -c3- >>"$results"
 
+# What the benchmarks before wrote and deleted goes to the disk here, not while the window
+# benchmarks run, where it would slow the rows that write files (Kelvo's unpacking) and not
+# the one-label window.
+sync
 put startup.tmp_fs "$(file_system_of "${TMPDIR:-/tmp}" | tr ' ' '_')"
 [ -n "$journaled" ] && put startup.journaled_fs "$(file_system_of "$journaled" | tr ' ' '_')"
 xvfb-run -a -s "-screen 0 $screen -noreset" "$0" --under-xvfb "$results" "$work/inputs" "$rounds" "$cycles" \
