@@ -71,6 +71,26 @@ QString drawnFamily(const QString &name, bool bold, bool italic)
 const char NoFontsVariable[] = "KELVO_TEST_NO_FONTS";
 const char AheadVariable[] = "KELVO_TEST_FONTS_AHEAD";
 
+struct ChildRun
+{
+    bool passed = false;
+    QByteArray output; // standard output and error as they came
+};
+
+// Runs one test function of this program again, in a process of its own with `environment`.
+ChildRun runAgainInChild(const char *testFunction, const QProcessEnvironment &environment)
+{
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(), { QString::fromLatin1(testFunction) });
+    const bool finished = child.waitForFinished(60000);
+    ChildRun run;
+    run.passed = finished && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0;
+    run.output = child.readAll();
+    return run;
+}
+
 // What the windows ask of the font configuration at start-up, one line per name.
 QByteArray startupAnswers()
 {
@@ -177,13 +197,8 @@ void TestFontFamily::nameStaysWhereNothingMatches()
     environment.insert(QString::fromLatin1(NoFontsVariable), u"1"_s);
     environment.insert(u"FONTCONFIG_FILE"_s, config.fileName());
     environment.remove(u"FONTCONFIG_PATH"_s);
-    QProcess child;
-    child.setProcessEnvironment(environment);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(), { u"nameStaysWhereNothingMatches"_s });
-    QVERIFY(child.waitForFinished(60000));
-    const QByteArray output = child.readAll();
-    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, output.constData());
+    const ChildRun run = runAgainInChild("nameStaysWhereNothingMatches", environment);
+    QVERIFY2(run.passed, run.output.constData());
 }
 
 // The start-up loads the configuration on a thread of its own while the windows may already ask
@@ -200,14 +215,10 @@ void TestFontFamily::configurationLoadedAheadGivesTheSameAnswers()
     }
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QString::fromLatin1(AheadVariable), u"1"_s);
-    QProcess child;
-    child.setProcessEnvironment(environment);
-    child.start(QCoreApplication::applicationFilePath(), { u"configurationLoadedAheadGivesTheSameAnswers"_s });
-    QVERIFY(child.waitForFinished(60000));
-    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, child.readAllStandardError());
+    const ChildRun run = runAgainInChild("configurationLoadedAheadGivesTheSameAnswers", environment);
+    QVERIFY2(run.passed, run.output.constData());
     const QByteArray expected = startupAnswers();
-    const QByteArray output = child.readAllStandardOutput();
-    QVERIFY2(output.contains(expected), QByteArray(output + "\nexpected:\n" + expected).constData());
+    QVERIFY2(run.output.contains(expected), QByteArray(run.output + "\nexpected:\n" + expected).constData());
 }
 
 QTEST_MAIN(TestFontFamily)
