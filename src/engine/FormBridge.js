@@ -135,17 +135,41 @@
     }
 
     function deliver(report) {
-        if (report.failure === undefined)
+        if (report.back)
+            bridge.back();
+        else if (report.failure === undefined)
             bridge.submit(report.action, report.target, report.encType, report.method, report.lines);
         else
             bridge.unreadable(report.action, report.failure);
     }
 
+    // The channel to the viewer opens with the first report: opening it costs a round trip to
+    // the viewer, which every document would otherwise pay as it loads, and most documents are
+    // read and left without a report.
+    let channelOpening = false;
+    function openChannel() {
+        if (channelOpening)
+            return;
+        channelOpening = true;
+        if (typeof qt === 'undefined' || !qt.webChannelTransport) {
+            console.error('kelvo: no web channel transport');
+            return;
+        }
+        new QWebChannel(qt.webChannelTransport, function (channel) {
+            bridge = channel.objects.kelvoForms;
+            for (const report of waiting)
+                deliver(report);
+            waiting = [];
+        });
+    }
+
     function post(report) {
-        if (bridge)
+        if (bridge) {
             deliver(report);
-        else
-            call(arrayPush, waiting, report);
+            return;
+        }
+        call(arrayPush, waiting, report);
+        openChannel();
     }
 
     call(addEventListener, document, 'submit', function (event) {
@@ -219,23 +243,11 @@
         if (editable)
             return;
         call(preventDefault, event);
-        if (bridge)
-            bridge.back();
+        post({ back: true });
     }, false);
 
     // Called by the viewer once it has handled a report.
     window.kelvoFormsReleased = function () {
         busy = false;
     };
-
-    if (typeof qt === 'undefined' || !qt.webChannelTransport) {
-        console.error('kelvo: no web channel transport');
-        return;
-    }
-    new QWebChannel(qt.webChannelTransport, function (channel) {
-        bridge = channel.objects.kelvoForms;
-        for (const report of waiting)
-            deliver(report);
-        waiting = [];
-    });
 })();
