@@ -250,14 +250,14 @@ FileDescriptor openRegularFileForReading(const QString &path)
     return file;
 }
 
-std::optional<quint64> fileSize(int descriptor)
+std::optional<FileIdentity> fileIdentity(int descriptor)
 {
     struct stat info
     {
     };
     if (::fstat(descriptor, &info) != 0 || info.st_size < 0)
         return std::nullopt;
-    return quint64(info.st_size);
+    return FileIdentity { quint64(info.st_dev), quint64(info.st_ino), quint64(info.st_size) };
 }
 
 QByteArray readFileStart(int descriptor, qint64 size)

@@ -113,8 +113,18 @@ bool writeAll(int descriptor, const char *data, qint64 size);
 // path's bytes are those of encodeLocalFileName, so that any name given on the command line opens.
 FileDescriptor openRegularFileForReading(const QString &path);
 
-// The size of an open file; nothing when the system cannot tell.
-std::optional<quint64> fileSize(int descriptor);
+// Which file an open descriptor reads, and its size: two descriptors of equal identities read the
+// same file, at the same size.
+struct FileIdentity
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    quint64 size = 0;
+    bool operator==(const FileIdentity &) const = default;
+};
+
+// The identity of an open file; nothing when the system cannot tell.
+std::optional<FileIdentity> fileIdentity(int descriptor);
 
 // Reads up to `size` bytes from the start of an open file without moving its offset.
 QByteArray readFileStart(int descriptor, qint64 size);

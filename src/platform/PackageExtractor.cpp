@@ -10,13 +10,19 @@
 #include <QFile>
 #include <QLoggingCategory>
 #include <QSet>
+#include <QStringList>
 
 #include <zip.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <limits>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace kelvo {
@@ -63,7 +69,7 @@ QString zipErrorText(int code)
 struct OpenedArchive
 {
     ZipArchive archive;
-    quint64 bytes = 0; // the archive file's size
+    FileIdentity file; // the archive file's, with its size
     QString problem;
 };
 
@@ -71,20 +77,20 @@ OpenedArchive openPlainZip(const QString &path)
 {
     FileDescriptor file = openRegularFileForReading(path);
     if (!file.isValid())
-        return { nullptr, 0,
+        return { nullptr, {},
             QStringLiteral("cannot open the package as a regular file: ") + FolderHandle::lastError() };
-    const std::optional<quint64> bytes = fileSize(file.get());
-    if (!bytes)
-        return { nullptr, 0, QStringLiteral("cannot read the package's size: ") + FolderHandle::lastError() };
+    const std::optional<FileIdentity> identity = fileIdentity(file.get());
+    if (!identity)
+        return { nullptr, {}, QStringLiteral("cannot read the package's size: ") + FolderHandle::lastError() };
     const QByteArray start = readFileStart(file.get(), FirstEntrySignature.size());
     if (start != FirstEntrySignature && start != EmptyArchiveSignature)
-        return { nullptr, 0, QStringLiteral("not a plain ZIP archive") };
+        return { nullptr, {}, QStringLiteral("not a plain ZIP archive") };
     int code = ZIP_ER_OK;
     zip_t *archive = zip_fdopen(file.get(), ZIP_RDONLY, &code);
     if (!archive)
-        return { nullptr, 0, QStringLiteral("not a readable ZIP archive: ") + zipErrorText(code) };
+        return { nullptr, {}, QStringLiteral("not a readable ZIP archive: ") + zipErrorText(code) };
     file.release(); // the archive has taken the descriptor over
-    return { ZipArchive(archive), *bytes, {} };
+    return { ZipArchive(archive), *identity, {} };
 }
 
 bool hasNonAscii(QByteArrayView bytes)
@@ -156,6 +162,8 @@ struct PlannedEntry
     QString name;
     QByteArray fileName; // as the file system takes it
     zip_uint64_t size = 0;
+    zip_uint64_t packedSize = 0;
+    zip_uint32_t crc = 0;
 };
 
 struct Plan
@@ -228,7 +236,7 @@ Plan planExtraction(zip_t *archive, quint64 archiveBytes, const ExtractionLimits
         }
         plan.packedBytes += stat.comp_size;
         plan.totalBytes += stat.size;
-        plan.entries.push_back({ index, *fileName, QFile::encodeName(*fileName), stat.size });
+        plan.entries.push_back({ index, *fileName, QFile::encodeName(*fileName), stat.size, stat.comp_size, stat.crc });
     }
     // Many entries of up to 1 MiB each pass one by one; together they meet the same bound.
     if (beyondRatio(plan.totalBytes, archiveBytes, limits))
@@ -236,34 +244,17 @@ Plan planExtraction(zip_t *archive, quint64 archiveBytes, const ExtractionLimits
     return plan;
 }
 
-// The files this extraction has created or overwritten, each once, in the order first written.
-class WrittenFiles final
+// Copies one entry into a new file, which `created` then names; the reason when that fails.
+// `noRoom` tells that the file system had no room for it.
+QString writeEntry(zip_t *archive, const PlannedEntry &entry, const FolderHandle &folder,
+    std::vector<QByteArray> &created, std::vector<char> &buffer, bool &noRoom)
 {
-public:
-    void remember(const QByteArray &fileName)
-    {
-        if (!m_known.contains(fileName)) {
-            m_known.insert(fileName);
-            m_names.append(fileName);
-        }
-    }
-    const QList<QByteArray> &names() const { return m_names; }
-    void removeAll(const FolderHandle &folder) const
-    {
-        for (const QByteArray &name : m_names)
-            folder.removeFile(name);
-    }
-
-private:
-    QList<QByteArray> m_names;
-    QSet<QByteArray> m_known;
-};
-
-// Copies one entry into a new file; the reason when that fails. `noRoom` tells that the file
-// system had no room for it.
-QString writeEntry(zip_t *archive, const PlannedEntry &entry, const FolderHandle &folder, WrittenFiles &written,
-    std::vector<char> &buffer, bool &noRoom)
-{
+    // A helper thread reads through an archive opened again: its entry must be the one planned.
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat_index(archive, entry.index, 0, &stat) != 0 || stat.size != entry.size
+        || stat.comp_size != entry.packedSize || stat.crc != entry.crc)
+        return QStringLiteral("entry \"%1\" changed while the package was unpacked").arg(entry.name);
     const ZipEntryReader reader(zip_fopen_index(archive, entry.index, 0));
     if (!reader)
         return QStringLiteral("entry \"%1\" cannot be read: %2")
@@ -273,7 +264,7 @@ QString writeEntry(zip_t *archive, const PlannedEntry &entry, const FolderHandle
         noRoom = FolderHandle::lastErrorWasNoRoom();
         return QStringLiteral("cannot create \"%1\": %2").arg(entry.name, FolderHandle::lastError());
     }
-    written.remember(entry.fileName);
+    created.push_back(entry.fileName);
 
     // libzip checks the CRC only when a read reports the end, and never that the data ends at the
     // declared size: count, and read to the end.
@@ -306,6 +297,125 @@ QString writeEntry(zip_t *archive, const PlannedEntry &entry, const FolderHandle
     return {};
 }
 
+// What the threads of one extraction share: the next entry to take, the first failure in archive
+// order, and the files each has created. No entry after a failed one is started, and every entry
+// before it has been taken, so the failure told is the one that unpacking in order meets first.
+class SharedUnpacking final
+{
+public:
+    SharedUnpacking(const Plan &plan, const FolderHandle &folder)
+        : m_plan(plan)
+        , m_folder(folder)
+    {
+    }
+
+    const FolderHandle &folder() const { return m_folder; }
+    // The next entry to unpack, or nothing when all have been taken or one before it has failed.
+    const PlannedEntry *take()
+    {
+        const size_t at = m_next.fetch_add(1);
+        return at < m_plan.entries.size() && at < m_firstFailure.load() ? &m_plan.entries[at] : nullptr;
+    }
+    void fail(const PlannedEntry *entry, const QString &problem, bool noRoom)
+    {
+        const auto at = size_t(entry - m_plan.entries.data());
+        const std::lock_guard lock(m_mutex);
+        if (at < m_firstFailure.load()) {
+            m_firstFailure.store(at);
+            m_problem = problem;
+            m_noRoom = noRoom;
+        }
+    }
+    void keepCreated(const std::vector<QByteArray> &names)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_created.insert(m_created.end(), names.begin(), names.end());
+    }
+
+    // Once every thread has ended:
+    bool failed() const { return m_firstFailure.load() != NoFailure; }
+    const QString &problem() const { return m_problem; }
+    bool noRoom() const { return m_noRoom; }
+    void removeCreated() const
+    {
+        for (const QByteArray &name : m_created)
+            m_folder.removeFile(name);
+    }
+
+private:
+    static constexpr size_t NoFailure = std::numeric_limits<size_t>::max();
+
+    const Plan &m_plan;
+    const FolderHandle &m_folder;
+    std::atomic<size_t> m_next = 0;
+    std::atomic<size_t> m_firstFailure = NoFailure;
+    std::mutex m_mutex;
+    QString m_problem;
+    bool m_noRoom = false;
+    std::vector<QByteArray> m_created;
+};
+
+// Unpacks entries in turn until none is left or one has failed.
+void unpackEntries(zip_t *archive, SharedUnpacking &shared)
+{
+    std::vector<char> buffer(CopyBufferBytes);
+    std::vector<QByteArray> created;
+    while (const PlannedEntry *entry = shared.take()) {
+        bool noRoom = false;
+        const QString problem = writeEntry(archive, *entry, shared.folder(), created, buffer, noRoom);
+        if (!problem.isEmpty()) {
+            shared.fail(entry, problem, noRoom);
+            break;
+        }
+    }
+    shared.keepCreated(created);
+}
+
+// A helper thread reads through an archive of its own (libzip's archives are not to be shared
+// between threads), opened again from the path. It helps only where the path still names the file
+// that was planned.
+void helpUnpacking(const QString &archivePath, const FileIdentity &planned, SharedUnpacking &shared)
+{
+    const OpenedArchive opened = openPlainZip(archivePath);
+    if (opened.archive && opened.file == planned)
+        unpackEntries(opened.archive.get(), shared);
+}
+
+// One thread for a small package, up to the limit for a large one. A package with two entries of
+// one name is unpacked by one thread, in order, so that the later still overwrites the earlier.
+int threadsFor(const Plan &plan, const ExtractionLimits &limits)
+{
+    if (plan.totalBytes < limits.parallelFromBytes || plan.entries.size() < 2)
+        return 1;
+    QSet<QString> names;
+    names.reserve(qsizetype(plan.entries.size()));
+    for (const PlannedEntry &entry : plan.entries) {
+        // Case-folded: where the file system ignores case, two such names are one file.
+        const QString name = entry.name.toCaseFolded();
+        if (names.contains(name))
+            return 1;
+        names.insert(name);
+    }
+    return int(std::min(size_t(std::max(1, limits.maxThreads)), plan.entries.size()));
+}
+
+// Each written file once, in the archive order of the entries that first wrote it.
+QStringList writtenPaths(const Plan &plan, const QString &destinationFolder)
+{
+    // Joined by hand: QDir takes a name that starts with ":" for one of Qt's resources, and the
+    // file would never be deleted.
+    const QString destination = QDir(destinationFolder).absolutePath() + QLatin1Char('/');
+    QStringList paths;
+    QSet<QByteArray> listed;
+    for (const PlannedEntry &entry : plan.entries) {
+        if (!listed.contains(entry.fileName)) {
+            listed.insert(entry.fileName);
+            paths.append(destination + QFile::decodeName(entry.fileName));
+        }
+    }
+    return paths;
+}
+
 ExtractionResult failure(const QString &problem, bool destinationFull = false)
 {
     qCDebug(lcExtraction) << "package refused:" << problem;
@@ -328,7 +438,7 @@ ExtractionResult extractPackage(const QString &archivePath, const QString &desti
     const OpenedArchive opened = openPlainZip(archivePath);
     if (!opened.archive)
         return failure(opened.problem);
-    const Plan plan = planExtraction(opened.archive.get(), opened.bytes, limits);
+    const Plan plan = planExtraction(opened.archive.get(), opened.file.size, limits);
     if (!plan.problem.isEmpty())
         return failure(plan.problem);
 
@@ -341,24 +451,27 @@ ExtractionResult extractPackage(const QString &archivePath, const QString &desti
             QStringLiteral("the package needs %1 bytes, the disk has %2 free").arg(plan.totalBytes).arg(*freeBytes),
             true);
 
-    WrittenFiles written;
-    std::vector<char> buffer(CopyBufferBytes);
-    for (const PlannedEntry &entry : plan.entries) {
-        bool noRoom = false;
-        const QString problem = writeEntry(opened.archive.get(), entry, folder, written, buffer, noRoom);
-        if (!problem.isEmpty()) {
-            written.removeAll(folder);
-            return failure(problem, noRoom);
+    SharedUnpacking shared(plan, folder);
+    {
+        const int threads = threadsFor(plan, limits);
+        std::vector<std::jthread> helpers;
+        for (int i = 1; i < threads; ++i) {
+            try {
+                helpers.emplace_back(helpUnpacking, std::cref(archivePath), std::cref(opened.file), std::ref(shared));
+            } catch (const std::system_error &) {
+                break; // no more threads to be had: those running do the work
+            }
         }
+        unpackEntries(opened.archive.get(), shared);
+    }
+    if (shared.failed()) {
+        shared.removeCreated();
+        return failure(shared.problem(), shared.noRoom());
     }
 
     ExtractionResult result;
     result.ok = true;
-    // Joined by hand: QDir takes a name that starts with ":" for one of Qt's resources, and the
-    // file would never be deleted.
-    const QString destination = QDir(destinationFolder).absolutePath() + QLatin1Char('/');
-    for (const QByteArray &name : written.names())
-        result.writtenFiles.append(destination + QFile::decodeName(name));
+    result.writtenFiles = writtenPaths(plan, destinationFolder);
     if (onFileWritten) {
         for (const QString &path : std::as_const(result.writtenFiles))
             onFileWritten(path);

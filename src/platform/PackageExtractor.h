@@ -4,8 +4,10 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
+#include <thread>
 
 namespace kelvo {
 
@@ -23,12 +25,18 @@ struct ExtractionLimits
     // held to it (bzip2 packs zeros a million to one): each entry of more than 1 MiB, and the
     // whole package once it unpacks to more than 1 MiB.
     quint64 maxCompressionRatio = 1'100;
+    // A package that unpacks to this many bytes or more is unpacked by up to `maxThreads` threads
+    // (by default one a core, up to four); a smaller one by the calling thread alone, where
+    // starting threads would cost more than they save.
+    quint64 parallelFromBytes = quint64(8) << 20;
+    int maxThreads = std::clamp(int(std::thread::hardware_concurrency()), 1, 4);
 };
 
 struct ExtractionResult
 {
     bool ok = false;
-    // On success: the full path of every file written, each once, in the order first written.
+    // On success: the full path of every file written, each once, in the archive order of the
+    // entries that first wrote them.
     QStringList writtenFiles;
     // On failure: a short English reason for logs and tests; users see the damaged-package message,
     // or, when the destination had no room, that the temporary folder is full.

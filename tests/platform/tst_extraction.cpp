@@ -2,6 +2,7 @@
 #include "RunFolder.h"
 #include "TestSupport.h"
 
+#include <QCoreApplication>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
@@ -262,11 +263,28 @@ struct Fixture
 
 } // namespace
 
+// Runs once with the calling thread alone and once with helper threads, which every package
+// here, however small, is given.
 class TestExtraction final : public QObject
 {
     Q_OBJECT
 
+public:
+    explicit TestExtraction(const ExtractionLimits &threads)
+        : m_threads(threads)
+    {
+    }
+
 private:
+    // The limits of a test, with the threads of this run.
+    ExtractionLimits withThreads(ExtractionLimits limits = {}) const
+    {
+        limits.parallelFromBytes = m_threads.parallelFromBytes;
+        limits.maxThreads = m_threads.maxThreads;
+        return limits;
+    }
+
+    ExtractionLimits m_threads;
     QTemporaryDir m_outside; // where an absolute entry name points
     QString m_absoluteName;
 
@@ -283,6 +301,8 @@ private Q_SLOTS:
     void limits();
     void reportsEachFileOnceInOrderWritten();
     void failureRemovesWhatItWroteAndNothingElse();
+    void firstDamagedEntryInArchiveOrderIsTold();
+    void laterOfManySameNamesWins();
     void fullDestinationIsToldFromADamagedPackage();
     void linkPlantedInDestinationIsNotFollowed();
     void runFolderIsGoneAfterShutdown();
@@ -404,8 +424,8 @@ void TestExtraction::unpacksFlat()
     const Fixture fixture;
     fixture.place(Source::Bytes, archive);
     QStringList reported;
-    const ExtractionResult result
-        = extractPackage(fixture.archive, fixture.destination, [&](const QString &path) { reported.append(path); });
+    const ExtractionResult result = extractPackage(
+        fixture.archive, fixture.destination, [&](const QString &path) { reported.append(path); }, withThreads());
 
     QVERIFY2(result.ok, qPrintable(result.problem));
     QCOMPARE(reported, result.writtenFiles);
@@ -492,8 +512,8 @@ void TestExtraction::refusesDamagedPackages()
     const Fixture fixture;
     fixture.place(Source(source), archive);
     bool reported = false;
-    const ExtractionResult result
-        = extractPackage(fixture.archive, fixture.destination, [&](const QString &) { reported = true; });
+    const ExtractionResult result = extractPackage(
+        fixture.archive, fixture.destination, [&](const QString &) { reported = true; }, withThreads());
 
     QVERIFY(!result.ok);
     QVERIFY2(result.problem.contains(reason), qPrintable(result.problem));
@@ -565,7 +585,7 @@ void TestExtraction::limits()
 
     const Fixture fixture;
     fixture.place(Source::Bytes, archive);
-    const ExtractionResult result = extractPackage(fixture.archive, fixture.destination, {}, limits);
+    const ExtractionResult result = extractPackage(fixture.archive, fixture.destination, {}, withThreads(limits));
     QVERIFY2(result.ok == ok, qPrintable(result.problem));
     if (!ok) {
         QVERIFY2(result.problem.contains(reason), qPrintable(result.problem));
@@ -578,8 +598,8 @@ void TestExtraction::reportsEachFileOnceInOrderWritten()
     const Fixture fixture;
     fixture.place(Source::Bytes, zipOf({ { "a/x.htm", "1" }, { "y.htm", "2" }, { "b/x.htm", "3" }, { "w.htm", "4" } }));
     QStringList reported;
-    const ExtractionResult result
-        = extractPackage(fixture.archive, fixture.destination, [&](const QString &path) { reported.append(path); });
+    const ExtractionResult result = extractPackage(
+        fixture.archive, fixture.destination, [&](const QString &path) { reported.append(path); }, withThreads());
 
     QVERIFY2(result.ok, qPrintable(result.problem));
     const QDir destination(fixture.destination);
@@ -601,11 +621,55 @@ void TestExtraction::failureRemovesWhatItWroteAndNothingElse()
             .setCrc(2, 0)
             .bytes());
 
-    const ExtractionResult result = extractPackage(fixture.archive, fixture.destination);
+    const ExtractionResult result = extractPackage(fixture.archive, fixture.destination, {}, withThreads());
     QVERIFY(!result.ok);
     // A file the extraction truncated is as damaged as one it made: it goes too.
     QCOMPARE(fixture.written(), QStringList { QStringLiteral("unpacked/here/unrelated.txt") });
     QCOMPARE(contentOf(destination.filePath(QStringLiteral("unrelated.txt"))), QByteArray("stays"));
+}
+
+// A large entry damaged at its end fails after a small damaged one behind it has: the package's
+// first damage is told, whichever thread met it, and no file of either thread stays.
+void TestExtraction::firstDamagedEntryInArchiveOrderIsTold()
+{
+    QList<TestEntry> entries;
+    for (int i = 0; i < 40; ++i)
+        entries.append({ "before" + QByteArray::number(i) + ".htm", someText(), true });
+    entries.append({ "large.bmp", someText().repeated(300), true });
+    for (int i = 0; i < 40; ++i)
+        entries.append({ "after" + QByteArray::number(i) + ".htm", someText(), true });
+    ZipPatch patch(zipOf(entries));
+    for (int i = 40; i < entries.size(); ++i)
+        patch.setCrc(i, 1);
+    const Fixture fixture;
+    fixture.place(Source::Bytes, patch.bytes());
+
+    const ExtractionResult result = extractPackage(fixture.archive, fixture.destination, {}, withThreads());
+    QVERIFY(!result.ok);
+    QVERIFY2(result.problem.startsWith(QStringLiteral("entry \"large.bmp\" is damaged")), qPrintable(result.problem));
+    QCOMPARE(fixture.written(), QStringList());
+}
+
+// Pairs of entries that flatten to one name, one after the other, so that two threads would take
+// the two of a pair at once.
+void TestExtraction::laterOfManySameNamesWins()
+{
+    QList<TestEntry> entries;
+    FileMap expected;
+    for (int i = 0; i < 300; ++i) {
+        const QByteArray name = "doc" + QByteArray::number(i) + ".htm";
+        entries.append({ "first/" + name, someText() + "first", true });
+        entries.append({ "second/" + name, "second" });
+        expected.insert(QString::fromLatin1(name), "second");
+    }
+    const Fixture fixture;
+    fixture.place(Source::Bytes, zipOf(entries));
+
+    const ExtractionResult result = extractPackage(fixture.archive, fixture.destination, {}, withThreads());
+    QVERIFY2(result.ok, qPrintable(result.problem));
+    QCOMPARE(result.writtenFiles.size(), expected.size());
+    for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+        QCOMPARE(contentOf(QDir(fixture.destination).filePath(it.key())), it.value());
 }
 
 void TestExtraction::fullDestinationIsToldFromADamagedPackage()
@@ -619,7 +683,7 @@ void TestExtraction::fullDestinationIsToldFromADamagedPackage()
     const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
     const rlimit small { 64 * 1024, previous.rlim_max };
     QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const ExtractionResult full = extractPackage(fixture.archive, fixture.destination);
+    const ExtractionResult full = extractPackage(fixture.archive, fixture.destination, {}, withThreads());
     QCOMPARE(::setrlimit(RLIMIT_FSIZE, &previous), 0);
     std::signal(SIGXFSZ, previousHandler);
     QVERIFY(!full.ok);
@@ -627,9 +691,9 @@ void TestExtraction::fullDestinationIsToldFromADamagedPackage()
     QCOMPARE(fixture.written(), QStringList());
 
     // With room it unpacks; a damaged package is no full disk.
-    QVERIFY(extractPackage(fixture.archive, fixture.destination).ok);
+    QVERIFY(extractPackage(fixture.archive, fixture.destination, {}, withThreads()).ok);
     fixture.place(Source::Bytes, ZipPatch(zipOf({ { "a.htm", "text" } })).setCrc(0, 1).bytes());
-    const ExtractionResult damaged = extractPackage(fixture.archive, fixture.destination);
+    const ExtractionResult damaged = extractPackage(fixture.archive, fixture.destination, {}, withThreads());
     QVERIFY(!damaged.ok);
     QVERIFY(!damaged.destinationFull);
 }
@@ -642,7 +706,7 @@ void TestExtraction::linkPlantedInDestinationIsNotFollowed()
     QVERIFY(QFile::link(target, link));
     fixture.place(Source::Bytes, zipOf({ { "first.txt", "1" }, { "doc.htm", "overwrite through the link" } }));
 
-    const ExtractionResult result = extractPackage(fixture.archive, fixture.destination);
+    const ExtractionResult result = extractPackage(fixture.archive, fixture.destination, {}, withThreads());
     QVERIFY(!result.ok);
     QCOMPARE(contentOf(target), QByteArray("original"));
     QVERIFY(QFileInfo(link).isSymLink());
@@ -659,7 +723,9 @@ void TestExtraction::runFolderIsGoneAfterShutdown()
     RunFolder folder(temp.path());
     QVERIFY2(folder.isValid(), qPrintable(folder.errorString()));
     QStringList extractedFiles;
-    QVERIFY(extractPackage(archive, folder.path(), [&](const QString &path) { extractedFiles.append(path); }).ok);
+    QVERIFY(extractPackage(
+        archive, folder.path(), [&](const QString &path) { extractedFiles.append(path); }, withThreads())
+                .ok);
     QCOMPARE(extractedFiles.size(), 2);
 
     for (const QString &path : std::as_const(extractedFiles))
@@ -669,5 +735,12 @@ void TestExtraction::runFolderIsGoneAfterShutdown()
     QVERIFY(!QFileInfo::exists(folder.path()));
 }
 
-QTEST_GUILESS_MAIN(TestExtraction)
+int main(int argc, char *argv[])
+{
+    const QCoreApplication application(argc, argv);
+    TestExtraction oneThread(ExtractionLimits { .maxThreads = 1 });
+    TestExtraction threads(ExtractionLimits { .parallelFromBytes = 0, .maxThreads = 3 });
+    const int failedAlone = QTest::qExec(&oneThread, argc, argv);
+    return failedAlone + QTest::qExec(&threads, argc, argv);
+}
 #include "tst_extraction.moc"
