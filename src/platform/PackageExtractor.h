@@ -16,7 +16,8 @@ namespace kelvo {
 // any other file is not one.
 bool isPlainZipArchive(const QString &path);
 
-// Bounds that keep a hostile package from filling the disk. Free disk space bounds the total too.
+// Bounds on an extraction: those that keep a hostile package from filling the disk (free disk
+// space bounds the total too), and the threads it may use.
 struct ExtractionLimits
 {
     qint64 maxEntries = 20'000;
