@@ -42,6 +42,10 @@ public:
     const QString &labTitle() const { return m_labTitle; }
     const QString &author() const { return m_author; }
     const QString &packagePath() const { return m_packagePath; }
+    // The SHA-256 of the package played (of the descriptor, for a lab work read in place), in
+    // hexadecimal: it tells which lab work the report is of; empty until known.
+    const QString &labWorkDigest() const { return m_labWorkDigest; }
+    void setLabWorkDigest(const QString &digest) { m_labWorkDigest = digest; }
     const QDateTime &started() const { return m_started; }
     const QString &userName() const { return m_userName; }
     const QList<Chapter> &chapters() const { return m_chapters; }
@@ -50,6 +54,7 @@ private:
     QString m_labTitle;
     QString m_author;
     QString m_packagePath;
+    QString m_labWorkDigest;
     QDateTime m_started;
     QString m_userName;
     QList<Chapter> m_chapters;

@@ -4,7 +4,9 @@
 #include "RunRecord.h"
 #include "TextFormat.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QBuffer>
+#include <QFont>
 #include <QLocale>
 #include <QPagedPaintDevice>
 #include <QPdfWriter>
@@ -21,6 +23,12 @@ QString when(const QDateTime &time)
     return QLocale().toString(time, QStringLiteral("dd.MM.yyyy HH:mm:ss"));
 }
 
+// A figure with its words on one line.
+QString unbroken(const QString &text)
+{
+    return QStringLiteral("<span style=\"white-space: nowrap\">") + text.toHtmlEscaped() + QStringLiteral("</span>");
+}
+
 QString stateOf(const RunRecord::Chapter &chapter)
 {
     if (chapter.passed)
@@ -28,23 +36,63 @@ QString stateOf(const RunRecord::Chapter &chapter)
     return chapter.opened > 0 ? Texts::ReportStartedChapter : Texts::ReportNotOpened;
 }
 
+QString kindOf(const RunRecord::Chapter &chapter)
+{
+    if (chapter.kind == u"information")
+        return Texts::ReportKindInformation;
+    if (chapter.kind == u"examination")
+        return Texts::ReportKindExamination;
+    return Texts::ReportKindExperiment;
+}
+
+// Every check of a quiz in order, with its time.
 QString checksOf(const RunRecord::Chapter &chapter)
+{
+    QStringList lines;
+    for (const RunRecord::Check &check : chapter.checks) {
+        lines.append(unbroken(format(Texts::ReportCheck,
+            { qint64(check.right), qint64(check.total), check.percent,
+                QLocale().toString(check.time, QStringLiteral("HH:mm:ss")) })));
+    }
+    return lines.join(QStringLiteral("<br>"));
+}
+
+// A check passes a quiz whatever its score: the last and the best score beside the state show a
+// teacher at a glance a quiz passed with nothing right.
+QString scoresOf(const RunRecord::Chapter &chapter)
 {
     if (chapter.checks.isEmpty())
         return Texts::ReportNoChecks;
-    QStringList lines;
-    for (const RunRecord::Check &check : chapter.checks) {
-        lines.append(format(Texts::ReportCheck,
-            { qint64(check.right), qint64(check.total), check.percent,
-                QLocale().toString(check.time, QStringLiteral("HH:mm:ss")) }));
-    }
-    return lines.join(QStringLiteral("<br>"));
+    double best = 0;
+    for (const RunRecord::Check &check : chapter.checks)
+        best = qMax(best, check.percent);
+    const double last = chapter.checks.last().percent;
+    if (chapter.checks.size() == 1)
+        return QStringLiteral("<b>") + unbroken(format(Texts::ReportScoreValue, { last })) + QStringLiteral("</b><br>")
+            + checksOf(chapter);
+    return QStringLiteral("<b>") + unbroken(format(Texts::ReportLastScore, { last })) + QStringLiteral("</b><br>")
+        + unbroken(format(Texts::ReportBestScore, { best })) + QStringLiteral("<br>") + checksOf(chapter);
+}
+
+// Titles may be long (a descriptor's value runs to 2047 characters): the table shows their start.
+QString tableTitle(const QString &title)
+{
+    constexpr qsizetype MaxTitle = 200;
+    return title.size() <= MaxTitle ? title : title.left(MaxTitle - 1) + QChar(0x2026);
 }
 
 QString headerRow(const QString &caption, const QString &value)
 {
     return QStringLiteral("<tr><td><b>") + caption.toHtmlEscaped() + QStringLiteral("</b></td><td>")
         + value.toHtmlEscaped() + QStringLiteral("</td></tr>");
+}
+
+// In a fixed-width face without ligatures, so that it reads (and copies) digit by digit.
+QString digestRow(const QString &digest)
+{
+    return QStringLiteral("<tr><td><b>") + Texts::ReportDigest.toHtmlEscaped()
+        + QStringLiteral("</b></td><td><span style=\"font-family: monospace; font-size: 8pt\">")
+        + digest.toHtmlEscaped() + QStringLiteral("</span></td></tr>");
 }
 
 QString cell(const QString &html)
@@ -61,16 +109,29 @@ QString runReportHtml(const RunRecord &record, const QDateTime &written)
         + headerRow(Texts::ReportLabWork, record.labTitle()) + headerRow(Texts::ReportAuthor, record.author())
         + headerRow(Texts::ReportStarted, when(record.started())) + headerRow(Texts::ReportWritten, when(written))
         + headerRow(Texts::ReportUser, record.userName())
-        + QStringLiteral("</table><p></p><table border=\"1\" cellspacing=\"0\" cellpadding=\"4\" width=\"100%\"><tr>");
-    for (const QString &caption :
-        { QStringLiteral("№"), Texts::ReportChapter, Texts::ReportState, Texts::ReportOpened, Texts::ReportScores })
-        html += QStringLiteral("<th>") + caption.toHtmlEscaped() + QStringLiteral("</th>");
+        + (record.labWorkDigest().isEmpty() ? QString() : digestRow(record.labWorkDigest()))
+        + QStringLiteral("</table><p></p><table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" width=\"100%\" "
+                         "style=\"font-size: 8pt\"><tr>");
+    // The narrow columns take what their figures need, the title the rest of the page's width.
+    // Each narrow column is as wide as its longest figure needs at this size ("не открывался",
+    // "3 из 3 (100,00%), 10:09:30"); the title has the rest of the page's width.
+    const std::pair<QString, int> columns[] = {
+        { QStringLiteral("№"), 4 },
+        { Texts::ReportChapter, 35 },
+        { Texts::ReportKind, 12 },
+        { Texts::ReportState, 14 },
+        { Texts::ReportScore, 27 },
+        { Texts::ReportOpened, 8 },
+    };
+    for (const auto &[caption, width] : columns) {
+        html += QStringLiteral("<th width=\"%1%\">").arg(width) + caption.toHtmlEscaped() + QStringLiteral("</th>");
+    }
     html += QStringLiteral("</tr>");
     for (qsizetype i = 0; i < record.chapters().size(); ++i) {
         const RunRecord::Chapter &chapter = record.chapters().at(i);
-        html += QStringLiteral("<tr>") + cell(QString::number(i + 1)) + cell(chapter.title.toHtmlEscaped())
-            + cell(stateOf(chapter).toHtmlEscaped()) + cell(QString::number(chapter.opened)) + cell(checksOf(chapter))
-            + QStringLiteral("</tr>");
+        html += QStringLiteral("<tr>") + cell(QString::number(i + 1)) + cell(tableTitle(chapter.title).toHtmlEscaped())
+            + cell(kindOf(chapter).toHtmlEscaped()) + cell(stateOf(chapter).toHtmlEscaped()) + cell(scoresOf(chapter))
+            + cell(QString::number(chapter.opened)) + QStringLiteral("</tr>");
     }
     return html + QStringLiteral("</table></body></html>");
 }
@@ -78,6 +139,13 @@ QString runReportHtml(const RunRecord &record, const QDateTime &written)
 void paintRunReport(const RunRecord &record, const QDateTime &written, QPagedPaintDevice &device)
 {
     QTextDocument document;
+    // Laid out for the device itself: its resolution, and the page's width within its margins,
+    // so that the table takes the whole width and nothing is added to the margins.
+    document.documentLayout()->setPaintDevice(&device);
+    document.setPageSize(device.pageLayout().paintRectPixels(device.logicalDpiX()).size());
+    QFont font = document.defaultFont();
+    font.setPointSizeF(9);
+    document.setDefaultFont(font);
     document.setHtml(runReportHtml(record, written));
     document.print(&device);
 }

@@ -1,5 +1,6 @@
 #include "RunReportJson.h"
 
+#include "LocalFileNames.h"
 #include "Localization.h"
 #include "RunRecord.h"
 
@@ -8,6 +9,29 @@
 namespace kelvo {
 
 namespace {
+
+// JSON is UTF-8, and a lone surrogate has no UTF-8 form: a name taken from the file system keeps
+// each byte that is not UTF-8 as one (decodeLocalFileName), and strict parsers refuse the file
+// that carries it. Such a character reads as U+FFFD here.
+QString jsonText(const QString &text)
+{
+    QString safe = text;
+    for (qsizetype i = 0; i < safe.size(); ++i) {
+        const QChar c = safe.at(i);
+        if (c.isHighSurrogate() && i + 1 < safe.size() && safe.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            safe[i] = QChar::ReplacementCharacter;
+    }
+    return safe;
+}
+
+// The path as a file URL of its bytes, percent-encoded: every byte of a name that is not UTF-8
+// survives, in plain ASCII.
+QString fileUrl(const QString &path)
+{
+    return QStringLiteral("file://") + QString::fromLatin1(encodeLocalFileName(path).toPercentEncoding("/"));
+}
 
 QString isoTime(const QDateTime &time)
 {
@@ -31,7 +55,7 @@ QJsonObject chapterToJson(int index, const RunRecord::Chapter &chapter)
         checks.append(checkToJson(check));
     return QJsonObject {
         { QStringLiteral("index"), index },
-        { QStringLiteral("title"), chapter.title },
+        { QStringLiteral("title"), jsonText(chapter.title) },
         { QStringLiteral("kind"), chapter.kind },
         { QStringLiteral("opened"), chapter.opened },
         { QStringLiteral("passed"), chapter.passed },
@@ -53,11 +77,14 @@ QJsonObject runReportToJson(const RunRecord &record, const QDateTime &written, b
         { QStringLiteral("program"), Texts::ApplicationTitle },
         { QStringLiteral("labWork"),
             QJsonObject {
-                { QStringLiteral("title"), record.labTitle() },
-                { QStringLiteral("author"), record.author() },
-                { QStringLiteral("package"), record.packagePath() },
+                { QStringLiteral("title"), jsonText(record.labTitle()) },
+                { QStringLiteral("author"), jsonText(record.author()) },
+                { QStringLiteral("package"), jsonText(record.packagePath()) },
+                { QStringLiteral("packageUrl"), fileUrl(record.packagePath()) },
+                { QStringLiteral("sha256"),
+                    record.labWorkDigest().isEmpty() ? QJsonValue() : QJsonValue(record.labWorkDigest()) },
             } },
-        { QStringLiteral("user"), record.userName() },
+        { QStringLiteral("user"), jsonText(record.userName()) },
         { QStringLiteral("started"), isoTime(record.started()) },
         { QStringLiteral("written"), isoTime(written) },
         { QStringLiteral("finished"), finished },

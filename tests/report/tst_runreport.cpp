@@ -1,4 +1,6 @@
+#include "FileDigest.h"
 #include "LabWork.h"
+#include "LocalFileNames.h"
 #include "ReportFolder.h"
 #include "RunRecord.h"
 #include "RunReportDocument.h"
@@ -11,6 +13,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -83,6 +86,11 @@ class TestRunReport final : public QObject
 private Q_SLOTS:
     void jsonOfAPlayedRun();
     void pdfOfAPlayedRun();
+    void quizScoresBesideTheState_data();
+    void quizScoresBesideTheState();
+    void digestInBothFiles();
+    void jsonIsUtf8WhateverTheNames_data();
+    void jsonIsUtf8WhateverTheNames();
     void unusableFolders_data();
     void unusableFolders();
     void folderNeverReplacesAnotherRun();
@@ -153,6 +161,111 @@ void TestRunReport::pdfOfAPlayedRun()
          })
         QVERIFY2(text.contains(expected), qPrintable(expected + QStringLiteral(" not in:\n") + text));
     QCOMPARE(text.count(QStringLiteral("пройден")), 2);
+}
+
+// A check passes a quiz whatever its score, so the state alone says "пройден" for 0 %: the score
+// column shows the last check's figure and, after several, the best.
+void TestRunReport::quizScoresBesideTheState_data()
+{
+    QTest::addColumn<QList<int>>("rights");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QStringList>("absent");
+    QTest::newRow("nominal: one check at nothing right")
+        << QList<int> { 0 } << QStringList { QStringLiteral("0,00%") }
+        << QStringList { QStringLiteral("последний"), QStringLiteral("лучший") };
+    QTest::newRow("nominal: the last check worse than the best")
+        << QList<int> { 2, 0 } << QStringList { QStringLiteral("последний: 0,00%"), QStringLiteral("лучший: 66,67%") }
+        << QStringList {};
+    QTest::newRow("nominal: the last check the best")
+        << QList<int> { 1, 3 }
+        << QStringList { QStringLiteral("последний: 100,00%"), QStringLiteral("лучший: 100,00%") } << QStringList {};
+}
+
+void TestRunReport::quizScoresBesideTheState()
+{
+    QFETCH(QList<int>, rights);
+    QFETCH(QStringList, expected);
+    QFETCH(QStringList, absent);
+    const DefaultLocale locale(russian());
+    QTemporaryDir dir;
+    const QString path
+        = writeFile(QDir(dir.path()), QStringLiteral("labwork.lbw"), windowsText(QString::fromUtf8(Descriptor)));
+    TLabWork labWork(path);
+    RunRecord record(labWork, path, at(10, 0, 0), QStringLiteral("student"));
+    for (const int right : rights)
+        record.checked(1, right, 3, at(10, 5, 0));
+    const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+    QString error;
+    QVERIFY2(writeRunReportPdf(record, at(10, 10, 0), pdf, &error), qPrintable(error));
+    const QString text = pdfText(pdf);
+    for (const QString &kind : { QStringLiteral("документ"), QStringLiteral("тест") })
+        QVERIFY2(text.contains(kind), qPrintable(kind + QStringLiteral(" not in:\n") + text));
+    for (const QString &shown : expected)
+        QVERIFY2(text.contains(shown), qPrintable(shown + QStringLiteral(" not in:\n") + text));
+    for (const QString &notShown : absent)
+        QVERIFY2(!text.contains(notShown), qPrintable(notShown + QStringLiteral(" in:\n") + text));
+}
+
+// The digest ties the report to the package played: the same bytes give the same digest on any
+// computer, one changed byte another.
+void TestRunReport::digestInBothFiles()
+{
+    PlayedRun run;
+    const QString package = writeFile(QDir(run.dir.path()), QStringLiteral("ohm.lwz"), QByteArray("abc"));
+    const std::optional<QString> digest = fileSha256(package);
+    QVERIFY(digest);
+    QCOMPARE(*digest, QStringLiteral("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
+    QCOMPARE(
+        runReportToJson(*run.record, at(10, 10, 0), true).value(u"labWork").toObject().value(u"sha256"), QJsonValue());
+    run.record->setLabWorkDigest(*digest);
+    QCOMPARE(runReportToJson(*run.record, at(10, 10, 0), true).value(u"labWork").toObject().value(u"sha256").toString(),
+        *digest);
+    const QString pdf = run.dir.filePath(QStringLiteral("report.pdf"));
+    QString error;
+    QVERIFY2(writeRunReportPdf(*run.record, at(10, 10, 0), pdf, &error), qPrintable(error));
+    QVERIFY2(pdfText(pdf).contains(*digest), qPrintable(pdfText(pdf)));
+}
+
+// File names are bytes: a package named in another code page reaches the record with each byte
+// that is not UTF-8 kept as a lone surrogate. The JSON must stay UTF-8 that a strict parser reads,
+// and still name the file exactly.
+void TestRunReport::jsonIsUtf8WhateverTheNames_data()
+{
+    QTest::addColumn<QByteArray>("packageBytes");
+    QTest::addColumn<QString>("readable");
+    QTest::addColumn<QString>("url");
+    QTest::newRow("nominal: a UTF-8 name")
+        << QByteArray("/home/s/Закон Ома.lwz") << QStringLiteral("/home/s/Закон Ома.lwz")
+        << QStringLiteral("file:///home/s/%D0%97%D0%B0%D0%BA%D0%BE%D0%BD%20%D0%9E%D0%BC%D0%B0.lwz");
+    QTest::newRow("robustness: a Windows-1251 name") << QByteArray("/home/s/\xC7\xE0\xEA\xEE\xED.lwz")
+                                                     << QStringLiteral("/home/s/\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD.lwz")
+                                                     << QStringLiteral("file:///home/s/%C7%E0%EA%EE%ED.lwz");
+    QTest::newRow("robustness: a lone byte in a folder's name")
+        << QByteArray("/mnt/\xFF/a.lwz") << QStringLiteral("/mnt/\uFFFD/a.lwz")
+        << QStringLiteral("file:///mnt/%FF/a.lwz");
+}
+
+void TestRunReport::jsonIsUtf8WhateverTheNames()
+{
+    QFETCH(QByteArray, packageBytes);
+    QFETCH(QString, readable);
+    QFETCH(QString, url);
+    QTemporaryDir dir;
+    const QString path
+        = writeFile(QDir(dir.path()), QStringLiteral("labwork.lbw"), windowsText(QString::fromUtf8(Descriptor)));
+    TLabWork labWork(path);
+    const QString package = decodeLocalFileName(packageBytes);
+    RunRecord record(labWork, package, at(10, 0, 0), decodeLocalFileName("\xE8\xE2\xE0\xED"));
+    const QByteArray bytes = QJsonDocument(runReportToJson(record, at(10, 10, 0), true)).toJson();
+    QStringDecoder strict(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString decoded = strict.decode(bytes);
+    QVERIFY2(!strict.hasError(), bytes.constData());
+    QVERIFY(!decoded.contains(QChar(0xDCFF)));
+    const QJsonObject json = QJsonDocument::fromJson(bytes).object();
+    QCOMPARE(json.value(u"labWork").toObject().value(u"package").toString(), readable);
+    QCOMPARE(json.value(u"labWork").toObject().value(u"packageUrl").toString(), url);
+    QCOMPARE(QByteArray::fromPercentEncoding(url.toLatin1().mid(7)), packageBytes);
+    QCOMPARE(json.value(u"user").toString(), QString(4, QChar::ReplacementCharacter));
 }
 
 void TestRunReport::unusableFolders_data()
