@@ -3,13 +3,16 @@
 #include "LabWork.h"
 #include "Localization.h"
 #include "MainForm.h"
+#include "ReportFileName.h"
 #include "RunReportDocument.h"
+#include "RunReportJson.h"
 #include "TextFormat.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -92,8 +95,11 @@ void TRunReporter::writeToFolder(bool finished)
 {
     if (!m_folder)
         return;
+    const QDateTime written = QDateTime::currentDateTime();
+    const QByteArray json
+        = QJsonDocument(kelvo::runReportToJson(m_record, written, finished)).toJson(QJsonDocument::Indented);
     QString error;
-    if (m_folder->write(m_record, QDateTime::currentDateTime(), finished, &error))
+    if (m_folder->write(kelvo::reportFileStem(m_record), json, kelvo::runReportPdf(m_record, written), &error))
         return;
     // The student goes on; the teacher's copy of this check is what was lost, so it is said.
     QMessageBox box(QMessageBox::Warning, Texts::ErrorCaption,

@@ -3,6 +3,7 @@
 #include "LocalFileNames.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 
 #include <cerrno>
 
@@ -19,6 +20,7 @@ namespace {
 
 // Folder descriptors are used only as anchors for the *at calls and for locking.
 constexpr int FolderOpenFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+constexpr int MaxNameAttempts = 100;
 
 EntryStatus statusFrom(const struct stat &info)
 {
@@ -33,6 +35,7 @@ EntryStatus statusFrom(const struct stat &info)
     status.device = quint64(info.st_dev);
     status.inode = quint64(info.st_ino);
     status.permissions = unsigned(info.st_mode) & 0777u;
+    status.setGroupId = (info.st_mode & S_ISGID) != 0;
     return status;
 }
 
@@ -83,6 +86,14 @@ FolderHandle FolderHandle::open(const QString &path)
 {
     const QByteArray encoded = QFile::encodeName(path);
     return FolderHandle(FileDescriptor(retryOnInterrupt([&] { return ::open(encoded.constData(), FolderOpenFlags); })));
+}
+
+FolderHandle FolderHandle::openForCreating(const QString &path)
+{
+    // O_PATH needs no right to read the folder, only to search it.
+    const QByteArray encoded = QFile::encodeName(path);
+    return FolderHandle(FileDescriptor(
+        retryOnInterrupt([&] { return ::open(encoded.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC); })));
 }
 
 FolderHandle FolderHandle::openSubfolder(const QByteArray &name) const
@@ -159,6 +170,44 @@ FileDescriptor FolderHandle::createFile(const QByteArray &name) const
     }));
 }
 
+FileDescriptor FolderHandle::createNewFile(const QByteArray &name, unsigned permissions) const
+{
+    // O_EXCL fails on any existing entry, a dangling link included; fchmod then sets the mode
+    // that the umask may have narrowed, and nothing wider is ever visible.
+    FileDescriptor file(retryOnInterrupt([&] {
+        return ::openat(m_descriptor.get(), name.constData(),
+            O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600 & permissions);
+    }));
+    if (file.isValid() && ::fchmod(file.get(), mode_t(permissions)) != 0) {
+        const int error = errno;
+        file.close();
+        ::unlinkat(m_descriptor.get(), name.constData(), 0);
+        errno = error;
+        return {};
+    }
+    return file;
+}
+
+FileDescriptor FolderHandle::createTemporaryFile(const QByteArray &prefix, unsigned permissions, QByteArray *name) const
+{
+    for (int attempt = 0; attempt < MaxNameAttempts; ++attempt) {
+        const QByteArray candidate = prefix + randomNameSuffix();
+        FileDescriptor file = createNewFile(candidate, permissions);
+        if (file.isValid()) {
+            *name = candidate;
+            return file;
+        }
+        if (errno != EEXIST)
+            return {};
+    }
+    return {};
+}
+
+bool FolderHandle::renameEntry(const QByteArray &from, const QByteArray &to) const
+{
+    return ::renameat(m_descriptor.get(), from.constData(), m_descriptor.get(), to.constData()) == 0;
+}
+
 bool FolderHandle::createSubfolder(const QByteArray &name) const
 {
     return ::mkdirat(m_descriptor.get(), name.constData(), 0700) == 0;
@@ -224,6 +273,20 @@ bool writeAll(int descriptor, const char *data, qint64 size)
         size -= written;
     }
     return true;
+}
+
+bool syncFile(int descriptor)
+{
+    return retryOnInterrupt([&] { return ::fsync(descriptor); }) == 0;
+}
+
+QByteArray randomNameSuffix()
+{
+    static constexpr char Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QByteArray suffix(6, Qt::Uninitialized);
+    for (char &c : suffix)
+        c = Alphabet[QRandomGenerator::system()->bounded(int(sizeof(Alphabet) - 1))];
+    return suffix;
 }
 
 FileDescriptor openRegularFileForReading(const QString &path)

@@ -46,6 +46,7 @@ struct EntryStatus
     quint64 device = 0;
     quint64 inode = 0;
     unsigned permissions = 0; // the nine rwx bits
+    bool setGroupId = false; // for a folder: new entries take the folder's group
 };
 
 // A folder opened by descriptor. Every entry is named relative to it and no operation follows a
@@ -58,6 +59,10 @@ public:
 
     // Opens the folder at `path` (links in the path are followed: the caller chose the path).
     static FolderHandle open(const QString &path);
+    // Opens a folder to create entries in, which the caller may be allowed neither to list nor to
+    // read (a classroom's drop folder of mode 3733): the calls on its entries and status() work,
+    // entryNames() and tryLock() do not.
+    static FolderHandle openForCreating(const QString &path);
     // Opens a folder inside this one; a symbolic link is refused.
     FolderHandle openSubfolder(const QByteArray &name) const;
 
@@ -75,6 +80,15 @@ public:
     // Creates (or truncates) a regular file for writing with mode 0600; a symbolic link or a
     // folder of that name is an error.
     FileDescriptor createFile(const QByteArray &name) const;
+    // Creates a regular file of a name that exists in no form (a link, even a dangling one, is an
+    // existing name) and gives it exactly `permissions`, whatever the umask.
+    FileDescriptor createNewFile(const QByteArray &name, unsigned permissions) const;
+    // Creates a new file as createNewFile does, named `prefix` and six random letters or digits;
+    // its name is put in `name`.
+    FileDescriptor createTemporaryFile(const QByteArray &prefix, unsigned permissions, QByteArray *name) const;
+    // Renames an entry within this folder; an entry named `to` is replaced (a link, not what it
+    // points to).
+    bool renameEntry(const QByteArray &from, const QByteArray &to) const;
     // Creates a folder with mode 0700 (less when the umask takes bits away); fails when the
     // name exists, whatever it is.
     bool createSubfolder(const QByteArray &name) const;
@@ -108,6 +122,12 @@ private:
 
 // Writes all of `size` bytes, going on after short writes and interruptions.
 bool writeAll(int descriptor, const char *data, qint64 size);
+
+// Makes what was written to an open file durable (fsync).
+bool syncFile(int descriptor);
+
+// Six letters or digits drawn from the system's random source, as QTemporaryDir does: 62^6 names.
+QByteArray randomNameSuffix();
 
 // Opens a regular file for reading; a FIFO, device or folder is refused without blocking. The
 // path's bytes are those of encodeLocalFileName, so that any name given on the command line opens.

@@ -3,7 +3,6 @@
 #include "LocalFileNames.h"
 
 #include <QFile>
-#include <QRandomGenerator>
 
 #include <unistd.h>
 
@@ -12,16 +11,6 @@ namespace kelvo {
 namespace {
 
 constexpr int MaxNameAttempts = 100;
-
-// Six letters or digits drawn from the system's random source, as QTemporaryDir does: 62^6 names.
-QByteArray randomSuffix()
-{
-    static constexpr char Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    QByteArray suffix(6, Qt::Uninitialized);
-    for (char &c : suffix)
-        c = Alphabet[QRandomGenerator::system()->bounded(int(sizeof(Alphabet) - 1))];
-    return suffix;
-}
 
 bool isSameFolder(const EntryStatus &a, const EntryStatus &b)
 {
@@ -106,14 +95,14 @@ RunFolder::RunFolder(const QString &parentFolder)
     // An empty name would be the current directory: never unpack there.
     const QString parentPath = parentFolder.isEmpty() ? temporaryFolder() : QDir(parentFolder).absolutePath();
     const QByteArray prefix = QFile::encodeName(NamePrefix);
-    m_intendedPath = QDir(parentPath).filePath(QFile::decodeName(prefix + randomSuffix()));
+    m_intendedPath = QDir(parentPath).filePath(QFile::decodeName(prefix + randomNameSuffix()));
     m_parent = FolderHandle::open(parentPath);
     if (!m_parent.isOpen()) {
         m_error = QStringLiteral("cannot open the temporary folder %1: %2").arg(parentPath, FolderHandle::lastError());
         return;
     }
     for (int attempt = 0; attempt < MaxNameAttempts; ++attempt) {
-        const QByteArray name = prefix + randomSuffix();
+        const QByteArray name = prefix + randomNameSuffix();
         m_intendedPath = QDir(parentPath).filePath(QFile::decodeName(name));
         if (!m_parent.createSubfolder(name)) {
             if (FolderHandle::lastErrorWasExisting())

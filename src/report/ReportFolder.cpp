@@ -1,40 +1,42 @@
 #include "ReportFolder.h"
 
 #include "Localization.h"
-#include "RunRecord.h"
-#include "RunReportDocument.h"
-#include "RunReportJson.h"
 #include "TextFormat.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonDocument>
-#include <QSaveFile>
-#include <QTemporaryFile>
 
 namespace kelvo {
 
 namespace {
 
-// Letters, digits and a few safe signs; anything else (separators, quotes, control characters)
-// becomes "_", so that a title cannot name another folder or a hidden file.
-QString fileNamePart(const QString &text, qsizetype maxLength)
+// Numbered names after the first (-2, -3, ...) for runs started in the same second.
+constexpr int MaxBaseNames = 1000;
+// Base names one write takes when its files are replaced under it again and again.
+constexpr int MaxReplacedWrites = 10;
+
+const QByteArray TemporaryPrefix = ".kelvo-report-";
+
+// Why the last call failed: a full disk in words a pupil understands, anything else as the
+// system says it.
+QString lastErrorReason()
 {
-    QString part;
-    for (const QChar c : text.left(maxLength)) {
-        const bool safe = c.isLetterOrNumber() || c == u'-' || c == u'.';
-        part += safe ? c : u'_';
-    }
-    while (part.startsWith(u'.'))
-        part.remove(0, 1);
-    return part.isEmpty() ? QStringLiteral("labwork") : part;
+    return FolderHandle::lastErrorWasNoRoom() ? Texts::ReportDiskFull : FolderHandle::lastError();
+}
+
+void setError(QString *error, const QString &text)
+{
+    if (error)
+        *error = text;
 }
 
 } // namespace
 
-ReportFolder::ReportFolder(const QString &path)
-    : m_path(path)
+ReportFolder::ReportFolder(FolderHandle folder, const QString &path, unsigned permissions)
+    : m_folder(std::move(folder))
+    , m_path(path)
+    , m_permissions(permissions)
 {
 }
 
@@ -42,61 +44,147 @@ std::optional<ReportFolder> ReportFolder::open(const QString &path, QString *err
 {
     const QFileInfo info(path);
     if (!info.isDir()) {
-        if (error)
-            *error = info.exists() ? Texts::ReportNotAFolder : Texts::ReportNoSuchFolder;
+        setError(error, info.exists() ? Texts::ReportNotAFolder : Texts::ReportNoSuchFolder);
+        return std::nullopt;
+    }
+    FolderHandle folder = FolderHandle::openForCreating(path);
+    if (!folder.isOpen()) {
+        setError(error, format(Texts::ReportCannotCreate, { lastErrorReason() }));
         return std::nullopt;
     }
     // Permissions alone do not tell (a read-only mount, root's rights): a real file is made.
-    QTemporaryFile probe(QDir(path).filePath(QStringLiteral(".kelvo-probe-XXXXXX")));
-    if (!probe.open()) {
-        if (error)
-            *error = format(Texts::ReportCannotCreate, { probe.errorString() });
+    QByteArray probe;
+    if (!folder.createTemporaryFile(TemporaryPrefix, 0600, &probe).isValid()) {
+        setError(error, format(Texts::ReportCannotCreate, { lastErrorReason() }));
         return std::nullopt;
     }
-    return ReportFolder(info.absoluteFilePath());
+    folder.removeFile(probe);
+    // A set-group-ID folder gives its files the group its owner chose, the teacher's: that group
+    // reads them. Nobody else does, whatever the umask.
+    const unsigned permissions = folder.status().setGroupId ? 0640 : 0600;
+    return ReportFolder(std::move(folder), info.absoluteFilePath(), permissions);
 }
 
-bool ReportFolder::reserveBaseName(const RunRecord &record, QString *error)
+QString ReportFolder::baseName() const
 {
-    const QString title = record.labTitle().trimmed().isEmpty() ? QFileInfo(record.packagePath()).completeBaseName()
-                                                                : record.labTitle();
-    const QString stem = fileNamePart(title, 60) + u'_'
-        + record.started().toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")) + u'_' + fileNamePart(record.userName(), 32);
-    const QDir folder(m_path);
-    // The JSON file is created exclusively: two runs started in the same second by the same user
-    // get different names instead of one replacing the other's.
-    for (int attempt = 1; attempt < 1000; ++attempt) {
-        const QString base = folder.filePath(attempt == 1 ? stem : stem + u'-' + QString::number(attempt));
-        if (QFileInfo::exists(base + QStringLiteral(".pdf")))
-            continue;
-        QFile json(base + QStringLiteral(".json"));
-        if (json.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            m_baseName = base;
-            return true;
-        }
-        if (json.exists())
-            continue;
-        if (error)
-            *error = json.errorString();
+    return m_baseName.isEmpty() ? QString() : QDir(m_path).filePath(m_baseName);
+}
+
+bool ReportFolder::isOwn(const OwnFile &file) const
+{
+    const EntryStatus status = m_folder.entryStatus(file.name);
+    return status.kind == EntryKind::RegularFile && status.device == file.device && status.inode == file.inode;
+}
+
+void ReportFolder::removeIfOwn(const OwnFile &file) const
+{
+    if (isOwn(file))
+        m_folder.removeFile(file.name);
+}
+
+bool ReportFolder::identify(OwnFile &file, FileDescriptor descriptor)
+{
+    if (!descriptor.isValid())
+        return false; // errno still says why it was not created
+    const std::optional<FileIdentity> identity = fileIdentity(descriptor.get());
+    if (!identity)
         return false;
+    file.file = std::move(descriptor);
+    file.device = identity->device;
+    file.inode = identity->inode;
+    return true;
+}
+
+bool ReportFolder::reserveBaseName(const QString &fileStem, QString *error)
+{
+    m_baseName.clear();
+    m_stem = fileStem;
+    // Both names are created exclusively: a name that exists in any form (another run's file, a
+    // link, a folder) is skipped, so that no write ever goes through an entry this run did not make.
+    for (int attempt = 1; attempt < MaxBaseNames; ++attempt) {
+        const QString base = attempt == 1 ? fileStem : fileStem + u'-' + QString::number(attempt);
+        const QByteArray encoded = QFile::encodeName(base);
+        OwnFile json;
+        json.name = encoded + ".json";
+        OwnFile pdf;
+        pdf.name = encoded + ".pdf";
+        if (!identify(json, m_folder.createNewFile(json.name, m_permissions))) {
+            if (FolderHandle::lastErrorWasExisting())
+                continue;
+            setError(error, lastErrorReason());
+            return false;
+        }
+        if (!identify(pdf, m_folder.createNewFile(pdf.name, m_permissions))) {
+            const bool existing = FolderHandle::lastErrorWasExisting();
+            const QString reason = lastErrorReason();
+            removeIfOwn(json);
+            if (existing)
+                continue;
+            setError(error, reason);
+            return false;
+        }
+        m_json = std::move(json);
+        m_pdf = std::move(pdf);
+        m_baseName = base;
+        return true;
     }
-    if (error)
-        *error = QStringLiteral("too many reports of this run's name");
+    setError(error, Texts::ReportNoFreeName);
     return false;
 }
 
-bool ReportFolder::write(const RunRecord &record, const QDateTime &written, bool finished, QString *error)
+ReportFolder::Outcome ReportFolder::replace(OwnFile &file, const QByteArray &bytes, QString *error)
 {
-    if (m_baseName.isEmpty() && !reserveBaseName(record, error))
-        return false;
-    QSaveFile json(m_baseName + QStringLiteral(".json"));
-    const QByteArray bytes = QJsonDocument(runReportToJson(record, written, finished)).toJson(QJsonDocument::Indented);
-    if (!json.open(QIODevice::WriteOnly) || json.write(bytes) != bytes.size() || !json.commit()) {
-        if (error)
-            *error = json.errorString();
-        return false;
+    // Written beside the file and renamed over it, so that a reader never sees half a file.
+    QByteArray temporary;
+    FileDescriptor out = m_folder.createTemporaryFile(TemporaryPrefix, m_permissions, &temporary);
+    if (!out.isValid()) {
+        setError(error, lastErrorReason());
+        return Outcome::Failed;
     }
-    return writeRunReportPdf(record, written, m_baseName + QStringLiteral(".pdf"), error);
+    OwnFile written;
+    written.name = file.name;
+    if (!writeAll(out.get(), bytes.constData(), bytes.size()) || !syncFile(out.get())
+        || !identify(written, std::move(out))) {
+        setError(error, lastErrorReason());
+        out.close();
+        m_folder.removeFile(temporary);
+        return Outcome::Failed;
+    }
+    // Only what this run put there is replaced: a link, another file or nothing at the name means
+    // that someone else has been at it, and their entry is left as it is.
+    if (!isOwn(file)) {
+        m_folder.removeFile(temporary);
+        return Outcome::Replaced;
+    }
+    if (!m_folder.renameEntry(temporary, file.name)) {
+        setError(error, lastErrorReason());
+        m_folder.removeFile(temporary);
+        return Outcome::Failed;
+    }
+    file = std::move(written);
+    return Outcome::Written;
+}
+
+bool ReportFolder::write(const QString &fileStem, const QByteArray &json, const QByteArray &pdf, QString *error)
+{
+    for (int round = 0; round < MaxReplacedWrites; ++round) {
+        if ((m_baseName.isEmpty() || fileStem != m_stem) && !reserveBaseName(fileStem, error))
+            return false;
+        Outcome outcome = replace(m_json, json, error);
+        if (outcome == Outcome::Written)
+            outcome = replace(m_pdf, pdf, error);
+        if (outcome == Outcome::Written)
+            return true;
+        if (outcome == Outcome::Failed)
+            return false;
+        // The run's files were replaced: both are written afresh under a new name, and what is
+        // left of this run under the old one goes.
+        removeIfOwn(m_json);
+        removeIfOwn(m_pdf);
+        m_baseName.clear();
+    }
+    setError(error, Texts::ReportFilesReplaced);
+    return false;
 }
 
 } // namespace kelvo

@@ -1,5 +1,6 @@
 #include "RunReportDocument.h"
 
+#include "FolderHandle.h"
 #include "Localization.h"
 #include "RunRecord.h"
 #include "TextFormat.h"
@@ -150,9 +151,8 @@ void paintRunReport(const RunRecord &record, const QDateTime &written, QPagedPai
     document.print(&device);
 }
 
-bool writeRunReportPdf(const RunRecord &record, const QDateTime &written, const QString &path, QString *error)
+QByteArray runReportPdf(const RunRecord &record, const QDateTime &written)
 {
-    // Drawn into memory first, so that a failure leaves no half-written file behind.
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     {
@@ -163,10 +163,17 @@ bool writeRunReportPdf(const RunRecord &record, const QDateTime &written, const 
         writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
         paintRunReport(record, written, writer);
     }
+    return buffer.data();
+}
+
+bool writeRunReportPdf(const RunRecord &record, const QDateTime &written, const QString &path, QString *error)
+{
+    // Drawn into memory first, so that a failure leaves no half-written file behind.
+    const QByteArray pdf = runReportPdf(record, written);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(buffer.data()) != buffer.size() || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() || !file.commit()) {
         if (error)
-            *error = file.errorString();
+            *error = FolderHandle::lastErrorWasNoRoom() ? Texts::ReportDiskFull : file.errorString();
         return false;
     }
     return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 
@@ -16,7 +17,10 @@ QString runReportHtml(const RunRecord &record, const QDateTime &written);
 // Lays the report out on `device`'s pages (a PDF writer or a printer).
 void paintRunReport(const RunRecord &record, const QDateTime &written, QPagedPaintDevice &device);
 
-// Writes the report as a PDF file; false with `error` set when the file cannot be written.
+// The report as the bytes of a PDF file.
+QByteArray runReportPdf(const RunRecord &record, const QDateTime &written);
+
+// Writes the report as a PDF file at a path the user chose; false with `error` set when the file cannot be written.
 bool writeRunReportPdf(const RunRecord &record, const QDateTime &written, const QString &path, QString *error);
 
 } // namespace kelvo

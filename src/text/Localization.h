@@ -168,6 +168,9 @@ inline const QString ReportNoSuchFolder = QStringLiteral("такой папки 
 inline const QString ReportNotAFolder = QStringLiteral("это не папка");
 inline const QString ReportCannotCreate = QStringLiteral("в ней нельзя создать файл (%s)");
 inline const QString ReportWriteFailed = QStringLiteral("Не удалось записать отчёт в папку \"%s\": %s");
+inline const QString ReportDiskFull = QStringLiteral("на диске не осталось места");
+inline const QString ReportNoFreeName = QStringLiteral("все имена для отчёта этого запуска заняты");
+inline const QString ReportFilesReplaced = QStringLiteral("файлы отчёта раз за разом подменяются");
 
 // Experiments
 inline const QString ActivationError = QStringLiteral("Activation error!");

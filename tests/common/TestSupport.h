@@ -9,6 +9,8 @@
 
 #include <functional>
 
+#include <sys/stat.h>
+
 namespace kelvo::test {
 
 // Writes bytes to dir/name (creating sub-folders) and returns the full path.
@@ -45,6 +47,21 @@ public:
 
 private:
     QString m_previous;
+};
+
+// The process's umask, changed for the lifetime of the object.
+class Umask final
+{
+public:
+    explicit Umask(mode_t mask)
+        : m_previous(::umask(mask))
+    {
+    }
+    ~Umask() { ::umask(m_previous); }
+    Q_DISABLE_COPY_MOVE(Umask)
+
+private:
+    mode_t m_previous;
 };
 
 inline QLocale russian()

@@ -43,20 +43,6 @@ QStringList treeOf(const QString &root)
     return found;
 }
 
-class Umask final
-{
-public:
-    explicit Umask(mode_t mask)
-        : m_previous(::umask(mask))
-    {
-    }
-    ~Umask() { ::umask(m_previous); }
-    Q_DISABLE_COPY_MOVE(Umask)
-
-private:
-    mode_t m_previous;
-};
-
 // A stale run folder: what a killed run leaves behind (nobody holds its lock), with the run's
 // marker.
 QString makeStaleFolder(const QDir &parent, const QString &name, const QStringList &files)

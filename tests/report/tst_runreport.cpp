@@ -1,23 +1,37 @@
 #include "FileDigest.h"
 #include "LabWork.h"
 #include "LocalFileNames.h"
+#include "Localization.h"
+#include "ReportFileName.h"
 #include "ReportFolder.h"
 #include "RunRecord.h"
 #include "RunReportDocument.h"
 #include "RunReportJson.h"
 #include "TestSupport.h"
+#include "TextFormat.h"
 
+#include <QDirIterator>
 #include <QFile>
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QProcess>
+#include <QSaveFile>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <functional>
 #include <memory>
+#include <optional>
+
+#include <grp.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace kelvo;
@@ -77,6 +91,150 @@ QJsonObject readJson(const QString &path)
     return QJsonDocument::fromJson(file.readAll()).object();
 }
 
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+
+QByteArray pathBytes(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+// The name under which a run of the fixed stem writes first, and the one it takes next.
+const QString Stem = QStringLiteral("Lab_2026-12-10_10-00-00_student");
+
+// A shared report folder with the pupil's home beside it: notes, a folder, and no .profile yet.
+struct Classroom
+{
+    QTemporaryDir dir;
+    QString reports;
+    QString home;
+
+    Classroom()
+    {
+        reports = dir.filePath(QStringLiteral("reports"));
+        home = dir.filePath(QStringLiteral("home"));
+        QDir().mkpath(reports);
+        writeFile(QDir(home), QStringLiteral("notes.txt"), "the pupil's notes");
+        writeFile(QDir(home), QStringLiteral("docs/essay.txt"), "the pupil's essay");
+    }
+
+    QString report(const QString &name) const { return QDir(reports).filePath(name); }
+
+    // Every entry under home with its content (a folder's is empty), links not followed.
+    QMap<QString, QByteArray> homeContents() const
+    {
+        QMap<QString, QByteArray> contents;
+        QDirIterator it(
+            home, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QFileInfo info(it.next());
+            contents.insert(
+                QDir(home).relativeFilePath(info.filePath()), info.isDir() ? QByteArray() : contentOf(info.filePath()));
+        }
+        return contents;
+    }
+
+    QStringList reportEntries() const
+    {
+        QStringList names
+            = QDir(reports).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        names.sort();
+        return names;
+    }
+};
+
+// What is planted at one of the run's names, and what the planted entry is afterwards.
+enum class Plant { LinkToHomeFile, DanglingLinkToHome, LinkToHomeFolder, OthersFile };
+
+void plant(const Classroom &room, Plant what, const QString &path)
+{
+    switch (what) {
+    case Plant::LinkToHomeFile:
+        QVERIFY(QFile::link(QDir(room.home).filePath(QStringLiteral("notes.txt")), path));
+        break;
+    case Plant::DanglingLinkToHome:
+        QVERIFY(QFile::link(QDir(room.home).filePath(QStringLiteral(".profile")), path));
+        break;
+    case Plant::LinkToHomeFolder:
+        QVERIFY(QFile::link(QDir(room.home).filePath(QStringLiteral("docs")), path));
+        break;
+    case Plant::OthersFile:
+        writeFile(QDir(), path, "another pupil's file");
+        // As root the file really is another user's.
+        if (::geteuid() == 0)
+            QCOMPARE(::chown(pathBytes(path).constData(), 65534, 65534), 0);
+        break;
+    }
+}
+
+// The planted entry is still there as it was planted.
+bool plantedIntact(const Classroom &room, Plant what, const QString &path)
+{
+    const QFileInfo info(path);
+    switch (what) {
+    case Plant::LinkToHomeFile:
+        return info.isSymLink() && info.symLinkTarget() == QDir(room.home).filePath(QStringLiteral("notes.txt"));
+    case Plant::DanglingLinkToHome:
+        return info.isSymLink() && info.symLinkTarget() == QDir(room.home).filePath(QStringLiteral(".profile"));
+    case Plant::LinkToHomeFolder:
+        return info.isSymLink() && info.symLinkTarget() == QDir(room.home).filePath(QStringLiteral("docs"));
+    case Plant::OthersFile:
+        return !info.isSymLink() && contentOf(path) == "another pupil's file";
+    }
+    return false;
+}
+
+struct StatusOf
+{
+    unsigned mode = 0;
+    uid_t owner = 0;
+    gid_t group = 0;
+};
+
+std::optional<StatusOf> statusOf(const QString &path)
+{
+    struct stat info
+    {
+    };
+    if (::lstat(pathBytes(path).constData(), &info) != 0)
+        return std::nullopt;
+    return StatusOf { unsigned(info.st_mode) & 07777u, info.st_uid, info.st_gid };
+}
+
+// Runs `action` in a child process as another user (no supplementary groups); its exit status.
+int runAsUser(uid_t user, gid_t group, const std::function<bool()> &action)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const bool changed = ::setgroups(0, nullptr) == 0 && ::setresgid(group, group, group) == 0
+            && ::setresuid(user, user, user) == 0;
+        ::_exit(changed && action() ? 0 : 1);
+    }
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+// Runs a command as another user through setpriv; true when it succeeds. Its output is put in
+// `output`.
+bool runAsUser(uid_t user, gid_t group, const QStringList &command, QByteArray *output = nullptr)
+{
+    QProcess process;
+    process.start(QStringLiteral("setpriv"),
+        QStringList { QStringLiteral("--reuid=%1").arg(user), QStringLiteral("--regid=%1").arg(group),
+            QStringLiteral("--clear-groups"), QStringLiteral("--") }
+            + command);
+    if (!process.waitForFinished(30000))
+        return false;
+    if (output)
+        *output = process.readAllStandardOutput();
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
 } // namespace
 
 class TestRunReport final : public QObject
@@ -95,6 +253,14 @@ private Q_SLOTS:
     void unusableFolders();
     void folderNeverReplacesAnotherRun();
     void folderRewritesItsOwnRun();
+    void fileStems_data();
+    void fileStems();
+    void plantedEntries_data();
+    void plantedEntries();
+    void filePermissions_data();
+    void filePermissions();
+    void fullDiskIsSaid();
+    void classroomWithOtherUsers();
 };
 
 void TestRunReport::jsonOfAPlayedRun()
@@ -300,17 +466,16 @@ void TestRunReport::folderNeverReplacesAnotherRun()
     auto second = ReportFolder::open(out.path(), &error);
     QVERIFY(first && second);
     // Two runs of the same user, started in the same second.
-    QVERIFY2(first->write(*run.record, at(10, 10, 0), false, &error), qPrintable(error));
-    QVERIFY2(second->write(*run.record, at(10, 11, 0), false, &error), qPrintable(error));
-    QVERIFY(first->baseName() != second->baseName());
-    QVERIFY(
-        QFileInfo(first->baseName()).fileName().startsWith(QStringLiteral("Закон_Ома_2026-12-10_10-00-00_student")));
-    QCOMPARE(readJson(first->baseName() + QStringLiteral(".json")).value(u"written").toString(),
-        QStringLiteral("2026-12-10T10:10:00+03:00"));
-    QCOMPARE(readJson(second->baseName() + QStringLiteral(".json")).value(u"written").toString(),
-        QStringLiteral("2026-12-10T10:11:00+03:00"));
-    QVERIFY(QFileInfo(first->baseName() + QStringLiteral(".pdf")).size() > 0);
-    QVERIFY(QFileInfo(second->baseName() + QStringLiteral(".pdf")).size() > 0);
+    const QString stem = reportFileStem(*run.record);
+    QCOMPARE(stem, QStringLiteral("Закон_Ома_2026-12-10_10-00-00_student"));
+    QVERIFY2(first->write(stem, "first json", "first pdf", &error), qPrintable(error));
+    QVERIFY2(second->write(stem, "second json", "second pdf", &error), qPrintable(error));
+    QCOMPARE(first->baseName(), QDir(out.path()).filePath(stem));
+    QCOMPARE(second->baseName(), QDir(out.path()).filePath(stem + QStringLiteral("-2")));
+    QCOMPARE(contentOf(first->baseName() + QStringLiteral(".json")), QByteArray("first json"));
+    QCOMPARE(contentOf(first->baseName() + QStringLiteral(".pdf")), QByteArray("first pdf"));
+    QCOMPARE(contentOf(second->baseName() + QStringLiteral(".json")), QByteArray("second json"));
+    QCOMPARE(contentOf(second->baseName() + QStringLiteral(".pdf")), QByteArray("second pdf"));
     // Nothing else is left in the folder (the probe of open() included).
     QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).size(), 4);
 }
@@ -322,14 +487,284 @@ void TestRunReport::folderRewritesItsOwnRun()
     QString error;
     auto folder = ReportFolder::open(out.path(), &error);
     QVERIFY(folder);
-    QVERIFY(folder->write(*run.record, at(10, 10, 0), false, &error));
+    const QString stem = reportFileStem(*run.record);
+    const QByteArray first = QJsonDocument(runReportToJson(*run.record, at(10, 10, 0), false)).toJson();
+    QVERIFY2(folder->write(stem, first, runReportPdf(*run.record, at(10, 10, 0)), &error), qPrintable(error));
     const QString base = folder->baseName();
     run.record->checked(1, 1, 3, at(10, 12, 0));
-    QVERIFY(folder->write(*run.record, at(10, 12, 1), true, &error));
+    const QByteArray json = QJsonDocument(runReportToJson(*run.record, at(10, 12, 1), true)).toJson();
+    QVERIFY2(folder->write(stem, json, runReportPdf(*run.record, at(10, 12, 1)), &error), qPrintable(error));
     QCOMPARE(folder->baseName(), base);
-    const QJsonObject json = readJson(base + QStringLiteral(".json"));
-    QCOMPARE(json.value(u"finished").toBool(), true);
-    QCOMPARE(json.value(u"chapters").toArray().at(1).toObject().value(u"attempts").toInt(), 3);
+    const QJsonObject written = readJson(base + QStringLiteral(".json"));
+    QCOMPARE(written.value(u"finished").toBool(), true);
+    QCOMPARE(written.value(u"chapters").toArray().at(1).toObject().value(u"attempts").toInt(), 3);
+    QVERIFY(pdfText(base + QStringLiteral(".pdf")).contains(QStringLiteral("1 из 3")));
+    QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+void TestRunReport::fileStems_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("stem");
+    QTest::newRow("nominal: letters of any script") << QStringLiteral("Закон Ома") << QStringLiteral("student")
+                                                    << QStringLiteral("Закон_Ома_2026-12-10_10-00-00_student");
+    QTest::newRow("attack: a title naming another folder") << QStringLiteral("../../home/x") << QStringLiteral("a/b")
+                                                           << QStringLiteral("_.._home_x_2026-12-10_10-00-00_a_b");
+    QTest::newRow("attack: a hidden file's name")
+        << QStringLiteral("..profile") << QStringLiteral(".") << QStringLiteral("profile_2026-12-10_10-00-00_labwork");
+    QTest::newRow("robustness: no title names the package")
+        << QStringLiteral("  ") << QStringLiteral("student") << QStringLiteral("ohm_2026-12-10_10-00-00_student");
+}
+
+void TestRunReport::fileStems()
+{
+    QFETCH(QString, title);
+    QFETCH(QString, user);
+    QFETCH(QString, stem);
+    QTemporaryDir dir;
+    QString descriptor = QString::fromUtf8(Descriptor);
+    descriptor.replace(QStringLiteral("Title=Закон Ома"), QStringLiteral("Title=") + title);
+    const QString path = writeFile(QDir(dir.path()), QStringLiteral("labwork.lbw"), windowsText(descriptor));
+    const TLabWork labWork(path);
+    const RunRecord record(labWork, QStringLiteral("/media/usb/ohm.lwz"), at(10, 0, 0), user);
+    QCOMPARE(reportFileStem(record), stem);
+}
+
+// Another pupil plants an entry at one of the run's names: before the first write, where the
+// coming files will go, or after it, in place of the run's files. The run writes nothing through
+// it and leaves it alone, nothing changes outside the folder, and the report is written in full
+// under the next free name. The controls write through the name as a follower of links does.
+void TestRunReport::plantedEntries_data()
+{
+    QTest::addColumn<Plant>("what");
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<bool>("afterFirstWrite");
+    QTest::addColumn<bool>("followingControl");
+    const struct
+    {
+        const char *label;
+        Plant what;
+    } plants[] = {
+        { "a link to a file at home", Plant::LinkToHomeFile },
+        { "a dangling link to home", Plant::DanglingLinkToHome },
+        { "a link to a folder at home", Plant::LinkToHomeFolder },
+        { "another pupil's file", Plant::OthersFile },
+    };
+    for (const bool after : { false, true }) {
+        for (const auto &plant : plants) {
+            for (const QString &suffix : { QStringLiteral(".json"), QStringLiteral(".pdf") }) {
+                const QString when
+                    = after ? QStringLiteral("in place of the run's ") : QStringLiteral("at the coming ");
+                QTest::newRow(
+                    qPrintable(QStringLiteral("attack: ") + QString::fromLatin1(plant.label) + u' ' + when + suffix))
+                    << plant.what << suffix << after << false;
+            }
+        }
+    }
+    QTest::newRow("control: a write following the link changes the home file")
+        << Plant::LinkToHomeFile << QStringLiteral(".pdf") << true << true;
+    QTest::newRow("control: a write following the dangling link creates a file at home")
+        << Plant::DanglingLinkToHome << QStringLiteral(".json") << false << true;
+}
+
+void TestRunReport::plantedEntries()
+{
+    QFETCH(Plant, what);
+    QFETCH(QString, suffix);
+    QFETCH(bool, afterFirstWrite);
+    QFETCH(bool, followingControl);
+    const Classroom room;
+    const QMap<QString, QByteArray> home = room.homeContents();
+    QString error;
+    auto folder = ReportFolder::open(room.reports, &error);
+    QVERIFY2(folder, qPrintable(error));
+    const QString planted = room.report(Stem + suffix);
+    if (afterFirstWrite) {
+        QVERIFY2(folder->write(Stem, "json 1", "pdf 1", &error), qPrintable(error));
+        QCOMPARE(folder->baseName(), room.report(Stem));
+        QVERIFY(QFile::remove(planted));
+    }
+    plant(room, what, planted);
+    if (QTest::currentTestFailed())
+        return;
+
+    if (followingControl) {
+        QSaveFile file(planted);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("through the link");
+        QVERIFY(file.commit());
+        QVERIFY(room.homeContents() != home);
+        return;
+    }
+
+    QVERIFY2(folder->write(Stem, "json 2", "pdf 2", &error), qPrintable(error));
+    QCOMPARE(room.homeContents(), home);
+    QVERIFY(plantedIntact(room, what, planted));
+    const QString next = Stem + QStringLiteral("-2");
+    QCOMPARE(folder->baseName(), room.report(next));
+    QCOMPARE(contentOf(room.report(next + QStringLiteral(".json"))), QByteArray("json 2"));
+    QCOMPARE(contentOf(room.report(next + QStringLiteral(".pdf"))), QByteArray("pdf 2"));
+    // The planted entry and the run's two files; nothing of the run is left under the first name.
+    QStringList expected { next + QStringLiteral(".json"), next + QStringLiteral(".pdf"), Stem + suffix };
+    expected.sort();
+    QCOMPARE(room.reportEntries(), expected);
+
+    // The next write goes on under the new name.
+    QVERIFY2(folder->write(Stem, "json 3", "pdf 3", &error), qPrintable(error));
+    QCOMPARE(folder->baseName(), room.report(next));
+    QCOMPARE(contentOf(room.report(next + QStringLiteral(".json"))), QByteArray("json 3"));
+    QCOMPARE(room.reportEntries(), expected);
+    QCOMPARE(room.homeContents(), home);
+}
+
+// Only the owner reads a report, and in a set-group-ID folder the folder's group (the teacher's):
+// the umask neither takes that away nor opens the file to others.
+void TestRunReport::filePermissions_data()
+{
+    QTest::addColumn<bool>("setGroupId");
+    QTest::addColumn<uint>("mask");
+    QTest::addColumn<uint>("mode");
+    QTest::newRow("nominal: usual umask") << false << 022u << 0600u;
+    QTest::newRow("attack: an empty umask opens nothing") << false << 0u << 0600u;
+    QTest::newRow("nominal: set-group-ID folder") << true << 022u << 0640u;
+    QTest::newRow("attack: set-group-ID folder, empty umask") << true << 0u << 0640u;
+    QTest::newRow("robustness: set-group-ID folder, umask 077 keeps the group's read") << true << 077u << 0640u;
+}
+
+void TestRunReport::filePermissions()
+{
+    QFETCH(bool, setGroupId);
+    QFETCH(uint, mask);
+    QFETCH(uint, mode);
+    const Classroom room;
+    if (setGroupId)
+        QCOMPARE(::chmod(pathBytes(room.reports).constData(), 02777), 0);
+    const Umask umask(mask);
+    QString error;
+    auto folder = ReportFolder::open(room.reports, &error);
+    QVERIFY2(folder, qPrintable(error));
+    for (const QByteArray &round : { QByteArray("1"), QByteArray("2") }) {
+        QVERIFY2(folder->write(Stem, "json " + round, "pdf " + round, &error), qPrintable(error));
+        for (const QString &suffix : { QStringLiteral(".json"), QStringLiteral(".pdf") }) {
+            const auto status = statusOf(folder->baseName() + suffix);
+            QVERIFY(status);
+            QCOMPARE(status->mode, mode);
+        }
+    }
+}
+
+// A write that finds no room (here the limit on file sizes, which fails a write as a full disk
+// does) says so, leaves no temporary file and keeps what was written before.
+void TestRunReport::fullDiskIsSaid()
+{
+    const Classroom room;
+    QString error;
+    auto folder = ReportFolder::open(room.reports, &error);
+    QVERIFY2(folder, qPrintable(error));
+    QVERIFY2(folder->write(Stem, "json 1", "pdf 1", &error), qPrintable(error));
+    const QStringList written = room.reportEntries();
+
+    rlimit previous {};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit small { 1024, previous.rlim_max };
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool fullJson = folder->write(Stem, QByteArray(4096, 'j'), "pdf 2", &error);
+    const QString jsonError = error;
+    const bool fullPdf = folder->write(Stem, "json 3", QByteArray(4096, 'p'), &error);
+    const QString pdfError = error;
+    // The same for a PDF saved where the student chose: the file saved before stays whole.
+    const PlayedRun run;
+    const QString saved = writeFile(QDir(room.home), QStringLiteral("saved.pdf"), "saved before");
+    const bool fullSave = writeRunReportPdf(*run.record, at(10, 10, 0), saved, &error);
+    const QString saveError = error;
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &previous), 0);
+    std::signal(SIGXFSZ, previousHandler);
+
+    QVERIFY(!fullJson);
+    QCOMPARE(jsonError, Texts::ReportDiskFull);
+    QVERIFY(!fullPdf);
+    QCOMPARE(pdfError, Texts::ReportDiskFull);
+    QCOMPARE(format(Texts::ReportWriteFailed, { room.reports, pdfError }),
+        QStringLiteral("Не удалось записать отчёт в папку \"%1\": на диске не осталось места").arg(room.reports));
+    QCOMPARE(room.reportEntries(), written);
+    QCOMPARE(contentOf(folder->baseName() + QStringLiteral(".pdf")), QByteArray("pdf 1"));
+    QVERIFY(!fullSave);
+    QCOMPARE(saveError, Texts::ReportDiskFull);
+    QCOMPARE(contentOf(saved), QByteArray("saved before"));
+    QCOMPARE(QDir(room.home).entryList({ QStringLiteral("saved.pdf*") }, QDir::Files | QDir::Hidden).size(), 1);
+
+    // With room again the same folder takes the report.
+    QVERIFY2(folder->write(Stem, QByteArray(4096, 'j'), "pdf 4", &error), qPrintable(error));
+    QCOMPARE(contentOf(folder->baseName() + QStringLiteral(".pdf")), QByteArray("pdf 4"));
+    QCOMPARE(room.reportEntries(), written);
+}
+
+// The classroom set-up of docs/run-report.md, played with real users: a folder of the teacher's,
+// mode 3733 (set-group-ID, sticky, others may write and search but not list). A pupil's run
+// writes its report; another pupil can neither list the folder nor read nor remove the report;
+// the teacher lists and reads it. Without the set-group-ID bit (1733) the teacher cannot read it.
+void TestRunReport::classroomWithOtherUsers()
+{
+    if (::geteuid() != 0)
+        QSKIP("only root can act as a teacher and two pupils; run as root to play the classroom");
+    constexpr uid_t Teacher = 4242;
+    constexpr uid_t Pupil = 4343;
+    constexpr uid_t OtherPupil = 65534;
+    const Classroom room;
+    QCOMPARE(::chmod(pathBytes(room.dir.path()).constData(), 0711), 0);
+    const QByteArray reports = pathBytes(room.reports);
+    const QString report = room.report(Stem + QStringLiteral(".json"));
+
+    for (const mode_t folderMode : { mode_t(03733), mode_t(01733) }) {
+        QDir(room.reports).removeRecursively();
+        QVERIFY(QDir().mkdir(room.reports));
+        QCOMPARE(::chown(reports.constData(), Teacher, Teacher), 0);
+        QCOMPARE(::chmod(reports.constData(), folderMode), 0);
+
+        // The pupil's run, with a umask that would let everyone read.
+        const int pupilRun = runAsUser(Pupil, Pupil, [&] {
+            ::umask(0);
+            QString error;
+            auto folder = ReportFolder::open(room.reports, &error);
+            return folder && folder->write(Stem, "pupil's json 1", "pupil's pdf 1", &error)
+                && folder->write(Stem, "pupil's json 2", "pupil's pdf 2", &error);
+        });
+        QCOMPARE(pupilRun, 0);
+        const auto status = statusOf(report);
+        QVERIFY(status);
+        QCOMPARE(status->owner, Pupil);
+        QCOMPARE(contentOf(report), QByteArray("pupil's json 2"));
+
+        // Another pupil: no listing, no reading, no removing.
+        QVERIFY(!runAsUser(OtherPupil, OtherPupil, { QStringLiteral("ls"), room.reports }));
+        QVERIFY(!runAsUser(OtherPupil, OtherPupil, { QStringLiteral("cat"), report }));
+        QVERIFY(!runAsUser(OtherPupil, OtherPupil, { QStringLiteral("rm"), QStringLiteral("-f"), report }));
+        QVERIFY(QFileInfo::exists(report));
+        // Yet another pupil's drop works beside it.
+        QVERIFY(runAsUser(OtherPupil, OtherPupil,
+            { QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("echo mine > \"$0\""),
+                room.report(QStringLiteral("other.json")) }));
+
+        // The teacher lists the folder; reads the report only in the set-group-ID folder.
+        QByteArray listing;
+        QVERIFY(runAsUser(Teacher, Teacher, { QStringLiteral("ls"), room.reports }, &listing));
+        QVERIFY(listing.contains(pathBytes(Stem + QStringLiteral(".pdf"))));
+        QByteArray read;
+        const bool teacherReads = runAsUser(Teacher, Teacher, { QStringLiteral("cat"), report }, &read);
+        if (folderMode & S_ISGID) {
+            QCOMPARE(status->group, Teacher);
+            QCOMPARE(status->mode, 0640u);
+            QVERIFY(teacherReads);
+            QCOMPARE(read, QByteArray("pupil's json 2"));
+        } else {
+            // The file takes the pupil's group; mode 0600 leaves the teacher out.
+            QCOMPARE(status->group, Pupil);
+            QCOMPARE(status->mode, 0600u);
+            QVERIFY(!teacherReads);
+        }
+    }
 }
 
 QTEST_MAIN(TestRunReport)
