@@ -1,7 +1,7 @@
 #pragma once
 
 // Helpers shared by the benchmark programs: files, packages, generated text, and the trace
-// lines that the program writes with KELVO_BENCH_TRACE (see src/app/BenchTrace.h).
+// lines that kelvo_bench_app writes with KELVO_BENCH_TRACE (see BenchTrace.h).
 
 #include <QByteArray>
 #include <QString>

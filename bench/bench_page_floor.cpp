@@ -1,9 +1,10 @@
 // The floor of opening a chapter: the very documents that the program shows, loaded straight into
 // a QWebEngineView (the same engine with its defaults, from file: URLs beside the lab work's
 // files) one after another, in a window of the program's size with the view where the program's
-// HTML page has it. Writes to KELVO_BENCH_TRACE what the program writes when it drives itself
-// (src/app/BenchTrace.h), measured the same way: "open <i>" as document i is asked for, "page
-// painted <i>" at the first paint after it finished loading, "cycle <k>" after each round, "done".
+// HTML page has it. Writes to KELVO_BENCH_TRACE what the program's benchmark build writes when it
+// drives itself (kelvo_bench_app, BenchTrace.h), measured the same way: "open <i>" as document i
+// is asked for, "page painted <i>" at the first paint after it finished loading, "cycle <k>" after
+// each round, "done".
 //
 // Usage: kelvo_bench_page_floor CYCLES PAUSE_MS FILE...
 

@@ -9,8 +9,9 @@
 #
 # Builds in Release with -DKELVO_BUILD_BENCH=ON into build-bench (KELVO_BENCH_BUILD overrides).
 # Generated inputs live in a temporary folder that is removed at the end. The window benchmarks
-# run under one Xvfb server; the program reports its own paints through KELVO_BENCH_TRACE
-# (src/app/BenchTrace.h).
+# run under one Xvfb server; Kelvo runs as kelvo_bench_app, the program with the benchmarks' trace
+# (bench/BenchTrace.h), which reports its paints through KELVO_BENCH_TRACE and, with
+# KELVO_BENCH_CYCLES, drives itself. The program a student runs has neither.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -61,6 +62,7 @@ get() { awk -v k="$1" '$1 == k { v = $2 } END { print v }' "$results"; }
 if [ "${1:-}" = "--under-xvfb" ]; then
   results=$2 inputs=$3 rounds=$4 cycles=$5 memory_cycles=$6 journaled=${7:-}
   demo=$build/examples/demo.lwz
+  kelvo=$bin/kelvo_bench_app
   big=$inputs/chapters38.lwz
   trace=$inputs/trace
   # The 38-chapter package unpacks into the user's runtime folder when the session has a private
@@ -94,9 +96,9 @@ if [ "${1:-}" = "--under-xvfb" ]; then
       kind=${kinds[(k + round) % ${#kinds[@]}]}
       case $kind in
         floor) startup_once floor "$bin/kelvo_bench_window_floor" ;;
-        demo) (unset XDG_RUNTIME_DIR; TMPDIR=$disk startup_once demo "$bin/kelvo" "$demo") || exit 1 ;;
-        big) (unset XDG_RUNTIME_DIR; TMPDIR=$disk startup_once big "$bin/kelvo" "$big") || exit 1 ;;
-        bigshm) XDG_RUNTIME_DIR=$shm_runtime startup_once bigshm "$bin/kelvo" "$big" ;;
+        demo) (unset XDG_RUNTIME_DIR; TMPDIR=$disk startup_once demo "$kelvo" "$demo") || exit 1 ;;
+        big) (unset XDG_RUNTIME_DIR; TMPDIR=$disk startup_once big "$kelvo" "$big") || exit 1 ;;
+        bigshm) XDG_RUNTIME_DIR=$shm_runtime startup_once bigshm "$kelvo" "$big" ;;
       esac
     done
   done
@@ -106,7 +108,7 @@ if [ "${1:-}" = "--under-xvfb" ]; then
   if [ -n "$journaled" ]; then
     kinds+=(bigtmp)
     for ((round = 0; round <= rounds; round++)); do
-      (unset XDG_RUNTIME_DIR; startup_once bigtmp "$bin/kelvo" "$big") || exit 1
+      (unset XDG_RUNTIME_DIR; startup_once bigtmp "$kelvo" "$big") || exit 1
     done
   fi
   for kind in "${kinds[@]}"; do
@@ -123,7 +125,7 @@ if [ "${1:-}" = "--under-xvfb" ]; then
   # so that the ratio compares the program's own work, not two ways of drawing.
   drawing=opengl
   rm -f "$trace"
-  QT_LOGGING_RULES="kelvo.ui.viewer.debug=true" KELVO_BENCH_TRACE=$trace KELVO_BENCH_CYCLES=1 "$bin/kelvo" \
+  QT_LOGGING_RULES="kelvo.ui.viewer.debug=true" KELVO_BENCH_TRACE=$trace KELVO_BENCH_CYCLES=1 "$kelvo" \
     "$inputs/pages.lwz" >/dev/null 2>"$inputs/drawing.log" || true
   grep -q "the engine draws in software" "$inputs/drawing.log" && drawing=software
   put open.drawing "$drawing"
@@ -141,7 +143,7 @@ if [ "${1:-}" = "--under-xvfb" ]; then
       same) KELVO_BENCH_TRACE=$trace floor_same "$bin/kelvo_bench_page_floor" "$cycles" 200 "${shown[@]}" \
         >/dev/null 2>&1 || true ;;
       kelvo)
-        KELVO_BENCH_TRACE=$trace KELVO_BENCH_CYCLES=$cycles KELVO_BENCH_PAUSE_MS=200 "$bin/kelvo" "$inputs/pages.lwz" \
+        KELVO_BENCH_TRACE=$trace KELVO_BENCH_CYCLES=$cycles KELVO_BENCH_PAUSE_MS=200 "$kelvo" "$inputs/pages.lwz" \
           >/dev/null 2>&1 || true
         grep -q ' timeout ' "$trace" && { echo "a chapter page never painted" >&2; exit 1; } ;;
     esac
@@ -165,7 +167,7 @@ if [ "${1:-}" = "--under-xvfb" ]; then
   # after each cycle; the tree's memory is sampled then, and every 50 ms for the peak.
   echo "Memory: the demo, $memory_cycles cycles of every chapter" >&2
   rm -f "$trace"
-  KELVO_BENCH_TRACE=$trace KELVO_BENCH_CYCLES=$memory_cycles KELVO_BENCH_PAUSE_MS=400 "$bin/kelvo" "$demo" \
+  KELVO_BENCH_TRACE=$trace KELVO_BENCH_CYCLES=$memory_cycles KELVO_BENCH_PAUSE_MS=400 "$kelvo" "$demo" \
     >/dev/null 2>&1 &
   pid=$!
   sampled=0 peak_rss=0 peak_hwm=0 processes=0
@@ -221,7 +223,7 @@ fi
 echo "Building $build (Release, benchmarks on)..." >&2
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKELVO_WERROR=ON -DKELVO_BUILD_BENCH=ON \
   -DKELVO_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" --target kelvo demo_package kelvo_bench_labwork kelvo_bench_extract kelvo_bench_inputs \
+cmake --build "$build" --target kelvo_bench_app demo_package kelvo_bench_labwork kelvo_bench_extract kelvo_bench_inputs \
   kelvo_bench_resolve kelvo_bench_window_floor kelvo_bench_page_floor >/dev/null
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kelvo-bench-XXXXXX")

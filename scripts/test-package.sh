@@ -37,6 +37,12 @@ done
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 dpkg-deb --extract "$deb" "$unpacked"
+# The benchmarks' build of the program (with the driver that passes every chapter) stays out, and
+# the program itself reads none of their variables.
+if grep -i bench <<<"$contents" || grep -qF KELVO_BENCH "$unpacked/usr/libexec/kelvo/kelvo"; then
+  echo "test-package: $deb holds the benchmarks' trace or driver" >&2
+  exit 1
+fi
 for side in 16 24 32 48 64 128 256; do
   size=$(identify -format '%wx%h' "$unpacked/usr/share/icons/hicolor/${side}x${side}/apps/kelvo.png")
   [ "$size" = "${side}x${side}" ] || { echo "test-package: the ${side}px icon is $size" >&2; exit 1; }

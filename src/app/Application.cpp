@@ -1,6 +1,5 @@
 #include "Application.h"
 
-#include "BenchTrace.h"
 #include "FontFamily.h"
 #include "Globals.h"
 #include "HtmlViewer.h"
@@ -21,7 +20,8 @@
 
 namespace kelvo {
 
-int runWindow(int &argc, char **argv, const QStringList &arguments, const QString &reportFolder)
+int runWindow(
+    int &argc, char **argv, const QStringList &arguments, const QString &reportFolder, const MainWindowHook &hook)
 {
     const QString path = chooseStartPath(arguments);
     // Made first: without a runtime folder of the session, the toolkit's runtime files go into it.
@@ -72,7 +72,8 @@ int runWindow(int &argc, char **argv, const QStringList &arguments, const QStrin
     }
     auto *reporter = new TRunReporter(*MainForm, path, std::move(folder));
     icon->followMainWindow(*MainForm);
-    installBenchTrace(*MainForm);
+    if (hook)
+        hook(*MainForm);
     MainForm->show();
     // The engine's start, after the first paint, changes the environment.
     fontConfiguration.wait();

@@ -79,7 +79,7 @@ int dump(const QString &path)
 
 } // namespace
 
-int runKelvo(int argc, char *argv[])
+int runKelvo(int argc, char *argv[], const MainWindowHook &hook)
 {
     ignoreFileSizeLimitSignal();
     quietStartupNoise();
@@ -128,7 +128,7 @@ int runKelvo(int argc, char *argv[])
         reportFolder = arguments.at(1);
         arguments = arguments.mid(2);
     }
-    return runWindow(argc, argv, arguments, reportFolder);
+    return runWindow(argc, argv, arguments, reportFolder, hook);
 }
 
 } // namespace kelvo

@@ -1,5 +1,6 @@
 #include "BenchTrace.h"
 
+#include "BenchSupport.h"
 #include "HtmlViewer.h"
 #include "MainForm.h"
 #include "MyBitBtn.h"
@@ -9,7 +10,6 @@
 #include <QStackedWidget>
 #include <QTimer>
 
-#include <chrono>
 #include <ctime>
 
 namespace kelvo {
@@ -99,9 +99,7 @@ private:
 
     void write(const QByteArray &event)
     {
-        const auto now = std::chrono::duration_cast<std::chrono::microseconds>(
-            std::chrono::system_clock::now().time_since_epoch());
-        m_file.write(QByteArray::number(qint64(now.count())) + ' ' + event + '\n');
+        m_file.write(QByteArray::number(bench::nowMicroseconds()) + ' ' + event + '\n');
         m_file.flush();
     }
 

@@ -4,7 +4,9 @@ class TMainForm;
 
 namespace kelvo {
 
-// The benchmarks' view into the running program; inert unless KELVO_BENCH_TRACE is set.
+// The benchmarks' view into the running program, installed on the main window by the benchmarks'
+// build of it (kelvo_bench_app, bench_app.cpp) and never by the program a student runs; inert
+// unless KELVO_BENCH_TRACE is set.
 //
 // KELVO_BENCH_TRACE=path: append one line per event to that file, "<microseconds since the epoch>
 // <event>": "menu painted" (each time the menu has been painted and put on screen), "open <i>"
