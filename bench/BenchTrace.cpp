@@ -2,31 +2,46 @@
 
 #include "BenchSupport.h"
 #include "HtmlViewer.h"
+#include "InfoChapter.h"
 #include "MainForm.h"
 #include "MyBitBtn.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QStackedWidget>
 #include <QTimer>
 
 #include <ctime>
+#include <vector>
 
 namespace kelvo {
 
 namespace {
 
 constexpr int WatchdogMs = 30'000;
+// From a document's button to the menu: the report written on the way may take many seconds.
+constexpr int ReadWatchdogMs = 180'000;
+
+// The driver's key presses, as the keyboard sends them to the widget that has the focus.
+void pressKey(QWidget *target, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QCoreApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers);
+    QCoreApplication::sendEvent(target, &release);
+}
 
 class BenchTrace final : public QObject
 {
 public:
-    BenchTrace(TMainForm &form, const QString &path, int cycles, int pauseMs)
+    BenchTrace(TMainForm &form, const QString &path, int cycles, int pauseMs, int reads)
         : QObject(&form)
         , m_form(form)
         , m_file(path)
         , m_cycles(cycles)
         , m_pauseMs(pauseMs)
+        , m_reads(reads)
     {
         if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append))
             qWarning("KELVO_BENCH_TRACE: cannot write %s", qPrintable(path));
@@ -38,12 +53,19 @@ public:
             // Whatever the engine has drawn by now reaches the screen with this paint.
             m_form.Viewer->update();
         });
+        // What the press of a document's button must lead to; the menu alone is not enough.
+        connect(&form, &TMainForm::chapterCompleted, this, [this](int index) {
+            if (m_reads == 0)
+                return;
+            m_completed = true;
+            write("completed " + QByteArray::number(index));
+        });
         // Nothing more is awaited once the program is ending and its pages go.
         connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { m_waiting = Waiting::Nothing; });
         m_watchdog.setSingleShot(true);
         m_watchdog.setInterval(WatchdogMs);
         connect(&m_watchdog, &QTimer::timeout, this, [this] {
-            write("timeout " + QByteArray::number(m_chapter));
+            write("timeout " + QByteArray::number(currentChapter()));
             QCoreApplication::exit(2);
         });
     }
@@ -123,11 +145,18 @@ private:
             }
             for (int i = 0; i < m_form.LabWork()->Chapters().Count(); ++i)
                 m_form.LabWork()->Chapters().Items(i)->Passed = true;
+            m_order = chaptersToOpen();
             openChapter();
             return;
         }
-        ++m_chapter;
-        if (m_chapter < m_form.LabWork()->Chapters().Count()) {
+        if (m_reads > 0 && m_step < m_order.size() && !m_completed) {
+            // Back at the menu, but not by the document's button.
+            write("missed " + QByteArray::number(currentChapter()));
+            QCoreApplication::exit(2);
+            return;
+        }
+        ++m_step;
+        if (m_step < m_order.size()) {
             openChapter();
             return;
         }
@@ -136,15 +165,31 @@ private:
             finish();
             return;
         }
-        m_chapter = 0;
+        m_step = 0;
         m_waiting = Waiting::Nothing;
         QTimer::singleShot(m_pauseMs, this, [this] { openChapter(); });
     }
 
+    // Every chapter; when reading, the first m_reads documents (information chapters) only.
+    std::vector<int> chaptersToOpen() const
+    {
+        std::vector<int> order;
+        const TChapterList &chapters = m_form.LabWork()->Chapters();
+        for (int i = 0; i < chapters.Count(); ++i) {
+            if (m_reads == 0 || dynamic_cast<const TInfoChapter *>(chapters.Items(i)))
+                order.push_back(i);
+            if (m_reads > 0 && int(order.size()) == m_reads)
+                break;
+        }
+        return order;
+    }
+
+    int currentChapter() const { return m_step < m_order.size() ? m_order[m_step] : -1; }
+
     void openChapter()
     {
-        if (m_chapter >= m_form.LabWork()->Chapters().Count()) {
-            // No chapters: a cycle is the menu alone.
+        if (m_step >= m_order.size()) {
+            // Nothing to open: a cycle is the menu alone.
             m_waiting = Waiting::Menu;
             m_form.ShowMenu();
             m_form.tsMenu->update();
@@ -152,17 +197,38 @@ private:
         }
         m_waiting = Waiting::Page;
         m_documentLoaded = false;
-        m_watchdog.start();
-        write("open " + QByteArray::number(m_chapter));
-        m_form.MenuButtons.at(size_t(m_chapter))->click();
+        m_watchdog.start(WatchdogMs);
+        write("open " + QByteArray::number(currentChapter()));
+        m_form.MenuButtons.at(size_t(currentChapter()))->click();
     }
 
     void pagePainted()
     {
         m_watchdog.stop();
-        write("page painted " + QByteArray::number(m_chapter));
+        write("page painted " + QByteArray::number(currentChapter()));
         m_waiting = Waiting::Menu;
-        m_form.btStopClick();
+        if (m_reads == 0) {
+            m_form.btStopClick();
+            return;
+        }
+        m_watchdog.start(ReadWatchdogMs);
+        m_completed = false;
+        write("read " + QByteArray::number(currentChapter()));
+        pressDocumentButton();
+    }
+
+    // As a student without a mouse does: Shift+Tab from the document takes its last control, the
+    // button the program puts at its end, and Enter presses it. The press then goes the way of a
+    // click: the page's form is submitted, the form bridge reports it over the web channel, and
+    // the window completes the chapter.
+    void pressDocumentButton()
+    {
+        QWidget *target = m_form.Viewer;
+        while (target->focusProxy())
+            target = target->focusProxy();
+        target->setFocus(Qt::OtherFocusReason);
+        pressKey(target, Qt::Key_Backtab, Qt::ShiftModifier);
+        pressKey(target, Qt::Key_Return);
     }
 
     void finish()
@@ -179,13 +245,16 @@ private:
     QFile m_file;
     const int m_cycles; // -1: only trace, never drive or close
     const int m_pauseMs;
+    const int m_reads; // 0: open every chapter and leave by the menu button
     Waiting m_waiting = Waiting::Menu;
     bool m_paintPosted = false;
     bool m_driving = false;
     bool m_menuPaintedBefore = false;
     bool m_documentLoaded = false;
+    bool m_completed = false; // since the last "read", the window has completed the chapter
     int m_cycle = 0;
-    int m_chapter = 0;
+    std::vector<int> m_order; // the chapters a cycle opens
+    size_t m_step = 0;
     QTimer m_watchdog;
 };
 
@@ -201,7 +270,8 @@ void installBenchTrace(TMainForm &form)
     const int pause = qEnvironmentVariableIsSet("KELVO_BENCH_PAUSE_MS")
         ? qEnvironmentVariableIntValue("KELVO_BENCH_PAUSE_MS")
         : 300;
-    new BenchTrace(form, path, ok ? qMax(cycles, 0) : -1, qMax(pause, 0));
+    new BenchTrace(form, path, ok ? qMax(cycles, 0) : -1, qMax(pause, 0),
+        qMax(qEnvironmentVariableIntValue("KELVO_BENCH_READ"), 0));
 }
 
 } // namespace kelvo

@@ -18,6 +18,14 @@ namespace kelvo {
 // passed (so none is locked) and, n times, opens each chapter from its menu button and goes back to
 // the menu once the page has been painted, pausing KELVO_BENCH_PAUSE_MS (default 300) after each
 // cycle; then it writes "done", pauses again and closes. n = 0 closes right after the first paint.
+//
+// KELVO_BENCH_READ=m as well: each cycle opens only the first m documents (information chapters)
+// and, once a document's page has painted, writes "read <i>" and presses the button at its end
+// from the keyboard (Shift+Tab to it, Enter), so that the form goes the way a click sends it:
+// the form bridge, the window completing the chapter (and writing the report into a report
+// folder), the menu. "completed <i>" follows once the window's handlers of the completion have
+// run, and the next "menu painted" ends the step; a menu reached otherwise writes "missed <i>"
+// and ends the program with exit code 2.
 void installBenchTrace(TMainForm &form);
 
 } // namespace kelvo

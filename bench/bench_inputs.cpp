@@ -5,7 +5,9 @@
 //                                pictures, a style sheet) and a quiz of 100 questions with three
 //                                variant files each;
 //   pages/shown0.htm, shown1.htm exactly what the program hands the web engine for those two
-//                                chapters (written after packing), for the engine-alone floor.
+//                                chapters (written after packing), for the engine-alone floor;
+//   titles255/, titles255.lwz    a package of a few KB whose report is large: 255 documents, each
+//                                titled with 2,040 letters, all showing one tiny document.
 // Prints "@ key value" lines for bench/run-benchmarks.sh.
 
 #include "BenchSupport.h"
@@ -27,6 +29,9 @@ namespace {
 constexpr int BigChapters = 38;
 constexpr qsizetype BigDocumentBytes = 200 * 1024;
 constexpr int BigQuizQuestions = 100;
+// As many chapters as identifiers allow (1-255), each with a title of this many letters.
+constexpr int LongTitleChapters = 255;
+constexpr qsizetype LongTitleLetters = 2040;
 
 QByteArray number(int value, int digits)
 {
@@ -217,6 +222,39 @@ QString makePageLabWork(const QString &root, QStringList &shown)
     return package;
 }
 
+// One title repeated in every chapter after the chapter's number: it deflates to next to nothing,
+// while the run's report lists every title in full.
+QString makeLongTitleLabWork(const QString &root)
+{
+    const QString folder = root + QStringLiteral("/titles255");
+    QDir().mkpath(folder);
+    bench::Sequence random(255);
+    // Letters only, one unbroken word: the report's table can wrap it nowhere.
+    QByteArray title;
+    while (title.size() < LongTitleLetters) {
+        for (const char c : bench::prose(random, LongTitleLetters)) {
+            if (uchar(c) >= 0xC0 || uchar(c) == 0xB8)
+                title += c;
+        }
+    }
+    title.truncate(LongTitleLetters);
+    bench::writeFile(folder + QStringLiteral("/doc.htm"),
+        "<html>\r\n<head>\r\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1251\">\r\n"
+        "</head>\r\n<body>\r\n<p>"
+            + bench::prose(random, 200) + "</p>\r\n</body>\r\n</html>\r\n");
+    QByteArray descriptor = "[Header]\r\nTitle=Bench\r\nAuthor=Bench\r\n";
+    for (int c = 1; c <= LongTitleChapters; ++c) {
+        const QByteArray identifier = QByteArray::number(c);
+        descriptor += "\r\n[Chapter" + number(c, 3) + "]\r\nType=Information\r\nTitle=" + identifier
+            + title.left(LongTitleLetters - identifier.size()) + "\r\nIdentifier=" + identifier
+            + "\r\nDocument=doc.htm\r\n";
+    }
+    bench::writeFile(folder + QStringLiteral("/labwork.lbw"), descriptor);
+    const QString package = root + QStringLiteral("/titles255.lwz");
+    bench::packFolder(folder, package);
+    return package;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -234,8 +272,11 @@ int main(int argc, char *argv[])
     const QString big = makeBigLabWork(root);
     QStringList shown;
     const QString pages = makePageLabWork(root, shown);
+    const QString titles = makeLongTitleLabWork(root);
     std::printf("@ inputs.chapters38 %s\n@ inputs.chapters38_kb %lld\n", qPrintable(big), QFileInfo(big).size() / 1024);
     std::printf("@ inputs.pages %s\n@ inputs.pages_kb %lld\n", qPrintable(pages), QFileInfo(pages).size() / 1024);
+    std::printf("@ inputs.titles255 %s\n@ inputs.titles255_kb %lld\n", qPrintable(titles),
+        (QFileInfo(titles).size() + 1023) / 1024);
     for (qsizetype i = 0; i < shown.size(); ++i)
         std::printf("@ inputs.shown%lld %s\n@ inputs.shown%lld_kb %lld\n", qint64(i), qPrintable(shown[i]), qint64(i),
             QFileInfo(shown[i]).size() / 1024);

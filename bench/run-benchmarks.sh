@@ -34,6 +34,12 @@ open_times() {
     $2 == "page" && $4 == want && cycle >= 1 { print ($1 - at[$4]) / 1000 }' "$1"
 }
 
+# The durations in ms from "read i" to the next "menu painted", leaving out the first cycle.
+read_times() {
+  awk '$2 == "cycle" { cycle = $3 } $2 == "read" { at = $1 }
+    $2 == "menu" && at && cycle >= 1 { print ($1 - at) / 1000 } $2 == "menu" { at = 0 }' "$1"
+}
+
 # Every process of the tree under a process, itself included.
 tree_pids() {
   ps -e -o pid=,ppid= | awk -v root="$1" '{ parent[$1] = $2 } END {
@@ -60,7 +66,7 @@ get() { awk -v k="$1" '$1 == k { v = $2 } END { print v }' "$results"; }
 # Inside Xvfb: start-up, chapter opening, memory. Results are appended to the file given.
 
 if [ "${1:-}" = "--under-xvfb" ]; then
-  results=$2 inputs=$3 rounds=$4 cycles=$5 memory_cycles=$6 journaled=${7:-}
+  results=$2 inputs=$3 rounds=$4 cycles=$5 memory_cycles=$6 read_runs=$7 read_cycles=$8 journaled=${9:-}
   demo=$build/examples/demo.lwz
   kelvo=$bin/kelvo_bench_app
   big=$inputs/chapters38.lwz
@@ -163,6 +169,44 @@ if [ "${1:-}" = "--under-xvfb" ]; then
     put "open.$f.n" "$(wc -l <"$inputs/open.$f")"
   done
 
+  # Reading a document to its end: from the press of its button (Shift+Tab, Enter: the form
+  # submitted as a click submits it) to the menu painted, with a report folder (a fresh one each
+  # run), which the program writes as the chapter is completed, and without one as the reference.
+  # Demo: its three documents; the 255 long titles: two documents a cycle, each report several MB.
+  # The first cycle of every run is left out.
+  echo "Reading a document: $read_runs x $read_cycles cycles each" >&2
+  titles=$inputs/titles255.lwz
+  read_once() {
+    local name=$1 package=$2 reads=$3 folder=
+    local report=()
+    if [ "${name%.none}" = "$name" ]; then
+      folder=$(mktemp -d "$inputs/reports-XXXXXX")
+      report=(--report "$folder")
+    fi
+    rm -f "$trace"
+    KELVO_BENCH_TRACE=$trace KELVO_BENCH_CYCLES=$read_cycles KELVO_BENCH_READ=$reads KELVO_BENCH_PAUSE_MS=200 \
+      "$kelvo" "${report[@]}" "$package" >/dev/null 2>&1 || true
+    grep -Eq ' (timeout|missed) ' "$trace" && { echo "a document's button did not lead to the menu ($name)" >&2; exit 1; }
+    [ -n "$folder" ] && rm -rf "$folder"
+    read_times "$trace" >>"$inputs/read.$name"
+  }
+  readers=(demo demo.none titles titles.none)
+  for ((run = 0; run < read_runs; run++)); do
+    for ((k = 0; k < ${#readers[@]}; k++)); do
+      case ${readers[(k + run) % ${#readers[@]}]} in
+        demo) read_once demo "$demo" 3 ;;
+        demo.none) read_once demo.none "$demo" 3 ;;
+        titles) read_once titles "$titles" 2 ;;
+        titles.none) read_once titles.none "$titles" 2 ;;
+      esac
+    done
+  done
+  for f in demo demo.none titles titles.none; do
+    [ -s "$inputs/read.$f" ] || { echo "no reading measured ($f)" >&2; exit 1; }
+    put "read.$f" "$(median <"$inputs/read.$f")"
+    put "read.$f.n" "$(wc -l <"$inputs/read.$f")"
+  done
+
   # Memory on the demo: every chapter opened and closed $memory_cycles times. The program pauses
   # after each cycle; the tree's memory is sampled then, and every 50 ms for the peak.
   echo "Memory: the demo, $memory_cycles cycles of every chapter" >&2
@@ -214,9 +258,9 @@ fi
 # ---------------------------------------------------------------------------------------------
 # Outside: build, the headless benchmarks, then the window benchmarks under Xvfb, then the table.
 
-rounds=21 cycles=8 memory_cycles=50 extract_rounds=5 disk_extract_rounds=3 labwork_runs=3
+rounds=21 cycles=8 memory_cycles=50 extract_rounds=5 disk_extract_rounds=3 labwork_runs=3 read_runs=3 read_cycles=4
 if [ "${1:-}" = "--quick" ]; then
-  rounds=3 cycles=3 memory_cycles=6 extract_rounds=1 disk_extract_rounds=1 labwork_runs=1
+  rounds=3 cycles=3 memory_cycles=6 extract_rounds=1 disk_extract_rounds=1 labwork_runs=1 read_runs=1 read_cycles=2
 fi
 
 "$here/scripts/install-deps.sh"
@@ -292,7 +336,7 @@ sync
 put startup.tmp_fs "$(file_system_of "${TMPDIR:-/tmp}" | tr ' ' '_')"
 [ -n "$journaled" ] && put startup.journaled_fs "$(file_system_of "$journaled" | tr ' ' '_')"
 xvfb-run -a -s "-screen 0 $screen -noreset" "$0" --under-xvfb "$results" "$work/inputs" "$rounds" "$cycles" \
-  "$memory_cycles" "$journaled"
+  "$memory_cycles" "$read_runs" "$read_cycles" "$journaled"
 
 # ---------------------------------------------------------------------------------------------
 # The table
@@ -373,6 +417,14 @@ for i in 0 1; do
     reference=$(printf 'same HTML into QWebEngineView %.0f ms' "$sv")
   fi
   row "$what" "$(printf '%.0f ms' "$kv")" "$reference" "$r" "<= 1.2" "$(verdict "$r" 1.2)"
+done
+
+for kind in demo titles; do
+  v=$(get "read.$kind") none=$(get "read.$kind.none")
+  [ "$kind" = demo ] && what="demo" || what="255 chapters titled with 2,040 letters ($(get inputs.titles255_kb) KB)"
+  row "Reading a document: its button to the menu painted, $what, report folder set" "$(printf '%.0f ms' "$v")" \
+    "$(printf 'the same without a report folder %.0f ms; %s presses' "$none" "$(get "read.$kind.n")")" \
+    "$(ratio "$v" "$none")" "<= 50 ms" "$(awk -v v="$v" 'BEGIN { print (v <= 50 ? "met" : "SHORT") }')"
 done
 
 hwm=$(get memory.peak_hwm_kb) pss1=$(get memory.pss1_kb) early=$(get memory.pss_early_kb) late=$(get memory.pss_late_kb)
