@@ -15,10 +15,6 @@
 
 namespace kelvo {
 
-namespace {
-
-// Letters, digits and a few safe signs; anything else (separators, quotes, control characters)
-// becomes "_", so that a title cannot name another folder or a hidden file.
 QString fileNamePart(const QString &text, qsizetype maxLength)
 {
     QString part;
@@ -30,8 +26,6 @@ QString fileNamePart(const QString &text, qsizetype maxLength)
         part.remove(0, 1);
     return part.isEmpty() ? QStringLiteral("labwork") : part;
 }
-
-} // namespace
 
 ReportFolder::ReportFolder(const QString &path)
     : m_path(path)
@@ -60,8 +54,10 @@ bool ReportFolder::reserveBaseName(const RunRecord &record, QString *error)
 {
     const QString title = record.labTitle().trimmed().isEmpty() ? QFileInfo(record.packagePath()).completeBaseName()
                                                                 : record.labTitle();
+    // The student's name where it is known: a classroom's computers often share one account.
+    const QString who = record.student().isKnown() ? record.student().name : record.userName();
     const QString stem = fileNamePart(title, 60) + u'_'
-        + record.started().toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")) + u'_' + fileNamePart(record.userName(), 32);
+        + record.started().toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")) + u'_' + fileNamePart(who, 32);
     const QDir folder(m_path);
     // The JSON file is created exclusively: two runs started in the same second by the same user
     // get different names instead of one replacing the other's.

@@ -34,6 +34,11 @@ private:
     QString m_baseName;
 };
 
+// A part of a report's file name: letters, digits and a few safe signs of the first `maxLength`
+// characters of `text`; anything else (separators, quotes, control characters) becomes "_", so that a
+// title cannot name another folder or a hidden file. Never empty.
+QString fileNamePart(const QString &text, qsizetype maxLength);
+
 // The environment variable that sets the report folder when no --report is given (for a desktop
 // launcher that cannot change the command line).
 inline constexpr const char *ReportFolderVariable = "KELVO_REPORT_DIR";

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "StudentIdentity.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -38,12 +40,15 @@ public:
     void updatePassed(const TLabWork &labWork);
     // A quiz checked: its figures, and the chapter passed.
     void checked(int index, int right, int total, const QDateTime &time);
+    // Who does the work, once the student or a launcher has said it.
+    void setStudent(const StudentIdentity &student) { m_student = student; }
 
     const QString &labTitle() const { return m_labTitle; }
     const QString &author() const { return m_author; }
     const QString &packagePath() const { return m_packagePath; }
     const QDateTime &started() const { return m_started; }
     const QString &userName() const { return m_userName; }
+    const StudentIdentity &student() const { return m_student; }
     const QList<Chapter> &chapters() const { return m_chapters; }
 
 private:
@@ -52,6 +57,7 @@ private:
     QString m_packagePath;
     QDateTime m_started;
     QString m_userName;
+    StudentIdentity m_student;
     QList<Chapter> m_chapters;
 };
 

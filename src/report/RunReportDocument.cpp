@@ -47,6 +47,17 @@ QString headerRow(const QString &caption, const QString &value)
         + value.toHtmlEscaped() + QStringLiteral("</td></tr>");
 }
 
+// The student and the group, where they are known.
+QString studentRows(const StudentIdentity &student)
+{
+    QString rows;
+    if (student.isKnown())
+        rows += headerRow(Texts::ReportStudent, student.name);
+    if (student.isKnown() && !student.group.isEmpty())
+        rows += headerRow(Texts::ReportGroup, student.group);
+    return rows;
+}
+
 QString cell(const QString &html)
 {
     return QStringLiteral("<td>") + html + QStringLiteral("</td>");
@@ -60,7 +71,7 @@ QString runReportHtml(const RunRecord &record, const QDateTime &written)
         + QStringLiteral("</h2><table cellspacing=\"0\" cellpadding=\"3\">")
         + headerRow(Texts::ReportLabWork, record.labTitle()) + headerRow(Texts::ReportAuthor, record.author())
         + headerRow(Texts::ReportStarted, when(record.started())) + headerRow(Texts::ReportWritten, when(written))
-        + headerRow(Texts::ReportUser, record.userName())
+        + studentRows(record.student()) + headerRow(Texts::ReportUser, record.userName())
         + QStringLiteral("</table><p></p><table border=\"1\" cellspacing=\"0\" cellpadding=\"4\" width=\"100%\"><tr>");
     for (const QString &caption :
         { QStringLiteral("№"), Texts::ReportChapter, Texts::ReportState, Texts::ReportOpened, Texts::ReportScores })

@@ -40,6 +40,16 @@ QJsonObject chapterToJson(int index, const RunRecord::Chapter &chapter)
     };
 }
 
+QJsonValue studentToJson(const StudentIdentity &student)
+{
+    if (!student.isKnown())
+        return QJsonValue::Null;
+    return QJsonObject {
+        { QStringLiteral("name"), student.name },
+        { QStringLiteral("group"), student.group.isEmpty() ? QJsonValue(QJsonValue::Null) : student.group },
+    };
+}
+
 } // namespace
 
 QJsonObject runReportToJson(const RunRecord &record, const QDateTime &written, bool finished)
@@ -57,6 +67,7 @@ QJsonObject runReportToJson(const RunRecord &record, const QDateTime &written, b
                 { QStringLiteral("author"), record.author() },
                 { QStringLiteral("package"), record.packagePath() },
             } },
+        { QStringLiteral("student"), studentToJson(record.student()) },
         { QStringLiteral("user"), record.userName() },
         { QStringLiteral("started"), isoTime(record.started()) },
         { QStringLiteral("written"), isoTime(written) },
