@@ -67,7 +67,9 @@ public:
                 return;
             m_last = modal;
             m_seen.append(QString::fromLatin1(modal->metaObject()->className()));
-            m_steps.takeFirst()(modal);
+            // Run from the event loop, not inside this timer's own call: a step whose dialog asks
+            // a question of its own (Qt's replace question) gets that answered by the next step.
+            QTimer::singleShot(0, modal, [step = m_steps.takeFirst(), modal] { step(modal); });
         });
         m_timer.start(20);
     }
