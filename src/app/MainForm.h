@@ -41,6 +41,8 @@ public:
     bool StartupFailed() const { return m_startupFailed; }
     TLabWork *LabWork() const { return m_loaded.labWork.get(); }
     const std::optional<QStringList> &ExtractedFiles() const { return m_loaded.extractedFiles; }
+    // The run's own folder (deleted at exit), when there is one.
+    const kelvo::RunFolder *runFolder() const { return m_loaded.runFolder.get(); }
 
     // Navigation
     void OpenCurrentChapter();

@@ -6,8 +6,10 @@
 #include "ReportFileName.h"
 #include "RunReportDocument.h"
 #include "RunReportJson.h"
+#include "StudentNameDialog.h"
 #include "TextFormat.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QDir>
 #include <QFileDialog>
@@ -16,14 +18,18 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QStandardPaths>
 
-TRunReporter::TRunReporter(TMainForm &form, const QString &packagePath, std::optional<kelvo::ReportFolder> folder)
+TRunReporter::TRunReporter(TMainForm &form, const QString &packagePath, std::optional<kelvo::ReportFolder> folder,
+    const kelvo::StudentIdentity &student)
     : QObject(&form)
     , m_form(form)
     , m_record(*form.LabWork(), QFileInfo(packagePath).absoluteFilePath(), QDateTime::currentDateTime(),
           kelvo::currentUserName())
     , m_folder(std::move(folder))
 {
+    if (student.isKnown())
+        m_record.setStudent(student);
     connect(&form, &TMainForm::chapterOpened, this, [this](int index) { m_record.chapterOpened(index); });
     connect(&form, &TMainForm::answersChecked, this, [this](int index, int right, int total) {
         m_record.checked(index, right, total, QDateTime::currentDateTime());
@@ -54,14 +60,33 @@ void TRunReporter::installActions()
     m_form.tsMenu->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
+std::optional<kelvo::StudentIdentity> TRunReporter::askStudent(QWidget *parent, const kelvo::StudentIdentity &given)
+{
+    kelvo::StudentNameDialog dialog(parent);
+    dialog.setGroup(given.group);
+    dialog.setName(given.isKnown() ? given.name : kelvo::accountFullName());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return kelvo::StudentIdentity { dialog.name(), dialog.group() };
+}
+
+bool TRunReporter::ensureStudent()
+{
+    if (m_record.student().isKnown())
+        return true;
+    const std::optional<kelvo::StudentIdentity> student = askStudent(&m_form, m_record.student());
+    if (!student)
+        return false;
+    m_record.setStudent(*student);
+    return true;
+}
+
 void TRunReporter::saveAs()
 {
+    if (!ensureStudent())
+        return;
     m_record.updatePassed(*m_form.LabWork());
-    const QString suggested = QDir::home().filePath(
-        (m_record.labTitle().trimmed().isEmpty() ? QStringLiteral("report") : m_record.labTitle().trimmed())
-        + QStringLiteral(".pdf"));
-    const QString path
-        = QFileDialog::getSaveFileName(&m_form, Texts::ReportSaveCaption, suggested, Texts::ReportPdfFilter);
+    const QString path = chooseSavePath();
     if (path.isEmpty())
         return;
     QString error;
@@ -70,11 +95,77 @@ void TRunReporter::saveAs()
             kelvo::format(Texts::ReportSaveFailed, { QDir::toNativeSeparators(path), error }), QMessageBox::Ok,
             &m_form);
         box.exec();
+        return;
     }
+    m_lastSaveFolder = QFileInfo(path).absolutePath();
+}
+
+QString TRunReporter::saveStartFolder() const
+{
+    // Never the current folder: with a package, that is the run's own folder, deleted at exit.
+    if (!m_lastSaveFolder.isEmpty() && QFileInfo(m_lastSaveFolder).isDir())
+        return m_lastSaveFolder;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir())
+        return documents;
+    return QDir::homePath();
+}
+
+QString TRunReporter::chooseSavePath()
+{
+    QFileDialog dialog(&m_form, Texts::ReportSaveCaption, saveStartFolder(), Texts::ReportPdfFilter);
+    dialog.setObjectName(QStringLiteral("ReportSaveDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    // Replacing is asked below, in the program's own words.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    // Named as the report folder's files are: a "/" in the title names no folder.
+    dialog.selectFile(kelvo::fileNamePart(m_record.labTitle().trimmed(), 60) + QStringLiteral(".pdf"));
+    while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        const QString path = dialog.selectedFiles().constFirst();
+        if (insideRunFolder(path)) {
+            QMessageBox box(QMessageBox::Warning, Texts::ReportSaveCaption,
+                kelvo::format(
+                    Texts::ReportInsideRunFolder, { QDir::toNativeSeparators(QFileInfo(path).absolutePath()) }),
+                QMessageBox::Ok, &m_form);
+            box.exec();
+            dialog.setDirectory(saveStartFolder());
+            continue;
+        }
+        if (QFileInfo::exists(path) && !mayReplace(path))
+            continue;
+        return path;
+    }
+    return {};
+}
+
+bool TRunReporter::insideRunFolder(const QString &path) const
+{
+    const kelvo::RunFolder *runFolder = m_form.runFolder();
+    if (!runFolder || runFolder->path().isEmpty())
+        return false;
+    const QString run = QFileInfo(runFolder->path()).canonicalFilePath();
+    const QString folder = QFileInfo(QFileInfo(path).absolutePath()).canonicalFilePath();
+    return !run.isEmpty() && (folder == run || folder.startsWith(run + u'/'));
+}
+
+bool TRunReporter::mayReplace(const QString &path)
+{
+    QMessageBox box(QMessageBox::Question, Texts::ReportSaveCaption,
+        kelvo::format(Texts::ReportReplaceQuestion, { QDir::toNativeSeparators(path) }),
+        QMessageBox::Yes | QMessageBox::No, &m_form);
+    box.button(QMessageBox::Yes)->setText(Texts::YesButton);
+    box.button(QMessageBox::No)->setText(Texts::NoButton);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void TRunReporter::print()
 {
+    if (!ensureStudent())
+        return;
     m_record.updatePassed(*m_form.LabWork());
     QPrinter printer;
     QPrintDialog dialog(&printer, &m_form);

@@ -2,8 +2,10 @@
 
 #include "ReportFolder.h"
 #include "RunRecord.h"
+#include "StudentIdentity.h"
 
 #include <QObject>
+#include <QString>
 
 #include <optional>
 
@@ -11,18 +13,30 @@ class TMainForm;
 
 // Keeps the record of the run for the main window and gives it to the student: Ctrl+S saves it
 // as a PDF, Ctrl+P prints it, both also in the menu page's context menu. With a report folder it
-// writes the report there after every check and when the program ends.
+// writes the report there after every check and when the program ends. The report names the
+// student: given at the start, or asked for when a report is first saved or printed.
+//
+// Saving never writes into the run's own folder, which the program deletes, and never replaces a
+// file unasked. The file dialog starts in the user's documents folder (or home), later in the
+// folder of the last save.
 class TRunReporter final : public QObject
 {
     Q_OBJECT
 
 public:
-    TRunReporter(TMainForm &form, const QString &packagePath, std::optional<kelvo::ReportFolder> folder);
+    TRunReporter(TMainForm &form, const QString &packagePath, std::optional<kelvo::ReportFolder> folder,
+        const kelvo::StudentIdentity &student = {});
     ~TRunReporter() override;
     Q_DISABLE_COPY_MOVE(TRunReporter)
 
     const kelvo::RunRecord &record() const { return m_record; }
     const std::optional<kelvo::ReportFolder> &folder() const { return m_folder; }
+
+    // Asks who does the work (StudentNameDialog): the name prefilled from `given`, or else from the
+    // account's full name, the group from `given`. Nothing when the student cancels.
+    static std::optional<kelvo::StudentIdentity> askStudent(QWidget *parent, const kelvo::StudentIdentity &given);
+    // The student known, or asked for now; false when the student cancelled.
+    bool ensureStudent();
 
     void saveAs();
     void print();
@@ -32,9 +46,15 @@ public:
 private:
     void writeToFolder(bool finished);
     void installActions();
+    // Where the file dialog starts, and the path the student chose; empty when cancelled.
+    QString saveStartFolder() const;
+    QString chooseSavePath();
+    bool insideRunFolder(const QString &path) const;
+    bool mayReplace(const QString &path);
 
     TMainForm &m_form;
     kelvo::RunRecord m_record;
     std::optional<kelvo::ReportFolder> m_folder;
     bool m_finished = false;
+    QString m_lastSaveFolder; // the folder of the last save in this run
 };
