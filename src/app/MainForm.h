@@ -135,4 +135,6 @@ private:
     QPointer<TAboutDlg> m_aboutDialog;
     QPointer<TResultsDlg> m_resultsDialog;
     bool m_startupFailed = false;
+    // The HTML page shows a checked quiz's review, whose forms lead only to the menu.
+    bool m_reviewShown = false;
 };
