@@ -1,12 +1,14 @@
 #include "RunReporter.h"
 
+#include "FileDigest.h"
 #include "LabWork.h"
 #include "Localization.h"
 #include "MainForm.h"
 #include "ReportFileName.h"
+#include "ReportWriter.h"
 #include "RunReportDocument.h"
-#include "RunReportJson.h"
 #include "StudentNameDialog.h"
+#include "TerminationSignals.h"
 #include "TextFormat.h"
 
 #include <QAbstractButton>
@@ -14,11 +16,12 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QJsonDocument>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QStandardPaths>
+
+#include <unistd.h>
 
 TRunReporter::TRunReporter(TMainForm &form, const QString &packagePath, std::optional<kelvo::ReportFolder> folder,
     const kelvo::StudentIdentity &student)
@@ -26,8 +29,12 @@ TRunReporter::TRunReporter(TMainForm &form, const QString &packagePath, std::opt
     , m_form(form)
     , m_record(*form.LabWork(), QFileInfo(packagePath).absoluteFilePath(), QDateTime::currentDateTime(),
           kelvo::currentUserName())
-    , m_folder(std::move(folder))
+    , m_digest(std::async(std::launch::async, kelvo::fileSha256, m_record.packagePath()).share())
 {
+    if (folder) {
+        m_writer = new kelvo::ReportWriter(std::move(*folder), this);
+        connect(m_writer, &kelvo::ReportWriter::writeFailed, this, &TRunReporter::showWriteFailure);
+    }
     if (student.isKnown())
         m_record.setStudent(student);
     connect(&form, &TMainForm::chapterOpened, this, [this](int index) { m_record.chapterOpened(index); });
@@ -86,6 +93,7 @@ void TRunReporter::saveAs()
     if (!ensureStudent())
         return;
     m_record.updatePassed(*m_form.LabWork());
+    takeDigest(true);
     const QString path = chooseSavePath();
     if (path.isEmpty())
         return;
@@ -167,6 +175,7 @@ void TRunReporter::print()
     if (!ensureStudent())
         return;
     m_record.updatePassed(*m_form.LabWork());
+    takeDigest(true);
     QPrinter printer;
     QPrintDialog dialog(&printer, &m_form);
     if (dialog.exec() == QDialog::Accepted)
@@ -179,22 +188,54 @@ void TRunReporter::finish()
         return;
     m_finished = true;
     m_record.updatePassed(*m_form.LabWork());
+    if (!m_writer)
+        return;
     writeToFolder(true);
+    QString error;
+    if (!m_writer->waitUntilWritten(std::chrono::seconds(FinalWriteSeconds), &error))
+        error = kelvo::format(Texts::ReportWriteTimedOut, { qint64(FinalWriteSeconds) });
+    if (error.isEmpty())
+        return;
+    const QString text
+        = kelvo::format(Texts::ReportWriteFailed, { QDir::toNativeSeparators(m_writer->folderPath()), error });
+    if (kelvo::TerminationSignals::caughtSignal() != 0) {
+        kelvo::writeForAtMost(STDERR_FILENO, QByteArray(text.toUtf8() + '\n'), std::chrono::seconds(1));
+        return;
+    }
+    QMessageBox box(QMessageBox::Warning, Texts::ErrorCaption, text, QMessageBox::Ok);
+    box.exec();
+}
+
+void TRunReporter::takeDigest(bool wait)
+{
+    if (!m_digest.valid())
+        return;
+    if (!wait && m_digest.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return;
+    m_record.setLabWorkDigest(m_digest.get().value_or(QString()));
+    m_digest = {};
 }
 
 void TRunReporter::writeToFolder(bool finished)
 {
-    if (!m_folder)
+    if (!m_writer)
         return;
-    const QDateTime written = QDateTime::currentDateTime();
-    const QByteArray json
-        = QJsonDocument(kelvo::runReportToJson(m_record, written, finished)).toJson(QJsonDocument::Indented);
-    QString error;
-    if (m_folder->write(kelvo::reportFileStem(m_record), json, kelvo::runReportPdf(m_record, written), &error))
+    // A package so large that its digest is not known by the first check gets it in a later report.
+    takeDigest(finished);
+    m_writer->post(m_record, QDateTime::currentDateTime(), finished);
+}
+
+void TRunReporter::showWriteFailure(const QString &reason)
+{
+    // The student goes on; the teacher's copy of this check is what was lost, so it is said. The
+    // message does not wait in a loop of its own: a run ended meanwhile ends all the same.
+    const QString text
+        = kelvo::format(Texts::ReportWriteFailed, { QDir::toNativeSeparators(m_writer->folderPath()), reason });
+    if (m_failureBox) {
+        m_failureBox->setText(text);
         return;
-    // The student goes on; the teacher's copy of this check is what was lost, so it is said.
-    QMessageBox box(QMessageBox::Warning, Texts::ErrorCaption,
-        kelvo::format(Texts::ReportWriteFailed, { QDir::toNativeSeparators(m_folder->path()), error }), QMessageBox::Ok,
-        finished ? nullptr : &m_form);
-    box.exec();
+    }
+    m_failureBox = new QMessageBox(QMessageBox::Warning, Texts::ErrorCaption, text, QMessageBox::Ok, &m_form);
+    m_failureBox->setAttribute(Qt::WA_DeleteOnClose);
+    m_failureBox->open();
 }

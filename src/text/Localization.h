@@ -175,6 +175,7 @@ inline const QString ReportFolderUnusable
 inline const QString ReportNoSuchFolder = QStringLiteral("такой папки нет");
 inline const QString ReportNotAFolder = QStringLiteral("это не папка");
 inline const QString ReportCannotCreate = QStringLiteral("в ней нельзя создать файл (%s)");
+inline const QString ReportWriteTimedOut = QStringLiteral("запись не закончилась за %d с");
 inline const QString ReportWriteFailed = QStringLiteral("Не удалось записать отчёт в папку \"%s\": %s");
 inline const QString ReportDiskFull = QStringLiteral("на диске не осталось места");
 inline const QString ReportNoFreeName = QStringLiteral("все имена для отчёта этого запуска заняты");

@@ -2,6 +2,7 @@
 #include "HtmlPage.h"
 #include "LabWork.h"
 #include "MainForm.h"
+#include "ReportFileName.h"
 #include "ResultsDlg.h"
 #include "RunReportDocument.h"
 #include "RunReporter.h"
@@ -224,8 +225,9 @@ private Q_SLOTS:
         QDir::setCurrent(m_startDirectory);
     }
 
-    // What was checked is in the folder as soon as it was checked: a program killed afterwards
-    // loses nothing of it. The end of the run writes the files once more, marked finished.
+    // What was checked is in the folder as soon as it was checked (written beside the window, so
+    // within moments): a program killed afterwards loses nothing of it. The end of the run writes
+    // the files once more, marked finished, and waits for them.
     void reportFolderHoldsEveryCheckAtOnce()
     {
         QTemporaryDir lab;
@@ -245,6 +247,10 @@ private Q_SLOTS:
         QVERIFY(QDir(reports.path()).entryList(QDir::Files).isEmpty());
         form.LabWork()->SelectChapter(1);
         form.ViewFormSubmit(QStringLiteral(":quest"), {}, {}, {}, { QStringLiteral("q1=a") });
+        const auto attempts = [&] {
+            return onlyJsonIn(reports.path()).value(u"chapters").toArray().at(1).toObject().value(u"attempts").toInt();
+        };
+        QTRY_COMPARE(attempts(), 1);
         QJsonObject json = onlyJsonIn(reports.path());
         QCOMPARE(json.value(u"finished").toBool(), false);
         const QJsonObject quiz = json.value(u"chapters").toArray().at(1).toObject();
@@ -261,8 +267,9 @@ private Q_SLOTS:
 
         form.LabWork()->SelectChapter(0);
         form.ViewFormSubmit(QStringLiteral("?system"), {}, {}, {}, {});
-        QCOMPARE(
+        QTRY_COMPARE(
             onlyJsonIn(reports.path()).value(u"chapters").toArray().at(0).toObject().value(u"passed").toBool(), true);
+        QCOMPARE(attempts(), 1);
 
         reporter->finish();
         json = onlyJsonIn(reports.path());
