@@ -181,7 +181,8 @@ if [ "${1:-}" = "--under-xvfb" ]; then
     local report=()
     if [ "${name%.none}" = "$name" ]; then
       folder=$(mktemp -d "$inputs/reports-XXXXXX")
-      report=(--report "$folder")
+      # Named on the command line: a report folder otherwise has the student asked first.
+      report=(--report "$folder" --student Bench --group Bench)
     fi
     rm -f "$trace"
     KELVO_BENCH_TRACE=$trace KELVO_BENCH_CYCLES=$read_cycles KELVO_BENCH_READ=$reads KELVO_BENCH_PAUSE_MS=200 \
@@ -317,7 +318,8 @@ echo "Quiz generation and loading..." >&2
 for ((i = 0; i < labwork_runs; i++)); do
   TMPDIR=$work "$bin/kelvo_bench_labwork" | tee "$work/labwork.log" >&2
   awk '/^ *1x:/ { n++; printf "%s_1x %s\n", (n == 1 ? "quiz" : "load"), $2 }
-       /^ *10x:/ { m++; printf "%s_10x %s\n", (m == 1 ? "quiz" : "load"), $2 }' "$work/labwork.log" >>"$work/labwork.all"
+       /^ *10x:/ { m++; printf "%s_10x %s\n", (m == 1 ? "quiz" : "load"), $2 }
+       /^ *review:/ { printf "review %s\nreview_cpu %s\n", $2, $6 }' "$work/labwork.log" >>"$work/labwork.all"
 done
 awk '!($1 in best) || $2 < best[$1] { best[$1] = $2 } END { for (k in best) print "labwork." k, best[k] }' \
   "$work/labwork.all" >>"$results"
@@ -404,6 +406,11 @@ for kind in quiz load; do
   ok=$(awk -v a="$one" -v r="$r" 'BEGIN { print (a < 50 && r <= 13 ? "met" : "SHORT") }')
   row "$what" "$(printf '%.1f ms' "$one")" "$(printf '10x the size: %.1f ms' "$ten")" "$r" "< 50 ms; 10x ~ 10" "$ok"
 done
+
+review=$(get labwork.review)
+row "Review of a checked quiz, 40 questions with 40,000 typed fields, all answered" "$(printf '%.1f ms' "$review")" \
+  "$(printf 'processor time %.1f ms' "$(get labwork.review_cpu)")" "-" "<= 100 ms" \
+  "$(awk -v t="$review" 'BEGIN { print (t <= 100 ? "met" : "SHORT") }')"
 
 for i in 0 1; do
   kv=$(get "open.kelvo$i") fv=$(get "open.floor$i") sv=$(get "open.same$i")

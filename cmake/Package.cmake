@@ -27,9 +27,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Read, not linked: the fonts the layouts are drawn for. (The web engine's helper process comes
-# with its library's own dependencies.)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fonts-dejavu-core")
+# Read, not linked: the fonts the layouts are drawn for, and Qt's own translations, which put its
+# dialogs into Russian on a Russian system. (The web engine's helper process comes with its
+# library's own dependencies.)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fonts-dejavu-core, qt6-translations-l10n")
 # xdg-open shows the licence text and opens web links in the desktop's browser.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 include(CPack)

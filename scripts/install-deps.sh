@@ -10,6 +10,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-webengine-dev qt6-webengine-dev-tools libqt6webenginecore6-bin qt6-webchannel-dev
   qt6-svg-dev libqt6svg6 qt6-image-formats-plugins
+  # Qt's own translations: its dialogs (the file dialog, the standard buttons) in Russian
+  qt6-translations-l10n
   # archives and numbers (unzip and bsdtar are also what the extraction benchmark compares with)
   libzip-dev zlib1g-dev zip unzip libarchive-tools
   # fontconfig, asked which installed family draws a Windows font name

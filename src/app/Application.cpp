@@ -12,16 +12,18 @@
 #include "StartupUnpacking.h"
 #include "TerminationSignals.h"
 #include "TextFormat.h"
+#include "ToolkitTranslation.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QLocale>
 #include <QMessageBox>
 #include <QStringList>
 
 namespace kelvo {
 
-int runWindow(
-    int &argc, char **argv, const QStringList &arguments, const QString &reportFolder, const MainWindowHook &hook)
+int runWindow(int &argc, char **argv, const QStringList &arguments, const QString &reportFolder,
+    const StudentIdentity &student, const MainWindowHook &hook)
 {
     const QString path = chooseStartPath(arguments);
     // Made first: without a runtime folder of the session, the toolkit's runtime files go into it.
@@ -40,6 +42,7 @@ int runWindow(
     QApplication application(argc, argv);
     QApplication::setApplicationName(Texts::ProductName);
     // No display name: the platform would append it to every window caption ("Ошибка — Kelvo 1.0").
+    installToolkitTranslation(QLocale::system());
 
     // The window icon comes once the menu has painted, or with a message shown before.
     auto *icon = new StartupIcon(&application);
@@ -70,7 +73,17 @@ int runWindow(
         MainForm = nullptr;
         return 1;
     }
-    auto *reporter = new TRunReporter(*MainForm, path, std::move(folder));
+    // Reports collected for a class name the student, asked once before the menu shows; who
+    // cancels ends the run as a failed start does.
+    std::optional<StudentIdentity> identity = student;
+    if (folder && !student.isKnown())
+        identity = TRunReporter::askStudent(nullptr, student);
+    if (!identity) {
+        mainForm.reset();
+        MainForm = nullptr;
+        return 1;
+    }
+    auto *reporter = new TRunReporter(*MainForm, path, std::move(folder), *identity);
     icon->followMainWindow(*MainForm);
     if (hook)
         hook(*MainForm);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "StudentIdentity.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -15,8 +17,9 @@ using MainWindowHook = std::function<void(TMainForm &)>;
 
 // The program with its window: start-up, the message loop, the shutdown. Returns the exit code.
 // `arguments` hold the lab work's path, if any. With a `reportFolder`, the run's report is
-// written there after every check and at the end.
-int runWindow(
-    int &argc, char **argv, const QStringList &arguments, const QString &reportFolder, const MainWindowHook &hook = {});
+// written there after every check and at the end. The `student` a launcher gave is named in the
+// report; with a report folder and no student given, the student is asked before the menu shows.
+int runWindow(int &argc, char **argv, const QStringList &arguments, const QString &reportFolder,
+    const StudentIdentity &student, const MainWindowHook &hook = {});
 
 } // namespace kelvo

@@ -10,6 +10,7 @@
 #include "ReportFolder.h"
 #include "StartupLoader.h"
 #include "StartupNoise.h"
+#include "StudentIdentity.h"
 #include "TerminationSignals.h"
 
 #include <QCoreApplication>
@@ -24,10 +25,9 @@ namespace kelvo {
 
 namespace {
 
-const char *const Usage = "Usage: kelvo [PATH]\n"
+const char *const Usage = "Usage: kelvo [--report DIR] [--student NAME] [--group GROUP] [PATH]\n"
                           "       kelvo --dump PATH\n"
                           "       kelvo --check PATH [--json]\n"
-                          "       kelvo --report DIR [PATH]\n"
                           "       kelvo --help | --version\n"
                           "\n"
                           "Plays an educational lab work. PATH is a lab work package (a ZIP archive, usually *.lwz)\n"
@@ -43,6 +43,11 @@ const char *const Usage = "Usage: kelvo [PATH]\n"
                           "  --report DIR  play PATH and write the run's report (PDF and JSON) into DIR after\n"
                           "                every check and at the end; the environment variable KELVO_REPORT_DIR\n"
                           "                does the same\n"
+                          "  --student NAME\n"
+                          "                the name of the student the report gives (else the environment\n"
+                          "                variable KELVO_STUDENT); with a report folder and no name given, the\n"
+                          "                student is asked for name and group before the menu shows\n"
+                          "  --group GROUP the student's group or class (else KELVO_GROUP)\n"
                           "  --help        show this text\n"
                           "  --version     show the program's version\n";
 
@@ -120,15 +125,33 @@ int runKelvo(int argc, char *argv[], const MainWindowHook &hook)
         return runCheck(rest.first(), json, std::move(runFolder));
     }
     QString reportFolder = qEnvironmentVariable(ReportFolderVariable);
-    if (!arguments.isEmpty() && arguments.first() == u"--report") {
-        if (arguments.size() < 2 || arguments.size() > 3) {
+    QString student;
+    QString group;
+    // The window's options, each with its value, in any order before or after the path.
+    QStringList paths;
+    bool optionGiven = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        QString *value = argument == u"--report" ? &reportFolder
+            : argument == u"--student"           ? &student
+            : argument == u"--group"             ? &group
+                                                 : nullptr;
+        if (!value) {
+            paths.append(argument);
+            continue;
+        }
+        if (i + 1 == arguments.size()) {
             std::fputs(Usage, stderr);
             return 2;
         }
-        reportFolder = arguments.at(1);
-        arguments = arguments.mid(2);
+        *value = arguments.at(++i);
+        optionGiven = true;
     }
-    return runWindow(argc, argv, arguments, reportFolder, hook);
+    if (optionGiven && paths.size() > 1) {
+        std::fputs(Usage, stderr);
+        return 2;
+    }
+    return runWindow(argc, argv, paths, reportFolder, givenStudent(student, group), hook);
 }
 
 } // namespace kelvo

@@ -41,6 +41,8 @@ public:
     bool StartupFailed() const { return m_startupFailed; }
     TLabWork *LabWork() const { return m_loaded.labWork.get(); }
     const std::optional<QStringList> &ExtractedFiles() const { return m_loaded.extractedFiles; }
+    // The run's own folder (deleted at exit), when there is one.
+    const kelvo::RunFolder *runFolder() const { return m_loaded.runFolder.get(); }
 
     // Navigation
     void OpenCurrentChapter();
@@ -133,4 +135,6 @@ private:
     QPointer<TAboutDlg> m_aboutDialog;
     QPointer<TResultsDlg> m_resultsDialog;
     bool m_startupFailed = false;
+    // The HTML page shows a checked quiz's review, whose forms lead only to the menu.
+    bool m_reviewShown = false;
 };

@@ -120,6 +120,7 @@ void TMainForm::ShowMenu()
     // open) must not lead the next completed chapter back to the experiment.
     if (LabWork())
         LabWork()->ReturnIndex = -1;
+    m_reviewShown = false;
     Pages->setCurrentWidget(tsMenu);
     // The focus follows the pages only out of a page that held it. A document whose process
     // ended had lost it, and the keyboard would start over at the window's first tab stop.
@@ -148,6 +149,7 @@ void TMainForm::ButtonClick(TMyBitBtn *button)
 
 void TMainForm::OpenCurrentChapter()
 {
+    m_reviewShown = false;
     TChapter *chapter = LabWork()->CurrentChapter();
     if (chapter)
         Q_EMIT chapterOpened(LabWork()->CurrentIndex);
@@ -223,6 +225,12 @@ void TMainForm::setResultsDialog(TResultsDlg *dialog)
 void TMainForm::ViewFormSubmit(
     const QString &action, const QString &, const QString &, const QString &, const QStringList &results)
 {
+    // A review's page is read-only, whatever forms its questions bring along (one left open takes
+    // the return button in): none of its submissions checks the quiz again.
+    if (m_reviewShown) {
+        ShowMenu();
+        return;
+    }
     TChapter *chapter = LabWork()->CurrentChapter();
     if (dynamic_cast<TInfoChapter *>(chapter)) {
         // Completing a document: back to the experiment that opened it, or to the menu.
@@ -247,6 +255,7 @@ void TMainForm::ViewFormSubmit(
         if (task->Review > 0) {
             // The checked page again, marked; its only button leads to the menu.
             Viewer->LoadFromString(kelvo::quizReviewPage(*task, results, task->Review >= 2));
+            m_reviewShown = true;
             return;
         }
     }

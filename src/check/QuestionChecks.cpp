@@ -230,12 +230,26 @@ private:
         const QList<HtmlToken> tokens
             = scanHtml(lines.mid(textFrom, textTo - textFrom).join(QLatin1Char('\n')), int(textFrom + 1));
         checkHtml(m_context, tokens, shown);
+        reportFormTags(tokens, shown);
         const QList<FormControl> controls = formControls(tokens);
         for (const FormControl &control : controls) {
             if (control.kind == u"radio")
                 m_radios[control.name.toCaseFolded()].append({ question, shown, control.line, control.name });
         }
         checkAnswers(lines, textTo + 1, controls, shown);
+    }
+
+    // Every question stands inside the quiz page's one form: a form of the question's own is
+    // ignored there, and its end tag ends the quiz's form before the check button.
+    void reportFormTags(const QList<HtmlToken> &tokens, const QString &shown)
+    {
+        for (const HtmlToken &token : tokens) {
+            const bool start = token.kind == HtmlToken::Kind::StartTag;
+            if (token.name != u"form" || (!start && token.kind != HtmlToken::Kind::EndTag))
+                continue;
+            m_report.warning(shown, token.line, QStringLiteral("question-form-tag"),
+                format(CheckTexts::QuestionFormTag, { start ? QStringLiteral("<form>") : QStringLiteral("</form>") }));
+        }
     }
 
     // Whether the page that the player builds of this one question stays within its limit: the

@@ -6,10 +6,6 @@
 
 namespace kelvo {
 
-namespace {
-
-// Letters, digits and a few safe signs; anything else (separators, quotes, control characters)
-// becomes "_", so that a title cannot name another folder or a hidden file.
 QString fileNamePart(const QString &text, qsizetype maxLength)
 {
     QString part;
@@ -22,14 +18,13 @@ QString fileNamePart(const QString &text, qsizetype maxLength)
     return part.isEmpty() ? QStringLiteral("labwork") : part;
 }
 
-} // namespace
-
 QString reportFileStem(const RunRecord &record)
 {
     const QString title = record.labTitle().trimmed().isEmpty() ? QFileInfo(record.packagePath()).completeBaseName()
                                                                 : record.labTitle();
+    const QString who = record.student().isKnown() ? record.student().name : record.userName();
     return fileNamePart(title, 60) + u'_' + record.started().toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")) + u'_'
-        + fileNamePart(record.userName(), 32);
+        + fileNamePart(who, 32);
 }
 
 } // namespace kelvo

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "StudentIdentity.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -38,6 +40,8 @@ public:
     void updatePassed(const TLabWork &labWork);
     // A quiz checked: its figures, and the chapter passed.
     void checked(int index, int right, int total, const QDateTime &time);
+    // Who does the work, once the student or a launcher has said it.
+    void setStudent(const StudentIdentity &student) { m_student = student; }
 
     const QString &labTitle() const { return m_labTitle; }
     const QString &author() const { return m_author; }
@@ -48,6 +52,7 @@ public:
     void setLabWorkDigest(const QString &digest) { m_labWorkDigest = digest; }
     const QDateTime &started() const { return m_started; }
     const QString &userName() const { return m_userName; }
+    const StudentIdentity &student() const { return m_student; }
     const QList<Chapter> &chapters() const { return m_chapters; }
 
 private:
@@ -57,6 +62,7 @@ private:
     QString m_labWorkDigest;
     QDateTime m_started;
     QString m_userName;
+    StudentIdentity m_student;
     QList<Chapter> m_chapters;
 };
 

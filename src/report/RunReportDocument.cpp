@@ -96,6 +96,17 @@ QString digestRow(const QString &digest)
         + digest.toHtmlEscaped() + QStringLiteral("</span></td></tr>");
 }
 
+// The student and the group, where they are known.
+QString studentRows(const StudentIdentity &student)
+{
+    QString rows;
+    if (student.isKnown())
+        rows += headerRow(Texts::ReportStudent, student.name);
+    if (student.isKnown() && !student.group.isEmpty())
+        rows += headerRow(Texts::ReportGroup, student.group);
+    return rows;
+}
+
 QString cell(const QString &html)
 {
     return QStringLiteral("<td>") + html + QStringLiteral("</td>");
@@ -109,11 +120,10 @@ QString runReportHtml(const RunRecord &record, const QDateTime &written)
         + QStringLiteral("</h2><table cellspacing=\"0\" cellpadding=\"3\">")
         + headerRow(Texts::ReportLabWork, record.labTitle()) + headerRow(Texts::ReportAuthor, record.author())
         + headerRow(Texts::ReportStarted, when(record.started())) + headerRow(Texts::ReportWritten, when(written))
-        + headerRow(Texts::ReportUser, record.userName())
+        + studentRows(record.student()) + headerRow(Texts::ReportUser, record.userName())
         + (record.labWorkDigest().isEmpty() ? QString() : digestRow(record.labWorkDigest()))
         + QStringLiteral("</table><p></p><table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" width=\"100%\" "
                          "style=\"font-size: 8pt\"><tr>");
-    // The narrow columns take what their figures need, the title the rest of the page's width.
     // Each narrow column is as wide as its longest figure needs at this size ("не открывался",
     // "3 из 3 (100,00%), 10:09:30"); the title has the rest of the page's width.
     const std::pair<QString, int> columns[] = {

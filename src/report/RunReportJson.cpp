@@ -64,6 +64,16 @@ QJsonObject chapterToJson(int index, const RunRecord::Chapter &chapter)
     };
 }
 
+QJsonValue studentToJson(const StudentIdentity &student)
+{
+    if (!student.isKnown())
+        return QJsonValue::Null;
+    return QJsonObject {
+        { QStringLiteral("name"), jsonText(student.name) },
+        { QStringLiteral("group"), student.group.isEmpty() ? QJsonValue(QJsonValue::Null) : jsonText(student.group) },
+    };
+}
+
 } // namespace
 
 QJsonObject runReportToJson(const RunRecord &record, const QDateTime &written, bool finished)
@@ -84,6 +94,7 @@ QJsonObject runReportToJson(const RunRecord &record, const QDateTime &written, b
                 { QStringLiteral("sha256"),
                     record.labWorkDigest().isEmpty() ? QJsonValue() : QJsonValue(record.labWorkDigest()) },
             } },
+        { QStringLiteral("student"), studentToJson(record.student()) },
         { QStringLiteral("user"), jsonText(record.userName()) },
         { QStringLiteral("started"), isoTime(record.started()) },
         { QStringLiteral("written"), isoTime(written) },

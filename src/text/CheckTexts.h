@@ -161,6 +161,9 @@ inline const QString AnswerUnknownValue
     = QStringLiteral("Строка ответа «%s»: у элемента «%s» нет значения «%s» (есть: %s), строка никогда не совпадёт");
 inline const QString AnswerBlanks
     = QStringLiteral("Строка ответа «%s» начинается или кончается пробелом: ученик должен ввести его точно так же");
+inline const QString QuestionFormTag = QStringLiteral(
+    "Тег «%s» в тексте вопроса: все вопросы стоят в одной форме страницы теста, форма вопроса в ней не действует, а "
+    "«</form>» закрывает форму теста раньше кнопки проверки, и ответы после него не отправятся; уберите тег");
 inline const QString SharedRadioName = QStringLiteral(
     "Переключатели «%s» есть и в вопросе %d: на одной странице теста из них можно выбрать только один");
 

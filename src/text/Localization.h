@@ -139,6 +139,8 @@ inline const QString ReportLabWork = QStringLiteral("Лабораторная р
 inline const QString ReportAuthor = QStringLiteral("Автор:");
 inline const QString ReportStarted = QStringLiteral("Начало работы:");
 inline const QString ReportWritten = QStringLiteral("Отчёт составлен:");
+inline const QString ReportStudent = QStringLiteral("Выполнил(а):");
+inline const QString ReportGroup = QStringLiteral("Группа (класс):");
 inline const QString ReportUser = QStringLiteral("Пользователь компьютера:");
 inline const QString ReportChapter = QStringLiteral("Раздел");
 inline const QString ReportState = QStringLiteral("Состояние");
@@ -162,15 +164,35 @@ inline const QString ReportPrintMenu = QStringLiteral("Напечатать от
 inline const QString ReportSaveCaption = QStringLiteral("Сохранить отчёт");
 inline const QString ReportPdfFilter = QStringLiteral("Документ PDF (*.pdf)");
 inline const QString ReportSaveFailed = QStringLiteral("Не удалось сохранить отчёт в файл \"%s\": %s");
+// A path the student chose inside the run's own folder, which the program deletes at exit.
+inline const QString ReportInsideRunFolder
+    = QStringLiteral("В папку \"%s\" отчёт сохранить нельзя: это временная папка программы, она удаляется при "
+                     "выходе. Выберите другую папку.");
+inline const QString ReportReplaceQuestion = QStringLiteral("Файл \"%s\" уже существует. Заменить его?");
+inline const QString YesButton = QStringLiteral("Да");
 inline const QString ReportFolderUnusable
     = QStringLiteral("Папка для отчётов \"%s\" недоступна для записи: %s\nЗавершение работы программы.");
 inline const QString ReportNoSuchFolder = QStringLiteral("такой папки нет");
 inline const QString ReportNotAFolder = QStringLiteral("это не папка");
 inline const QString ReportCannotCreate = QStringLiteral("в ней нельзя создать файл (%s)");
+inline const QString ReportWriteTimedOut = QStringLiteral("запись не закончилась за %d с");
 inline const QString ReportWriteFailed = QStringLiteral("Не удалось записать отчёт в папку \"%s\": %s");
 inline const QString ReportDiskFull = QStringLiteral("на диске не осталось места");
 inline const QString ReportNoFreeName = QStringLiteral("все имена для отчёта этого запуска заняты");
 inline const QString ReportFilesReplaced = QStringLiteral("файлы отчёта раз за разом подменяются");
+
+// The student's name dialog: who does the work, for the report
+inline const QString StudentDialogCaption = QStringLiteral("Кто выполняет работу");
+inline const QString StudentDialogIntro
+    = QStringLiteral("Укажите свои фамилию, имя и группу (класс): они будут записаны в отчёт о работе.");
+inline const QString StudentNameLabel = QStringLiteral("&Фамилия и имя:");
+inline const QString StudentGroupLabel = QStringLiteral("&Группа (класс):");
+// The fields as a screen reader names and describes them.
+inline const QString StudentNameAccessibleName = QStringLiteral("Фамилия и имя");
+inline const QString StudentNameDescription = QStringLiteral("Обязательно. Например: Иванова Мария");
+inline const QString StudentGroupAccessibleName = QStringLiteral("Группа (класс)");
+inline const QString StudentGroupDescription = QStringLiteral("Обязательно. Например: 9А или ИВТ-21");
+inline const QString CancelButton = QStringLiteral("Отмена");
 
 // Experiments
 inline const QString ActivationError = QStringLiteral("Activation error!");

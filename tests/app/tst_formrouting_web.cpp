@@ -21,6 +21,7 @@
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWebEngineView>
 
 using namespace kelvo::test;
 using namespace Qt::StringLiterals;
@@ -28,8 +29,9 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // The chapters of the fixture, in menu order. The instructions of the bench are locked until
-// the quiz is passed.
-enum Chapter { Intro, Quiz, Bench, Instructions };
+// the quiz is passed. The reviewed quiz comes back marked after a check; its first question leaves
+// a form of its own open.
+enum Chapter { Intro, Quiz, Bench, Instructions, ReviewedQuiz };
 enum Next { Menu, Html, Lab };
 
 const QByteArray Descriptor = "[Header]\nTitle=Lab\n"
@@ -38,7 +40,8 @@ const QByteArray Descriptor = "[Header]\nTitle=Lab\n"
                               "[bench]\nType=Experiment\nTitle=Bench\nIdentifier=4\nSchemaFile=bench.ini\n"
                               "LinkedChapter=5\nRequiredChapters=1\n"
                               "[howto]\nType=Information\nTitle=How to\nIdentifier=5\nDocument=howto.htm\n"
-                              "RequiredChapters=3\n";
+                              "RequiredChapters=3\n"
+                              "[reviewed]\nType=Examination\nTitle=Reviewed\nIdentifier=6\nQuestions=2\nReview=1\n";
 
 // What the results dialog showed, when it showed.
 struct ResultsSeen
@@ -64,6 +67,8 @@ private:
     bool openChapter(int index);
     bool openFromBench();
     bool documentShown();
+    bool reviewShown();
+    bool checkReviewedQuiz();
     bool submit(const QString &formSelector, const QStringList &checked);
     std::shared_ptr<ResultsSeen> closeResultsWhenShown();
     int nextPage() const;
@@ -76,6 +81,9 @@ private Q_SLOTS:
     void routing();
     void instructionsOpenALockedChapter();
     void submissionWhileAnExperimentIsCurrent();
+    void reviewReturnButtonLeadsToTheMenu();
+    void submissionWhileTheReviewIsShown_data();
+    void submissionWhileTheReviewIsShown();
 };
 
 void TestFormRouting::initTestCase()
@@ -92,6 +100,11 @@ void TestFormRouting::initTestCase()
         writeFile(lab, u"c003.q00%1.vA.q"_s.arg(QString::fromLatin1(q)),
             "<p>Q" + q + "</p><input type=radio name=q" + q + " value=a><input type=radio name=q" + q
                 + " value=b>\n<!--END-->\nq" + q + "=b\n");
+    writeFile(lab, u"c006.q001.vA.q"_s,
+        "<p>R1</p><form action=\":quest\"><input type=radio name=r1 value=a><input type=radio name=r1 value=b>\n"
+        "<!--END-->\nr1=b\n");
+    writeFile(lab, u"c006.q002.vA.q"_s,
+        "<p>R2</p><input type=radio name=r2 value=a><input type=radio name=r2 value=b>\n<!--END-->\nr2=b\n");
     QImage picture(200, 100, QImage::Format_RGB32);
     picture.fill(Qt::white);
     QVERIFY(picture.save(lab.filePath(u"bench.png"_s)));
@@ -151,6 +164,29 @@ bool TestFormRouting::documentShown()
                 .toBool();
         },
         20000);
+}
+
+// Whether the review of a checked quiz is the page shown: its questions marked, no check button.
+bool TestFormRouting::reviewShown()
+{
+    return QTest::qWaitFor(
+        [this] {
+            return evaluateScript(m_form->Viewer,
+                u"document.readyState === 'complete' && !!document.querySelector('div.review_right, div.review_wrong')"
+                " && !document.getElementById('submit_button')"_s)
+                .toBool();
+        },
+        20000);
+}
+
+// Opens the reviewed quiz, checks it with both answers right and waits for its review.
+bool TestFormRouting::checkReviewedQuiz()
+{
+    if (!openChapter(ReviewedQuiz))
+        return false;
+    const std::shared_ptr<ResultsSeen> results = closeResultsWhenShown();
+    return submit(u"form[action=\":quest\"]"_s, { u"r1=b"_s, u"r2=b"_s })
+        && QTest::qWaitFor([&] { return results->shown; }) && results->right == u"2"_s && reviewShown();
 }
 
 // Checks the named radio buttons ("q1=b") and submits the form with its submit button, in the
@@ -306,6 +342,63 @@ void TestFormRouting::submissionWhileAnExperimentIsCurrent()
     QVERIFY(!results->shown);
     QVERIFY(!m_form->LabWork()->Chapters().Items(Bench)->Passed);
     QCOMPARE(m_form->LabWork()->CurrentIndex, int(Bench));
+}
+
+// The first question's open form takes in the review's return button (the review has no form of
+// its own around the questions): pressed, it leads to the menu and checks nothing again.
+void TestFormRouting::reviewReturnButtonLeadsToTheMenu()
+{
+    QVERIFY(checkReviewedQuiz());
+    auto *task = dynamic_cast<TTaskChapter *>(m_form->LabWork()->Chapters().Items(ReviewedQuiz));
+    QCOMPARE(task->AttemptCount, 1);
+
+    const std::shared_ptr<ResultsSeen> results = closeResultsWhenShown();
+    QSignalSpy submitted(m_form->Viewer, &THtmlViewer::formSubmitted);
+    evaluateScript(m_form->Viewer, u"document.getElementById('return_button').scrollIntoView()"_s);
+    const QPoint centre = elementCentre(m_form->Viewer, u"return_button"_s);
+    QVERIFY(!centre.isNull());
+    QTest::mouseClick(m_form->Viewer->view()->focusProxy(), Qt::LeftButton, {}, centre);
+    QVERIFY(submitted.wait(10000));
+    QTRY_COMPARE(nextPage(), Menu);
+    QVERIFY(!results->shown);
+    QCOMPARE(task->AttemptCount, 1);
+    QVERIFY(task->Passed);
+    // The button's own form sent it: the question's form was left out of the review.
+    QCOMPARE(submitted.constFirst().constFirst().toString(), u":return"_s);
+}
+
+// Whatever form of the review is submitted (a question's own, as one with its own submit button
+// in a complete form sends) leads to the menu, never to a check. The control: the same
+// submission once the quiz is open again is a check.
+void TestFormRouting::submissionWhileTheReviewIsShown_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("reopened"); // the quiz opened again from the review's chapter
+    QTest::addColumn<int>("attempts");
+    QTest::addColumn<int>("next");
+
+    QTest::newRow("review shown, a check's action: menu, no attempt") << u":quest"_s << false << 1 << int(Menu);
+    QTest::newRow("review shown, the return action: menu") << u":return"_s << false << 1 << int(Menu);
+    QTest::newRow("review shown, a document's own action: menu") << u"notes.htm"_s << false << 1 << int(Menu);
+    QTest::newRow("control: the quiz open again, a check's action checks") << u":quest"_s << true << 2 << int(Html);
+}
+
+void TestFormRouting::submissionWhileTheReviewIsShown()
+{
+    QFETCH(QString, action);
+    QFETCH(bool, reopened);
+    QFETCH(int, attempts);
+    QFETCH(int, next);
+
+    QVERIFY(checkReviewedQuiz());
+    if (reopened)
+        QVERIFY(openChapter(ReviewedQuiz));
+    const std::shared_ptr<ResultsSeen> results = closeResultsWhenShown();
+    m_form->ViewFormSubmit(action, {}, {}, {}, { u"r1=b"_s });
+    QCOMPARE(nextPage(), next);
+    QCOMPARE(results->shown, reopened);
+    QCOMPARE(dynamic_cast<TTaskChapter *>(m_form->LabWork()->Chapters().Items(ReviewedQuiz))->AttemptCount, attempts);
+    QCOMPARE(m_form->LabWork()->CurrentIndex, int(ReviewedQuiz));
 }
 
 KELVO_WEBENGINE_TEST_MAIN(TestFormRouting)

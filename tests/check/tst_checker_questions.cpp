@@ -98,6 +98,17 @@ void TestCheckerQuestions::questions_data()
         << QStringList { "c003.q001.range.q:3: error: missing-file", "c003.q001.vB.q:0: warning: shadowed-variants",
                "c003.q002.vA.q:1: warning: shared-radio-name", "c003.q002.vB.q:0: error: not-a-file" }
         << QStringList { "«Q1» есть и в вопросе 1" };
+
+    // The lines count in the file, the range file's header included; any letter case.
+    QTest::newRow("forms: a question's own form tags, start and end, each where it stands")
+        << examination(2,
+               { { "c003.q001.range.q",
+                     "h=1\n<!--END-->\n<p>Q</p>\n<FORM action=\":quest\"><input name=q1>\n<!--END-->\nq1=1\n" },
+                   { "c003.q002.vA.q",
+                       "<form action=\"x.htm\">\n<input name=q2><input type=submit></form>\n<!--END-->\nq2=1\n" } })
+        << QStringList { "c003.q001.range.q:4: warning: question-form-tag",
+               "c003.q002.vA.q:1: warning: question-form-tag", "c003.q002.vA.q:2: warning: question-form-tag" }
+        << QStringList { "Тег «<form>» в тексте вопроса", "Тег «</form>» в тексте вопроса" };
 }
 
 void TestCheckerQuestions::questions()
