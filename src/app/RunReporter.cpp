@@ -4,6 +4,7 @@
 #include "LabWork.h"
 #include "Localization.h"
 #include "MainForm.h"
+#include "Process.h"
 #include "ReportFileName.h"
 #include "ReportWriter.h"
 #include "RunReportDocument.h"
@@ -20,8 +21,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QStandardPaths>
-
-#include <unistd.h>
 
 TRunReporter::TRunReporter(TMainForm &form, const QString &packagePath, std::optional<kelvo::ReportFolder> folder,
     const kelvo::StudentIdentity &student)
@@ -199,7 +198,7 @@ void TRunReporter::finish()
     const QString text
         = kelvo::format(Texts::ReportWriteFailed, { QDir::toNativeSeparators(m_writer->folderPath()), error });
     if (kelvo::TerminationSignals::caughtSignal() != 0) {
-        kelvo::writeForAtMost(STDERR_FILENO, QByteArray(text.toUtf8() + '\n'), std::chrono::seconds(1));
+        kelvo::writeErrorLine(text);
         return;
     }
     QMessageBox box(QMessageBox::Warning, Texts::ErrorCaption, text, QMessageBox::Ok);

@@ -12,6 +12,10 @@ bool runningAsRoot();
 // temporary folder) instead of ending the program with SIGXFSZ.
 void ignoreFileSizeLimitSignal();
 
+// Lowers the calling thread's scheduling priority, so that background work (a report being
+// written) leaves the processor to the window's thread when both want it.
+void yieldCurrentThreadToOthers();
+
 // Writes one line to standard error at once, whatever Qt's message handler does with messages.
 void writeErrorLine(const QString &text);
 

@@ -8,7 +8,6 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
-#include <functional>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -102,10 +101,7 @@ void TerminationSignals::endBySignal(int signalNumber)
     std::_Exit(128 + signalNumber);
 }
 
-namespace {
-
-// Writes all of `bytes` as long as `goOn` says so, waiting for room a tenth of a second at a time.
-bool writeWhile(int descriptor, QByteArrayView bytes, const std::function<bool()> &goOn)
+bool writeUnlessTerminated(int descriptor, QByteArrayView bytes)
 {
     // A pipe that polls writable takes a page without blocking; whichever thread the signal
     // reaches, the wait below ends within its timeout.
@@ -113,7 +109,7 @@ bool writeWhile(int descriptor, QByteArrayView bytes, const std::function<bool()
     constexpr int WaitMilliseconds = 100;
     qsizetype done = 0;
     while (done < bytes.size()) {
-        if (!goOn())
+        if (firstCaught != 0)
             return false;
         pollfd room { descriptor, POLLOUT, 0 };
         const int ready = ::poll(&room, 1, WaitMilliseconds);
@@ -130,19 +126,6 @@ bool writeWhile(int descriptor, QByteArrayView bytes, const std::function<bool()
             done += written;
     }
     return true;
-}
-
-} // namespace
-
-bool writeUnlessTerminated(int descriptor, QByteArrayView bytes)
-{
-    return writeWhile(descriptor, bytes, [] { return firstCaught == 0; });
-}
-
-bool writeForAtMost(int descriptor, QByteArrayView bytes, std::chrono::milliseconds time)
-{
-    const auto end = std::chrono::steady_clock::now() + time;
-    return writeWhile(descriptor, bytes, [&] { return std::chrono::steady_clock::now() < end; });
 }
 
 void TerminationSignals::deliverPendingSignals()

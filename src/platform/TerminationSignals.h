@@ -3,7 +3,6 @@
 #include <QByteArrayView>
 #include <QObject>
 
-#include <chrono>
 #include <csignal>
 
 class QSocketNotifier;
@@ -51,8 +50,5 @@ private:
 // Writes all of `bytes` to `descriptor` (standard output or error), waiting for room only as long
 // as no termination signal has been caught. False when not all was written.
 bool writeUnlessTerminated(int descriptor, QByteArrayView bytes);
-// The same for what is said after a termination signal (why the run's last work failed): it waits
-// for room at most `time`.
-bool writeForAtMost(int descriptor, QByteArrayView bytes, std::chrono::milliseconds time);
 
 } // namespace kelvo

@@ -1,5 +1,6 @@
 #include "ReportWriter.h"
 
+#include "Process.h"
 #include "ReportFileName.h"
 #include "RunReportDocument.h"
 #include "RunReportJson.h"
@@ -46,6 +47,7 @@ ReportWriter::ReportWriter(ReportFolder folder, QObject *parent)
     // The thread holds the shared state itself: a writer given up on at exit (a disk that does
     // not answer) finishes its write on its own without touching this object.
     m_shared->thread = std::thread([this, shared = m_shared] {
+        yieldCurrentThreadToOthers();
         for (;;) {
             std::unique_lock lock(shared->mutex);
             shared->changed.wait(lock, [&] { return shared->stopping || shared->waiting; });

@@ -247,6 +247,7 @@ private Q_SLOTS:
     void quizScoresBesideTheState_data();
     void quizScoresBesideTheState();
     void digestInBothFiles();
+    void longTitlesAreCutInTheTable();
     void jsonIsUtf8WhateverTheNames_data();
     void jsonIsUtf8WhateverTheNames();
     void unusableFolders_data();
@@ -390,6 +391,31 @@ void TestRunReport::digestInBothFiles()
     QString error;
     QVERIFY2(writeRunReportPdf(*run.record, at(10, 10, 0), pdf, &error), qPrintable(error));
     QVERIFY2(pdfText(pdf).contains(*digest), qPrintable(pdfText(pdf)));
+}
+
+// A descriptor's value runs to 2047 characters, and a package may hold 255 chapters: the table
+// shows a title's start, so that one report stays a few pages; the JSON keeps the whole title.
+void TestRunReport::longTitlesAreCutInTheTable()
+{
+    QTemporaryDir dir;
+    const QString title = QString(2040, QChar(u'Ж'));
+    const QString path = writeFile(QDir(dir.path()), QStringLiteral("labwork.lbw"),
+        windowsText(QStringLiteral("[Header]\nTitle=Long\n[A]\nType=Information\nTitle=") + title
+            + QStringLiteral("\nIdentifier=1\nDocument=a.htm\n")));
+    TLabWork labWork(path);
+    RunRecord record(labWork, path, at(10, 0, 0), QStringLiteral("student"));
+    QCOMPARE(record.chapters().at(0).title, title);
+    const QString html = runReportHtml(record, at(10, 10, 0));
+    QVERIFY(!html.contains(title));
+    QVERIFY(html.contains(title.left(199) + QChar(0x2026)));
+    QCOMPARE(runReportToJson(record, at(10, 10, 0), true)
+                 .value(u"chapters")
+                 .toArray()
+                 .at(0)
+                 .toObject()
+                 .value(u"title")
+                 .toString(),
+        title);
 }
 
 // File names are bytes: a package named in another code page reaches the record with each byte
