@@ -137,4 +137,5 @@ private:
     bool m_startupFailed = false;
     // The HTML page shows a checked quiz's review, whose forms lead only to the menu.
     bool m_reviewShown = false;
+    bool m_submissionInHand = false; // a form submission is being handled
 };

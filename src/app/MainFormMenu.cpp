@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QScopedValueRollback>
 #include <QScrollArea>
 #include <QStackedWidget>
 #include <QStyle>
@@ -225,6 +226,11 @@ void TMainForm::setResultsDialog(TResultsDlg *dialog)
 void TMainForm::ViewFormSubmit(
     const QString &action, const QString &, const QString &, const QString &, const QStringList &results)
 {
+    // A double click submits twice, and the second submission arrives while the first one's
+    // results are shown (a modal dialog runs the event loop): it counts nothing.
+    if (m_submissionInHand)
+        return;
+    const QScopedValueRollback inHand(m_submissionInHand, true);
     // A review's page is read-only, whatever forms its questions bring along (one left open takes
     // the return button in): none of its submissions checks the quiz again.
     if (m_reviewShown) {

@@ -7,6 +7,7 @@
 #include "RunReportDocument.h"
 #include "RunReporter.h"
 #include "StudentNameDialog.h"
+#include "TaskChapter.h"
 #include "TestSupport.h"
 #include "ToolkitTranslation.h"
 
@@ -275,6 +276,41 @@ private Q_SLOTS:
         json = onlyJsonIn(reports.path());
         QCOMPARE(json.value(u"finished").toBool(), true);
         QCOMPARE(QDir(reports.path()).entryList(QDir::Files).size(), 2);
+    }
+
+    // A double click on the check button submits the form twice; the second submission reaches the
+    // window while the results of the first are shown. It counts nothing: one check, one attempt.
+    void aSecondSubmissionDuringTheResultsCountsNothing()
+    {
+        QTemporaryDir lab;
+        const QString path = writeFile(QDir(lab.path()), QStringLiteral("labwork.lbw"), Descriptor);
+        TMainForm form(QStringList { path });
+        QVERIFY(!form.StartupFailed());
+        MainForm = &form;
+        TResultsDlg results(&form);
+        form.setResultsDialog(&results);
+        auto *reporter = new TRunReporter(form, path, std::nullopt);
+        int resultsShown = 0;
+        QTimer watcher;
+        connect(&watcher, &QTimer::timeout, &form, [&] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            ++resultsShown;
+            if (resultsShown == 1)
+                form.ViewFormSubmit(QStringLiteral(":quest"), {}, {}, {}, { QStringLiteral("q1=a") });
+            dialog->accept();
+        });
+        watcher.start(20);
+
+        form.LabWork()->SelectChapter(1);
+        form.ViewFormSubmit(QStringLiteral(":quest"), {}, {}, {}, { QStringLiteral("q1=a") });
+        watcher.stop();
+        QCOMPARE(resultsShown, 1);
+        const auto *quiz = dynamic_cast<const TTaskChapter *>(form.LabWork()->Chapters().Items(1));
+        QVERIFY(quiz);
+        QCOMPARE(quiz->AttemptCount, 1);
+        QCOMPARE(reporter->record().chapters().at(1).checks.size(), 1);
     }
 
     // Who does the work: both fields needed, Enter accepts, Esc cancels; what was prefilled (the
