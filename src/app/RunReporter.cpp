@@ -28,9 +28,10 @@ TRunReporter::TRunReporter(TMainForm &form, const QString &packagePath, std::opt
     , m_form(form)
     , m_record(*form.LabWork(), QFileInfo(packagePath).absoluteFilePath(), QDateTime::currentDateTime(),
           kelvo::currentUserName())
-    , m_digest(std::async(std::launch::async, kelvo::fileSha256, m_record.packagePath()).share())
 {
     if (folder) {
+        // Reports will be written: the digest is made beside the run, ready by the first one.
+        m_digest = std::async(std::launch::async, kelvo::fileSha256, m_record.packagePath());
         m_writer = new kelvo::ReportWriter(std::move(*folder), this);
         connect(m_writer, &kelvo::ReportWriter::writeFailed, this, &TRunReporter::showWriteFailure);
     }
@@ -207,12 +208,17 @@ void TRunReporter::finish()
 
 void TRunReporter::takeDigest(bool wait)
 {
-    if (!m_digest.valid())
+    if (!m_record.labWorkDigest().isEmpty())
         return;
+    if (!m_digest.valid()) {
+        // A run without a report folder makes it only when a report is asked for.
+        if (wait)
+            m_record.setLabWorkDigest(kelvo::fileSha256(m_record.packagePath()).value_or(QString()));
+        return;
+    }
     if (!wait && m_digest.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
         return;
     m_record.setLabWorkDigest(m_digest.get().value_or(QString()));
-    m_digest = {};
 }
 
 void TRunReporter::writeToFolder(bool finished)

@@ -24,7 +24,7 @@ class TMainForm;
 // writes the report there after every check and when the program ends, on a thread of its own:
 // the window goes on at once, and the end of the run waits for the last report a bounded time.
 // The report names the student: given at the start, or asked for when a report is first saved or
-// printed, and the package played by its digest, computed beside the run.
+// printed, and the package played by its digest.
 //
 // Saving never writes into the run's own folder, which the program deletes, and never replaces a
 // file unasked. The file dialog starts in the user's documents folder (or home), later in the
@@ -58,7 +58,7 @@ public:
 private:
     void writeToFolder(bool finished);
     void showWriteFailure(const QString &reason);
-    // The package's digest into the record once it is known; `wait` waits for it.
+    // The package's digest into the record once it is known; `wait` waits for it, or makes it now.
     void takeDigest(bool wait);
     void installActions();
     // Where the file dialog starts, and the path the student chose; empty when cancelled.
@@ -69,7 +69,7 @@ private:
 
     TMainForm &m_form;
     kelvo::RunRecord m_record;
-    std::shared_future<std::optional<QString>> m_digest;
+    std::future<std::optional<QString>> m_digest; // made beside the run when reports are written
     kelvo::ReportWriter *m_writer = nullptr;
     QPointer<QMessageBox> m_failureBox;
     bool m_finished = false;

@@ -84,4 +84,16 @@ QByteArray encodeLocalFileName(const QString &name)
     return bytes;
 }
 
+QString withoutLoneSurrogates(const QString &text)
+{
+    QString safe = text;
+    for (qsizetype i = 0; i < safe.size(); ++i) {
+        if (safe[i].isHighSurrogate() && i + 1 < safe.size() && safe[i + 1].isLowSurrogate())
+            ++i;
+        else if (safe[i].isSurrogate())
+            safe[i] = QChar::ReplacementCharacter;
+    }
+    return safe;
+}
+
 } // namespace kelvo

@@ -14,4 +14,8 @@ namespace kelvo {
 QString decodeLocalFileName(QByteArrayView bytes);
 QByteArray encodeLocalFileName(const QString &name);
 
+// Text that may hold such names (a path, an argument), made fit for UTF-8 files: a lone surrogate
+// has no UTF-8 form, and strict readers refuse a file that carries one. Each reads as U+FFFD.
+QString withoutLoneSurrogates(const QString &text);
+
 } // namespace kelvo

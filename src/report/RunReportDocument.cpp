@@ -24,12 +24,6 @@ QString when(const QDateTime &time)
     return QLocale().toString(time, QStringLiteral("dd.MM.yyyy HH:mm:ss"));
 }
 
-// A figure with its words on one line.
-QString unbroken(const QString &text)
-{
-    return QStringLiteral("<span style=\"white-space: nowrap\">") + text.toHtmlEscaped() + QStringLiteral("</span>");
-}
-
 QString stateOf(const RunRecord::Chapter &chapter)
 {
     if (chapter.passed)
@@ -51,9 +45,10 @@ QString checksOf(const RunRecord::Chapter &chapter)
 {
     QStringList lines;
     for (const RunRecord::Check &check : chapter.checks) {
-        lines.append(unbroken(format(Texts::ReportCheck,
+        lines.append(format(Texts::ReportCheck,
             { qint64(check.right), qint64(check.total), check.percent,
-                QLocale().toString(check.time, QStringLiteral("HH:mm:ss")) })));
+                QLocale().toString(check.time, QStringLiteral("HH:mm:ss")) })
+                         .toHtmlEscaped());
     }
     return lines.join(QStringLiteral("<br>"));
 }
@@ -69,10 +64,10 @@ QString scoresOf(const RunRecord::Chapter &chapter)
         best = qMax(best, check.percent);
     const double last = chapter.checks.last().percent;
     if (chapter.checks.size() == 1)
-        return QStringLiteral("<b>") + unbroken(format(Texts::ReportScoreValue, { last })) + QStringLiteral("</b><br>")
-            + checksOf(chapter);
-    return QStringLiteral("<b>") + unbroken(format(Texts::ReportLastScore, { last })) + QStringLiteral("</b><br>")
-        + unbroken(format(Texts::ReportBestScore, { best })) + QStringLiteral("<br>") + checksOf(chapter);
+        return QStringLiteral("<b>") + format(Texts::ReportScoreValue, { last }).toHtmlEscaped()
+            + QStringLiteral("</b><br>") + checksOf(chapter);
+    return QStringLiteral("<b>") + format(Texts::ReportLastScore, { last }).toHtmlEscaped() + QStringLiteral("</b><br>")
+        + format(Texts::ReportBestScore, { best }).toHtmlEscaped() + QStringLiteral("<br>") + checksOf(chapter);
 }
 
 // Titles may be long (a descriptor's value runs to 2047 characters): the table shows their start.

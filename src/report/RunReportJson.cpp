@@ -10,22 +10,6 @@ namespace kelvo {
 
 namespace {
 
-// JSON is UTF-8, and a lone surrogate has no UTF-8 form: a name taken from the file system keeps
-// each byte that is not UTF-8 as one (decodeLocalFileName), and strict parsers refuse the file
-// that carries it. Such a character reads as U+FFFD here.
-QString jsonText(const QString &text)
-{
-    QString safe = text;
-    for (qsizetype i = 0; i < safe.size(); ++i) {
-        const QChar c = safe.at(i);
-        if (c.isHighSurrogate() && i + 1 < safe.size() && safe.at(i + 1).isLowSurrogate())
-            ++i;
-        else if (c.isSurrogate())
-            safe[i] = QChar::ReplacementCharacter;
-    }
-    return safe;
-}
-
 // The path as a file URL of its bytes, percent-encoded: every byte of a name that is not UTF-8
 // survives, in plain ASCII.
 QString fileUrl(const QString &path)
@@ -55,7 +39,7 @@ QJsonObject chapterToJson(int index, const RunRecord::Chapter &chapter)
         checks.append(checkToJson(check));
     return QJsonObject {
         { QStringLiteral("index"), index },
-        { QStringLiteral("title"), jsonText(chapter.title) },
+        { QStringLiteral("title"), withoutLoneSurrogates(chapter.title) },
         { QStringLiteral("kind"), chapter.kind },
         { QStringLiteral("opened"), chapter.opened },
         { QStringLiteral("passed"), chapter.passed },
@@ -69,13 +53,16 @@ QJsonValue studentToJson(const StudentIdentity &student)
     if (!student.isKnown())
         return QJsonValue::Null;
     return QJsonObject {
-        { QStringLiteral("name"), jsonText(student.name) },
-        { QStringLiteral("group"), student.group.isEmpty() ? QJsonValue(QJsonValue::Null) : jsonText(student.group) },
+        { QStringLiteral("name"), withoutLoneSurrogates(student.name) },
+        { QStringLiteral("group"),
+            student.group.isEmpty() ? QJsonValue(QJsonValue::Null) : withoutLoneSurrogates(student.group) },
     };
 }
 
 } // namespace
 
+// Every text goes through withoutLoneSurrogates: JSON is UTF-8, and a name taken from the file
+// system or the command line may keep bytes that are not UTF-8 as lone surrogates.
 QJsonObject runReportToJson(const RunRecord &record, const QDateTime &written, bool finished)
 {
     QJsonArray chapters;
@@ -87,15 +74,15 @@ QJsonObject runReportToJson(const RunRecord &record, const QDateTime &written, b
         { QStringLiteral("program"), Texts::ApplicationTitle },
         { QStringLiteral("labWork"),
             QJsonObject {
-                { QStringLiteral("title"), jsonText(record.labTitle()) },
-                { QStringLiteral("author"), jsonText(record.author()) },
-                { QStringLiteral("package"), jsonText(record.packagePath()) },
+                { QStringLiteral("title"), withoutLoneSurrogates(record.labTitle()) },
+                { QStringLiteral("author"), withoutLoneSurrogates(record.author()) },
+                { QStringLiteral("package"), withoutLoneSurrogates(record.packagePath()) },
                 { QStringLiteral("packageUrl"), fileUrl(record.packagePath()) },
                 { QStringLiteral("sha256"),
                     record.labWorkDigest().isEmpty() ? QJsonValue() : QJsonValue(record.labWorkDigest()) },
             } },
         { QStringLiteral("student"), studentToJson(record.student()) },
-        { QStringLiteral("user"), jsonText(record.userName()) },
+        { QStringLiteral("user"), withoutLoneSurrogates(record.userName()) },
         { QStringLiteral("started"), isoTime(record.started()) },
         { QStringLiteral("written"), isoTime(written) },
         { QStringLiteral("finished"), finished },

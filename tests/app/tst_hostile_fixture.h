@@ -16,6 +16,7 @@
 #include <QtEndian>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 #include <sys/resource.h>
@@ -239,6 +240,47 @@ struct Sandbox
 };
 
 // The program run as the hostile suites run it: in a sandbox, under the player's bounds.
+// The window program (`kelvo`, or another build of it in the same folder) started in the
+// sandbox's folders and environment on the offscreen platform with a report folder; killed when
+// the object goes if it still runs. For the tests that end it as a session's end does.
+class WindowRun final
+{
+public:
+    WindowRun(const Sandbox &box, const QString &program, const QStringList &arguments,
+        const QProcessEnvironment &extra = {}, const std::function<void()> &childSetUp = {})
+        : m_box(box)
+    {
+        QProcessEnvironment environment = box.environment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(extra);
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(box.work);
+        if (childSetUp)
+            process.setChildProcessModifier(childSetUp);
+        process.start(qEnvironmentVariable("KELVO_BINARY_DIR") + QStringLiteral("/bin/") + program, arguments);
+    }
+    ~WindowRun()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished();
+        }
+    }
+    Q_DISABLE_COPY_MOVE(WindowRun)
+
+    // The run folders in the sandbox's runtime and temporary folders: one while the run is on.
+    QStringList runFolders() const
+    {
+        return QDir(m_box.runtime).entryList({ QStringLiteral("vemratmp-*") }, QDir::Dirs)
+            + QDir(m_box.tmp).entryList({ QStringLiteral("vemratmp-*") }, QDir::Dirs);
+    }
+
+    QProcess process;
+
+private:
+    const Sandbox &m_box;
+};
+
 namespace bounded {
 
 // The largest address space the program may take. Its libraries alone (the web engine among

@@ -11,7 +11,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QScopeGuard>
 #include <QTest>
 
 #include <csignal>
@@ -46,36 +45,21 @@ void TestReportAtExit::endsWhenTheLastReportFails()
     const QString reports = box.root.filePath(QStringLiteral("reports"));
     QVERIFY(QDir().mkpath(reports));
 
-    QProcess process;
-    QProcessEnvironment environment = box.environment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.insert(QStringLiteral("KELVO_STUDENT"), QStringLiteral("Иванова Мария"));
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(box.work);
-    if (!roomForTheReport) {
-        // The package's files are far smaller; a report's PDF is not.
-        process.setChildProcessModifier([] {
-            ::signal(SIGXFSZ, SIG_IGN);
-            rlimit limit {};
-            ::getrlimit(RLIMIT_FSIZE, &limit);
-            limit.rlim_cur = 4096;
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-        });
-    }
-    process.start(qEnvironmentVariable("KELVO_BINARY_DIR") + QStringLiteral("/bin/kelvo"),
-        { QStringLiteral("--report"), reports, box.package });
-    QVERIFY(process.waitForStarted());
-    const auto guard = qScopeGuard([&] {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished();
-        }
-    });
-    const auto runFolders = [&] {
-        return QDir(box.runtime).entryList({ QStringLiteral("vemratmp-*") }, QDir::Dirs)
-            + QDir(box.tmp).entryList({ QStringLiteral("vemratmp-*") }, QDir::Dirs);
+    QProcessEnvironment student;
+    student.insert(QStringLiteral("KELVO_STUDENT"), QStringLiteral("Иванова Мария"));
+    // The package's files are far smaller; a report's PDF is not.
+    const auto smallFiles = [] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit {};
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = 4096;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
     };
-    QVERIFY(QTest::qWaitFor([&] { return !runFolders().isEmpty(); }, 60'000));
+    WindowRun run(box, QStringLiteral("kelvo"), { QStringLiteral("--report"), reports, box.package }, student,
+        roomForTheReport ? std::function<void()>() : smallFiles);
+    QProcess &process = run.process;
+    QVERIFY(process.waitForStarted());
+    QVERIFY(QTest::qWaitFor([&] { return !run.runFolders().isEmpty(); }, 60'000));
     // The report folder's probe has been made and removed by the time the window is up.
     QTest::qWait(3000);
     QCOMPARE(process.state(), QProcess::Running);
@@ -84,7 +68,7 @@ void TestReportAtExit::endsWhenTheLastReportFails()
     QVERIFY2(process.waitForFinished(30'000), "the program waited after the signal");
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 1);
-    QVERIFY2(runFolders().isEmpty(), qPrintable(runFolders().join(u' ')));
+    QVERIFY2(run.runFolders().isEmpty(), qPrintable(run.runFolders().join(u' ')));
 
     const QString said = QString::fromUtf8(process.readAllStandardError());
     QCOMPARE(said.contains(QStringLiteral("Не удалось записать отчёт в папку")), !roomForTheReport);

@@ -1,3 +1,4 @@
+#include "FileDigest.h"
 #include "Globals.h"
 #include "HtmlPage.h"
 #include "LabWork.h"
@@ -144,35 +145,6 @@ void typeKeys(const QString &text)
     }
 }
 
-// An environment variable set (or, given a null value, unset) for the lifetime of the object.
-class EnvironmentVariable final
-{
-public:
-    EnvironmentVariable(const char *name, const QByteArray &value)
-        : m_name(name)
-        , m_wasSet(qEnvironmentVariableIsSet(name))
-        , m_previous(qgetenv(name))
-    {
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
-    }
-    ~EnvironmentVariable()
-    {
-        if (m_wasSet)
-            qputenv(m_name, m_previous);
-        else
-            qunsetenv(m_name);
-    }
-    Q_DISABLE_COPY_MOVE(EnvironmentVariable)
-
-private:
-    const char *m_name;
-    bool m_wasSet;
-    QByteArray m_previous;
-};
-
 // A lab work played from a package: unpacked into its run folder, which becomes the current
 // folder, in a home folder of its own.
 struct PackagedLab
@@ -199,16 +171,6 @@ struct PackagedLab
 };
 
 const StudentIdentity Student { QStringLiteral("Иванова Мария"), QStringLiteral("9А") };
-
-QJsonObject onlyJsonIn(const QString &folder)
-{
-    const QStringList names = QDir(folder).entryList({ QStringLiteral("*.json") }, QDir::Files);
-    if (names.size() != 1)
-        return {};
-    QFile file(QDir(folder).filePath(names.first()));
-    file.open(QIODevice::ReadOnly);
-    return QJsonDocument::fromJson(file.readAll()).object();
-}
 
 } // namespace
 
@@ -275,6 +237,8 @@ private Q_SLOTS:
         reporter->finish();
         json = onlyJsonIn(reports.path());
         QCOMPARE(json.value(u"finished").toBool(), true);
+        // The lab work played, by its digest.
+        QCOMPARE(json.value(u"labWork").toObject().value(u"sha256").toString(), fileSha256(path).value_or(QString()));
         QCOMPARE(QDir(reports.path()).entryList(QDir::Files).size(), 2);
     }
 

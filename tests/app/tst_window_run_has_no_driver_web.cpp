@@ -13,7 +13,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QScopeGuard>
 #include <QTest>
 
 #include <csignal>
@@ -53,32 +52,20 @@ void TestWindowRunHasNoDriver::benchVariablesDriveNothing()
     QVERIFY(QDir().mkpath(reports));
     const QString trace = box.root.filePath(QStringLiteral("trace"));
 
-    QProcess process;
-    QProcessEnvironment environment = box.environment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.insert(QStringLiteral("KELVO_BENCH_TRACE"), trace);
-    environment.insert(QStringLiteral("KELVO_BENCH_CYCLES"), QStringLiteral("1"));
-    environment.insert(QStringLiteral("KELVO_BENCH_PAUSE_MS"), QStringLiteral("100"));
+    QProcessEnvironment variables;
+    variables.insert(QStringLiteral("KELVO_BENCH_TRACE"), trace);
+    variables.insert(QStringLiteral("KELVO_BENCH_CYCLES"), QStringLiteral("1"));
+    variables.insert(QStringLiteral("KELVO_BENCH_PAUSE_MS"), QStringLiteral("100"));
     // Named by the launcher, so that no one is asked before the menu.
-    environment.insert(QStringLiteral("KELVO_STUDENT"), QStringLiteral("Иванова Мария"));
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(box.work);
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(qEnvironmentVariable("KELVO_BINARY_DIR") + QStringLiteral("/bin/") + program,
-        { QStringLiteral("--report"), reports, box.package });
+    variables.insert(QStringLiteral("KELVO_STUDENT"), QStringLiteral("Иванова Мария"));
+    WindowRun run(box, program, { QStringLiteral("--report"), reports, box.package }, variables);
+    QProcess &process = run.process;
     QVERIFY(process.waitForStarted());
-    const auto guard = qScopeGuard([&] {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished();
-        }
-    });
 
     // The window is being made once the run has its folder. A driver marks the chapters at the
     // menu's first paint and is through both chapters within seconds; the control is given as
     // long as it needs, the program a student runs a grace in which nothing may happen.
-    QVERIFY(QTest::qWaitFor(
-        [&] { return !QDir(box.runtime).entryList({ QStringLiteral("vemratmp-*") }, QDir::Dirs).isEmpty(); }, 60'000));
+    QVERIFY(QTest::qWaitFor([&] { return !run.runFolders().isEmpty(); }, 60'000));
     const bool endedByItself
         = QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, driven ? 120'000 : 8'000);
     QCOMPARE(endedByItself, driven);

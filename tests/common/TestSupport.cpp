@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <zip.h>
 
 namespace kelvo::test {
@@ -35,6 +36,17 @@ void writeZip(const QString &path, const QList<QPair<QByteArray, QByteArray>> &e
     // The buffers must live until the archive is written, which zip_close does.
     if (zip_close(archive) != 0)
         qFatal("cannot write test archive %s", qPrintable(path));
+}
+
+QJsonObject onlyJsonIn(const QString &folder)
+{
+    const QStringList names = QDir(folder).entryList({ QStringLiteral("*.json") }, QDir::Files);
+    if (names.size() != 1)
+        return {};
+    QFile file(QDir(folder).filePath(names.first()));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(file.readAll()).object();
 }
 
 QByteArray windowsText(const QString &text)

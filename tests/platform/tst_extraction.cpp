@@ -678,14 +678,10 @@ void TestExtraction::fullDestinationIsToldFromADamagedPackage()
     // does): the package is not to blame, and nothing is left.
     const Fixture fixture;
     fixture.place(Source::Bytes, zipOf({ { "small.htm", "x" }, { "big.bmp", zeros(1 << 20), true } }));
-    rlimit previous {};
-    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &previous), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit small { 64 * 1024, previous.rlim_max };
-    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const ExtractionResult full = extractPackage(fixture.archive, fixture.destination, {}, withThreads());
-    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &previous), 0);
-    std::signal(SIGXFSZ, previousHandler);
+    const ExtractionResult full = [&] {
+        const FileSizeLimit small(64 * 1024);
+        return extractPackage(fixture.archive, fixture.destination, {}, withThreads());
+    }();
     QVERIFY(!full.ok);
     QVERIFY2(full.destinationFull, qPrintable(full.problem));
     QCOMPARE(fixture.written(), QStringList());

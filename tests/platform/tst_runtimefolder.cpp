@@ -14,39 +14,11 @@
 #include <sys/stat.h>
 
 using namespace kelvo;
+using namespace kelvo::test;
 
 namespace {
 
 constexpr quint64 MiB = quint64(1) << 20;
-
-// An environment variable, set (or unset, for a null value) for the lifetime of the object.
-class EnvironmentVariable final
-{
-public:
-    EnvironmentVariable(const char *name, const QByteArray &value)
-        : m_name(name)
-        , m_set(qEnvironmentVariableIsSet(name))
-        , m_previous(qgetenv(name))
-    {
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
-    }
-    ~EnvironmentVariable()
-    {
-        if (m_set)
-            qputenv(m_name, m_previous);
-        else
-            qunsetenv(m_name);
-    }
-    Q_DISABLE_COPY_MOVE(EnvironmentVariable)
-
-private:
-    const char *m_name;
-    bool m_set;
-    QByteArray m_previous;
-};
 
 } // namespace
 

@@ -14,12 +14,6 @@
 #include <QTest>
 #include <QThread>
 
-#include <QScopeGuard>
-
-#include <csignal>
-
-#include <sys/resource.h>
-
 using namespace kelvo;
 using namespace kelvo::test;
 using namespace std::chrono_literals;
@@ -34,16 +28,16 @@ QDateTime at(int minute)
     return QDateTime(QDate(2026, 12, 10), QTime(10, minute), Qt::OffsetFromUTC, 3 * 3600);
 }
 
-QJsonObject onlyJsonIn(const QString &folder)
+// A run of a one-quiz lab work, its record, and an empty report folder.
+struct Run
 {
-    const QStringList names = QDir(folder).entryList({ QStringLiteral("*.json") }, QDir::Files);
-    if (names.size() != 1)
-        return {};
-    QFile file(QDir(folder).filePath(names.first()));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QJsonDocument::fromJson(file.readAll()).object();
-}
+    QTemporaryDir lab;
+    QTemporaryDir reports;
+    QString descriptor
+        = writeFile(QDir(lab.path()), QStringLiteral("labwork.lbw"), windowsText(QString::fromUtf8(Descriptor)));
+    TLabWork labWork { descriptor };
+    RunRecord record { labWork, descriptor, at(0), QStringLiteral("student") };
+};
 
 } // namespace
 
@@ -56,48 +50,32 @@ private Q_SLOTS:
     // replaces it, and the folder ends with the last state, never an earlier one after it.
     void latestStateWins()
     {
-        QTemporaryDir lab;
-        QTemporaryDir reports;
-        const QString descriptor
-            = writeFile(QDir(lab.path()), QStringLiteral("labwork.lbw"), windowsText(QString::fromUtf8(Descriptor)));
-        TLabWork labWork(descriptor);
-        RunRecord record(labWork, descriptor, at(0), QStringLiteral("student"));
+        Run run;
         QString error;
-        std::optional<ReportFolder> folder = ReportFolder::open(reports.path(), &error);
+        std::optional<ReportFolder> folder = ReportFolder::open(run.reports.path(), &error);
         QVERIFY2(folder, qPrintable(error));
         ReportWriter writer(std::move(*folder));
         for (int check = 1; check <= 20; ++check) {
-            record.checked(0, check % 4, 3, at(check));
-            writer.post(record, at(check), check == 20);
+            run.record.checked(0, check % 4, 3, at(check));
+            writer.post(run.record, at(check), check == 20);
         }
         QVERIFY(writer.waitUntilWritten(60s, &error));
         QVERIFY2(error.isEmpty(), qPrintable(error));
-        const QJsonObject json = onlyJsonIn(reports.path());
+        const QJsonObject json = onlyJsonIn(run.reports.path());
         QCOMPARE(json.value(u"finished").toBool(), true);
         QCOMPARE(json.value(u"chapters").toArray().at(0).toObject().value(u"attempts").toInt(), 20);
-        QCOMPARE(QDir(reports.path()).entryList({ QStringLiteral("*.pdf") }, QDir::Files).size(), 1);
+        QCOMPARE(QDir(run.reports.path()).entryList({ QStringLiteral("*.pdf") }, QDir::Files).size(), 1);
     }
 
     // A write that fails is told once per failure, on the window's thread, and the wait says why.
     void failureIsTold()
     {
-        QTemporaryDir lab;
-        QTemporaryDir reports;
-        const QString descriptor
-            = writeFile(QDir(lab.path()), QStringLiteral("labwork.lbw"), windowsText(QString::fromUtf8(Descriptor)));
-        TLabWork labWork(descriptor);
-        RunRecord record(labWork, descriptor, at(0), QStringLiteral("student"));
+        Run run;
         QString error;
-        std::optional<ReportFolder> folder = ReportFolder::open(reports.path(), &error);
+        std::optional<ReportFolder> folder = ReportFolder::open(run.reports.path(), &error);
         QVERIFY2(folder, qPrintable(error));
         // No file of this process may grow beyond 1 KiB (root too): the PDF cannot be written.
-        ::signal(SIGXFSZ, SIG_IGN);
-        rlimit saved {};
-        QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
-        rlimit small = saved;
-        small.rlim_cur = 1024;
-        QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
-        const auto restore = qScopeGuard([&] { ::setrlimit(RLIMIT_FSIZE, &saved); });
+        const FileSizeLimit small(1024);
         ReportWriter writer(std::move(*folder));
         QStringList told;
         QObject receiver;
@@ -105,7 +83,7 @@ private Q_SLOTS:
             QCOMPARE(QThread::currentThread(), receiver.thread());
             told.append(reason);
         });
-        writer.post(record, at(1), false);
+        writer.post(run.record, at(1), false);
         QVERIFY(writer.waitUntilWritten(60s, &error));
         QVERIFY(!error.isEmpty());
         QTRY_COMPARE(told, QStringList { error });
